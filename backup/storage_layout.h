@@ -1,0 +1,94 @@
+// Where a phone's backup lands: <root>/Backup of Harbrook/<phone>/<category>/.
+// The root is chosen by free space and kept in the settings store; the five
+// category folders of the phone connected at the latest preparation are kept
+// for ResolveTargetPath.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "link/connection_state.h"
+#include "link/link_context.h"
+#include "platform/volumes.h"
+
+namespace harbrook {
+
+enum class BackupCategory { Camera, Tencent, Other, Document, Audio };
+
+struct CategoryInfo {
+    BackupCategory category;
+    std::string_view wireWord;  // compared exactly, case-sensitive
+    unsigned folderStringId;    // the folder's name in the string table
+};
+
+inline constexpr std::array<CategoryInfo, 5> kCategories{{
+    {BackupCategory::Camera, "camera", 122},
+    {BackupCategory::Tencent, "tencent", 123},
+    {BackupCategory::Other, "other", 124},
+    {BackupCategory::Document, "document", 125},
+    {BackupCategory::Audio, "audio", 126},
+}};
+
+inline constexpr unsigned kBackupFolderStringId = 121;
+inline constexpr std::string_view kDefaultPhoneFolder = "Smartphone";
+inline constexpr std::uint64_t kSystemDriveMinFree = 32'212'254'720ULL;  // 30 GiB, strictly more
+inline constexpr std::uint64_t kOtherDriveMinFree = 10'737'418'240ULL;   // 10 GiB, strictly more
+
+// The volumes and their free space; the system's by default, fakes in tests.
+class VolumeSource {
+public:
+    virtual ~VolumeSource() = default;
+    virtual std::vector<platform::StorageVolume> List() const = 0;
+    virtual std::optional<std::uint64_t> FreeBytes(const std::filesystem::path& path) const = 0;
+};
+const VolumeSource& SystemVolumes();
+
+// The volumes a backup may go to (removable and fixed), in name order.
+std::vector<platform::StorageVolume> ListStorageDrives(const VolumeSource& volumes);
+
+// Picks the roomiest volume, unless it is the system volume with 30 GiB or
+// less free; then the second roomiest if it has more than 10 GiB free. Writes
+// its root into `root`; false (root untouched) when none qualifies.
+bool ChooseStorageDrive(const VolumeSource& volumes, std::filesystem::path& root);
+
+class StorageLayout final : public BackupFolderPreparer {
+public:
+    explicit StorageLayout(const ConnectionState& state,
+                           const VolumeSource& volumes = SystemVolumes())
+        : m_state(state), m_volumes(volumes) {}
+
+    // Makes sure a root with room for neededBytes is set and stored, creates
+    // the connected phone's folder tree and refreshes the kept paths. False
+    // when no root has room; nothing is created or stored then.
+    bool PrepareBackupFolders(std::int64_t neededBytes) override;
+
+    // The kept category folder followed by the cleaned file name. False for an
+    // unknown category, a name without a dot, a name that cannot be made safe,
+    // or before the first preparation.
+    bool ResolveTargetPath(std::string_view fileName, std::string_view categoryWord,
+                           std::filesystem::path& target) const;
+
+    std::filesystem::path KeptPath(BackupCategory category) const;
+
+    // The phone folder name for a phone name (as GetConnectedPhoneNameW gives
+    // it): "Smartphone" when empty or when it could leave the backup folder.
+    static std::string PhoneFolderName(std::string_view phoneName);
+
+private:
+    const ConnectionState& m_state;
+    const VolumeSource& m_volumes;
+    // Three threads prepare; the receiver resolves. One preparation at a time.
+    mutable std::mutex m_mutex;
+    std::array<std::filesystem::path, kCategories.size()> m_kept;
+};
+
+// The file name with the nine characters Windows forbids (" \ / : * ? < > |)
+// removed. Empty when what is left is ".", ".." or a reserved device name.
+std::string CleanFileName(std::string_view name);
+
+}  // namespace harbrook

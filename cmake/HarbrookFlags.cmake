@@ -1,0 +1,27 @@
+# One INTERFACE target carries the compile settings every Harbrook target shares.
+add_library(harbrook_flags INTERFACE)
+target_compile_features(harbrook_flags INTERFACE cxx_std_20)
+target_compile_options(harbrook_flags INTERFACE -Wall -Wextra -Wpedantic)
+if(HARBROOK_WERROR)
+  target_compile_options(harbrook_flags INTERFACE -Werror)
+endif()
+target_include_directories(harbrook_flags INTERFACE ${PROJECT_SOURCE_DIR})
+
+if(HARBROOK_SANITIZE STREQUAL "address")
+  set(_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+elseif(HARBROOK_SANITIZE STREQUAL "thread")
+  set(_san -fsanitize=thread -fno-omit-frame-pointer)
+elseif(NOT HARBROOK_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "HARBROOK_SANITIZE must be empty, 'address' or 'thread'")
+endif()
+if(_san)
+  target_compile_options(harbrook_flags INTERFACE ${_san})
+  target_link_options(harbrook_flags INTERFACE ${_san})
+endif()
+
+# Chooses platform/<name>_posix.cpp or platform/<name>_win32.cpp for the target.
+if(WIN32)
+  set(HARBROOK_PLATFORM_SUFFIX win32)
+else()
+  set(HARBROOK_PLATFORM_SUFFIX posix)
+endif()

@@ -1,0 +1,51 @@
+#include "link/connection_state.h"
+
+#include "core/frontend.h"
+#include "platform/text.h"
+#include "platform/utf8.h"
+
+namespace harbrook {
+
+void ConnectionState::SetConnectionState(bool connected, std::string_view name,
+                                         std::string_view id, std::string_view address) {
+    std::lock_guard lock(m_lock);
+    const std::string keptName(platform::CutToBytes(name, kMaxTextBytes));
+    {
+        std::lock_guard texts(m_textLock);
+        m_name = keptName;
+        m_id = platform::CutToBytes(id, kMaxTextBytes);
+        m_address = platform::CutToBytes(address, kMaxTextBytes);
+    }
+    if (m_hook) m_hook->OnConnectionStateChanged(connected, keptName);
+    m_connected.store(connected);
+}
+
+void ConnectionState::DetachDisplayHook() {
+    std::lock_guard lock(m_lock);
+    m_hook = nullptr;
+}
+
+void ConnectionState::GetConnectedPhoneId(std::string& id) const {
+    std::lock_guard texts(m_textLock);
+    id = m_id;
+}
+
+std::string ConnectionState::PhoneName() const {
+    std::lock_guard texts(m_textLock);
+    return m_name;
+}
+
+std::string ConnectionState::PhoneAddress() const {
+    std::lock_guard texts(m_textLock);
+    return m_address;
+}
+
+std::string ConnectionState::GetConnectedPhoneNameW() const {
+    const std::string name = PhoneName();
+    if (name.empty()) return {};
+    auto converted = platform::AnsiToUtf8(name);
+    if (!converted || platform::Utf16Units(*converted) > 199) return {};
+    return *converted;
+}
+
+}  // namespace harbrook

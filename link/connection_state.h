@@ -1,0 +1,53 @@
+// Whether a phone is connected, which one, and where it can be reached.
+// Link threads change it only through SetConnectionState, which holds the
+// connection lock for its whole run, display hook included, so two reports
+// never interleave; the connected flag changes after the hook has shown the
+// new state. The flags are atomics; the texts sit behind their own short lock
+// so that readers never wait for a display hook.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace harbrook {
+
+class Frontend;
+
+class ConnectionState {
+public:
+    // Longest text kept (a 100-byte field with its terminator).
+    static constexpr std::size_t kMaxTextBytes = 99;
+
+    explicit ConnectionState(Frontend* displayHook = nullptr) : m_hook(displayHook) {}
+
+    // Texts of 100 bytes or more are cut to at most 99 at a character boundary.
+    void SetConnectionState(bool connected, std::string_view name, std::string_view id,
+                            std::string_view address);
+
+    void GetConnectedPhoneId(std::string& id) const;
+    // The phone name as UTF-8 for display and folder names (converted from the
+    // system code page, at most 199 UTF-16 code units); empty when there is
+    // none or it cannot be converted.
+    std::string GetConnectedPhoneNameW() const;
+    std::string PhoneName() const;     // as the phone sent it
+    std::string PhoneAddress() const;  // dotted IPv4 without port, or empty
+
+    bool IsConnected() const { return m_connected.load(); }
+    bool IsDisconnectRequested() const { return m_disconnectRequested.load(); }
+    void SetDisconnectRequested(bool requested) { m_disconnectRequested.store(requested); }
+
+    // Stops the display hook from being called (the front end is going away).
+    void DetachDisplayHook();
+
+private:
+    Frontend* m_hook;
+    std::mutex m_lock;              // the connection lock
+    mutable std::mutex m_textLock;  // guards the three texts only
+    std::string m_name, m_id, m_address;
+    std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_disconnectRequested{false};
+};
+
+}  // namespace harbrook

@@ -1,0 +1,135 @@
+#include "link/frames.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace harbrook {
+namespace {
+
+// Turns library errors into failures, except the shutdown of the context,
+// which must reach the worker's loop.
+template <typename F>
+auto Guard(F&& f, decltype(f()) failure) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const zmq::error_t& e) {
+        if (IsTerminated(e)) throw;
+        return failure;
+    }
+}
+
+}  // namespace
+
+bool IsTerminated(const zmq::error_t& e) { return e.num() == ETERM; }
+
+std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize) {
+    std::string buffer(bufferSize, '\0');
+    auto frame = RecvBinary(socket, std::span<char>(buffer.data(), buffer.size()));
+    if (!frame) return std::nullopt;
+    TextFrame out;
+    out.more = frame->more;
+    const std::size_t zero = std::string_view(buffer.data(), frame->size).find('\0');
+    if (zero != std::string_view::npos) {
+        buffer.resize(zero);
+    } else {
+        buffer.resize(frame->size);
+        out.cut = frame->size == bufferSize;  // no room was left for a terminator
+    }
+    out.text = std::move(buffer);
+    return out;
+}
+
+std::optional<BinaryFrame> RecvBinary(zmq::socket_t& socket, std::span<char> buffer) {
+    return Guard(
+        [&]() -> std::optional<BinaryFrame> {
+            const auto result = socket.recv(zmq::mutable_buffer(buffer.data(), buffer.size()));
+            if (!result) return std::nullopt;  // time-out
+            BinaryFrame frame;
+            frame.size = result->size;
+            frame.cut = result->truncated();
+            frame.more = socket.get(zmq::sockopt::rcvmore) != 0;
+            return frame;
+        },
+        std::nullopt);
+}
+
+bool SendBytes(zmq::socket_t& socket, std::span<const char> bytes, bool more) {
+    return Guard(
+        [&] {
+            const auto flags = more ? zmq::send_flags::sndmore : zmq::send_flags::none;
+            return socket.send(zmq::const_buffer(bytes.data(), bytes.size()), flags).has_value();
+        },
+        false);
+}
+
+bool SendText(zmq::socket_t& socket, std::string_view text, bool more) {
+    return SendBytes(socket, std::span<const char>(text.data(), text.size()), more);
+}
+
+void DiscardRestOfMessage(zmq::socket_t& socket) {
+    Guard(
+        [&] {
+            while (socket.get(zmq::sockopt::rcvmore) != 0) {
+                zmq::message_t part;
+                if (!socket.recv(part, zmq::recv_flags::dontwait)) break;
+            }
+            return true;
+        },
+        false);
+}
+
+void SetLinger(zmq::socket_t& socket, std::chrono::milliseconds ms) {
+    socket.set(zmq::sockopt::linger, static_cast<int>(ms.count()));
+}
+
+void SetReceiveTimeout(zmq::socket_t& socket, std::chrono::milliseconds ms) {
+    socket.set(zmq::sockopt::rcvtimeo, static_cast<int>(ms.count()));
+}
+
+void SetIdentity(zmq::socket_t& socket, std::string_view identity) {
+    socket.set(zmq::sockopt::routing_id, zmq::buffer(identity.data(), identity.size()));
+}
+
+void SetMaxMessageSize(zmq::socket_t& socket, std::int64_t bytes) {
+    socket.set(zmq::sockopt::maxmsgsize, bytes);
+}
+
+bool PollIn(zmq::socket_t& socket, std::chrono::milliseconds timeout) {
+    return Guard(
+        [&] {
+            zmq::pollitem_t item{socket.handle(), 0, ZMQ_POLLIN, 0};
+            return zmq::poll(&item, 1, timeout) > 0 && (item.revents & ZMQ_POLLIN);
+        },
+        false);
+}
+
+bool BindPort(zmq::socket_t& socket, int port) {
+    char endpoint[100];
+    std::snprintf(endpoint, sizeof endpoint, "tcp://*:%d", port);
+    return Guard(
+        [&] {
+            socket.bind(endpoint);
+            return true;
+        },
+        false);
+}
+
+int BindFirstFree(zmq::socket_t& socket, const PortList& ports) {
+    for (int port : ports)
+        if (BindPort(socket, port)) return port;
+    return 0;
+}
+
+bool ConnectTo(zmq::socket_t& socket, std::string_view addressAndPort) {
+    char endpoint[100];
+    std::snprintf(endpoint, sizeof endpoint, "tcp://%.*s",
+                  static_cast<int>(addressAndPort.size()), addressAndPort.data());
+    return Guard(
+        [&] {
+            socket.connect(endpoint);
+            return true;
+        },
+        false);
+}
+
+}  // namespace harbrook

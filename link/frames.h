@@ -1,0 +1,77 @@
+// Frames of the phone link: bounded receives that never read past their
+// buffer, text sends without terminator, and the socket options we use.
+// Errors come back as values; cppzmq exceptions do not leave these helpers,
+// except zmq::error_t with ETERM, which tells a worker that it is being stopped.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <zmq.hpp>
+
+#include "link/port_plan.h"
+
+namespace harbrook {
+
+// Largest message a PC socket accepts; a peer that sends more is dropped by the
+// library before anything is allocated. Well above every legal frame.
+inline constexpr std::int64_t kMaxTextMessage = 64 * 1024;
+inline constexpr std::int64_t kMaxChunkMessage = 1024 * 1024;
+
+// One received text frame. The text is what the frame held up to its first
+// zero byte, never more than the buffer. A frame that filled the buffer had no
+// terminator and is marked cut.
+struct TextFrame {
+    std::string text;
+    bool cut = false;
+    bool more = false;  // further frames of the same message follow
+};
+
+// Receives one frame into a buffer of bufferSize bytes. Nothing on time-out or
+// error.
+std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize);
+
+// Receives one frame into buffer; the frame's bytes up to the buffer's size.
+// `cut` is set when the frame was longer than the buffer.
+struct BinaryFrame {
+    std::size_t size = 0;  // bytes stored in the buffer
+    bool cut = false;
+    bool more = false;
+};
+std::optional<BinaryFrame> RecvBinary(zmq::socket_t& socket, std::span<char> buffer);
+
+// Sends one frame; `more` marks that further frames of the message follow.
+bool SendText(zmq::socket_t& socket, std::string_view text, bool more = false);
+bool SendBytes(zmq::socket_t& socket, std::span<const char> bytes, bool more = false);
+
+// Drops the rest of a message whose frames we do not want, so the next receive
+// starts at a message boundary. Bounded by the socket's own size limit.
+void DiscardRestOfMessage(zmq::socket_t& socket);
+
+// Socket options, as 4-byte integers where the library takes ints.
+void SetLinger(zmq::socket_t& socket, std::chrono::milliseconds ms);
+void SetReceiveTimeout(zmq::socket_t& socket, std::chrono::milliseconds ms);
+void SetIdentity(zmq::socket_t& socket, std::string_view identity);
+void SetMaxMessageSize(zmq::socket_t& socket, std::int64_t bytes);
+
+// Waits up to `timeout` for input. True when input is ready.
+bool PollIn(zmq::socket_t& socket, std::chrono::milliseconds timeout);
+
+// Binds "tcp://*:%d" with each port in order; the first that binds wins.
+// Returns that port, or 0 when none could be bound.
+int BindFirstFree(zmq::socket_t& socket, const PortList& ports);
+
+// Binds "tcp://*:%d". False on failure.
+bool BindPort(zmq::socket_t& socket, int port);
+
+// Connects to "tcp://" + addressAndPort. False on failure.
+bool ConnectTo(zmq::socket_t& socket, std::string_view addressAndPort);
+
+// True when the error means the context was shut down (a worker must end).
+bool IsTerminated(const zmq::error_t& e);
+
+}  // namespace harbrook

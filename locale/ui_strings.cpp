@@ -1,0 +1,78 @@
+#include "locale/ui_strings.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "platform/utf8.h"
+
+namespace harbrook {
+namespace {
+
+struct Entry {
+    unsigned id;
+    const char* text;
+};
+
+constexpr Entry kEnglish[] = {
+#include "string_table.inc"
+};
+
+class OwnTable final : public LanguageModule {
+public:
+    std::optional<std::string> Find(unsigned id) const override {
+        const auto it = std::find_if(std::begin(kEnglish), std::end(kEnglish),
+                                     [id](const Entry& e) { return e.id == id; });
+        if (it == std::end(kEnglish)) return std::nullopt;
+        return std::string(it->text);
+    }
+};
+
+}  // namespace
+
+const LanguageModule& OwnStringTable() {
+    static const OwnTable table;
+    return table;
+}
+
+const LanguageModule* g_hLangModule = &OwnStringTable();
+
+bool LoadUiString(unsigned id, std::string& text, std::size_t capacity) {
+    text.clear();
+    std::optional<std::string> found;
+    if (g_hLangModule) found = g_hLangModule->Find(id);
+    if (!found && g_hLangModule != &OwnStringTable()) found = OwnStringTable().Find(id);
+    if (!found) return false;
+    if (capacity > 0) text = std::string(platform::CutToUtf16Units(*found, capacity - 1));
+    return true;
+}
+
+std::string LoadUiString(unsigned id, std::size_t capacity) {
+    std::string text;
+    LoadUiString(id, text, capacity);
+    return text;
+}
+
+std::string FormatWithText(std::string_view format, std::string_view argument) {
+    std::string out;
+    bool used = false;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            if (format[i + 1] == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if (format[i + 1] == 's' && !used) {
+                out += argument;
+                used = true;
+                ++i;
+                continue;
+            }
+        }
+        out += format[i];
+    }
+    return out;
+}
+
+}  // namespace harbrook

@@ -1,0 +1,38 @@
+// Every user-visible text is looked up by its string-table ID: first in the
+// selected language library, then in the program's own (English) table.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace harbrook {
+
+// A source of translated texts (a language library).
+class LanguageModule {
+public:
+    virtual ~LanguageModule() = default;
+    virtual std::optional<std::string> Find(unsigned id) const = 0;
+};
+
+// The program's own string table.
+const LanguageModule& OwnStringTable();
+
+// The module texts are looked up in first; the own table until a language is
+// chosen. Set once at start-up, before any worker thread runs.
+extern const LanguageModule* g_hLangModule;
+
+// The text with that ID, cut to capacity - 1 UTF-16 code units (the capacity
+// counts the terminator, as a character buffer would). Empty when neither the
+// language module nor the own table has it.
+std::string LoadUiString(unsigned id, std::size_t capacity);
+
+// Same, reporting whether the text was found.
+bool LoadUiString(unsigned id, std::string& text, std::size_t capacity);
+
+// printf-style "%s" replacement of the one argument (a translated text may
+// carry other characters, never other directives that we honour).
+std::string FormatWithText(std::string_view format, std::string_view argument);
+
+}  // namespace harbrook

@@ -1,0 +1,35 @@
+// Where the program keeps and finds its files.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace harbrook::platform {
+
+// The per-user application-data folder, created when missing.
+// Windows: CSIDL_APPDATA. POSIX: $XDG_DATA_HOME, else ~/.local/share.
+// Nothing when the platform cannot name or create it.
+std::optional<std::filesystem::path> UserDataFolder();
+
+// Full path of the running executable. Windows: GetModuleFileNameW.
+// POSIX: /proc/self/exe. Empty when unknown.
+std::filesystem::path ExecutablePath();
+
+// True when anything (file or folder) of that name exists in the folder,
+// searching that folder only. Windows: SearchPathW.
+bool NameExistsIn(const std::filesystem::path& folder, const std::filesystem::path& name);
+
+// Creates one directory level. True when it was created.
+bool CreateOneDirectory(const std::filesystem::path& path);
+
+}  // namespace harbrook::platform
+
+namespace harbrook::platform {
+
+// True for names the file system reserves whatever the folder (Windows device
+// names such as CON, NUL, COM1, with or without an extension). Always false on
+// POSIX.
+bool IsReservedFileName(std::string_view name);
+
+}  // namespace harbrook::platform

@@ -1,0 +1,19 @@
+// Text conversions at the edges of the program. Inside, text is UTF-8.
+// "ANSI" is the system's 8-bit code page: CP_ACP on Windows, UTF-8 on POSIX.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace harbrook::platform {
+
+// 8-bit text in the system code page to UTF-8. Nothing when it cannot be
+// converted (on POSIX: invalid UTF-8).
+std::optional<std::string> AnsiToUtf8(std::string_view ansi);
+
+// UTF-8 to the system code page. Nothing when it cannot be converted.
+std::optional<std::string> Utf8ToAnsi(std::string_view utf8);
+
+}  // namespace harbrook::platform

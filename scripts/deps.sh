@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Harbrook needs to build and test, only those
+# missing. Quick and silent when everything is there.
+set -euo pipefail
+
+packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-dev
+          libcurl4-openssl-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+          zbar-tools xvfb)
+if [[ "${1:-}" == "--gui" ]]; then packages+=(qt6-base-dev); fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+((${#missing[@]} == 0)) && exit 0
+
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

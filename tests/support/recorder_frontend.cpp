@@ -1,0 +1,57 @@
+#include "tests/support/recorder_frontend.h"
+
+namespace harbrook::test {
+
+void RecorderFrontend::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
+    std::lock_guard lock(m_mutex);
+    m_states.push_back({connected, phoneName});
+}
+void RecorderFrontend::SetBannerStatus(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_banners.push_back(text);
+}
+void RecorderFrontend::ShowMessage(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_messages.push_back(text);
+}
+bool RecorderFrontend::AskOkCancel(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_questions.push_back(text);
+    return answerOk.load();
+}
+void RecorderFrontend::SetSendButton(const std::string& text, bool enabled) {
+    std::lock_guard lock(m_mutex);
+    m_sendText = text;
+    m_sendEnabled = enabled;
+}
+bool RecorderFrontend::ShowQrCode(const std::filesystem::path&, const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_qr.push_back(text);
+    return true;
+}
+void RecorderFrontend::OnFileReceived(const std::string&, std::int64_t,
+                                      const std::filesystem::path& storedAs, bool) {
+    std::lock_guard lock(m_mutex);
+    m_received.push_back(storedAs);
+}
+
+#define HARBROOK_RECORDER_GETTER(type, name, member) \
+    type RecorderFrontend::name() const {            \
+        std::lock_guard lock(m_mutex);               \
+        return member;                               \
+    }
+HARBROOK_RECORDER_GETTER(std::vector<RecorderFrontend::StateChange>, stateChanges, m_states)
+HARBROOK_RECORDER_GETTER(std::vector<std::string>, banners, m_banners)
+HARBROOK_RECORDER_GETTER(std::vector<std::string>, messages, m_messages)
+HARBROOK_RECORDER_GETTER(std::vector<std::string>, qrTexts, m_qr)
+HARBROOK_RECORDER_GETTER(std::string, sendButtonText, m_sendText)
+HARBROOK_RECORDER_GETTER(bool, sendButtonEnabled, m_sendEnabled)
+HARBROOK_RECORDER_GETTER(std::vector<std::filesystem::path>, receivedFiles, m_received)
+#undef HARBROOK_RECORDER_GETTER
+
+std::string RecorderFrontend::lastBanner() const {
+    std::lock_guard lock(m_mutex);
+    return m_banners.empty() ? std::string() : m_banners.back();
+}
+
+}  // namespace harbrook::test

@@ -1,0 +1,49 @@
+// A Frontend for tests: records every call, answers questions as told.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/frontend.h"
+
+namespace harbrook::test {
+
+class RecorderFrontend : public Frontend {
+public:
+    struct StateChange {
+        bool connected;
+        std::string name;
+    };
+
+    void OnConnectionStateChanged(bool connected, const std::string& phoneName) override;
+    void SetBannerStatus(const std::string& text) override;
+    void ShowMessage(const std::string& text) override;
+    bool AskOkCancel(const std::string& text) override;
+    void SetSendButton(const std::string& text, bool enabled) override;
+    bool ShowQrCode(const std::filesystem::path& bitmap, const std::string& text) override;
+    void OnFileReceived(const std::string& name, std::int64_t size,
+                        const std::filesystem::path& storedAs, bool complete) override;
+
+    std::vector<StateChange> stateChanges() const;
+    std::vector<std::string> banners() const;
+    std::vector<std::string> messages() const;
+    std::vector<std::string> qrTexts() const;
+    std::string lastBanner() const;
+    std::string sendButtonText() const;
+    bool sendButtonEnabled() const;
+    std::vector<std::filesystem::path> receivedFiles() const;
+
+    std::atomic<bool> answerOk{true};
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<StateChange> m_states;
+    std::vector<std::string> m_banners, m_messages, m_questions, m_qr;
+    std::vector<std::filesystem::path> m_received;
+    std::string m_sendText = "Send Files";
+    bool m_sendEnabled = true;
+};
+
+}  // namespace harbrook::test
