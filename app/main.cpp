@@ -13,8 +13,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::puts("Usage: harbrook [--address A.B.C.D]\n"
-                      "Shows this PC's identity, data folder and backup root.");
+            std::puts(
+                "Usage: harbrook [--address A.B.C.D]\n"
+                "Shows this PC's identity, data folder and backup root.");
             return 0;
         }
         if (arg == "--address" && i + 1 < argc && IsDottedIPv4(argv[i + 1])) {
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     std::printf("Data folder:          %s\n", data.string().c_str());
     std::printf("Stored backup root:   %s\n",
                 settings.ReadRootDirectory(root) ? root.string().c_str() : "(none yet)");
-    std::printf("Roomiest volume root: %s\n", chosen.empty() ? "(none qualifies)" : chosen.string().c_str());
+    std::printf("Roomiest volume root: %s\n",
+                chosen.empty() ? "(none qualifies)" : chosen.string().c_str());
     return 0;
 }

@@ -1,0 +1,101 @@
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "tests/support/sandbox.h"
+
+namespace harbrook::platform {
+namespace {
+
+class ProfileTest : public ::testing::Test {
+  protected:
+    test::Sandbox sandbox;
+    std::filesystem::path ini = sandbox.root() / "program_config.ini";
+    void Write(const std::string& text) { std::ofstream(ini, std::ios::binary) << text; }
+};
+
+TEST_F(ProfileTest, MissingFileSectionOrKeyGivesDefault) {
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "language", "none", 50), "none");
+    Write("[other]\nlanguage=german\n");
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "language", "none", 50), "none");
+    Write("[harbrook]\nnoshow=1\n");
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "language", "none", 50), "none");
+}
+
+TEST_F(ProfileTest, ReadsLikeWindows) {
+    Write(
+        "; comment\r\n[ HarBrook ]\r\n  Language =  german  \r\nq=\"quoted value\"\r\n"
+        "empty=\r\n[next]\r\nlanguage=french\r\n");
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "LANGUAGE", "none", 50), "german");
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "q", "none", 50), "quoted value");
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "empty", "none", 50), "");
+    EXPECT_EQ(ReadProfileString(ini, "next", "language", "none", 50), "french");
+}
+
+TEST_F(ProfileTest, ResultIsCutToCapacityInUtf16Units) {
+    Write("[s]\nk=0123456789\nu=\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x\n");
+    EXPECT_EQ(ReadProfileString(ini, "s", "k", "none", 5), "0123");
+    EXPECT_EQ(ReadProfileString(ini, "s", "k", "none", 1), "");
+    EXPECT_EQ(ReadProfileString(ini, "s", "k", "none", 0), "");
+    // The emoji needs two UTF-16 units and is not split.
+    EXPECT_EQ(ReadProfileString(ini, "s", "u", "none", 4), "\xC3\xA9\xC3\xA9");
+    EXPECT_EQ(ReadProfileString(ini, "s", "u", "none", 5), "\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(ReadProfileString(ini, "s", "missing", "defaultvalue", 4), "def");
+}
+
+TEST_F(ProfileTest, WriteReplacesInPlaceAndKeepsTheRest) {
+    Write("; keep me\n[harbrook]\nlanguage=german\ndateShow=1.1\n\n[other]\nx=1\n");
+    ASSERT_TRUE(WriteProfileString(ini, "HARBROOK", "dateshow", "4.12"));
+    ASSERT_TRUE(WriteProfileString(ini, "harbrook", "noshow", "1"));
+    ASSERT_TRUE(WriteProfileString(ini, "third", "a", "b"));
+    EXPECT_EQ(test::ReadFileBytes(ini),
+              "; keep me\n[harbrook]\nlanguage=german\ndateshow=4.12\nnoshow=1\n\n[other]\nx=1\n"
+              "\n[third]\na=b\n");
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "dateShow", "none", 100), "4.12");
+}
+
+TEST_F(ProfileTest, WriteCreatesFileAndRefusesLineBreaks) {
+    ASSERT_TRUE(WriteProfileString(ini, "harbrook", "date", "5.12"));
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "5.12");
+    EXPECT_FALSE(WriteProfileString(ini, "harbrook", "date", "5.12\n[evil]"));
+    EXPECT_FALSE(WriteProfileString(ini, "harbrook", "da=te", "x"));
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "5.12");
+}
+
+TEST_F(ProfileTest, BinaryFileIsKeptAsideOnWrite) {
+    const std::string junk("\x00\xFF\xFE[harbrook]\x00", 13);
+    Write(junk);
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "none");
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(WriteProfileString(ini, "harbrook", "date", "1.2"));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("kept as"), std::string::npos);
+    bool kept = false;
+    for (const auto& e : std::filesystem::directory_iterator(sandbox.root()))
+        if (e.path().filename().string().find("program_config.ini.corrupt-") == 0)
+            kept = test::ReadFileBytes(e.path()) == junk;
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "1.2");
+}
+
+TEST_F(ProfileTest, ConcurrentWritesAllLand) {
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 20; ++i)
+                ASSERT_TRUE(WriteProfileString(ini, "s" + std::to_string(t),
+                                               "k" + std::to_string(i), std::to_string(i)));
+        });
+    for (auto& th : threads) th.join();
+    for (int t = 0; t < 4; ++t)
+        for (int i = 0; i < 20; ++i)
+            EXPECT_EQ(ReadProfileString(ini, "s" + std::to_string(t), "k" + std::to_string(i),
+                                        "none", 10),
+                      std::to_string(i));
+}
+
+}  // namespace
+}  // namespace harbrook::platform

@@ -1,0 +1,96 @@
+#include "link/connection_state.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "tests/support/recorder_frontend.h"
+
+namespace harbrook {
+namespace {
+
+// Checks, from inside the display hook, that the flag has not changed yet.
+class FlagProbe : public test::RecorderFrontend {
+  public:
+    ConnectionState* state = nullptr;
+    std::vector<bool> flagDuringHook;
+    void OnConnectionStateChanged(bool connected, const std::string& name) override {
+        flagDuringHook.push_back(state->IsConnected());
+        RecorderFrontend::OnConnectionStateChanged(connected, name);
+    }
+};
+
+TEST(ConnectionState, HookRunsBeforeTheFlagChanges) {
+    FlagProbe probe;
+    ConnectionState state(&probe);
+    probe.state = &state;
+    state.SetDisconnectRequested(true);
+    state.SetConnectionState(true, "Pixel", "abc123", "192.168.1.20");
+    EXPECT_TRUE(state.IsConnected());
+    EXPECT_EQ(state.PhoneName(), "Pixel");
+    std::string id;
+    state.GetConnectedPhoneId(id);
+    EXPECT_EQ(id, "abc123");
+    EXPECT_EQ(state.PhoneAddress(), "192.168.1.20");
+    state.SetConnectionState(false, "", "", "");
+    EXPECT_FALSE(state.IsConnected());
+    EXPECT_EQ(state.PhoneAddress(), "");
+    EXPECT_TRUE(state.IsDisconnectRequested()) << "only a pairing clears the request";
+    ASSERT_EQ(probe.stateChanges().size(), 2u);
+    EXPECT_TRUE(probe.stateChanges()[0].connected);
+    EXPECT_EQ(probe.stateChanges()[0].name, "Pixel");
+    EXPECT_EQ(probe.flagDuringHook, (std::vector<bool>{false, true}));
+}
+
+TEST(ConnectionState, LongTextsAreCutAtACharacterBoundary) {
+    ConnectionState state;
+    const std::string longName = std::string(98, 'n') + "\xC3\xA9" + "tail";  // é straddles 99
+    state.SetConnectionState(true, longName, std::string(500, 'i'), std::string(100, 'a'));
+    EXPECT_EQ(state.PhoneName(), std::string(98, 'n'));
+    std::string id;
+    state.GetConnectedPhoneId(id);
+    EXPECT_EQ(id.size(), ConnectionState::kMaxTextBytes);
+    EXPECT_EQ(state.PhoneAddress().size(), 99u);
+}
+
+TEST(ConnectionState, WideNameIsEmptyWhenMissingOrUnconvertible) {
+    ConnectionState state;
+    EXPECT_EQ(state.GetConnectedPhoneNameW(), "");
+    state.SetConnectionState(true, "Pixel 3", "id", "");
+    EXPECT_EQ(state.GetConnectedPhoneNameW(), "Pixel 3");
+    state.SetConnectionState(true, "\xFF\xFE junk", "id", "");
+    EXPECT_EQ(state.GetConnectedPhoneNameW(), "");
+}
+
+TEST(ConnectionState, ReportsFromManyThreadsNeverInterleave) {
+    // A hook that notices a second report entering while one is running.
+    class Overlap : public test::RecorderFrontend {
+      public:
+        std::atomic<int> inside{0};
+        std::atomic<bool> overlapped{false};
+        void OnConnectionStateChanged(bool c, const std::string& n) override {
+            if (inside.fetch_add(1) != 0) overlapped = true;
+            std::this_thread::yield();
+            RecorderFrontend::OnConnectionStateChanged(c, n);
+            inside.fetch_sub(1);
+        }
+    } hook;
+    ConnectionState state(&hook);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 200; ++i) {
+                state.SetConnectionState(i % 2 == 0, "p" + std::to_string(t), "id", "1.2.3.4");
+                std::string id;
+                state.GetConnectedPhoneId(id);
+                (void)state.PhoneAddress();
+            }
+        });
+    for (auto& th : threads) th.join();
+    EXPECT_FALSE(hook.overlapped.load());
+    EXPECT_EQ(hook.stateChanges().size(), 800u);
+}
+
+}  // namespace
+}  // namespace harbrook

@@ -1,0 +1,60 @@
+#include "locale/ui_strings.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace harbrook {
+namespace {
+
+class FakeLibrary : public LanguageModule {
+  public:
+    std::map<unsigned, std::string> texts;
+    std::optional<std::string> Find(unsigned id) const override {
+        auto it = texts.find(id);
+        return it == texts.end() ? std::nullopt : std::optional(it->second);
+    }
+};
+
+TEST(UiStrings, OwnTableHoldsTheProgramsTexts) {
+    EXPECT_EQ(LoadUiString(104, 50), "Harbrook");
+    EXPECT_EQ(LoadUiString(113, 512), "Automatically backup your mobile data to PC. ");
+    EXPECT_EQ(LoadUiString(129, 300), "Backup failed");
+    const std::string s148 = LoadUiString(148, 1000);
+    EXPECT_NE(s148.find("videos.\r\nYou can also"), std::string::npos);
+    for (unsigned id = 103; id <= 156; ++id) {
+        const bool gap = id == 120 || (id >= 130 && id <= 132) || id == 151;
+        EXPECT_EQ(LoadUiString(id, 1000).empty(), gap) << id;
+    }
+}
+
+TEST(UiStrings, CapacityCountsTheTerminator) {
+    EXPECT_EQ(LoadUiString(104, 5), "Harb");
+    EXPECT_EQ(LoadUiString(104, 1), "");
+    EXPECT_EQ(LoadUiString(104, 0), "");
+    std::string text = "stale";
+    EXPECT_FALSE(LoadUiString(9999, text, 100));
+    EXPECT_EQ(text, "") << "missing everywhere gives the empty text";
+}
+
+TEST(UiStrings, LanguageModuleFirstThenOwnTable) {
+    FakeLibrary german;
+    german.texts[104] = "Harbrook";
+    german.texts[107] = "Dateien senden";
+    german.texts[119] = "Trennen \xC3\xBC\xC3\xBC";
+    g_hLangModule = &german;
+    EXPECT_EQ(LoadUiString(107, 150), "Dateien senden");
+    EXPECT_EQ(LoadUiString(129, 300), "Backup failed") << "missing in the library";
+    EXPECT_EQ(LoadUiString(119, 10), "Trennen \xC3\xBC") << "cut between characters";
+    g_hLangModule = &OwnStringTable();
+}
+
+TEST(UiStrings, FormatsTheOneArgument) {
+    EXPECT_EQ(FormatWithText(LoadUiString(116, 512), "Pixel"), "Connected to Pixel");
+    EXPECT_EQ(FormatWithText("%s and %s, 100%%", "x"), "x and %s, 100%");
+    EXPECT_EQ(FormatWithText("no directive", "x"), "no directive");
+    EXPECT_EQ(FormatWithText("%d %s", "%s"), "%d %s");
+}
+
+}  // namespace
+}  // namespace harbrook
