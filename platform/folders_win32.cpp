@@ -1,0 +1,51 @@
+#include <shlobj.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <array>
+#include <cwctype>
+
+#include "platform/folders.h"
+#include "platform/win32_text.h"
+
+namespace harbrook::platform {
+
+std::optional<std::filesystem::path> UserDataFolder() {
+    std::array<wchar_t, MAX_PATH> buffer{};
+    if (!SHGetSpecialFolderPathW(nullptr, buffer.data(), CSIDL_APPDATA, TRUE)) return std::nullopt;
+    return std::filesystem::path(buffer.data());
+}
+
+std::filesystem::path ExecutablePath() {
+    std::array<wchar_t, 1024> buffer{};
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0 || n >= buffer.size()) return {};
+    return std::filesystem::path(std::wstring(buffer.data(), n));
+}
+
+bool NameExistsIn(const std::filesystem::path& folder, const std::filesystem::path& name) {
+    std::array<wchar_t, 1024> found{};
+    return SearchPathW(folder.wstring().c_str(), name.wstring().c_str(), nullptr,
+                       static_cast<DWORD>(found.size()), found.data(), nullptr) != 0;
+}
+
+bool CreateOneDirectory(const std::filesystem::path& path) {
+    return CreateDirectoryW(path.wstring().c_str(), nullptr) != 0;
+}
+
+bool IsReservedFileName(std::string_view name) {
+    // The device names count with any extension and any letter case ("nul.txt").
+    std::string base(name.substr(0, name.find('.')));
+    while (!base.empty() && (base.back() == ' ')) base.pop_back();
+    std::transform(base.begin(), base.end(), base.begin(), [](char c) {
+        return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    });
+    static const char* const fixed[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* d : fixed)
+        if (base == d) return true;
+    if (base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0))
+        return base[3] >= '0' && base[3] <= '9';
+    return false;
+}
+
+}  // namespace harbrook::platform
