@@ -41,6 +41,26 @@ std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize)
     return out;
 }
 
+std::optional<std::vector<std::string>> RecvTextMessage(
+    zmq::socket_t& socket, std::initializer_list<std::size_t> bufferSizes, bool requireNonEmpty) {
+    std::vector<std::string> texts;
+    texts.reserve(bufferSizes.size());
+    std::size_t index = 0;
+    for (std::size_t size : bufferSizes) {
+        auto frame = RecvText(socket, size);
+        if (!frame) return std::nullopt;
+        const bool last = ++index == bufferSizes.size();
+        if (!last && !frame->more) return std::nullopt;  // the message ended early
+        if (last && frame->more) DiscardRestOfMessage(socket);
+        if (requireNonEmpty && frame->text.empty()) {
+            if (!last) DiscardRestOfMessage(socket);
+            return std::nullopt;
+        }
+        texts.push_back(std::move(frame->text));
+    }
+    return texts;
+}
+
 std::optional<BinaryFrame> RecvBinary(zmq::socket_t& socket, std::span<char> buffer) {
     return Guard(
         [&]() -> std::optional<BinaryFrame> {

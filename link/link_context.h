@@ -50,7 +50,7 @@ struct LinkContext {
     ConnectionState state;
     std::atomic<int> monitorPort{0};  // bound by the connection monitor, 0 until then
     std::atomic<int> backupPort{0};   // bound by the backup receiver, 0 until then
-    std::atomic<int> pairingPort{0};  // bound by the pairing server (0 while it has none)
+    std::atomic<int> pairingPort{0};  // where the pairing server waits for a phone; 0 otherwise
     // Backup and send exclude each other: taken with test_and_set, cleared at the end.
     std::atomic_flag transferBusy;
     StopSignal stop;
