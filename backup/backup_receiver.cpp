@@ -57,10 +57,13 @@ std::optional<Offer> ReceiveOffer(zmq::socket_t& socket) {
 }
 
 class Backup {
-public:
+  public:
     Backup(LinkContext& link, StorageLayout& storage, zmq::socket_t& socket, std::string identity,
            std::int64_t total)
-        : m_link(link), m_storage(storage), m_socket(socket), m_identity(std::move(identity)),
+        : m_link(link),
+          m_storage(storage),
+          m_socket(socket),
+          m_identity(std::move(identity)),
           m_buffer(kChunkBuffer) {
         m_progress.totalBytes = total;
     }
@@ -69,14 +72,18 @@ public:
     unsigned Run() {
         while (m_link.state.IsConnected()) {
             const auto offer = ReceiveOffer(m_socket);
-            if (!offer) return kFailed;
+            if (!offer) return Failed();
             if (offer->state == kw::kBackingEnd) return kCompleted;
             if (const unsigned status = ReceiveFile(*offer)) return status;
         }
         return 0;
     }
 
-private:
+  private:
+    // A phone that was marked disconnected while we waited ends the backup
+    // quietly; anything else that breaks the conversation is a failure.
+    unsigned Failed() const { return m_link.state.IsConnected() ? kFailed : 0; }
+
     bool Reply(std::string_view word) {
         return SendText(m_socket, m_identity, true) && SendText(m_socket, word, false);
     }
@@ -101,9 +108,9 @@ private:
         while (m_link.state.IsConnected()) {
             if (!Reply(kw::kFetch)) return kFailed;
             bool more = false;
-            if (!Field(m_socket, 29, more) || !more) return kFailed;
+            if (!Field(m_socket, 29, more) || !more) return Failed();
             const auto chunk = RecvBinary(m_socket, m_buffer);
-            if (!chunk || chunk->cut) return kFailed;  // more than a chunk can hold
+            if (!chunk || chunk->cut) return Failed();  // more than a chunk can hold
             if (chunk->more) DiscardRestOfMessage(m_socket);
             const std::string_view data(m_buffer.data(), chunk->size);
             if (data == kw::kEndMarker) break;
@@ -133,7 +140,7 @@ private:
     zmq::socket_t& m_socket;
     const std::string m_identity;
     std::vector<char> m_buffer;  // one chunk buffer for the whole backup
-    int m_allowance = 2;          // resends allowed per backup, not per file
+    int m_allowance = 2;         // resends allowed per backup, not per file
     std::string m_previousName;
     std::int64_t m_previousSize = 0;
     std::filesystem::path m_previousPath;
@@ -155,8 +162,10 @@ void ServeOneBackup(LinkContext& link, StorageLayout& storage) {
 
     std::optional<TextFrame> identity;
     while (!(identity = RecvText(socket, 50)) || identity->cut || !identity->more) {
-        if (identity) DiscardRestOfMessage(socket);  // not an announcement: [identity][total]
-        else if (!link.stop.SleepFor(link.timing.backupIdleRetry)) return;
+        if (identity)
+            DiscardRestOfMessage(socket);  // not an announcement: [identity][total]
+        else if (!link.stop.SleepFor(link.timing.backupIdleRetry))
+            return;
     }
     const auto totalFrame = RecvText(socket, 50);
     if (!totalFrame || totalFrame->cut || totalFrame->text.empty()) return;

@@ -14,7 +14,8 @@ std::int64_t ParseDecimal64(std::string_view text) {
     std::int64_t value = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         const int digit = text[i] - '0';
-        if (value > (kMax - digit) / 10) return negative ? std::numeric_limits<std::int64_t>::min() : kMax;
+        if (value > (kMax - digit) / 10)
+            return negative ? std::numeric_limits<std::int64_t>::min() : kMax;
         value = value * 10 + digit;
     }
     return negative ? -value : value;
@@ -34,7 +35,8 @@ bool CreateUniqueTargetFile(std::filesystem::path& path, platform::OutputFile& f
         char number[16];
         std::snprintf(number, sizeof number, "(%d)", n);
         auto numbered = native.substr(0, dot);
-        for (const char* c = number; *c; ++c) numbered.push_back(static_cast<std::filesystem::path::value_type>(*c));
+        for (const char* c = number; *c; ++c)
+            numbered.push_back(static_cast<std::filesystem::path::value_type>(*c));
         numbered += native.substr(dot);
         candidate = std::filesystem::path(numbered);
     }

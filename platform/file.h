@@ -11,7 +11,7 @@
 namespace harbrook::platform {
 
 class OutputFile {
-public:
+  public:
     OutputFile();
     ~OutputFile();
     OutputFile(OutputFile&&) noexcept;
@@ -25,13 +25,13 @@ public:
     void Close();
     bool IsOpen() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };
 
 class InputFile {
-public:
+  public:
     InputFile();
     ~InputFile();
     InputFile(InputFile&&) noexcept;
@@ -44,7 +44,7 @@ public:
     std::optional<std::size_t> Read(char* data, std::size_t size);
     void Close();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -42,7 +42,9 @@ void OutputFile::Close() {
     m_impl->fd = -1;
 }
 
-bool OutputFile::IsOpen() const { return m_impl->fd >= 0; }
+bool OutputFile::IsOpen() const {
+    return m_impl->fd >= 0;
+}
 
 struct InputFile::Impl {
     int fd = -1;

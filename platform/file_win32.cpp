@@ -29,7 +29,8 @@ bool OutputFile::Write(const char* data, std::size_t size) {
     while (size > 0) {
         DWORD written = 0;
         const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-        if (!WriteFile(m_impl->handle, data, chunk, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(m_impl->handle, data, chunk, &written, nullptr) || written == 0)
+            return false;
         data += written;
         size -= written;
     }
@@ -41,7 +42,9 @@ void OutputFile::Close() {
     m_impl->handle = INVALID_HANDLE_VALUE;
 }
 
-bool OutputFile::IsOpen() const { return m_impl->handle != INVALID_HANDLE_VALUE; }
+bool OutputFile::IsOpen() const {
+    return m_impl->handle != INVALID_HANDLE_VALUE;
+}
 
 struct InputFile::Impl {
     HANDLE handle = INVALID_HANDLE_VALUE;
@@ -56,9 +59,9 @@ InputFile& InputFile::operator=(InputFile&&) noexcept = default;
 
 bool InputFile::Open(const std::filesystem::path& path) {
     Close();
-    m_impl->handle = CreateFileW(path.wstring().c_str(), GENERIC_READ,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    m_impl->handle =
+        CreateFileW(path.wstring().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     return m_impl->handle != INVALID_HANDLE_VALUE;
 }
 

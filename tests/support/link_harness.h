@@ -28,8 +28,9 @@ class CountingFolders : public BackupFolderPreparer {
     bool PrepareBackupFolders(std::int64_t needed) override {
         lastNeed = needed;
         ++calls;
-        return true;
+        return forward ? forward->PrepareBackupFolders(needed) : true;
     }
+    BackupFolderPreparer* forward = nullptr;  // makes real folders when a test sets it
     std::atomic<int> calls{0};
     std::atomic<std::int64_t> lastNeed{0};
 };
