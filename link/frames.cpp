@@ -20,9 +20,7 @@ auto Guard(F&& f, decltype(f()) failure) -> decltype(f()) {
 
 }  // namespace
 
-bool IsTerminated(const zmq::error_t& e) {
-    return e.num() == ETERM;
-}
+bool IsTerminated(const zmq::error_t& e) { return e.num() == ETERM; }
 
 std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize) {
     std::string buffer(bufferSize, '\0');
@@ -39,26 +37,6 @@ std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize)
     }
     out.text = std::move(buffer);
     return out;
-}
-
-std::optional<std::vector<std::string>> RecvTextMessage(
-    zmq::socket_t& socket, std::initializer_list<std::size_t> bufferSizes, bool requireNonEmpty) {
-    std::vector<std::string> texts;
-    texts.reserve(bufferSizes.size());
-    std::size_t index = 0;
-    for (std::size_t size : bufferSizes) {
-        auto frame = RecvText(socket, size);
-        if (!frame) return std::nullopt;
-        const bool last = ++index == bufferSizes.size();
-        if (!last && !frame->more) return std::nullopt;  // the message ended early
-        if (last && frame->more) DiscardRestOfMessage(socket);
-        if (requireNonEmpty && frame->text.empty()) {
-            if (!last) DiscardRestOfMessage(socket);
-            return std::nullopt;
-        }
-        texts.push_back(std::move(frame->text));
-    }
-    return texts;
 }
 
 std::optional<BinaryFrame> RecvBinary(zmq::socket_t& socket, std::span<char> buffer) {
@@ -144,8 +122,8 @@ int BindFirstFree(zmq::socket_t& socket, const PortList& ports) {
 
 bool ConnectTo(zmq::socket_t& socket, std::string_view addressAndPort) {
     char endpoint[100];
-    std::snprintf(endpoint, sizeof endpoint, "tcp://%.*s", static_cast<int>(addressAndPort.size()),
-                  addressAndPort.data());
+    std::snprintf(endpoint, sizeof endpoint, "tcp://%.*s",
+                  static_cast<int>(addressAndPort.size()), addressAndPort.data());
     return Guard(
         [&] {
             socket.connect(endpoint);

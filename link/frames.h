@@ -7,12 +7,10 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 #include <zmq.hpp>
 
 #include "link/port_plan.h"
@@ -36,13 +34,6 @@ struct TextFrame {
 // Receives one frame into a buffer of bufferSize bytes. Nothing on time-out or
 // error.
 std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize);
-
-// Receives the frames of one message, frame i into a buffer of bufferSizes[i]
-// bytes. Nothing when a receive fails, when the message ends before the last
-// buffer, or (with requireNonEmpty) when a frame is empty. Frames beyond the
-// last buffer are dropped, so the next receive starts with the next message.
-std::optional<std::vector<std::string>> RecvTextMessage(
-    zmq::socket_t& socket, std::initializer_list<std::size_t> bufferSizes, bool requireNonEmpty);
 
 // Receives one frame into buffer; the frame's bytes up to the buffer's size.
 // `cut` is set when the frame was longer than the buffer.

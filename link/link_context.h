@@ -17,14 +17,14 @@ namespace harbrook {
 // Prepares the backup folder tree for the connected phone with room for the
 // given bytes (implemented by the storage layout).
 class BackupFolderPreparer {
-  public:
+public:
     virtual ~BackupFolderPreparer() = default;
     virtual bool PrepareBackupFolders(std::int64_t neededBytes) = 0;
 };
 
 // Draws and shows the pairing QR code (implemented by the qr library).
 class PairingCodeSink {
-  public:
+public:
     virtual ~PairingCodeSink() = default;
     // The QR text changed or must be shown: returns true when it is on show.
     virtual bool UpdatePairingCode(const std::string& portText) = 0;
@@ -33,11 +33,7 @@ class PairingCodeSink {
 struct LinkContext {
     LinkContext(Frontend& frontend, BackupFolderPreparer& folders, PortPlan plan = {},
                 Timing timing = {}, const Clock& clock = SystemClock())
-        : frontend(frontend),
-          folders(folders),
-          ports(plan),
-          timing(timing),
-          clock(clock),
+        : frontend(frontend), folders(folders), ports(plan), timing(timing), clock(clock),
           state(&frontend) {}
 
     Frontend& frontend;
@@ -50,7 +46,7 @@ struct LinkContext {
     ConnectionState state;
     std::atomic<int> monitorPort{0};  // bound by the connection monitor, 0 until then
     std::atomic<int> backupPort{0};   // bound by the backup receiver, 0 until then
-    std::atomic<int> pairingPort{0};  // where the pairing server waits for a phone; 0 otherwise
+    std::atomic<int> pairingPort{0};  // bound by the pairing server (0 while it has none)
     // Backup and send exclude each other: taken with test_and_set, cleared at the end.
     std::atomic_flag transferBusy;
     StopSignal stop;

@@ -11,7 +11,7 @@
 namespace harbrook::test {
 
 class RecorderFrontend : public Frontend {
-  public:
+public:
     struct StateChange {
         bool connected;
         std::string name;
@@ -37,7 +37,7 @@ class RecorderFrontend : public Frontend {
 
     std::atomic<bool> answerOk{true};
 
-  private:
+private:
     mutable std::mutex m_mutex;
     std::vector<StateChange> m_states;
     std::vector<std::string> m_banners, m_messages, m_questions, m_qr;

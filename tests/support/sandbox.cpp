@@ -15,19 +15,15 @@ std::string GetEnv(const char* name) {
     return v ? v : "";
 }
 void Restore(const char* name, const std::string& value) {
-    if (value.empty())
-        ::unsetenv(name);
-    else
-        ::setenv(name, value.c_str(), 1);
+    if (value.empty()) ::unsetenv(name);
+    else ::setenv(name, value.c_str(), 1);
 }
 }  // namespace
 
 Sandbox::Sandbox()
-    : m_oldHome(GetEnv("HOME")),
-      m_oldConfig(GetEnv("XDG_CONFIG_HOME")),
+    : m_oldHome(GetEnv("HOME")), m_oldConfig(GetEnv("XDG_CONFIG_HOME")),
       m_oldData(GetEnv("XDG_DATA_HOME")) {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "harbrook-test-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "harbrook-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     m_root = pattern;
     std::filesystem::create_directories(home());
@@ -64,8 +60,7 @@ void WritePatternFile(const std::filesystem::path& file, std::uintmax_t size, un
     std::vector<char> block(64 * 1024);
     std::uint32_t x = seed * 2654435761u + 1;
     for (std::uintmax_t done = 0; done < size;) {
-        const std::size_t n =
-            static_cast<std::size_t>(std::min<std::uintmax_t>(block.size(), size - done));
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uintmax_t>(block.size(), size - done));
         for (std::size_t i = 0; i < n; ++i) {
             x = x * 1664525u + 1013904223u;
             block[i] = static_cast<char>(x >> 24);

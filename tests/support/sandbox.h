@@ -10,7 +10,7 @@
 namespace harbrook::test {
 
 class Sandbox {
-  public:
+public:
     Sandbox();
     ~Sandbox();
     Sandbox(const Sandbox&) = delete;
@@ -24,7 +24,7 @@ class Sandbox {
     std::filesystem::path appData() const;
     std::filesystem::path hiveFile() const { return configHome() / "harbrook" / "registry.hive"; }
 
-  private:
+private:
     std::filesystem::path m_root;
     std::string m_oldHome, m_oldConfig, m_oldData;
 };
