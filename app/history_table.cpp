@@ -23,6 +23,14 @@ std::string Pad(const std::string& text, std::size_t width, bool right) {
     return right ? fill + text : text + fill;
 }
 
+// Control characters from a phone's name would break the layout.
+std::string Printable(std::string text) {
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
@@ -31,7 +39,7 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
         {"Started (UTC)", "Took", "Phone", "Files", "Received", "Incomplete", "Outcome"}};
     for (const auto& r : records) {
         rows.push_back({FormatUtc(r.startSeconds), FormatDuration(r.endSeconds - r.startSeconds),
-                        r.phone.empty() ? "-" : r.phone, std::to_string(r.files),
+                        r.phone.empty() ? "-" : Printable(r.phone), std::to_string(r.files),
                         FormatBytes(r.bytes), std::to_string(r.incomplete.size()), r.outcome});
     }
     std::array<std::size_t, kColumns> widths{};
@@ -55,7 +63,7 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
             out += std::string(total, '-') + '\n';
         } else {
             for (const auto& name : records[i - 1].incomplete)
-                out += "    incomplete: " + name + '\n';
+                out += "    incomplete: " + Printable(name) + '\n';
         }
     }
     return out;
