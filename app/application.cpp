@@ -13,6 +13,7 @@ Application::Application(AppFrontend& ui, AppSettings settings)
       m_link(m_watch, m_folders, settings.ports, settings.timing),
       m_storage(m_link.state) {
     m_folders.layout = &m_storage;
+    m_link.pairingCode = &m_pairingCode;
     m_watch.WatchConnection(&m_link.state);
 }
 
@@ -48,6 +49,7 @@ void Application::Stop() {
         m_stopped = true;
         workers.swap(m_workers);
     }
+    m_watch.NoteQuitting();
     m_link.stop.RequestStop();
     for (auto& worker : workers) worker.join();
     // No worker runs any more; keep a late caller away from the front end.

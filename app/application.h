@@ -12,6 +12,7 @@
 #include "app/backup_watch.h"
 #include "backup/storage_layout.h"
 #include "link/link_context.h"
+#include "qr/pairing_code.h"
 
 namespace harbrook {
 
@@ -65,6 +66,7 @@ class Application {
 
     AppFrontend& m_ui;
     BackupWatch m_watch;
+    PairingCode m_pairingCode{m_watch};
     DeferredFolders m_folders;
     LinkContext m_link;
     StorageLayout m_storage;

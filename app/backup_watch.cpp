@@ -11,6 +11,11 @@ constexpr std::size_t kStatusCapacity = 300;
 BackupWatch::BackupWatch(AppFrontend& ui, std::filesystem::path historyFile, const Clock& clock)
     : m_ui(ui), m_historyFile(std::move(historyFile)), m_clock(clock) {}
 
+void BackupWatch::NoteQuitting() {
+    std::lock_guard lock(m_mutex);
+    m_quitting = true;
+}
+
 void BackupWatch::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
     m_ui.OnConnectionStateChanged(connected, phoneName);
 }
@@ -97,7 +102,9 @@ void BackupWatch::OnBackupEnded(bool completed) {
         if (!m_running) return m_ui.OnBackupEnded(completed);
         m_running = false;
         m_record.endSeconds = m_clock.NowSeconds();
-        m_record.outcome = completed ? "completed" : m_failedStatusSeen ? "failed" : "interrupted";
+        m_record.outcome = completed                           ? "completed"
+                           : m_failedStatusSeen && !m_quitting ? "failed"
+                                                               : "interrupted";
         record = m_record;
         last = m_meter.Read();
     }

@@ -24,6 +24,10 @@ class BackupWatch final : public Frontend {
     // The phone whose name goes into the records; set before the link starts.
     void WatchConnection(const ConnectionState* state) { m_state = state; }
 
+    // The program is quitting: a backup that ends from now on was cut short
+    // by the quit, whatever the receiver makes of its lost socket.
+    void NoteQuitting();
+
     void OnConnectionStateChanged(bool connected, const std::string& phoneName) override;
     void SetBannerStatus(const std::string& text) override;
     void ShowMessage(const std::string& text) override;
@@ -46,6 +50,7 @@ class BackupWatch final : public Frontend {
     std::mutex m_mutex;  // guards what follows
     bool m_running = false;
     bool m_failedStatusSeen = false;
+    bool m_quitting = false;
     BackupRecord m_record;
     ProgressMeter m_meter;
     std::chrono::steady_clock::time_point m_lastReading{};
