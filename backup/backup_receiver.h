@@ -2,20 +2,28 @@
 // one, and the PC pulls each in 300000-byte chunks into the storage layout.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 
 #include "backup/storage_layout.h"
 #include "link/link_context.h"
+#include "platform/file_io.h"
 
 namespace harbrook {
 
-// Runs backups one after another until the stop signal.
+// Largest piece of file data a chunk carries, and the receive buffer that
+// holds one (with room to spare, as the phone app expects).
+inline constexpr std::size_t kChunkDataSize = 300000;
+inline constexpr std::size_t kChunkBufferSize = 300010;
+
+// Runs backups one after another, each on a fresh socket, until the stop
+// signal. Folders are prepared and files resolved through `storage`.
 void BackupReceiverThread(LinkContext& link, StorageLayout& storage);
 
 // Creates the target file, numbering the name "(1)" ... "(199)" before the
-// last dot when it exists; the last candidate is overwritten. On success the
-// path names the file created. False when the path has no usable dot or the
-// file cannot be created.
-bool CreateUniqueTargetFile(std::filesystem::path& path, std::FILE*& file);
+// last dot of the file name while the name is taken; when all of those are
+// taken too, "(199)" is overwritten. On success the path names the file
+// created. A closed file when the name has no dot or nothing can be created.
+platform::File CreateUniqueTargetFile(std::filesystem::path& path);
 
 }  // namespace harbrook

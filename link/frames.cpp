@@ -95,12 +95,52 @@ void SetMaxMessageSize(zmq::socket_t& socket, std::int64_t bytes) {
 }
 
 bool PollIn(zmq::socket_t& socket, std::chrono::milliseconds timeout) {
+    return WaitForInput(socket, timeout) == PollOutcome::Input;
+}
+
+PollOutcome WaitForInput(zmq::socket_t& socket, std::chrono::milliseconds timeout) {
     return Guard(
         [&] {
             zmq::pollitem_t item{socket.handle(), 0, ZMQ_POLLIN, 0};
-            return zmq::poll(&item, 1, timeout) > 0 && (item.revents & ZMQ_POLLIN);
+            if (zmq::poll(&item, 1, timeout) > 0 && (item.revents & ZMQ_POLLIN))
+                return PollOutcome::Input;
+            return PollOutcome::TimedOut;
         },
-        false);
+        PollOutcome::Failed);
+}
+
+std::optional<std::vector<TextFrame>> RecvTextMessage(zmq::socket_t& socket,
+                                                      std::span<const std::size_t> bufferSizes) {
+    std::vector<TextFrame> frames;
+    frames.reserve(bufferSizes.size());
+    for (std::size_t i = 0; i < bufferSizes.size(); ++i) {
+        auto frame = RecvText(socket, bufferSizes[i]);
+        if (!frame) return std::nullopt;
+        const bool last = i + 1 == bufferSizes.size();
+        if (!frame->more && !last) return std::nullopt;  // too few frames: the message is over
+        frames.push_back(std::move(*frame));
+    }
+    if (!frames.empty() && frames.back().more) DiscardRestOfMessage(socket);
+    return frames;
+}
+
+bool AllNonEmpty(const std::vector<TextFrame>& frames) {
+    for (const TextFrame& frame : frames)
+        if (frame.text.empty()) return false;
+    return true;
+}
+
+bool SendTexts(zmq::socket_t& socket, std::initializer_list<std::string_view> frames) {
+    std::size_t left = frames.size();
+    for (std::string_view frame : frames)
+        if (!SendText(socket, frame, --left > 0)) return false;
+    return true;
+}
+
+void SetReconnectInterval(zmq::socket_t& socket, std::chrono::milliseconds first,
+                          std::chrono::milliseconds max) {
+    if (first.count() > 0) socket.set(zmq::sockopt::reconnect_ivl, static_cast<int>(first.count()));
+    if (max.count() > 0) socket.set(zmq::sockopt::reconnect_ivl_max, static_cast<int>(max.count()));
 }
 
 bool BindPort(zmq::socket_t& socket, int port) {

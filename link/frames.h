@@ -7,10 +7,12 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 #include <zmq.hpp>
 
 #include "link/port_plan.h"
@@ -60,6 +62,26 @@ void SetMaxMessageSize(zmq::socket_t& socket, std::int64_t bytes);
 
 // Waits up to `timeout` for input. True when input is ready.
 bool PollIn(zmq::socket_t& socket, std::chrono::milliseconds timeout);
+
+enum class PollOutcome { Input, TimedOut, Failed };
+PollOutcome WaitForInput(zmq::socket_t& socket, std::chrono::milliseconds timeout);
+
+// Receives one message of exactly bufferSizes.size() frames, the i-th frame
+// into a buffer of bufferSizes[i] bytes. A message that ends early is dropped
+// as a whole (nothing is returned, and the next receive starts at the next
+// message, never inside it); frames beyond the expected ones are discarded.
+std::optional<std::vector<TextFrame>> RecvTextMessage(zmq::socket_t& socket,
+                                                      std::span<const std::size_t> bufferSizes);
+
+// True when no frame is empty.
+bool AllNonEmpty(const std::vector<TextFrame>& frames);
+
+// Sends the texts as the frames of one message.
+bool SendTexts(zmq::socket_t& socket, std::initializer_list<std::string_view> frames);
+
+// The reconnect back-off of a connecting socket; 0 leaves the library's value.
+void SetReconnectInterval(zmq::socket_t& socket, std::chrono::milliseconds first,
+                          std::chrono::milliseconds max);
 
 // Binds "tcp://*:%d" with each port in order; the first that binds wins.
 // Returns that port, or 0 when none could be bound.

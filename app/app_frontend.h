@@ -1,0 +1,27 @@
+// What the application adds to the core's Frontend for the front ends it
+// drives (the window and the console): opening the main window, progress
+// with rate and time left, and the finished backup's history record.
+#pragma once
+
+#include "app/backup_history.h"
+#include "app/progress_meter.h"
+#include "core/frontend.h"
+
+namespace harbrook {
+
+class AppFrontend : public Frontend {
+  public:
+    // A later start of the program asked for the main window: the window
+    // front end restores and raises it; the console prints the pairing code
+    // and the current state again.
+    virtual void OnOpenMainWindow() {}
+
+    // A running backup's progress, at most a few times a second and once
+    // more at its end.
+    virtual void OnProgressReading(const ProgressReading& /*reading*/) {}
+
+    // A backup ended; the record is already in the history file.
+    virtual void OnBackupRecorded(const BackupRecord& /*record*/) {}
+};
+
+}  // namespace harbrook

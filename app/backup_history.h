@@ -1,0 +1,37 @@
+// One line per backup in "backup_history.txt" of the data folder: when it
+// ran, which phone, what arrived and how it ended.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace harbrook {
+
+struct BackupRecord {
+    std::int64_t startSeconds = 0;  // UTC, seconds since 1970
+    std::int64_t endSeconds = 0;
+    std::string phone;
+    std::int64_t files = 0;  // files accepted complete
+    std::int64_t bytes = 0;  // bytes written, short files included
+    // Files that arrived short or long: answered "fileError", or accepted as
+    // they were once the retries ran out.
+    std::vector<std::string> incomplete;
+    std::string outcome;  // "completed", "failed" or "interrupted"
+};
+
+inline constexpr const char* kHistoryFileName = "backup_history.txt";
+
+// Appends the record as one line (the file is created when missing).
+bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& record);
+
+// Every record in the file, oldest first; lines that cannot be read are
+// skipped. Empty when the file does not exist.
+std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file);
+
+// Text form of a moment, "2024-05-01 13:04:05Z" (UTC), and back.
+std::string FormatUtc(std::int64_t seconds);
+bool ParseUtc(const std::string& text, std::int64_t& seconds);
+
+}  // namespace harbrook

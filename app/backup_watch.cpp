@@ -1,0 +1,117 @@
+#include "app/backup_watch.h"
+
+#include "locale/ui_strings.h"
+
+namespace harbrook {
+namespace {
+constexpr unsigned kBackupFailedText = 129;
+constexpr std::size_t kStatusCapacity = 300;
+}  // namespace
+
+BackupWatch::BackupWatch(AppFrontend& ui, std::filesystem::path historyFile, const Clock& clock)
+    : m_ui(ui), m_historyFile(std::move(historyFile)), m_clock(clock) {}
+
+void BackupWatch::NoteQuitting() {
+    std::lock_guard lock(m_mutex);
+    m_quitting = true;
+}
+
+void BackupWatch::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
+    m_ui.OnConnectionStateChanged(connected, phoneName);
+}
+
+void BackupWatch::SetBannerStatus(const std::string& text) {
+    {
+        // "Backup failed" is how the receiver tells a failure from the
+        // phone going away; the history keeps the difference.
+        std::lock_guard lock(m_mutex);
+        if (m_running && text == LoadUiString(kBackupFailedText, kStatusCapacity)) {
+            m_failedStatusSeen = true;
+        }
+    }
+    m_ui.SetBannerStatus(text);
+}
+
+void BackupWatch::ShowMessage(const std::string& text) {
+    m_ui.ShowMessage(text);
+}
+
+bool BackupWatch::AskOkCancel(const std::string& text) {
+    return m_ui.AskOkCancel(text);
+}
+
+void BackupWatch::SetSendButton(const std::string& text, bool enabled) {
+    m_ui.SetSendButton(text, enabled);
+}
+
+bool BackupWatch::ShowQrCode(const std::filesystem::path& bitmap, const std::string& text) {
+    return m_ui.ShowQrCode(bitmap, text);
+}
+
+void BackupWatch::OnPaired(const std::string& phoneName, const std::string& phoneId) {
+    m_ui.OnPaired(phoneName, phoneId);
+}
+
+void BackupWatch::OnBackupStarted(std::int64_t totalBytes) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_running = true;
+        m_failedStatusSeen = false;
+        m_record = {};
+        m_record.startSeconds = m_clock.NowSeconds();
+        if (m_state) m_record.phone = m_state->GetConnectedPhoneNameW();
+        m_meter.Start(totalBytes, std::chrono::steady_clock::now());
+        m_lastReading = {};
+    }
+    m_ui.OnBackupStarted(totalBytes);
+}
+
+void BackupWatch::OnBackupProgress(const BackupProgress& progress) {
+    std::optional<ProgressReading> reading;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto now = std::chrono::steady_clock::now();
+        m_meter.Update(progress.receivedBytes, progress.filesDone, progress.currentFile, now);
+        m_record.bytes = progress.receivedBytes;
+        if (now - m_lastReading >= kReadingInterval) {
+            m_lastReading = now;
+            reading = m_meter.Read();
+        }
+    }
+    m_ui.OnBackupProgress(progress);
+    if (reading) m_ui.OnProgressReading(*reading);
+}
+
+void BackupWatch::OnFileReceived(const std::string& name, std::int64_t size,
+                                 const std::filesystem::path& storedAs, bool complete) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (complete)
+            ++m_record.files;
+        else
+            m_record.incomplete.push_back(name);
+    }
+    m_ui.OnFileReceived(name, size, storedAs, complete);
+}
+
+void BackupWatch::OnBackupEnded(bool completed) {
+    BackupRecord record;
+    ProgressReading last;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_running) return m_ui.OnBackupEnded(completed);
+        m_running = false;
+        m_record.endSeconds = m_clock.NowSeconds();
+        m_record.outcome = completed                           ? "completed"
+                           : m_failedStatusSeen && !m_quitting ? "failed"
+                                                               : "interrupted";
+        record = m_record;
+        last = m_meter.Read();
+    }
+    m_ui.OnProgressReading(last);
+    m_ui.OnBackupEnded(completed);
+    if (!m_historyFile.empty()) AppendBackupRecord(m_historyFile, record);
+    m_ui.OnBackupRecorded(record);
+}
+
+}  // namespace harbrook

@@ -1,0 +1,46 @@
+// The command line of the harbrook executables.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/port_plan.h"
+
+namespace harbrook {
+
+struct Options {
+    bool help = false;
+    bool version = false;
+    bool history = false;   // print the backup history and end
+    bool headless = false;  // the console front end even where a display exists
+    std::string address;    // overrides the local address lookup
+    std::optional<std::filesystem::path> backupRoot;  // absolute
+    bool send = false;
+    std::vector<std::filesystem::path> sendFiles;  // absolute, so another process can use them
+    // For testing: every PC port from one base, and short link timings.
+    std::optional<int> portsBase;
+    bool quickTiming = false;
+};
+
+struct ParsedOptions {
+    Options options;
+    std::string error;  // one line; empty when the command line is usable
+};
+
+// Reads argv[1..]. Paths are made absolute against the current folder.
+ParsedOptions ParseOptions(int argc, const char* const* argv);
+
+// The port plan of --ports-base: pairing base..base+2, monitor +3..+5, backup
+// +6..+8, beacon +9, disconnect notice +10, send +11, user disconnect +12.
+PortPlan PortPlanFromBase(int base);
+inline constexpr int kPortsInPlan = 13;
+
+// Link timings short enough for tests and demos: seconds instead of tens.
+Timing QuickTiming();
+
+// The --help text.
+std::string UsageText();
+
+}  // namespace harbrook

@@ -1,0 +1,65 @@
+// One backup, from the PC's "sufficient" to its end: the file offers, the
+// chunk pulls, the verdicts and the retry allowance. The receiver thread owns
+// the socket and hands it here for the length of one backup.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <zmq.hpp>
+
+#include "backup/storage_layout.h"
+#include "link/link_context.h"
+#include "platform/file_io.h"
+
+namespace harbrook {
+
+class BackupSession {
+  public:
+    enum class Outcome {
+        Completed,     // the phone sent "backingEnd"
+        Failed,        // a broken or missing message, or a file we could not store
+        Disconnected,  // the connection monitor cleared the connected flag
+    };
+
+    BackupSession(LinkContext& link, const StorageLayout& storage, zmq::socket_t& socket,
+                  std::span<char> chunkBuffer, std::string identity, std::int64_t total);
+
+    // Runs the file loop. A stop of the link throws zmq::error_t (ETERM)
+    // through here; whatever was written stays on disk.
+    Outcome Run();
+
+  private:
+    struct Offer {
+        std::string name, category, state;
+        std::int64_t size = 0;
+    };
+    enum class Pull { Done, Failed, Disconnected, WriteFailed };
+
+    std::optional<Offer> ReceiveOffer();
+    bool ReceiveIdentity();
+    Pull PullFile(platform::File& file, std::int64_t announced);
+    bool Reply(std::string_view word);
+    Outcome LostPeer() const;
+    void Report(const std::string& name, std::int64_t size, bool complete);
+
+    LinkContext& m_link;
+    const StorageLayout& m_storage;
+    zmq::socket_t& m_socket;
+    std::span<char> m_chunk;
+    std::string m_identity;  // of the message received last; every reply starts with it
+
+    // Backup state: the retry allowance is per backup, not per file.
+    int m_allowance = 2;
+    std::string m_previousName;
+    std::int64_t m_previousSize = 0;
+    std::filesystem::path m_previousPath;
+    std::int64_t m_written = 0;  // to the current file
+    std::int64_t m_total = 0;
+    std::int64_t m_receivedInBackup = 0;
+    std::int64_t m_filesDone = 0;
+};
+
+}  // namespace harbrook

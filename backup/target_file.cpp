@@ -1,0 +1,36 @@
+// Choosing a free name for an incoming file.
+#include <string>
+
+#include "backup/backup_receiver.h"
+
+namespace harbrook {
+namespace {
+
+constexpr int kLastNumber = 199;
+
+}  // namespace
+
+platform::File CreateUniqueTargetFile(std::filesystem::path& path) {
+    // Numbers go before the last dot of the file name itself, never into a
+    // folder name that happens to hold a dot.
+    const std::string name = path.filename().native();
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || (dot == 0 && !path.has_parent_path())) return {};
+    const std::filesystem::path folder = path.parent_path();
+    const std::string stem = name.substr(0, dot), extension = name.substr(dot);
+
+    std::filesystem::path candidate = path;
+    for (int n = 1;; ++n) {
+        const platform::PathKind kind = platform::ProbePath(candidate);
+        // A folder or a path we cannot look at is taken as it is: creating the
+        // file then fails and the caller reports it.
+        if (kind == platform::PathKind::Missing || kind == platform::PathKind::Directory ||
+            kind == platform::PathKind::Unknown || n > kLastNumber)
+            break;
+        candidate = folder / (stem + "(" + std::to_string(n) + ")" + extension);
+    }
+    path = candidate;
+    return platform::File::CreateAlways(path);
+}
+
+}  // namespace harbrook

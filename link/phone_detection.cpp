@@ -1,0 +1,110 @@
+// Phone detection: while no phone is connected, one SUB socket listens for a
+// phone's beacon on every host of the PC's /24 network; the beacon names the
+// endpoint where the phone takes the detection request, and a phone that
+// answers "Connected" is marked connected.
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "core/settings_store.h"
+#include "link/endpoints.h"
+#include "link/frames.h"
+#include "link/keywords.h"
+#include "link/link_threads.h"
+#include "link/worker_support.h"
+#include "update/date_records.h"
+
+namespace harbrook {
+namespace {
+
+constexpr std::size_t kBeaconBuffer = 100;
+// Name, identity, address, the phone's status word.
+constexpr std::array<std::size_t, 4> kReplyBuffers{100, 100, 100, 50};
+
+// A SUB socket connected to the beacon port of hosts 1 to 254 after the
+// prefix. The connects to hosts where nothing listens stay pending and the
+// library retries them, so a phone that starts its beacon later is heard; the
+// reconnect back-off keeps those retries from costing an idle PC its CPU.
+zmq::socket_t OpenScan(LinkContext& link, zmq::context_t& context, const std::string& prefix) {
+    zmq::socket_t scan(context, zmq::socket_type::sub);
+    SetMaxMessageSize(scan, kMaxTextMessage);
+    SetLinger(scan, std::chrono::milliseconds(0));
+    SetReconnectInterval(scan, link.timing.scanReconnect, link.timing.scanReconnectMax);
+    for (int host = 1; host <= 254; ++host) {
+        char endpoint[200];
+        std::snprintf(endpoint, sizeof endpoint, "tcp://%s%d:%d", prefix.c_str(), host,
+                      link.ports.beacon);
+        try {
+            scan.connect(endpoint);
+        } catch (const zmq::error_t& e) {
+            if (IsTerminated(e)) throw;
+            continue;  // this host only
+        }
+        scan.set(zmq::sockopt::subscribe, "");
+    }
+    return scan;
+}
+
+// One beacon: the phone's detection endpoint, or nothing.
+std::optional<std::string> ReceiveBeacon(zmq::socket_t& scan) {
+    auto beacon = RecvText(scan, kBeaconBuffer);
+    if (beacon && beacon->more) DiscardRestOfMessage(scan);
+    if (!beacon || beacon->text.empty()) return std::nullopt;
+    return std::move(beacon->text);
+}
+
+// Offers the PC to the phone behind the beacon and takes its answer.
+void Handshake(LinkContext& link, zmq::context_t& context, const std::string& beacon,
+               const std::string& pcId) {
+    zmq::socket_t dealer(context, zmq::socket_type::dealer);
+    SetIdentity(dealer, kw::kPcDetect);
+    SetMaxMessageSize(dealer, kMaxTextMessage);
+    // A phone that never takes the request must not hold the worker up.
+    SetLinger(dealer, std::chrono::milliseconds(0));
+    if (!ConnectTo(dealer, beacon)) return;
+
+    const std::string monitor = link.BuildMonitorEndpoint();
+    const std::string backup = link.BuildBackupEndpoint();
+    const std::string_view status =
+        link.state.IsDisconnectRequested() ? kw::kDisconnected : kw::kConnected;
+    SendTexts(dealer, {pcId, monitor, status, backup});
+
+    if (WaitForInput(dealer, link.timing.detectionReply) != PollOutcome::Input) return;
+    const auto reply = RecvTextMessage(dealer, kReplyBuffers);
+    if (!reply || !AllNonEmpty(*reply)) return;
+
+    const auto& frames = *reply;
+    if (frames[3].text == kw::kConnected && !link.state.IsDisconnectRequested()) {
+        if (!link.state.IsConnected()) {
+            link.state.SetConnectionState(true, frames[0].text, frames[1].text, frames[2].text);
+            link.folders.PrepareBackupFolders(1024);
+            ResetShowDate(link.clock);
+        }
+    } else if (link.state.IsConnected()) {
+        link.state.SetConnectionState(false, "", "", "");
+    }
+}
+
+void Detect(LinkContext& link) {
+    LinkContextHandle context(link.stop);
+    const std::string prefix = NetworkPrefix(GetLocalIPv4());
+    std::string pcId;
+    CSettingsStore(link.clock).GetPcId(pcId);
+
+    while (true) {
+        while (link.state.IsConnected())
+            if (!link.stop.SleepFor(link.timing.detectionIdle)) return;
+        zmq::socket_t scan = OpenScan(link, context, prefix);
+        const auto beacon = ReceiveBeacon(scan);
+        if (beacon) Handshake(link, context, *beacon, pcId);
+    }
+}
+
+}  // namespace
+
+void PhoneDetectionThread(LinkContext& link) {
+    RunLinkWorker(link.stop, [&] { Detect(link); });
+}
+
+}  // namespace harbrook

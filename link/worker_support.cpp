@@ -1,0 +1,31 @@
+#include "link/worker_support.h"
+
+#include "link/frames.h"
+
+namespace harbrook {
+
+void RunLinkWorker(StopSignal& stop, const std::function<void()>& body,
+                   std::chrono::milliseconds pause) {
+    while (!stop.StopRequested()) {
+        try {
+            body();
+            return;
+        } catch (const zmq::error_t& e) {
+            if (IsTerminated(e) || !stop.SleepFor(pause)) return;
+        }
+    }
+}
+
+bool BindPortPatiently(zmq::socket_t& socket, int port, StopSignal& stop,
+                       std::chrono::milliseconds patience) {
+    constexpr auto kStep = std::chrono::milliseconds(20);
+    if (port <= 0) return false;  // never an ephemeral port: the phone could not be told it
+    const auto until = std::chrono::steady_clock::now() + patience;
+    while (!BindPort(socket, port)) {
+        if (std::chrono::steady_clock::now() >= until) return false;
+        if (!stop.SleepFor(kStep)) return false;
+    }
+    return true;
+}
+
+}  // namespace harbrook

@@ -1,0 +1,57 @@
+// Plain file access for the transfers: a move-only handle that reads and
+// writes whole buffers straight to the file (no library buffering, so memory
+// stays flat whatever the file size), and a look at what a path names.
+// Windows: CreateFileW / ReadFile / WriteFile. POSIX: open / read / write.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+
+namespace harbrook::platform {
+
+enum class PathKind { Missing, File, Directory, Other, Unknown };
+
+// What the path names, without following a link at its last component.
+// Unknown when the question cannot be answered (for example no permission).
+PathKind ProbePath(const std::filesystem::path& path);
+
+class File {
+  public:
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Creates the file for reading and writing, truncating one that exists.
+    // Never follows a link at the last component, so a planted link cannot
+    // redirect the write elsewhere.
+    static File CreateAlways(const std::filesystem::path& path);
+    // Opens an existing regular file for reading, sharing it with everybody.
+    static File OpenRead(const std::filesystem::path& path);
+
+    bool IsOpen() const { return m_fd >= 0; }
+    explicit operator bool() const { return IsOpen(); }
+
+    // The file's size in bytes; nothing when it cannot be read.
+    std::optional<std::uint64_t> Size() const;
+    // Writes every byte; false on any failure (a full disk among them).
+    bool WriteAll(std::span<const char> bytes);
+    // Reads up to buffer.size() bytes; 0 at the end; nothing on error.
+    std::optional<std::size_t> Read(std::span<char> buffer);
+    // Closes the file; false when the system reports a failed close.
+    bool Close();
+
+  private:
+    explicit File(int fd) : m_fd(fd) {}
+    int m_fd = -1;
+};
+
+// Deletes a file (not a folder). False when nothing was deleted.
+bool RemoveFile(const std::filesystem::path& path);
+
+}  // namespace harbrook::platform

@@ -1,0 +1,98 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/file_io.h"
+
+namespace harbrook::platform {
+
+PathKind ProbePath(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return errno == ENOENT ? PathKind::Missing : PathKind::Unknown;
+    if (S_ISREG(st.st_mode)) return PathKind::File;
+    if (S_ISDIR(st.st_mode)) return PathKind::Directory;
+    return PathKind::Other;
+}
+
+File::~File() {
+    Close();
+}
+
+File::File(File&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        Close();
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+File File::CreateAlways(const std::filesystem::path& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    return File(fd);
+}
+
+File File::OpenRead(const std::filesystem::path& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return File();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return File();
+    }
+    return File(fd);
+}
+
+std::optional<std::uint64_t> File::Size() const {
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool File::WriteAll(std::span<const char> bytes) {
+    if (m_fd < 0) return false;
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        bytes = bytes.subspan(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+std::optional<std::size_t> File::Read(std::span<char> buffer) {
+    if (m_fd < 0) return std::nullopt;
+    std::size_t got = 0;
+    // Fill the buffer unless the file ends: a short piece means "no more".
+    while (got < buffer.size()) {
+        const ssize_t n = ::read(m_fd, buffer.data() + got, buffer.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
+bool File::Close() {
+    if (m_fd < 0) return true;
+    const int rc = ::close(std::exchange(m_fd, -1));
+    return rc == 0;
+}
+
+bool RemoveFile(const std::filesystem::path& path) {
+    return ProbePath(path) != PathKind::Directory && ::unlink(path.c_str()) == 0;
+}
+
+}  // namespace harbrook::platform

@@ -1,0 +1,68 @@
+// One running Harbrook per user. The first start claims the instance and
+// listens for requests; a later start finds the claim taken and hands its
+// request (an opaque byte string: "show the window", "send these files") to
+// the running one, then ends.
+//
+// Windows: the named mutex "KVHarbrook" is the claim (ERROR_ALREADY_EXISTS
+// means another instance runs); the auto-reset event "HarbrookShowEvent"
+// wakes the running instance and a named pipe carries the request bytes.
+// POSIX: an flock()ed lock file is the claim and a unix-domain socket beside
+// it carries the request; both live in the folder given to Claim().
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace harbrook::platform {
+
+class SingleInstance {
+  public:
+    enum class Claim {
+        First,           // this process is the running instance now
+        AlreadyRunning,  // another process holds the claim
+        Failed,          // the claim could not be tested (folder unusable)
+    };
+
+    // The request handler runs on the listener's own thread, one request at a
+    // time. An empty request means "show yourself".
+    using RequestHandler = std::function<void(const std::string& request)>;
+
+    SingleInstance();
+    ~SingleInstance();  // stops listening and gives the claim up
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // Tries to become the running instance. `folder` is where POSIX keeps its
+    // lock file and socket (the per-user data folder); Windows names are
+    // per session and ignore it. A claim is kept until this object dies.
+    Claim TryClaim(const std::filesystem::path& folder);
+
+    // First instance only: starts taking requests. Requests that arrived
+    // between the claim and this call are served now. False when the listener
+    // cannot be set up (later starts then cannot reach this instance).
+    bool Listen(RequestHandler handler);
+
+    // Stops taking requests; returns once the handler no longer runs.
+    void StopListening();
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+enum class DeliveryResult {
+    Delivered,   // the running instance took the request
+    NoInstance,  // nobody listens (it has not started listening, or it died)
+    NoAnswer,    // something listens but did not confirm in time
+};
+
+// A later start: hands the request to the running instance of `folder` and
+// waits (briefly) for it to confirm receipt. `why` receives a short reason
+// when the result is not Delivered.
+DeliveryResult DeliverToRunningInstance(const std::filesystem::path& folder,
+                                        std::string_view request, std::string* why = nullptr);
+
+}  // namespace harbrook::platform

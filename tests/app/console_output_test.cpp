@@ -1,0 +1,228 @@
+// The console front end and the watch in front of it, driven as the link
+// workers would drive them.
+#include <gtest/gtest.h>
+#include <stdio.h>
+
+#include <fstream>
+
+#include "app/backup_watch.h"
+#include "locale/ui_strings.h"
+#include "tests/support/sandbox.h"
+#include "ui/console/console_frontend.h"
+#include "ui/console/qr_terminal.h"
+
+namespace harbrook {
+namespace {
+
+// Captures what a ConsoleFrontend prints.
+class Captured {
+  public:
+    Captured() : m_file(open_memstream(&m_buffer, &m_size)) {}
+    ~Captured() {
+        std::fclose(m_file);
+        std::free(m_buffer);
+    }
+    std::FILE* file() { return m_file; }
+    std::string text() {
+        std::fflush(m_file);
+        return std::string(m_buffer, m_size);
+    }
+
+  private:
+    char* m_buffer = nullptr;
+    std::size_t m_size = 0;
+    std::FILE* m_file;
+};
+
+bool Has(const std::string& haystack, const std::string& needle) {
+    return haystack.find(needle) != std::string::npos;
+}
+
+// Reads the half-block drawing back into modules (light-drawn form).
+std::vector<std::vector<bool>> ReadBack(const std::string& drawing) {
+    std::vector<std::vector<bool>> rows;
+    std::size_t start = 0;
+    while (start < drawing.size()) {
+        const std::size_t end = drawing.find('\n', start);
+        const std::string line = drawing.substr(start, end - start);
+        start = end + 1;
+        std::vector<bool> top, bottom;
+        for (std::size_t i = 0; i < line.size();) {
+            // Light halves are drawn; a dark module is an undrawn half.
+            if (line[i] == ' ') {
+                top.push_back(true), bottom.push_back(true), i += 1;
+                continue;
+            }
+            const std::string glyph = line.substr(i, 3);
+            i += 3;
+            top.push_back(glyph == "\u2584");
+            bottom.push_back(glyph == "\u2580");
+        }
+        rows.push_back(top);
+        rows.push_back(bottom);
+    }
+    return rows;
+}
+
+TEST(QrTerminalTest, TheDrawingHoldsTheSymbolWithItsQuietZone) {
+    const auto modules = QrModules("127.0.0.1:5392");
+    ASSERT_FALSE(modules.empty());
+    const std::size_t side = modules.size();
+    for (std::size_t i = 0; i < side; ++i) {
+        for (int q = 0; q < kQrQuietZone; ++q) {
+            EXPECT_FALSE(modules[q][i]);
+            EXPECT_FALSE(modules[i][q]);
+            EXPECT_FALSE(modules[side - 1 - q][i]);
+        }
+    }
+    EXPECT_TRUE(modules[kQrQuietZone][kQrQuietZone]);  // finder pattern corner
+
+    const auto back = ReadBack(RenderQrForTerminal("127.0.0.1:5392", false));
+    ASSERT_GE(back.size(), side);
+    for (std::size_t y = 0; y < side; ++y) {
+        ASSERT_EQ(back[y].size(), side);
+        for (std::size_t x = 0; x < side; ++x)
+            EXPECT_EQ(back[y][x], modules[y][x]) << x << "," << y;
+    }
+    const std::string coloured = RenderQrForTerminal("127.0.0.1:5392", true);
+    EXPECT_TRUE(Has(coloured, "\x1b[30;47m"));
+    EXPECT_TRUE(Has(coloured, "\x1b[0m"));
+}
+
+// An AppFrontend that only counts, to see what the watch passes on.
+class Counting : public AppFrontend {
+  public:
+    void OnConnectionStateChanged(bool, const std::string&) override {}
+    void SetBannerStatus(const std::string& text) override { banners.push_back(text); }
+    void ShowMessage(const std::string&) override {}
+    bool AskOkCancel(const std::string&) override { return true; }
+    void SetSendButton(const std::string&, bool) override {}
+    bool ShowQrCode(const std::filesystem::path&, const std::string&) override { return true; }
+    void OnProgressReading(const ProgressReading& r) override { readings.push_back(r); }
+    void OnBackupRecorded(const BackupRecord& r) override { records.push_back(r); }
+    std::vector<std::string> banners;
+    std::vector<ProgressReading> readings;
+    std::vector<BackupRecord> records;
+};
+
+TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
+    test::Sandbox sandbox;
+    const auto history = sandbox.root() / "history.txt";
+    Counting ui;
+    FixedClock clock(1'700'000'000);
+    ConnectionState state;
+    state.SetConnectionState(true, "Pixel", "abc", "127.0.0.1");
+    BackupWatch watch(ui, history, clock);
+    watch.WatchConnection(&state);
+
+    watch.OnBackupStarted(1000);
+    watch.SetBannerStatus(LoadUiString(127, 300));
+    watch.OnBackupProgress({1000, 400, 1, "a.jpg"});
+    watch.OnFileReceived("a.jpg", 400, "/r/My Album/a.jpg", true);
+    watch.OnFileReceived("b.mp4", 600, "/r/My Album/b.mp4", false);
+    watch.OnBackupProgress({1000, 1000, 2, "b.mp4"});
+    clock.Set(1'700'000'042);
+    watch.SetBannerStatus(LoadUiString(128, 300));
+    watch.OnBackupEnded(true);
+
+    watch.OnBackupStarted(5000);
+    watch.SetBannerStatus(LoadUiString(129, 300));
+    watch.OnBackupEnded(false);
+
+    watch.OnBackupStarted(5000);  // the phone goes away: no status text
+    watch.OnBackupEnded(false);
+    watch.OnBackupEnded(false);  // a stray end records nothing
+
+    const auto records = ReadBackupHistory(history);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].phone, "Pixel");
+    EXPECT_EQ(records[0].files, 1);
+    EXPECT_EQ(records[0].bytes, 1000);
+    EXPECT_EQ(records[0].incomplete, std::vector<std::string>{"b.mp4"});
+    EXPECT_EQ(records[0].endSeconds - records[0].startSeconds, 42);
+    EXPECT_EQ(records[0].outcome, "completed");
+    EXPECT_EQ(records[1].outcome, "failed");
+    EXPECT_EQ(records[1].files, 0);
+    EXPECT_EQ(records[2].outcome, "interrupted");
+    EXPECT_EQ(ui.records.size(), 3u);
+    EXPECT_EQ(ui.banners.size(), 3u);  // passed on unchanged
+    ASSERT_FALSE(ui.readings.empty());
+    EXPECT_EQ(ui.readings.front().percent, 40);  // the first reading is never held back
+}
+
+TEST(ConsoleFrontendTest, APipeGetsOneLinePerEventAndNothingIsLost) {
+    Captured out;
+    ConsoleFrontend ui(out.file(), false);
+    ui.PrintWelcome();
+    ui.ShowQrCode("/data/qrcode.bmp", "127.0.0.1:5392");
+    ui.ShowQrCode("/data/qrcode.bmp", "127.0.0.1:5392");  // unchanged: not drawn again
+    ui.OnPaired("Pixel", "abc123");
+    ui.OnConnectionStateChanged(true, "Pixel");
+    ui.OnBackupStarted(2'000'000);
+    ui.SetBannerStatus("Backing up files");
+    ui.OnFileReceived("IMG_1.jpg", 1'500'000, "/root/Backup of Harbrook/Pixel/My Album/IMG_1.jpg",
+                      true);
+    ProgressReading reading;
+    reading.percent = 100;
+    reading.doneBytes = reading.totalBytes = 2'000'000;
+    ui.OnProgressReading(reading);
+    ui.SetBannerStatus("Backup completed");
+    ui.OnBackupRecorded({0, 3, "Pixel", 1, 2'000'000, {}, "completed"});
+    ui.SetSendButton("Sending", false);
+    ui.SetSendButton("Send Files", true);
+    ui.ShowMessage("line one.\r\nline two.");
+    EXPECT_FALSE(ui.AskOkCancel("Install the update?"));
+    ui.OnConnectionStateChanged(false, "");
+
+    const std::string text = out.text();
+    EXPECT_TRUE(Has(text, "Harbrook is running. Not connected. Open Harbrook on your mobile"));
+    EXPECT_TRUE(Has(text, "2. Open Harbrook on the smartphone and scan the QR code below."));
+    EXPECT_TRUE(Has(text, "] Pairing code: 127.0.0.1:5392\n"));
+    EXPECT_EQ(text.find("Pairing code"), text.rfind("Pairing code"));
+    EXPECT_TRUE(Has(text, "\u2580"));
+    EXPECT_TRUE(Has(text, "] Paired with Pixel (abc123)\n"));
+    EXPECT_TRUE(Has(text, "] Connected: Connected to Pixel. Your computer is connected"));
+    EXPECT_TRUE(Has(text, "] Backup started: 2.0 MB announced\n"));
+    EXPECT_TRUE(Has(text, "] Received IMG_1.jpg (1.5 MB) into My Album/IMG_1.jpg\n"));
+    EXPECT_TRUE(Has(text, "] Progress: 100%  2.0 MB of 2.0 MB"));
+    EXPECT_TRUE(Has(text, "] Backup completed\n"));
+    EXPECT_TRUE(Has(text, "] Backup completed: 1 file, 2.0 MB in 0:03\n"));
+    EXPECT_TRUE(Has(text, "] Sending...\n"));
+    EXPECT_FALSE(Has(text, "Send Files"));
+    EXPECT_TRUE(Has(text, "] line one.\nline two.\n"));
+    EXPECT_TRUE(Has(text, "Install the update? (nobody to answer in the terminal: Cancel)"));
+    EXPECT_TRUE(Has(text, "] Disconnected. Not connected."));
+    EXPECT_FALSE(Has(text, "\x1b"));  // no escapes into a pipe
+    EXPECT_FALSE(Has(text, "\r"));
+}
+
+TEST(ConsoleFrontendTest, ATerminalKeepsTheProgressOnOneLineAndOpeningShowsTheState) {
+    Captured out;
+    ConsoleFrontend ui(out.file(), true);
+    ui.ShowQrCode("/q.bmp", "127.0.0.1:5392");
+    ui.OnConnectionStateChanged(true, "");
+    ui.OnBackupStarted(1000);
+    ProgressReading reading;
+    reading.totalBytes = 1000;
+    for (int done : {100, 500}) {
+        reading.doneBytes = done;
+        reading.percent = done / 10;
+        ui.OnProgressReading(reading);
+    }
+    ui.OnFileReceived("a.txt", 500, "/r/Documents/a.txt", true);
+    const std::string during = out.text();
+    // The event line clears the progress line, then draws it again below.
+    EXPECT_TRUE(Has(during, "\r\x1b[K[")) << during;
+    EXPECT_TRUE(Has(during, "Documents/a.txt\nProgress:  50%"));
+    ui.OnBackupRecorded({0, 1, "", 1, 500, {}, "interrupted"});
+    const std::size_t before = out.text().size();
+    ui.OnOpenMainWindow();
+    const std::string opened = out.text().substr(before);
+    EXPECT_TRUE(Has(opened, "\x1b[30;47m"));  // the code, drawn again
+    EXPECT_TRUE(Has(opened, "Pairing code: 127.0.0.1:5392"));
+    EXPECT_TRUE(Has(opened, "Connected to smartphone. Your computer is connected to your phone."));
+    EXPECT_FALSE(Has(opened, "Progress:"));  // the backup is over
+}
+
+}  // namespace
+}  // namespace harbrook

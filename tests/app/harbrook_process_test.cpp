@@ -1,0 +1,286 @@
+// The harbrook executable end to end, with harbrook-phone as the phone, on
+// loopback and on ports of its own.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include "app/backup_history.h"
+#include "core/settings_store.h"
+#include "platform/single_instance.h"
+#include "tests/app/child_process.h"
+#include "tests/support/sandbox.h"
+
+namespace harbrook::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr int kPortsUsed = 14;  // the PC's 13 and the phone's detection port
+
+class HarbrookProcessTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        base = FreePortRun(kPortsUsed);
+        ASSERT_NE(base, 0);
+        fs::create_directories(backupRoot);
+        fs::create_directories(logs);
+    }
+
+    std::vector<std::string> PcArgs(std::vector<std::string> more = {}) const {
+        std::vector<std::string> args{"--headless",   "--address",          "127.0.0.1",
+                                      "--ports-base", std::to_string(base), "--quick-timing"};
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    }
+    std::unique_ptr<ChildProcess> StartPc(const std::string& tag = "pc") {
+        auto pc = std::make_unique<ChildProcess>(
+            HARBROOK_EXE, PcArgs({"--backup-root", backupRoot.string()}), logs, tag);
+        EXPECT_TRUE(pc->WaitForOutput("Pairing code: 127.0.0.1:" + std::to_string(base), 10s))
+            << pc->Out() << pc->Err();
+        return pc;
+    }
+    Finished Pc(std::vector<std::string> args, const std::string& tag) const {
+        return RunToEnd(HARBROOK_EXE, std::move(args), logs, tag);
+    }
+    std::unique_ptr<ChildProcess> StartPhone() {
+        return std::make_unique<ChildProcess>(
+            HARBROOK_PHONE_EXE,
+            std::vector<std::string>{"run", "127.0.0.1:" + std::to_string(base), "--address",
+                                     "127.0.0.1", "--name", "Test Pixel", "--id", "test-pixel-1",
+                                     "--interval", "300", "--beacon-port", std::to_string(base + 9),
+                                     "--detect-port", std::to_string(base + 13),
+                                     "--disconnect-port", std::to_string(base + 12)},
+            logs, "phone");
+    }
+    Finished PhoneBackup(std::vector<std::string> more, const std::string& tag) const {
+        std::vector<std::string> args{"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6)};
+        args.insert(args.end(), more.begin(), more.end());
+        return RunToEnd(HARBROOK_PHONE_EXE, args, logs, tag, 60s);
+    }
+    fs::path PhoneFolder() const { return backupRoot / "Backup of Harbrook" / "Test Pixel"; }
+
+    Sandbox sandbox;
+    int base = 0;
+    fs::path backupRoot = sandbox.root() / "backups";
+    fs::path logs = sandbox.root() / "logs";
+};
+
+TEST_F(HarbrookProcessTest, ASecondStartShowsTheFirstAndHandsOverFilesToSend) {
+    auto pc = StartPc();
+    EXPECT_TRUE(pc->Out().find("Harbrook is running. Not connected.") != std::string::npos);
+
+    const auto second = Pc(PcArgs(), "second");
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(second.out, "");
+    EXPECT_EQ(second.err, "");
+    // The first one opens its "window": the code and the state once more.
+    EXPECT_TRUE(pc->WaitForOutput("Pairing code: 127.0.0.1:", 5s, 2)) << pc->Out();
+    EXPECT_TRUE(pc->WaitForOutput("] Not connected. Open Harbrook on your mobile", 5s));
+
+    const fs::path file = sandbox.root() / "note.txt";
+    WritePatternFile(file, 10);
+    const auto send = Pc({"--send", file.string()}, "send");
+    EXPECT_EQ(send.status, 0) << send.err;
+    EXPECT_EQ(send.err, "");
+    EXPECT_TRUE(pc->WaitForOutput("You need to connect your phone to send files.", 5s));
+
+    const auto missing = Pc({"--send", (sandbox.root() / "nope.txt").string()}, "missing");
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("not a file"), std::string::npos);
+
+    pc->Signal(SIGINT);
+    EXPECT_EQ(pc->Wait(5s), 0);
+    EXPECT_NE(pc->Out().find("Quitting (SIGINT)."), std::string::npos);
+}
+
+TEST_F(HarbrookProcessTest, ASecondStartThatCannotReachTheFirstSaysSo) {
+    // A "first instance" that holds the claim but never listens.
+    platform::SingleInstance holder;
+    ASSERT_EQ(holder.TryClaim(sandbox.appData()), platform::SingleInstance::Claim::First);
+    const auto second = Pc(PcArgs(), "second");
+    EXPECT_EQ(second.status, 1);
+    EXPECT_NE(second.err.find("already running but cannot be reached"), std::string::npos)
+        << second.err;
+    EXPECT_EQ(second.err.find('\n'), second.err.size() - 1);  // one line
+    const auto send = Pc({"--send", HARBROOK_EXE}, "send");
+    EXPECT_EQ(send.status, 1);
+}
+
+TEST_F(HarbrookProcessTest, BadInputIsRefusedWithOneLineAndNothingChanges) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--frobnicate"},
+             {"--address", "10.0.0.256"},
+             {"--ports-base", "12"},
+             {"--backup-root", (sandbox.root() / "missing").string()},
+             {"--backup-root", HARBROOK_EXE},
+             {"--backup-root", "/proc"},
+         }) {
+        const auto run = Pc(args, "bad");
+        EXPECT_EQ(run.status, 2) << args[0];
+        EXPECT_EQ(run.out, "");
+        ASSERT_FALSE(run.err.empty());
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+    }
+    EXPECT_NE(Pc({"--backup-root", "/proc"}, "ro").err.find("is not writable"), std::string::npos);
+    EXPECT_NE(Pc({"--backup-root", (sandbox.root() / "missing").string()}, "m")
+                  .err.find("does not exist"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(sandbox.hiveFile()));  // no setting was written
+    EXPECT_FALSE(fs::exists(sandbox.appData()));
+
+    const auto help = Pc({"--help"}, "help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--ports-base"), std::string::npos);
+    const auto version = Pc({"--version"}, "version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("harbrook ", 0), 0u);
+
+    // A usable root is stored as the user's choice.
+    const auto history = Pc({"--backup-root", backupRoot.string(), "--history"}, "good");
+    EXPECT_EQ(history.status, 0);
+    EXPECT_NE(history.out.find("No backup has been recorded yet."), std::string::npos);
+    auto pc = StartPc();
+    fs::path stored;
+    ASSERT_TRUE(CSettingsStore().ReadRootDirectory(stored));
+    EXPECT_EQ(stored, backupRoot);
+}
+
+TEST_F(HarbrookProcessTest, PairBackUpSendAndDisconnect) {
+    auto pc = StartPc();
+    auto phone = StartPhone();
+    ASSERT_TRUE(pc->WaitForOutput("] Connected: Connected to Test Pixel.", 10s))
+        << pc->Out() << phone->Out() << phone->Err();
+    EXPECT_TRUE(pc->WaitForOutput("] Paired with Test Pixel (test-pixel-1)", 1s));
+
+    const fs::path sample = sandbox.root() / "phone";
+    fs::create_directories(sample / "DCIM");
+    WritePatternFile(sample / "DCIM" / "IMG_0001.jpg", 700000, 1);
+    WritePatternFile(sample / "clip.mp4", 1'200'000, 2);
+    WritePatternFile(sample / "notes.pdf", 5000, 3);
+    WritePatternFile(sample / "song.mp3", 299999, 4);
+    const auto backup = PhoneBackup({sample.string()}, "backup");
+    EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
+    ASSERT_TRUE(pc->WaitForOutput("] Backup completed: 4 files, 2.2 MB", 10s)) << pc->Out();
+    const std::string out = pc->Out();
+    EXPECT_NE(out.find("] Backup started: 2.2 MB announced"), std::string::npos);
+    EXPECT_NE(out.find("] Backing up files\n"), std::string::npos);
+    EXPECT_NE(out.find("] Received IMG_0001.jpg (700.0 kB) into "), std::string::npos) << out;
+    EXPECT_NE(out.find("] Progress: 100%  2.2 MB of 2.2 MB"), std::string::npos);
+    EXPECT_NE(out.find("] Backup completed\n"), std::string::npos);
+    std::size_t stored = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(PhoneFolder())) {
+        if (!entry.is_regular_file()) continue;
+        ++stored;
+        const auto original = sample / entry.path().filename();
+        const auto inDcim = sample / "DCIM" / entry.path().filename();
+        EXPECT_EQ(ReadFileBytes(entry.path()),
+                  ReadFileBytes(fs::exists(original) ? original : inDcim));
+    }
+    EXPECT_EQ(stored, 4u);
+
+    const fs::path inbox = sandbox.root() / "phone-inbox";
+    fs::create_directories(inbox);
+    ChildProcess receiver(
+        HARBROOK_PHONE_EXE,
+        {"receive", "--out", inbox.string(), "--port", std::to_string(base + 11), "--count", "1"},
+        logs, "receive");
+    const fs::path outgoing = sandbox.root() / "report.pdf";
+    WritePatternFile(outgoing, 650000, 9);
+    // The receiver may take a moment to bind; ZeroMQ connects in the background.
+    const auto send = Pc({"--send", outgoing.string()}, "send");
+    EXPECT_EQ(send.status, 0) << send.err;
+    ASSERT_TRUE(pc->WaitForOutput("Transmission was completed.", 15s)) << pc->Out();
+    EXPECT_TRUE(pc->WaitForOutput("You can also use the phone's file manager", 1s));
+    EXPECT_NE(pc->Out().find("] Sending...\n"), std::string::npos);
+    EXPECT_EQ(receiver.Wait(10s), 0) << receiver.Out() << receiver.Err();
+    EXPECT_EQ(ReadFileBytes(inbox / "report.pdf"), ReadFileBytes(outgoing));
+
+    const auto notice =
+        RunToEnd(HARBROOK_PHONE_EXE,
+                 {"notice", "--pc", "127.0.0.1", "--notice-port", std::to_string(base + 10)}, logs,
+                 "notice");
+    EXPECT_EQ(notice.status, 0) << notice.err;
+    EXPECT_TRUE(pc->WaitForOutput("] Disconnected. Not connected.", 10s)) << pc->Out();
+
+    pc->Signal(SIGTERM);
+    EXPECT_EQ(pc->Wait(5s), 0);
+    EXPECT_EQ(pc->Err().find("Sanitizer"), std::string::npos) << pc->Err();
+
+    const auto records = ReadBackupHistory(sandbox.appData() / kHistoryFileName);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].outcome, "completed");
+    EXPECT_EQ(records[0].phone, "Test Pixel");
+    EXPECT_EQ(records[0].files, 4);
+    EXPECT_EQ(records[0].bytes, 700000 + 1'200'000 + 5000 + 299999);
+}
+
+TEST_F(HarbrookProcessTest, TheHistoryKeepsAGoodAndAFailedBackup) {
+    auto pc = StartPc();
+    auto phone = StartPhone();
+    ASSERT_TRUE(pc->WaitForOutput("] Connected: ", 10s)) << pc->Out();
+    const fs::path sample = sandbox.root() / "phone";
+    fs::create_directories(sample);
+    WritePatternFile(sample / "a.jpg", 1000, 1);
+    WritePatternFile(sample / "b.txt", 2000, 2);
+
+    EXPECT_EQ(PhoneBackup({sample.string()}, "good").status, 0);
+    ASSERT_TRUE(pc->WaitForOutput("] Backup completed: 2 files", 10s)) << pc->Out();
+    PhoneBackup({"--category", "bogus", sample.string()}, "bad");
+    ASSERT_TRUE(pc->WaitForOutput("] Backup failed\n", 10s)) << pc->Out();
+    ASSERT_TRUE(pc->WaitForOutput("] Backup failed: 0 files", 5s)) << pc->Out();
+    // The phone delivers one byte short, twice: "fileError", then accepted short.
+    PhoneBackup({"--short", "3", sample.string()}, "short");
+    ASSERT_TRUE(pc->WaitForOutput("incomplete", 10s)) << pc->Out();
+
+    const auto table = Pc({"--history"}, "history");
+    EXPECT_EQ(table.status, 0);
+    EXPECT_EQ(Count(table.out, " completed\n"), 2u) << table.out;
+    EXPECT_EQ(Count(table.out, " failed\n"), 1u) << table.out;
+    EXPECT_NE(table.out.find("    incomplete: a.jpg"), std::string::npos) << table.out;
+    const auto records = ReadBackupHistory(sandbox.appData() / kHistoryFileName);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].files, 2);
+    EXPECT_EQ(records[0].bytes, 3000);
+    EXPECT_EQ(records[1].outcome, "failed");
+    EXPECT_FALSE(records[2].incomplete.empty());
+}
+
+TEST_F(HarbrookProcessTest, QuittingDuringABackupKeepsThePartialFile) {
+    auto pc = StartPc();
+    auto phone = StartPhone();
+    ASSERT_TRUE(pc->WaitForOutput("] Connected: ", 10s)) << pc->Out();
+    const fs::path sample = sandbox.root() / "phone";
+    fs::create_directories(sample);
+    WritePatternFile(sample / "big.mp4", 3'000'000, 5);
+    // The phone falls silent after two chunks; the PC waits for the third.
+    ChildProcess backup(HARBROOK_PHONE_EXE,
+                        {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6),
+                         "--vanish-after", "2", sample.string()},
+                        logs, "backup");
+    ASSERT_TRUE(pc->WaitForOutput("] Backing up files", 10s)) << pc->Out();
+    fs::path partial;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            std::error_code ec;
+            for (const auto& e : fs::recursive_directory_iterator(PhoneFolder(), ec)) {
+                if (e.path().filename() == "big.mp4" && fs::file_size(e.path(), ec) >= 600000) {
+                    partial = e.path();
+                    return true;
+                }
+            }
+            return false;
+        },
+        10s));
+    const auto asked = std::chrono::steady_clock::now();
+    pc->Signal(SIGTERM);
+    EXPECT_EQ(pc->Wait(5s), 0) << pc->Err();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 1500ms);
+    EXPECT_EQ(fs::file_size(partial), 600000u);
+    EXPECT_EQ(pc->Err().find("Sanitizer"), std::string::npos) << pc->Err();
+    const auto records = ReadBackupHistory(sandbox.appData() / kHistoryFileName);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].outcome, "interrupted");
+}
+
+}  // namespace
+}  // namespace harbrook::test

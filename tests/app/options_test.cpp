@@ -1,0 +1,83 @@
+#include "app/options.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace harbrook {
+namespace {
+
+ParsedOptions Parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "harbrook");
+    return ParseOptions(static_cast<int>(args.size()), args.data());
+}
+
+TEST(OptionsTest, UsableCommandLines) {
+    auto p = Parse({"--headless", "--address", "127.0.0.1", "--backup-root", "rel/dir",
+                    "--ports-base", "40000", "--quick-timing"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_TRUE(p.options.headless);
+    EXPECT_TRUE(p.options.quickTiming);
+    EXPECT_EQ(p.options.address, "127.0.0.1");
+    ASSERT_TRUE(p.options.backupRoot);
+    EXPECT_TRUE(p.options.backupRoot->is_absolute());
+    EXPECT_EQ(p.options.backupRoot->filename(), "dir");
+    EXPECT_EQ(p.options.portsBase, 40000);
+
+    p = Parse({"--send", "a.jpg", "/tmp/b c.pdf", "--headless"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_TRUE(p.options.send);
+    ASSERT_EQ(p.options.sendFiles.size(), 2u);
+    EXPECT_TRUE(p.options.sendFiles[0].is_absolute());
+    EXPECT_EQ(p.options.sendFiles[1], "/tmp/b c.pdf");
+    EXPECT_TRUE(p.options.headless);
+
+    EXPECT_TRUE(Parse({"--help"}).options.help);
+    EXPECT_TRUE(Parse({"-h"}).options.help);
+    EXPECT_TRUE(Parse({"--version"}).options.version);
+    EXPECT_TRUE(Parse({"--history"}).options.history);
+}
+
+TEST(OptionsTest, BadCommandLinesGiveOneLineReasons) {
+    for (const auto& args : std::vector<std::vector<const char*>>{
+             {"--bogus"},
+             {"plain-word"},
+             {"--address"},
+             {"--address", "300.1.1.1"},
+             {"--address", "localhost"},
+             {"--backup-root"},
+             {"--backup-root", ""},
+             {"--ports-base", "80"},
+             {"--ports-base", "65530"},
+             {"--ports-base", "4x"},
+             {"--send"},
+             {"--send", "--headless"},
+         }) {
+        const auto p = Parse(args);
+        EXPECT_FALSE(p.error.empty()) << args[0];
+        EXPECT_EQ(p.error.find('\n'), std::string::npos);
+    }
+}
+
+TEST(OptionsTest, ThePortPlanFromABaseIsDistinctAndInRange) {
+    const PortPlan plan = PortPlanFromBase(65535 - kPortsInPlan + 1);
+    std::set<int> ports(plan.pairing.begin(), plan.pairing.end());
+    ports.insert(plan.monitor.begin(), plan.monitor.end());
+    ports.insert(plan.backup.begin(), plan.backup.end());
+    ports.insert({plan.beacon, plan.disconnectNotice, plan.send, plan.userDisconnect});
+    EXPECT_EQ(ports.size(), static_cast<std::size_t>(kPortsInPlan));
+    EXPECT_EQ(*ports.rbegin(), 65535);
+    EXPECT_EQ(plan.pairing[0], 65535 - kPortsInPlan + 1);
+}
+
+TEST(OptionsTest, HelpNamesEveryOption) {
+    const std::string usage = UsageText();
+    for (const char* option :
+         {"--address", "--backup-root", "--headless", "--send", "--history", "--version", "--help",
+          "--ports-base", "--quick-timing", "HARBROOK_ADDRESS"}) {
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+    }
+}
+
+}  // namespace
+}  // namespace harbrook

@@ -1,0 +1,261 @@
+#include "tools/phone/phone_backup.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "link/frames.h"
+#include "link/keywords.h"
+#include "platform/file_io.h"
+
+namespace harbrook::phone {
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+template <std::size_t N>
+bool OneOf(const std::string& word, const std::array<std::string_view, N>& words) {
+    return std::find(words.begin(), words.end(), word) != words.end();
+}
+
+constexpr std::array<std::string_view, 4> kCameraFolders{"dcim", "camera", "100andro", "100media"};
+constexpr std::array<std::string_view, 5> kTencentFolders{"tencent", "wechat", "weixin", "qq",
+                                                          "micromsg"};
+constexpr std::array<std::string_view, 16> kPictureVideo{
+    ".jpg", ".jpeg", ".png", ".gif", ".bmp", ".webp", ".heic", ".heif",
+    ".mp4", ".3gp",  ".mkv", ".mov", ".avi", ".webm", ".dng",  ".tiff"};
+constexpr std::array<std::string_view, 9> kAudio{".mp3", ".aac",  ".m4a", ".wav", ".flac",
+                                                 ".ogg", ".opus", ".amr", ".wma"};
+constexpr std::string_view kEndOfferName = "end";
+constexpr std::string_view kOfferState = "file";
+
+}  // namespace
+
+std::string PickCategory(const std::filesystem::path& file) {
+    for (const auto& part : file.parent_path()) {
+        const std::string folder = Lower(part.string());
+        if (OneOf(folder, kCameraFolders)) return std::string(kw::kCamera);
+        if (OneOf(folder, kTencentFolders)) return std::string(kw::kTencent);
+    }
+    const std::string extension = Lower(file.extension().string());
+    if (OneOf(extension, kPictureVideo)) return std::string(kw::kOther);
+    if (OneOf(extension, kAudio)) return std::string(kw::kAudio);
+    return std::string(kw::kDocument);
+}
+
+std::vector<BackupFile> CollectBackupFiles(const std::vector<std::filesystem::path>& roots,
+                                           bool includeEmpty) {
+    std::vector<std::filesystem::path> paths;
+    for (const auto& root : roots) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(root, ec)) {
+            paths.push_back(root);
+            continue;
+        }
+        for (auto it = std::filesystem::recursive_directory_iterator(
+                 root, std::filesystem::directory_options::skip_permission_denied, ec);
+             !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+            if (it->is_regular_file(ec)) paths.push_back(it->path());
+        }
+    }
+    std::sort(paths.begin(), paths.end());
+    std::vector<BackupFile> files;
+    for (const auto& path : paths) {
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(path, ec);
+        if (ec || (size == 0 && !includeEmpty)) continue;
+        files.push_back(
+            {path, path.filename().string(), PickCategory(path), static_cast<std::int64_t>(size)});
+    }
+    return files;
+}
+
+bool IsLoopbackEndpoint(std::string_view addressAndPort) {
+    const std::size_t colon = addressAndPort.rfind(':');
+    if (colon == std::string_view::npos || colon + 1 == addressAndPort.size()) return false;
+    const std::string_view address = addressAndPort.substr(0, colon);
+    const std::string_view port = addressAndPort.substr(colon + 1);
+    if (!std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    int dots = 0, group = 0, digits = 0;
+    for (char c : address) {
+        if (c == '.') {
+            if (digits == 0 || group > 255) return false;
+            ++dots;
+            group = digits = 0;
+        } else if (c >= '0' && c <= '9' && digits < 3) {
+            group = group * 10 + (c - '0');
+            ++digits;
+        } else {
+            return false;
+        }
+    }
+    return dots == 3 && digits > 0 && group <= 255 && address.starts_with("127.");
+}
+
+BackupLink::BackupLink(std::string_view addressAndPort, std::string_view identity,
+                       std::chrono::milliseconds replyTimeout)
+    : m_socket(m_context, zmq::socket_type::dealer) {
+    SetIdentity(m_socket, identity);
+    SetReceiveTimeout(m_socket, replyTimeout);
+    SetLinger(m_socket, std::chrono::milliseconds(2000));
+    if (IsLoopbackEndpoint(addressAndPort)) ConnectTo(m_socket, addressAndPort);
+}
+
+bool BackupLink::SendTotal(std::string_view total) {
+    return SendText(m_socket, total);
+}
+
+bool BackupLink::SendOffer(std::string_view name, std::string_view size, std::string_view category,
+                           std::string_view state) {
+    return SendText(m_socket, name, true) && SendText(m_socket, size, true) &&
+           SendText(m_socket, category, true) && SendText(m_socket, state);
+}
+
+bool BackupLink::SendChunk(std::span<const char> bytes) {
+    return SendBytes(m_socket, bytes);
+}
+
+bool BackupLink::SendFrames(const std::vector<std::string>& frames) {
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        if (!SendText(m_socket, frames[i], i + 1 < frames.size())) return false;
+    return true;
+}
+
+std::optional<std::string> BackupLink::ReceiveWord() {
+    auto frame = RecvText(m_socket, 64);
+    if (!frame) return std::nullopt;
+    DiscardRestOfMessage(m_socket);
+    return std::move(frame->text);
+}
+
+namespace {
+
+enum class Delivery { Accepted, Rejected, Stop };
+
+// Offers one file once and answers "fetch" until the PC gives its verdict.
+class Deliverer {
+  public:
+    Deliverer(BackupLink& link, const BackupOptions& options, BackupReport& report,
+              std::ostream* log)
+        : m_link(link),
+          m_options(options),
+          m_report(report),
+          m_log(log),
+          m_shortLeft(options.shortDeliveries),
+          m_buffer(kPhoneChunkSize) {}
+
+    Delivery Deliver(const BackupFile& file) {
+        platform::File source = platform::File::OpenRead(file.source);
+        if (!source) return Fail("cannot open " + file.source.string());
+        const bool cutShort = m_shortLeft > 0;
+        if (cutShort) --m_shortLeft;
+        const std::int64_t toSend = cutShort ? file.size - 1 : file.size;
+        const std::string category = m_options.category.value_or(file.category);
+        if (!m_link.SendOffer(file.name, std::to_string(file.size + m_options.sizeDelta), category,
+                              kOfferState))
+            return Fail("cannot send the offer of " + file.name);
+        std::int64_t sent = 0;
+        for (;;) {
+            const auto word = m_link.ReceiveWord();
+            if (!word) return Fail("no answer from the PC during " + file.name);
+            if (*word == kw::kFileEnd) return Say("fileEnd for " + file.name), Delivery::Accepted;
+            if (*word == kw::kFileError)
+                return Say("fileError for " + file.name), Delivery::Rejected;
+            if (*word != kw::kFetch) return Fail("unexpected word from the PC: \"" + *word + "\"");
+            if (m_options.vanishAfterChunks >= 0 &&
+                m_report.chunksSent >= m_options.vanishAfterChunks) {
+                m_report.vanished = true;
+                Say("vanishing in the middle of " + file.name);
+                return Delivery::Stop;
+            }
+            const auto want = static_cast<std::size_t>(
+                std::min<std::int64_t>(static_cast<std::int64_t>(m_buffer.size()), toSend - sent));
+            const auto got = source.Read(std::span<char>(m_buffer.data(), want));
+            if (!got) return Fail("cannot read " + file.source.string());
+            const bool ok = *got > 0
+                                ? m_link.SendChunk(std::span<const char>(m_buffer.data(), *got))
+                                : m_link.SendChunk(kw::kEndMarker);
+            if (!ok) return Fail("cannot send a chunk of " + file.name);
+            sent += static_cast<std::int64_t>(*got);
+            ++m_report.chunksSent;
+        }
+    }
+
+  private:
+    Delivery Fail(std::string problem) {
+        Say(problem);
+        m_report.problem = std::move(problem);
+        return Delivery::Stop;
+    }
+    void Say(const std::string& line) {
+        if (m_log) *m_log << line << '\n';
+    }
+
+    BackupLink& m_link;
+    const BackupOptions& m_options;
+    BackupReport& m_report;
+    std::ostream* m_log;
+    int m_shortLeft;
+    std::vector<char> m_buffer;
+};
+
+}  // namespace
+
+BackupReport RunPhoneBackup(const BackupOptions& options, const std::vector<BackupFile>& files,
+                            std::ostream* log) {
+    BackupReport report;
+    auto say = [&](const std::string& line) {
+        if (log) *log << line << '\n';
+    };
+    if (!IsLoopbackEndpoint(options.pcEndpoint)) {
+        report.problem = "refusing a PC endpoint outside 127.0.0.0/8: " + options.pcEndpoint;
+        say(report.problem);
+        return report;
+    }
+    BackupLink link(options.pcEndpoint, options.identity, options.replyTimeout);
+    std::int64_t total = 0;
+    for (const auto& file : files) total += file.size;
+    link.SendTotal(options.announcedTotal.value_or(std::to_string(total)));
+    const auto reply = link.ReceiveWord();
+    if (!reply) {
+        report.problem = "no answer to the total";
+        say(report.problem);
+        return report;
+    }
+    report.totalReply = *reply;
+    say("PC: " + *reply);
+    if (*reply != kw::kSufficient) {
+        if (*reply != kw::kInsufficient) report.problem = "unexpected answer to the total";
+        return report;
+    }
+
+    Deliverer deliverer(link, options, report, log);
+    for (const auto& file : files) {
+        int resends = 0;
+        for (;;) {
+            const Delivery result = deliverer.Deliver(file);
+            if (result == Delivery::Stop) return report;
+            if (result == Delivery::Accepted) {
+                ++report.filesAccepted;
+                break;
+            }
+            ++report.fileErrors;
+            if (++resends > options.maxResends) {
+                report.problem = "the PC keeps rejecting " + file.name;
+                say(report.problem);
+                return report;
+            }
+        }
+    }
+    link.SendOffer(kEndOfferName, "1", kw::kDocument, kw::kBackingEnd);
+    report.ended = true;
+    say("backingEnd sent after " + std::to_string(report.filesAccepted) + " files");
+    return report;
+}
+
+}  // namespace harbrook::phone

@@ -1,0 +1,169 @@
+#include "ui/console/console_frontend.h"
+
+#include <ctime>
+
+#include "locale/ui_strings.h"
+#include "ui/console/qr_terminal.h"
+
+namespace harbrook {
+namespace {
+
+constexpr std::size_t kTextCapacity = 512;
+
+std::string Text(unsigned id) {
+    return LoadUiString(id, kTextCapacity);
+}
+std::string ProductName() {
+    return LoadUiString(104, 50);
+}
+
+std::string Clock() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &tm);
+    return text;
+}
+
+// Message texts carry Windows line breaks.
+std::string WithoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
+
+}  // namespace
+
+ConsoleFrontend::ConsoleFrontend(std::FILE* out, bool terminal)
+    : m_out(out), m_terminal(terminal) {}
+
+void ConsoleFrontend::Line(const std::string& text) {
+    if (!m_progressLine.empty()) std::fputs("\r\x1b[K", m_out);
+    std::fprintf(m_out, "[%s] %s\n", Clock().c_str(), text.c_str());
+    if (!m_progressLine.empty()) std::fputs(m_progressLine.c_str(), m_out);
+    std::fflush(m_out);
+}
+
+std::string ConsoleFrontend::StateText() const {
+    if (!m_connected) return "Not connected. " + FormatWithText(Text(108), ProductName());
+    const std::string name = m_phoneName.empty() ? "smartphone" : m_phoneName;
+    return FormatWithText(Text(116), name) + ". " + Text(109);
+}
+
+void ConsoleFrontend::PrintWelcome() {
+    std::lock_guard lock(m_mutex);
+    Line(ProductName() + " is running. " + StateText());
+}
+
+void ConsoleFrontend::PrintPairingCode() {
+    if (m_qrText.empty()) {
+        Line("The pairing code is not ready yet (no pairing port is bound).");
+        return;
+    }
+    if (!m_progressLine.empty()) std::fputs("\r\x1b[K", m_out);
+    std::fprintf(m_out, "\n%s\n%s\n%s\n%s\n", Text(113).c_str(),
+                 FormatWithText(Text(114), ProductName()).c_str(),
+                 FormatWithText(Text(115), ProductName()).c_str(),
+                 RenderQrForTerminal(m_qrText, m_terminal).c_str());
+    std::fflush(m_out);
+    Line("Pairing code: " + m_qrText);
+}
+
+bool ConsoleFrontend::ShowQrCode(const std::filesystem::path&, const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    if (text == m_qrText) return true;
+    m_qrText = text;
+    PrintPairingCode();
+    return true;
+}
+
+void ConsoleFrontend::OnOpenMainWindow() {
+    std::lock_guard lock(m_mutex);
+    PrintPairingCode();
+    Line(StateText());
+}
+
+void ConsoleFrontend::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
+    std::lock_guard lock(m_mutex);
+    m_connected = connected;
+    m_phoneName = phoneName;
+    Line(connected ? "Connected: " + StateText() : "Disconnected. " + StateText());
+}
+
+void ConsoleFrontend::OnPaired(const std::string& phoneName, const std::string& phoneId) {
+    std::lock_guard lock(m_mutex);
+    Line("Paired with " + (phoneName.empty() ? std::string("smartphone") : phoneName) + " (" +
+         phoneId + ")");
+}
+
+void ConsoleFrontend::SetBannerStatus(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    Line(text);
+}
+
+void ConsoleFrontend::ShowMessage(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    Line(WithoutCarriageReturns(text));
+}
+
+bool ConsoleFrontend::AskOkCancel(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    Line(WithoutCarriageReturns(text) + " (nobody to answer in the terminal: Cancel)");
+    return false;
+}
+
+void ConsoleFrontend::SetSendButton(const std::string& text, bool enabled) {
+    // Only the start of a send is news; its end comes with a message.
+    if (enabled) return;
+    std::lock_guard lock(m_mutex);
+    Line(text + "...");
+}
+
+void ConsoleFrontend::OnBackupStarted(std::int64_t totalBytes) {
+    std::lock_guard lock(m_mutex);
+    m_backupRunning = true;
+    m_lastPeriodic = std::chrono::steady_clock::now();
+    Line("Backup started: " + FormatBytes(totalBytes) + " announced");
+}
+
+void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
+                                     const std::filesystem::path& storedAs, bool complete) {
+    std::lock_guard lock(m_mutex);
+    const std::string folder = storedAs.parent_path().filename().string();
+    Line("Received " + name + " (" + FormatBytes(size) + ")" + (complete ? "" : ", incomplete,") +
+         " into " + folder + "/" + storedAs.filename().string());
+}
+
+void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {
+    std::lock_guard lock(m_mutex);
+    if (!m_backupRunning) return;
+    const std::string text = "Progress: " + FormatProgress(reading);
+    if (m_terminal) {
+        m_progressLine = text;
+        std::fprintf(m_out, "\r\x1b[K%s", text.c_str());
+        std::fflush(m_out);
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastPeriodic < kPeriodicProgress && reading.percent < 100) return;
+    m_lastPeriodic = now;
+    Line(text);
+}
+
+void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
+    std::lock_guard lock(m_mutex);
+    m_backupRunning = false;
+    if (!m_progressLine.empty()) {
+        std::fputs("\r\x1b[K", m_out);
+        m_progressLine.clear();
+    }
+    std::string text = "Backup " + record.outcome + ": " + std::to_string(record.files) +
+                       (record.files == 1 ? " file, " : " files, ") + FormatBytes(record.bytes) +
+                       " in " + FormatDuration(record.endSeconds - record.startSeconds);
+    if (!record.incomplete.empty()) {
+        text += ", " + std::to_string(record.incomplete.size()) + " incomplete";
+    }
+    Line(text);
+}
+
+}  // namespace harbrook

@@ -1,0 +1,36 @@
+#include "ui/console/console_host.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/quit_request.h"
+#include "ui/console/console_frontend.h"
+
+namespace harbrook {
+namespace {
+
+class ConsoleHost final : public FrontEndHost {
+  public:
+    ConsoleHost() : m_ui(stdout, ::isatty(STDOUT_FILENO) == 1) {}
+
+    AppFrontend& Ui() override { return m_ui; }
+
+    void Run(Application&) override {
+        m_ui.PrintWelcome();
+        const char* why = platform::WaitForQuitRequest();
+        std::fprintf(stdout, "Quitting (%s).\n", why);
+        std::fflush(stdout);
+    }
+
+  private:
+    ConsoleFrontend m_ui;
+};
+
+}  // namespace
+
+std::unique_ptr<FrontEndHost> MakeConsoleHost() {
+    return std::make_unique<ConsoleHost>();
+}
+
+}  // namespace harbrook
