@@ -6,8 +6,8 @@
 
 namespace harbrook {
 
-void ConnectionState::SetConnectionState(bool connected, std::string_view name,
-                                         std::string_view id, std::string_view address) {
+void ConnectionState::SetConnectionState(bool connected, std::string_view name, std::string_view id,
+                                         std::string_view address) {
     std::lock_guard lock(m_lock);
     const std::string keptName(platform::CutToBytes(name, kMaxTextBytes));
     {

@@ -16,7 +16,7 @@ namespace harbrook {
 class Frontend;
 
 class ConnectionState {
-public:
+  public:
     // Longest text kept (a 100-byte field with its terminator).
     static constexpr std::size_t kMaxTextBytes = 99;
 
@@ -41,7 +41,7 @@ public:
     // Stops the display hook from being called (the front end is going away).
     void DetachDisplayHook();
 
-private:
+  private:
     Frontend* m_hook;
     std::mutex m_lock;              // the connection lock
     mutable std::mutex m_textLock;  // guards the three texts only

@@ -20,7 +20,9 @@ auto Guard(F&& f, decltype(f()) failure) -> decltype(f()) {
 
 }  // namespace
 
-bool IsTerminated(const zmq::error_t& e) { return e.num() == ETERM; }
+bool IsTerminated(const zmq::error_t& e) {
+    return e.num() == ETERM;
+}
 
 std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize) {
     std::string buffer(bufferSize, '\0');
@@ -162,8 +164,8 @@ int BindFirstFree(zmq::socket_t& socket, const PortList& ports) {
 
 bool ConnectTo(zmq::socket_t& socket, std::string_view addressAndPort) {
     char endpoint[100];
-    std::snprintf(endpoint, sizeof endpoint, "tcp://%.*s",
-                  static_cast<int>(addressAndPort.size()), addressAndPort.data());
+    std::snprintf(endpoint, sizeof endpoint, "tcp://%.*s", static_cast<int>(addressAndPort.size()),
+                  addressAndPort.data());
     return Guard(
         [&] {
             socket.connect(endpoint);

@@ -17,14 +17,14 @@ namespace harbrook {
 // Prepares the backup folder tree for the connected phone with room for the
 // given bytes (implemented by the storage layout).
 class BackupFolderPreparer {
-public:
+  public:
     virtual ~BackupFolderPreparer() = default;
     virtual bool PrepareBackupFolders(std::int64_t neededBytes) = 0;
 };
 
 // Draws and shows the pairing QR code (implemented by the qr library).
 class PairingCodeSink {
-public:
+  public:
     virtual ~PairingCodeSink() = default;
     // The QR text changed or must be shown: returns true when it is on show.
     virtual bool UpdatePairingCode(const std::string& portText) = 0;
@@ -33,7 +33,11 @@ public:
 struct LinkContext {
     LinkContext(Frontend& frontend, BackupFolderPreparer& folders, PortPlan plan = {},
                 Timing timing = {}, const Clock& clock = SystemClock())
-        : frontend(frontend), folders(folders), ports(plan), timing(timing), clock(clock),
+        : frontend(frontend),
+          folders(folders),
+          ports(plan),
+          timing(timing),
+          clock(clock),
           state(&frontend) {}
 
     Frontend& frontend;

@@ -22,18 +22,18 @@ struct PortPlan {
 
 struct Timing {
     using ms = std::chrono::milliseconds;
-    ms connectedCheck{1000};      // monitor: how often it looks for a connected phone
-    ms monitorWindow{20000};      // monitor: one heartbeat wait
-    int monitorMisses = 3;        // silent windows forgiven before the fourth disconnects
+    ms connectedCheck{1000};  // monitor: how often it looks for a connected phone
+    ms monitorWindow{20000};  // monitor: one heartbeat wait
+    int monitorMisses = 3;    // silent windows forgiven before the fourth disconnects
     ms monitorBindRetry{2000};
-    ms detectionIdle{3000};       // detection: pause while a phone is connected
-    ms detectionReply{15000};     // detection: wait for the phone's answer
-    ms disconnectReply{3000};     // user's disconnect: wait for the phone's answer
-    ms transferReceive{10000};    // backup and send: receive time-out
-    ms backupIdleRetry{500};      // backup: pause between waits for a phone
-    ms insufficientPause{2000};   // backup: pause after "insufficient"
-    ms linger{3000};              // pairing, backup, send sockets
-    ms monitorLinger{10000};      // monitor socket
+    ms detectionIdle{3000};      // detection: pause while a phone is connected
+    ms detectionReply{15000};    // detection: wait for the phone's answer
+    ms disconnectReply{3000};    // user's disconnect: wait for the phone's answer
+    ms transferReceive{10000};   // backup and send: receive time-out
+    ms backupIdleRetry{500};     // backup: pause between waits for a phone
+    ms insufficientPause{2000};  // backup: pause after "insufficient"
+    ms linger{3000};             // pairing, backup, send sockets
+    ms monitorLinger{10000};     // monitor socket
     // Reconnect back-off of the /24 scan's 254 pending connects, so that an
     // idle PC does not keep retrying them all every 100 ms.
     ms scanReconnect{1000};

@@ -13,14 +13,14 @@
 namespace harbrook {
 
 class StopSignal {
-public:
+  public:
     void RequestStop();
     bool StopRequested() const;
 
     // Sleeps for the duration unless a stop comes first. False when stopped.
     bool SleepFor(std::chrono::milliseconds duration);
 
-private:
+  private:
     friend class LinkContextHandle;
     bool Register(zmq::context_t* context);
     void Unregister(zmq::context_t* context);
@@ -34,7 +34,7 @@ private:
 // A worker's ZeroMQ context, known to the stop signal for as long as it lives.
 // A context made after the stop is shut down at once.
 class LinkContextHandle {
-public:
+  public:
     explicit LinkContextHandle(StopSignal& stop);
     ~LinkContextHandle();
     LinkContextHandle(const LinkContextHandle&) = delete;
@@ -43,7 +43,7 @@ public:
     zmq::context_t& get() { return m_context; }
     operator zmq::context_t&() { return m_context; }
 
-private:
+  private:
     StopSignal& m_stop;
     zmq::context_t m_context;
 };
