@@ -20,7 +20,9 @@ auto Guard(F&& f, decltype(f()) failure) -> decltype(f()) {
 
 }  // namespace
 
-bool IsTerminated(const zmq::error_t& e) { return e.num() == ETERM; }
+bool IsTerminated(const zmq::error_t& e) {
+    return e.num() == ETERM;
+}
 
 std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize) {
     std::string buffer(bufferSize, '\0');
@@ -28,6 +30,7 @@ std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize)
     if (!frame) return std::nullopt;
     TextFrame out;
     out.more = frame->more;
+    out.longer = frame->cut;
     const std::size_t zero = std::string_view(buffer.data(), frame->size).find('\0');
     if (zero != std::string_view::npos) {
         buffer.resize(zero);
@@ -122,8 +125,8 @@ int BindFirstFree(zmq::socket_t& socket, const PortList& ports) {
 
 bool ConnectTo(zmq::socket_t& socket, std::string_view addressAndPort) {
     char endpoint[100];
-    std::snprintf(endpoint, sizeof endpoint, "tcp://%.*s",
-                  static_cast<int>(addressAndPort.size()), addressAndPort.data());
+    std::snprintf(endpoint, sizeof endpoint, "tcp://%.*s", static_cast<int>(addressAndPort.size()),
+                  addressAndPort.data());
     return Guard(
         [&] {
             socket.connect(endpoint);
