@@ -2,7 +2,7 @@
 // limit of the same conversation (no disk) and against `cp` of the same files
 // on the same disk; files per second for small files; peak memory of the PC
 // side. The phone is harbrook-phone in its own process.
-//   backup_bench [--scale F] [--dir FOLDER]
+//   backup_bench [--scale F] [--dir FOLDER] [--repeat N]
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -41,25 +41,23 @@ double TimeWire(const DataSet& set, const std::string& self) {
     return SecondsSince(start);
 }
 
+// The PC core of the benchmark: front end, link context and storage layout.
+struct BenchCore {
+    explicit BenchCore(PortPlan plan) : link(frontend, storage, plan), storage(link.state) {}
+    QuietFrontend frontend;
+    LinkContext link;
+    StorageLayout storage;
+};
+
 // The real receiver thread here, harbrook-phone backing the folder up.
 Result TimeHarbrook(const fs::path& phoneDir, const fs::path& root, const std::string& phoneTool) {
-    QuietFrontend frontend;
     PortPlan plan;
     plan.backup = {FreeLoopbackPort(), FreeLoopbackPort(), FreeLoopbackPort()};
-    StorageLayout* storagePtr = nullptr;
-    struct Preparer : BackupFolderPreparer {
-        StorageLayout** storage;
-        bool PrepareBackupFolders(std::int64_t need) override {
-            return (*storage)->PrepareBackupFolders(need);
-        }
-    } preparer;
-    preparer.storage = &storagePtr;
-    LinkContext link(frontend, preparer, plan);
-    StorageLayout storage(link.state);
-    storagePtr = &storage;
+    BenchCore core(plan);
+    LinkContext& link = core.link;
     CSettingsStore().WriteRootDirectory(root);
     link.state.SetConnectionState(true, "Bench", "b1", "127.0.0.1");
-    std::jthread receiver([&] { BackupReceiverThread(link, storage); });
+    std::jthread receiver([&] { BackupReceiverThread(link, core.storage); });
     while (link.backupPort.load() == 0) std::this_thread::yield();
 
     Result result;
@@ -71,13 +69,14 @@ Result TimeHarbrook(const fs::path& phoneDir, const fs::path& root, const std::s
                     "127.0.0.1:" + std::to_string(link.backupPort.load()), phoneDir.string()});
     result.seconds = SecondsSince(start);
     result.peakGrowthKiB = PeakResidentKiB() - before;
-    if (status != 0) std::fprintf(stderr, "harbrook-phone backup failed (%d)\n", status);
+    if (status != 0 || core.frontend.lastBanner != "Backup completed")
+        std::fprintf(stderr, "the backup did not complete (phone status %d)\n", status);
     link.stop.RequestStop();
     return result;
 }
 
 void Compare(const DataSet& set, const fs::path& work, const std::string& self,
-             const std::string& phoneTool) {
+             const std::string& phoneTool, int repeats) {
     const fs::path phoneDir = work / "phone" / set.label;
     const fs::path root = work / "pc-root";
     std::printf("\n== %s: %d file(s) of %llu bytes, %.1f MiB\n", set.label.c_str(), set.count,
@@ -85,10 +84,18 @@ void Compare(const DataSet& set, const fs::path& work, const std::string& self,
     WriteDataSet(set, phoneDir);
     ::sync();
 
-    const double wire = TimeWire(set, self);
-    const Result ours = TimeHarbrook(phoneDir, root, phoneTool);
-    RemoveTree(root / "Backup of Harbrook");
-    const double copy = TimeCopy(phoneDir, work / "cp-copy");
+    // Interleaved runs, the best of each kept, so that a busy moment of the
+    // machine does not decide a ratio.
+    double wire = 1e9, copy = 1e9;
+    Result ours{1e9, 0};
+    for (int run = 0; run < repeats; ++run) {
+        wire = std::min(wire, TimeWire(set, self));
+        const Result r = TimeHarbrook(phoneDir, root, phoneTool);
+        RemoveTree(root / "Backup of Harbrook");
+        if (r.seconds < ours.seconds) ours.seconds = r.seconds;
+        ours.peakGrowthKiB = std::max(ours.peakGrowthKiB, r.peakGrowthKiB);
+        copy = std::min(copy, TimeCopy(phoneDir, work / "cp-copy"));
+    }
     RemoveTree(phoneDir);
 
     std::printf("  wire limit  %8.1f MiB/s  %9.0f files/s\n", MiBps(set.Bytes(), wire),
@@ -109,6 +116,7 @@ int main(int argc, char** argv) {
         return WireBackupPhone(argv[2],
                                {"wire", std::atoi(argv[3]), std::strtoull(argv[4], nullptr, 10)});
     double scale = 1.0;
+    int repeats = 2;
     fs::path dir = fs::temp_directory_path();
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
@@ -130,9 +138,9 @@ int main(int argc, char** argv) {
     auto scaled = [&](int n) { return std::max(1, static_cast<int>(n * scale)); };
     std::printf("backup benchmark, scale %.3f, in %s\n", scale, work.c_str());
     Compare({"one-large", 1, static_cast<std::uint64_t>((1ULL << 30) * std::min(1.0, scale))}, work,
-            self, phoneTool);
-    Compare({"medium", scaled(2000), 3'000'000}, work, self, phoneTool);
-    Compare({"small", scaled(20000), 20'000}, work, self, phoneTool);
+            self, phoneTool, repeats);
+    Compare({"medium", scaled(2000), 3'000'000}, work, self, phoneTool, repeats);
+    Compare({"small", scaled(20000), 20'000}, work, self, phoneTool, repeats);
     RemoveTree(work);
     return 0;
 }
