@@ -52,6 +52,7 @@ void Application::Stop() {
     m_watch.NoteQuitting();
     m_link.stop.RequestStop();
     for (auto& worker : workers) worker.join();
+    m_watch.EndOpenBackup();
     // No worker runs any more; keep a late caller away from the front end.
     m_link.state.DetachDisplayHook();
 }

@@ -95,6 +95,7 @@ TEST_F(HarbrookProcessTest, ASecondStartShowsTheFirstAndHandsOverFilesToSend) {
 
 TEST_F(HarbrookProcessTest, ASecondStartThatCannotReachTheFirstSaysSo) {
     // A "first instance" that holds the claim but never listens.
+    fs::create_directories(sandbox.appData());
     platform::SingleInstance holder;
     ASSERT_EQ(holder.TryClaim(sandbox.appData()), platform::SingleInstance::Claim::First);
     const auto second = Pc(PcArgs(), "second");
