@@ -35,6 +35,15 @@ void RecorderFrontend::OnFileReceived(const std::string&, std::int64_t,
     m_received.push_back(storedAs);
 }
 
+void RecorderFrontend::OnBackupStarted(std::int64_t totalBytes) {
+    std::lock_guard lock(m_mutex);
+    m_backupStarts.push_back(totalBytes);
+}
+void RecorderFrontend::OnBackupEnded(bool completed) {
+    std::lock_guard lock(m_mutex);
+    m_backupEnds.push_back(completed);
+}
+
 #define HARBROOK_RECORDER_GETTER(type, name, member) \
     type RecorderFrontend::name() const {            \
         std::lock_guard lock(m_mutex);               \
@@ -47,6 +56,8 @@ HARBROOK_RECORDER_GETTER(std::vector<std::string>, qrTexts, m_qr)
 HARBROOK_RECORDER_GETTER(std::string, sendButtonText, m_sendText)
 HARBROOK_RECORDER_GETTER(bool, sendButtonEnabled, m_sendEnabled)
 HARBROOK_RECORDER_GETTER(std::vector<std::filesystem::path>, receivedFiles, m_received)
+HARBROOK_RECORDER_GETTER(std::vector<std::int64_t>, backupStarts, m_backupStarts)
+HARBROOK_RECORDER_GETTER(std::vector<bool>, backupEnds, m_backupEnds)
 #undef HARBROOK_RECORDER_GETTER
 
 std::string RecorderFrontend::lastBanner() const {

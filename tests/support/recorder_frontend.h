@@ -25,6 +25,8 @@ class RecorderFrontend : public Frontend {
     bool ShowQrCode(const std::filesystem::path& bitmap, const std::string& text) override;
     void OnFileReceived(const std::string& name, std::int64_t size,
                         const std::filesystem::path& storedAs, bool complete) override;
+    void OnBackupStarted(std::int64_t totalBytes) override;
+    void OnBackupEnded(bool completed) override;
 
     std::vector<StateChange> stateChanges() const;
     std::vector<std::string> banners() const;
@@ -34,6 +36,8 @@ class RecorderFrontend : public Frontend {
     std::string sendButtonText() const;
     bool sendButtonEnabled() const;
     std::vector<std::filesystem::path> receivedFiles() const;
+    std::vector<std::int64_t> backupStarts() const;
+    std::vector<bool> backupEnds() const;  // true for a completed backup
 
     std::atomic<bool> answerOk{true};
 
@@ -42,6 +46,8 @@ class RecorderFrontend : public Frontend {
     std::vector<StateChange> m_states;
     std::vector<std::string> m_banners, m_messages, m_questions, m_qr;
     std::vector<std::filesystem::path> m_received;
+    std::vector<std::int64_t> m_backupStarts;
+    std::vector<bool> m_backupEnds;
     std::string m_sendText = "Send Files";
     bool m_sendEnabled = true;
 };

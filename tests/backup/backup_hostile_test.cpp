@@ -1,0 +1,226 @@
+// A phone that says what no phone app would: odd names, absurd sizes,
+// oversized and endless chunks, a full disk, a stop in the middle of a file.
+// Nothing may land outside the category folders and the receiver must keep
+// serving.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+#include <set>
+
+#include "core/settings_store.h"
+#include "link/keywords.h"
+#include "tests/backup/transfer_harness.h"
+
+namespace harbrook::test {
+namespace {
+
+using phone::BackupLink;
+using std::chrono::milliseconds;
+
+class BackupHostileTest : public ::testing::Test {
+  protected:
+    BackupHostileTest() : h(FastTiming(milliseconds(1000))) { h.StartReceiver(); }
+
+    // A backup under way. Replies come at once; silence means the PC hung up.
+    std::unique_ptr<BackupLink> Begin(std::string_view total = "1000") {
+        auto link = std::make_unique<BackupLink>(h.BackupEndpoint(), "hostile", milliseconds(1500));
+        link->SendTotal(total);
+        EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("sufficient"));
+        return link;
+    }
+    static void End(BackupLink& link) { link.SendOffer("end", "1", "document", kw::kBackingEnd); }
+    // Every file under the sandbox that was not there before sits directly in
+    // one of the five category folders.
+    void ExpectNothingOutsideTheCategories(const std::set<std::filesystem::path>& before) {
+        std::set<std::filesystem::path> categories;
+        for (const auto& c : kCategories) categories.insert(h.CategoryFolder(c.category));
+        for (const auto& file : FilesUnder(h.sandbox.root())) {
+            if (before.count(file)) continue;
+            EXPECT_TRUE(categories.count(file.parent_path())) << "stray file " << file;
+        }
+    }
+    std::set<std::filesystem::path> Snapshot() const {
+        const auto files = FilesUnder(h.sandbox.root());
+        return {files.begin(), files.end()};
+    }
+
+    TransferHarness h;
+};
+
+TEST_F(BackupHostileTest, NamesThatReachForOtherFoldersStayInTheCategoryFolder) {
+    const auto before = Snapshot();
+    const std::string longName(255 - 4, 'n');
+    struct Case {
+        std::string name;
+        bool stored;  // false: the backup fails on this offer
+    };
+    const std::vector<Case> cases{
+        {"..", false},
+        {".", false},
+        {"...", false},
+        {"../x.jpg", true},
+        {"../../../../../../tmp/x.jpg", true},
+        {"/etc/x.jpg", true},
+        {"a\\..\\b.jpg", true},
+        {"c:\\Windows\\x.jpg", true},
+        {std::string("ctl\x01\x1f\n\t.jpg"), true},
+        {"\xff\xfe\x80.jpg", true},
+        {longName + ".jpg", true},
+        {longName + "x.jpg", false},  // 256 bytes: longer than the name frame
+        {std::string(300'000, 'a') + ".jpg", false},
+    };
+    std::size_t ended = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.substr(0, 40));
+        auto link = Begin();
+        link->SendOffer(c.name, "5", "camera", "file");
+        const auto word = link->ReceiveWord();
+        if (c.stored) {
+            ASSERT_EQ(word, std::optional<std::string>("fetch"));
+            link->SendChunk(std::string_view("hello"));
+            EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("fileEnd"));
+            End(*link);
+        } else {
+            EXPECT_FALSE(word.has_value());  // the PC hung up
+        }
+        ASSERT_TRUE(h.WaitForBackupEnds(++ended));
+        EXPECT_EQ(h.frontend.backupEnds().back(), c.stored);
+        ExpectNothingOutsideTheCategories(before);
+    }
+    EXPECT_FALSE(std::filesystem::exists("/etc/x.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(h.PhoneFolder().parent_path() / "x.jpg"));
+    const auto camera = h.CategoryFolder(BackupCategory::Camera);
+    EXPECT_EQ(ReadFileBytes(camera / "etcx.jpg"), "hello");
+    EXPECT_EQ(ReadFileBytes(camera / "a..b.jpg"), "hello");
+}
+
+TEST_F(BackupHostileTest, AbsurdSizesCostOnlyWhatActuallyArrives) {
+    auto link = Begin("1073741824");
+    link->SendOffer("huge.mp4", "1073741824", "camera", "file");
+    ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
+    link->SendChunk(std::string_view("0123456789"));
+    EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("fileError"));
+    // A size beyond 64 bits reads as the largest number: still positive.
+    link->SendOffer("huger.mp4", "99999999999999999999999", "camera", "file");
+    ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
+    link->SendChunk(std::string_view("abc"));
+    EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("fileError"));
+    End(*link);
+    ASSERT_TRUE(h.WaitForBackupEnds(1));
+    EXPECT_TRUE(h.frontend.backupEnds().back());
+    EXPECT_EQ(std::filesystem::file_size(h.CategoryFolder(BackupCategory::Camera) / "huge.mp4"),
+              10u);
+}
+
+TEST_F(BackupHostileTest, EndlessFileGetsItsVerdictAfterOneChunkPastItsSize) {
+    auto link = Begin();
+    link->SendOffer("endless.bin", "1000", "document", "file");
+    const std::string full(300'000, 'e');
+    int fetches = 0;
+    std::optional<std::string> word;
+    while ((word = link->ReceiveWord()) == std::optional<std::string>("fetch") && fetches < 50) {
+        ++fetches;
+        link->SendChunk(full);
+    }
+    EXPECT_EQ(fetches, 1);
+    EXPECT_EQ(word, std::optional<std::string>("fileError"));
+    End(*link);
+    ASSERT_TRUE(h.WaitForBackupEnds(1));
+    EXPECT_EQ(
+        std::filesystem::file_size(h.CategoryFolder(BackupCategory::Document) / "endless.bin"),
+        300'000u);
+}
+
+TEST_F(BackupHostileTest, OversizedChunksAndStrayFramesEndOnlyThatBackup) {
+    {  // A chunk longer than the chunk buffer is no chunk of ours.
+        auto link = Begin();
+        link->SendOffer("a.bin", "400000", "document", "file");
+        ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
+        link->SendChunk(std::string(400'000, 'x'));
+        EXPECT_FALSE(link->ReceiveWord().has_value());
+        ASSERT_TRUE(h.WaitForBackupEnds(1));
+        EXPECT_EQ(h.frontend.lastBanner(), "Backup failed");
+    }
+    {  // Past the socket's message limit the library drops the phone outright.
+        auto link = Begin();
+        link->SendOffer("b.bin", "400000", "document", "file");
+        ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
+        link->SendChunk(std::string(3'000'000, 'x'));
+        ASSERT_TRUE(h.WaitForBackupEnds(2));
+        EXPECT_FALSE(h.frontend.backupEnds().back());
+    }
+    {  // Extra frames after an offer or a chunk are dropped; the talk goes on.
+        auto link = Begin();
+        link->SendFrames({"c.bin", "3", "document", "file", "junk", "more junk"});
+        ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
+        link->SendFrames({"abc", "trailing"});
+        EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("fileEnd"));
+        End(*link);
+        ASSERT_TRUE(h.WaitForBackupEnds(3));
+        EXPECT_TRUE(h.frontend.backupEnds().back());
+    }
+    EXPECT_EQ(ReadFileBytes(h.CategoryFolder(BackupCategory::Document) / "c.bin"), "abc");
+}
+
+TEST_F(BackupHostileTest, StopInTheMiddleOfAFileIsQuickAndKeepsWhatWasWritten) {
+    auto link = Begin();
+    link->SendOffer("half.bin", "900000", "document", "file");
+    ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
+    const std::string chunk(300'000, 'h');
+    link->SendChunk(chunk);
+    ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
+    const auto took = h.Stop();
+    EXPECT_LT(took, milliseconds(1000));
+    EXPECT_EQ(ReadFileBytes(h.CategoryFolder(BackupCategory::Document) / "half.bin"), chunk);
+    EXPECT_FALSE(h.link.transferBusy.test());
+}
+
+// A 2 MiB tmpfs as the backup root; skipped where mounting is not allowed.
+class FullDiskTest : public BackupHostileTest {
+  protected:
+    void SetUp() override {
+        m_mount = h.sandbox.root() / "small-disk";
+        std::filesystem::create_directories(m_mount);
+        if (::mount("tmpfs", m_mount.c_str(), "tmpfs", 0, "size=2m") != 0)
+            GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+        m_mounted = true;
+        CSettingsStore().WriteRootDirectory(m_mount);
+    }
+    void TearDown() override {
+        h.Stop();
+        if (m_mounted) ::umount2(m_mount.c_str(), MNT_DETACH);
+    }
+    std::filesystem::path m_mount;
+    bool m_mounted = false;
+};
+
+TEST_F(FullDiskTest, FullDiskEndsTheBackupKeepsEarlierFilesAndTheNextBackupWorks) {
+    const auto dir = h.sandbox.root() / "phone";
+    const auto a = MakePhoneFile(dir / "a.jpg", 500'000, "camera", 1);
+    const auto b = MakePhoneFile(dir / "b.jpg", 500'000, "camera", 2);
+    const auto c = MakePhoneFile(dir / "c.jpg", 3'000'000, "camera", 3);
+    auto options = h.PhoneOptions();
+    options.replyTimeout = milliseconds(3000);
+    options.announcedTotal = "1000";  // the phone undersells; the disk fills up
+    const auto report = phone::RunPhoneBackup(options, {a, b, c});
+    EXPECT_EQ(report.filesAccepted, 2);
+    EXPECT_FALSE(report.ended);
+    ASSERT_TRUE(h.WaitForBackupEnds(1));
+    EXPECT_EQ(h.frontend.lastBanner(), "Backup failed");
+
+    const auto camera = m_mount / "Backup of Harbrook" / "Pixel" / "My Album";
+    EXPECT_EQ(HashFile(camera / "a.jpg"), HashFile(a.source));
+    EXPECT_EQ(HashFile(camera / "b.jpg"), HashFile(b.source));
+    EXPECT_FALSE(std::filesystem::exists(camera / "c.jpg"));  // the broken part is gone
+
+    const auto d = MakePhoneFile(dir / "d.jpg", 200'000, "camera", 4);
+    EXPECT_TRUE(phone::RunPhoneBackup(h.PhoneOptions(), {d}).ended);
+    ASSERT_TRUE(h.WaitForBackupEnds(2));
+    EXPECT_EQ(h.frontend.lastBanner(), "Backup completed");
+    EXPECT_EQ(HashFile(camera / "d.jpg"), HashFile(d.source));
+}
+
+}  // namespace
+}  // namespace harbrook::test

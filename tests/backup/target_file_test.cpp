@@ -1,0 +1,102 @@
+// Free names for incoming files, and the decimal texts of the wire.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <fstream>
+
+#include "backup/backup_receiver.h"
+#include "link/decimal_text.h"
+#include "tests/support/sandbox.h"
+
+namespace harbrook::test {
+namespace {
+
+class TargetFileTest : public ::testing::Test {
+  protected:
+    std::filesystem::path Dir() const { return sandbox.root(); }
+    void Touch(const std::string& name, const std::string& content = "old") {
+        std::ofstream(Dir() / name) << content;
+    }
+    Sandbox sandbox;
+};
+
+TEST_F(TargetFileTest, FreeNameIsUsedAsItIs) {
+    auto path = Dir() / "IMG_1.jpg";
+    platform::File file = CreateUniqueTargetFile(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(path, Dir() / "IMG_1.jpg");
+    EXPECT_TRUE(file.WriteAll(std::string_view("abc")));
+}
+
+TEST_F(TargetFileTest, TakenNamesAreNumberedBeforeTheLastDot) {
+    Touch("IMG_1.tar.gz");
+    Touch("IMG_1.tar(1).gz");
+    auto path = Dir() / "IMG_1.tar.gz";
+    ASSERT_TRUE(CreateUniqueTargetFile(path));
+    EXPECT_EQ(path, Dir() / "IMG_1.tar(2).gz");
+    EXPECT_EQ(ReadFileBytes(Dir() / "IMG_1.tar.gz"), "old");
+}
+
+TEST_F(TargetFileTest, NumbersGoIntoTheFileNameNeverIntoAFolderName) {
+    std::filesystem::create_directories(Dir() / "my.folder");
+    auto noDot = Dir() / "my.folder" / "README";
+    EXPECT_FALSE(CreateUniqueTargetFile(noDot));
+    auto leadingDot = std::filesystem::path(".jpg");
+    EXPECT_FALSE(CreateUniqueTargetFile(leadingDot));
+    // In a folder, a name that starts with its dot is numbered before it.
+    Touch(".jpg");
+    auto hidden = Dir() / ".jpg";
+    ASSERT_TRUE(CreateUniqueTargetFile(hidden));
+    EXPECT_EQ(hidden, Dir() / "(1).jpg");
+}
+
+TEST_F(TargetFileTest, AllTwoHundredNamesTakenOverwritesTheLast) {
+    Touch("x.jpg");
+    for (int n = 1; n <= 199; ++n) Touch("x(" + std::to_string(n) + ").jpg");
+    auto path = Dir() / "x.jpg";
+    platform::File file = CreateUniqueTargetFile(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(path, Dir() / "x(199).jpg");
+    EXPECT_EQ(ReadFileBytes(path), "");  // truncated
+    EXPECT_FALSE(std::filesystem::exists(Dir() / "x(200).jpg"));
+}
+
+TEST_F(TargetFileTest, FolderInTheWayFailsAndALinkIsNeverFollowed) {
+    std::filesystem::create_directories(Dir() / "d.jpg");
+    auto folder = Dir() / "d.jpg";
+    EXPECT_FALSE(CreateUniqueTargetFile(folder));
+
+    // A link planted under the wanted name is skipped like a taken name...
+    Touch("outside.txt", "keep me");
+    std::filesystem::create_symlink(Dir() / "outside.txt", Dir() / "l.jpg");
+    auto linked = Dir() / "l.jpg";
+    ASSERT_TRUE(CreateUniqueTargetFile(linked));
+    EXPECT_EQ(linked, Dir() / "l(1).jpg");
+    // ...and when the last numbered name is a link, creating it fails
+    // instead of writing through it.
+    Touch("y.jpg");
+    for (int n = 1; n <= 198; ++n) Touch("y(" + std::to_string(n) + ").jpg");
+    std::filesystem::create_symlink(Dir() / "outside.txt", Dir() / "y(199).jpg");
+    auto last = Dir() / "y.jpg";
+    EXPECT_FALSE(CreateUniqueTargetFile(last));
+    EXPECT_EQ(ReadFileBytes(Dir() / "outside.txt"), "keep me");
+}
+
+TEST(DecimalTextTest, ReadsLikeTheCLibrary) {
+    EXPECT_EQ(ParseDecimal64("600000"), 600000);
+    EXPECT_EQ(ParseDecimal64("  \t+42"), 42);
+    EXPECT_EQ(ParseDecimal64("-7"), -7);
+    EXPECT_EQ(ParseDecimal64("12abc"), 12);
+    EXPECT_EQ(ParseDecimal64("abc"), 0);
+    EXPECT_EQ(ParseDecimal64(""), 0);
+    EXPECT_EQ(ParseDecimal64("- 5"), 0);
+    EXPECT_EQ(ParseDecimal64("9223372036854775807"), LLONG_MAX);
+    EXPECT_EQ(ParseDecimal64("9223372036854775808"), LLONG_MAX);
+    EXPECT_EQ(ParseDecimal64("-9223372036854775808"), LLONG_MIN);
+    EXPECT_EQ(ParseDecimal64("-99999999999999999999999"), LLONG_MIN);
+    EXPECT_EQ(FormatDecimal64(2'147'483'648LL), "2147483648");
+}
+
+}  // namespace
+}  // namespace harbrook::test

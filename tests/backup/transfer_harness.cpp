@@ -1,0 +1,143 @@
+#include "tests/backup/transfer_harness.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <mutex>
+#include <set>
+
+#include "backup/backup_receiver.h"
+#include "core/settings_store.h"
+#include "locale/ui_strings.h"
+
+namespace harbrook::test {
+namespace {
+
+int AskForFreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return 0;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+        port = ntohs(addr.sin_port);
+    ::close(fd);
+    return port;
+}
+
+int FreePort() {
+    static std::mutex mutex;
+    static std::set<int> handedOut;
+    std::lock_guard lock(mutex);
+    for (;;) {
+        const int port = AskForFreePort();
+        if (port != 0 && handedOut.insert(port).second) return port;
+    }
+}
+
+}  // namespace
+
+Timing FastTiming(std::chrono::milliseconds transferReceive) {
+    Timing t;
+    t.transferReceive = transferReceive;
+    t.backupIdleRetry = std::chrono::milliseconds(20);
+    t.insufficientPause = std::chrono::milliseconds(100);
+    t.linger = std::chrono::milliseconds(300);
+    return t;
+}
+
+PortPlan FreePorts() {
+    PortPlan plan;
+    plan.backup = {FreePort(), FreePort(), FreePort()};
+    plan.send = FreePort();
+    return plan;
+}
+
+TransferHarness::TransferHarness(Timing timing)
+    : link(frontend, storage, FreePorts(), timing), storage(link.state) {
+    backupRoot = sandbox.root() / "backup-root";
+    std::filesystem::create_directories(backupRoot);
+    CSettingsStore().WriteRootDirectory(backupRoot);
+    link.state.SetConnectionState(true, "Pixel", "id1", "127.0.0.1");
+}
+
+TransferHarness::~TransferHarness() {
+    Stop();
+}
+
+void TransferHarness::StartReceiver() {
+    m_receiver = std::jthread([this] { BackupReceiverThread(link, storage); });
+    WaitFor([this] { return link.backupPort.load() != 0; });
+}
+
+std::chrono::milliseconds TransferHarness::Stop() {
+    const auto start = std::chrono::steady_clock::now();
+    link.stop.RequestStop();
+    if (m_receiver.joinable()) m_receiver.join();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start);
+}
+
+std::string TransferHarness::BackupEndpoint() const {
+    return "127.0.0.1:" + std::to_string(link.backupPort.load());
+}
+
+std::filesystem::path TransferHarness::PhoneFolder() const {
+    return backupRoot / LoadUiString(kBackupFolderStringId, 100) / "Pixel";
+}
+
+std::filesystem::path TransferHarness::CategoryFolder(BackupCategory category) const {
+    const auto& info = kCategories[static_cast<std::size_t>(category)];
+    return PhoneFolder() / LoadUiString(info.folderStringId, 100);
+}
+
+phone::BackupOptions TransferHarness::PhoneOptions() const {
+    phone::BackupOptions options;
+    options.pcEndpoint = BackupEndpoint();
+    options.replyTimeout = std::chrono::milliseconds(8000);
+    return options;
+}
+
+bool TransferHarness::WaitForBackupEnds(std::size_t count, std::chrono::milliseconds deadline) {
+    return WaitFor([&] { return frontend.backupEnds().size() >= count; }, deadline);
+}
+
+phone::BackupFile MakePhoneFile(const std::filesystem::path& path, std::uintmax_t size,
+                                std::string category, unsigned seed) {
+    std::filesystem::create_directories(path.parent_path());
+    WritePatternFile(path, size, seed);
+    return {path, path.filename().string(), std::move(category), static_cast<std::int64_t>(size)};
+}
+
+std::uint64_t HashFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return 0;
+    std::uint64_t hash = 14695981039346656037ULL;
+    std::vector<char> block(1 << 16);
+    while (in) {
+        in.read(block.data(), static_cast<std::streamsize>(block.size()));
+        for (std::streamsize i = 0; i < in.gcount(); ++i) {
+            hash ^= static_cast<unsigned char>(block[static_cast<std::size_t>(i)]);
+            hash *= 1099511628211ULL;
+        }
+    }
+    return hash;
+}
+
+std::vector<std::filesystem::path> FilesUnder(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_regular_file()) files.push_back(it->path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+}  // namespace harbrook::test
