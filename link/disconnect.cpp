@@ -31,8 +31,7 @@ void ListenForNotices(LinkContext& link) {
         // The port is taken by someone else: notices are not received, quietly.
         if (!BindPortPatiently(socket, link.ports.disconnectNotice, link.stop)) return;
         auto notice = RecvText(socket, kNoticeBuffer);
-        if (notice && notice->text == kw::kDisconnected)
-            MarkDisconnectRequested(link);
+        if (notice && notice->text == kw::kDisconnected) MarkDisconnectRequested(link);
     }
 }
 

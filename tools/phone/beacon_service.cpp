@@ -22,7 +22,9 @@ bool AwaitBound(std::atomic<int>& bound) {
 BeaconService::BeaconService(PhoneProfile phone, milliseconds interval, EventSink events)
     : m_phone(std::move(phone)), m_interval(interval), m_events(std::move(events)) {}
 
-BeaconService::~BeaconService() { Stop(); }
+BeaconService::~BeaconService() {
+    Stop();
+}
 
 bool BeaconService::Start() {
     m_bound = 0;
@@ -38,6 +40,16 @@ void BeaconService::Stop() {
 void BeaconService::SetAnswer(std::string answer) {
     std::lock_guard lock(m_mutex);
     m_answer = std::move(answer);
+}
+
+void BeaconService::SetBeaconText(std::optional<std::string> text) {
+    std::lock_guard lock(m_mutex);
+    m_beaconText = std::move(text);
+}
+
+void BeaconService::SetRawReply(std::optional<std::vector<std::string>> frames) {
+    std::lock_guard lock(m_mutex);
+    m_rawReply = std::move(frames);
 }
 
 std::vector<DetectionRequest> BeaconService::Requests() const {
@@ -64,16 +76,21 @@ void BeaconService::Run(std::stop_token stop) {
     m_bound = 1;
     m_bound.notify_all();
 
-    const std::string beaconText = m_phone.DetectEndpoint();
     auto nextBeacon = std::chrono::steady_clock::now();
     while (!stop.stop_requested()) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= nextBeacon) {
-            if (SendText(beacon, beaconText)) ++m_beacons;
+            std::string text;
+            {
+                std::lock_guard lock(m_mutex);
+                text = m_beaconText.value_or(m_phone.DetectEndpoint());
+            }
+            if (SendText(beacon, text)) ++m_beacons;
             nextBeacon = now + m_interval;
         }
-        const auto wait = std::min(milliseconds(50), std::chrono::duration_cast<milliseconds>(
-                                                         nextBeacon - now + milliseconds(1)));
+        const auto wait =
+            std::min(milliseconds(50),
+                     std::chrono::duration_cast<milliseconds>(nextBeacon - now + milliseconds(1)));
         if (!PollIn(detect, wait)) continue;
 
         std::vector<std::string> frames;
@@ -92,12 +109,22 @@ void BeaconService::Run(std::stop_token stop) {
         request.status = At(request.frames, 2);
         request.backupEndpoint = At(request.frames, 3);
         std::string answer;
+        std::optional<std::vector<std::string>> raw;
         {
             std::lock_guard lock(m_mutex);
             m_requests.push_back(request);
             answer = m_answer;
+            raw = m_rawReply;
         }
-        SendTexts(detect, {request.routingId, m_phone.name, m_phone.id, m_phone.address, answer});
+        if (raw) {
+            SendText(detect, request.routingId, !raw->empty());
+            for (std::size_t i = 0; i < raw->size(); ++i)
+                SendText(detect, (*raw)[i], i + 1 < raw->size());
+            answer = "with " + std::to_string(raw->size()) + " raw frames";
+        } else {
+            SendTexts(detect,
+                      {request.routingId, m_phone.name, m_phone.id, m_phone.address, answer});
+        }
         if (m_events)
             m_events("detection request from " + request.pcId + " (" + request.status +
                      "), answered " + answer);

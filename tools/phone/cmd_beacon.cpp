@@ -11,8 +11,8 @@ int RunBeacon(const PhoneArgs& args) {
         Say("cannot bind the beacon or detection port on " + args.phone.address);
         return 1;
     }
-    Say("beacon on " + args.phone.address + ":" + std::to_string(args.phone.beaconPort) +
-        " says " + args.phone.DetectEndpoint());
+    Say("beacon on " + args.phone.address + ":" + std::to_string(args.phone.beaconPort) + " says " +
+        args.phone.DetectEndpoint());
     WaitWhileRunning(args, [] { return false; });
     beacon.Stop();
     return 0;

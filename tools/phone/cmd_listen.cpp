@@ -7,7 +7,8 @@ namespace harbrook::phone {
 int RunListen(const PhoneArgs& args) {
     DisconnectListener listener(args.phone, Say);
     if (!listener.Start()) {
-        Say("cannot bind " + args.phone.address + ":" + std::to_string(args.phone.userDisconnectPort));
+        Say("cannot bind " + args.phone.address + ":" +
+            std::to_string(args.phone.userDisconnectPort));
         return 1;
     }
     const bool heard = WaitWhileRunning(args, [&] { return !listener.Received().empty(); });

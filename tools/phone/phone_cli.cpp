@@ -16,7 +16,9 @@ namespace {
 std::atomic<bool> g_interrupted{false};
 const auto g_start = std::chrono::steady_clock::now();
 
-extern "C" void OnSignal(int) { g_interrupted = true; }
+extern "C" void OnSignal(int) {
+    g_interrupted = true;
+}
 
 constexpr const char* kOptionsHelp = R"(Options (before or after the command):
   --address A.B.C.D    the phone's own address: it binds and reports only this (127.0.0.1)
@@ -112,11 +114,14 @@ const std::vector<PhoneCommand>& PhoneCommands() {
     return commands;
 }
 
-bool Interrupted() { return g_interrupted.load(); }
+bool Interrupted() {
+    return g_interrupted.load();
+}
 
 bool WaitWhileRunning(const PhoneArgs& args, const std::function<bool()>& done) {
-    const auto until = args.seconds ? g_start + std::chrono::milliseconds(long(*args.seconds * 1000))
-                                    : std::chrono::steady_clock::time_point::max();
+    const auto until = args.seconds
+                           ? g_start + std::chrono::milliseconds(long(*args.seconds * 1000))
+                           : std::chrono::steady_clock::time_point::max();
     while (!done()) {
         if (Interrupted() || std::chrono::steady_clock::now() >= until) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -126,7 +131,8 @@ bool WaitWhileRunning(const PhoneArgs& args, const std::function<bool()>& done) 
 
 void Say(const std::string& line) {
     static std::mutex mutex;
-    const double t = std::chrono::duration<double>(std::chrono::steady_clock::now() - g_start).count();
+    const double t =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - g_start).count();
     std::lock_guard lock(mutex);
     std::printf("[%7.2f] %s\n", t, line.c_str());
     std::fflush(stdout);
@@ -157,7 +163,8 @@ int PhoneMain(int argc, char** argv) {
     }
     for (const PhoneCommand& c : PhoneCommands())
         if (command == c.name) return c.run(args);
-    if (!command.empty()) std::fprintf(stderr, "harbrook-phone: unknown command: %s\n\n", command.c_str());
+    if (!command.empty())
+        std::fprintf(stderr, "harbrook-phone: unknown command: %s\n\n", command.c_str());
     PrintUsage(stderr);
     return 2;
 }

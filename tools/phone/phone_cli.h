@@ -19,10 +19,10 @@ struct PhoneArgs {
     std::string pcAddress = "127.0.0.1";  // where the PC's notice port is
     std::chrono::milliseconds interval{2000};
     std::chrono::milliseconds timeout{5000};
-    int count = 0;                         // 0: until interrupted
-    std::optional<double> seconds;         // how long to run; unset: until interrupted
-    std::optional<double> silentAfter;     // run: stop the heartbeat after this long
-    std::string status = "Connected";      // heartbeat status word / detection answer
+    int count = 0;                      // 0: until interrupted
+    std::optional<double> seconds;      // how long to run; unset: until interrupted
+    std::optional<double> silentAfter;  // run: stop the heartbeat after this long
+    std::string status = "Connected";   // heartbeat status word / detection answer
 };
 
 struct PhoneCommand {

@@ -11,7 +11,9 @@ namespace harbrook::phone {
 DisconnectListener::DisconnectListener(PhoneProfile phone, EventSink events)
     : m_phone(std::move(phone)), m_events(std::move(events)) {}
 
-DisconnectListener::~DisconnectListener() { Stop(); }
+DisconnectListener::~DisconnectListener() {
+    Stop();
+}
 
 bool DisconnectListener::Start() {
     m_bound = 0;
@@ -64,10 +66,14 @@ void DisconnectListener::Run(std::stop_token stop) {
 
 HeartbeatService::HeartbeatService(PhoneProfile phone, std::string monitorEndpoint,
                                    milliseconds interval, EventSink events)
-    : m_phone(std::move(phone)), m_monitor(std::move(monitorEndpoint)), m_interval(interval),
+    : m_phone(std::move(phone)),
+      m_monitor(std::move(monitorEndpoint)),
+      m_interval(interval),
       m_events(std::move(events)) {}
 
-HeartbeatService::~HeartbeatService() { Stop(); }
+HeartbeatService::~HeartbeatService() {
+    Stop();
+}
 
 void HeartbeatService::Start() {
     m_thread = std::jthread([this](std::stop_token stop) { Run(stop); });
@@ -108,7 +114,8 @@ void HeartbeatService::Run(std::stop_token stop) {
         } else {
             ++m_missed;
         }
-        if (m_events) m_events(answer ? "heartbeat answered " + answer->status : "heartbeat not answered");
+        if (m_events)
+            m_events(answer ? "heartbeat answered " + answer->status : "heartbeat not answered");
         std::unique_lock lock(pauseMutex);
         pause.wait_for(lock, stop, m_interval, [] { return false; });
     }

@@ -25,6 +25,8 @@ struct PhoneProfile {
 };
 
 // "tcp://" in front of an "address:port" text.
-inline std::string Tcp(const std::string& addressAndPort) { return "tcp://" + addressAndPort; }
+inline std::string Tcp(const std::string& addressAndPort) {
+    return "tcp://" + addressAndPort;
+}
 
 }  // namespace harbrook::phone

@@ -25,8 +25,8 @@ using EventSink = std::function<void(const std::string&)>;
 
 // A detection request as the phone's ROUTER socket took it.
 struct DetectionRequest {
-    std::string routingId;             // "PCDETECT" from a well-behaved PC
-    std::vector<std::string> frames;   // after the routing identity
+    std::string routingId;            // "PCDETECT" from a well-behaved PC
+    std::vector<std::string> frames;  // after the routing identity
     std::string pcId, monitorEndpoint, status, backupEndpoint;
 };
 
@@ -34,7 +34,7 @@ struct DetectionRequest {
 // `interval`, and answers detection requests on address:detectPort with the
 // phone's name, identity, address and `answer` ("Connected" to accept).
 class BeaconService {
-public:
+  public:
     BeaconService(PhoneProfile phone, milliseconds interval = milliseconds(200),
                   EventSink events = {});
     ~BeaconService();
@@ -46,10 +46,17 @@ public:
     void Stop();
 
     void SetAnswer(std::string answer);
+    // For testing a PC against a misbehaving phone: the beacon says this text
+    // instead of the detection endpoint, and detection requests are answered
+    // with these frames (after the routing identity) instead of the phone's
+    // four. An empty optional restores the phone's own.
+    void SetBeaconText(std::optional<std::string> text);
+    void SetRawReply(std::optional<std::vector<std::string>> frames);
+
     std::vector<DetectionRequest> Requests() const;
     std::size_t BeaconsSent() const { return m_beacons.load(); }
 
-private:
+  private:
     void Run(std::stop_token stop);
 
     PhoneProfile m_phone;
@@ -57,6 +64,8 @@ private:
     EventSink m_events;
     mutable std::mutex m_mutex;
     std::string m_answer = "Connected";
+    std::optional<std::string> m_beaconText;
+    std::optional<std::vector<std::string>> m_rawReply;
     std::vector<DetectionRequest> m_requests;
     std::atomic<std::size_t> m_beacons{0};
     std::atomic<int> m_bound{0};  // 0 starting, 1 bound, -1 failed
@@ -65,7 +74,7 @@ private:
 
 // Takes the user's disconnect on address:userDisconnectPort and answers it.
 class DisconnectListener {
-public:
+  public:
     explicit DisconnectListener(PhoneProfile phone, EventSink events = {});
     ~DisconnectListener();
     DisconnectListener(const DisconnectListener&) = delete;
@@ -77,7 +86,7 @@ public:
     // The messages received, frames joined with '|'.
     std::vector<std::string> Received() const;
 
-private:
+  private:
     void Run(std::stop_token stop);
 
     PhoneProfile m_phone;
@@ -91,7 +100,7 @@ private:
 // Sends a heartbeat to the monitor endpoint every `interval` and records the
 // answers; a heartbeat without answer counts as missed.
 class HeartbeatService {
-public:
+  public:
     HeartbeatService(PhoneProfile phone, std::string monitorEndpoint,
                      milliseconds interval = milliseconds(200), EventSink events = {});
     ~HeartbeatService();
@@ -106,7 +115,7 @@ public:
     std::size_t Missed() const { return m_missed.load(); }
     std::string LastStatus() const;
 
-private:
+  private:
     void Run(std::stop_token stop);
 
     PhoneProfile m_phone;

@@ -1,0 +1,124 @@
+// Phone detection across the /24 scan, and the rules that keep a phone that
+// said goodbye from coming back before it pairs.
+#include "platform/profile.h"
+#include "tests/link/link_fixture.h"
+#include "tools/phone/phone_requests.h"
+#include "tools/phone/phone_services.h"
+#include "update/date_records.h"
+
+namespace harbrook::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class DetectionTest : public LinkTest {
+  protected:
+    bool ConnectedAs(const std::string& id) const {
+        std::string connected;
+        link.state.GetConnectedPhoneId(connected);
+        return link.state.IsConnected() && connected == id;
+    }
+    bool SawRequestWith(const phone::BeaconService& beacon, const std::string& status) const {
+        for (const auto& r : beacon.Requests())
+            if (r.status == status) return true;
+        return false;
+    }
+};
+
+TEST_F(DetectionTest, ABeaconOnHost37IsFoundAndThePhoneMarkedConnected) {
+    Start(PhoneDetectionThread);
+    const auto phone = MakePhone("p37", "127.0.0.37");
+    phone::BeaconService beacon(phone, 100ms);
+    ASSERT_TRUE(beacon.Start());
+    ASSERT_TRUE(WaitFor([&] { return ConnectedAs("p37"); }, 10s));
+    EXPECT_EQ(link.state.PhoneAddress(), "127.0.0.37");
+    EXPECT_EQ(link.state.PhoneName(), "Phone p37");
+
+    const auto requests = beacon.Requests();
+    ASSERT_FALSE(requests.empty());
+    const auto& r = requests.front();
+    EXPECT_EQ(r.routingId, "PCDETECT");
+    EXPECT_EQ(r.frames, (std::vector<std::string>{
+                            PcId(), "127.0.0.1:" + std::to_string(plan.monitor[0]), "Connected",
+                            "127.0.0.1:" + std::to_string(plan.backup[0])}));
+    EXPECT_TRUE(WaitFor([&] { return folders.Calls() == 1; }));
+    EXPECT_EQ(folders.LastNeed(), 1024);
+    EXPECT_TRUE(WaitFor([&] {
+        return platform::ReadProfileString(sandbox.appData() / "program_config.ini", "harbrook",
+                                           "dateShow", "none", 100) == FormatDateText();
+    }));
+    // While the phone is connected the scan rests: no further requests.
+    const std::size_t seen = beacon.Requests().size();
+    EXPECT_FALSE(WaitFor([&] { return beacon.Requests().size() > seen + 1; }, 500ms));
+}
+
+TEST_F(DetectionTest, APhoneThatStartsItsBeaconLaterIsStillFound) {
+    Start(PhoneDetectionThread);
+    const auto phone = MakePhone("late", "127.0.0.201");
+    // The phone comes up after the scan's connects have backed off to their longest.
+    std::this_thread::sleep_for(3 * link.timing.scanReconnectMax);
+    phone::BeaconService beacon(phone, 100ms);
+    ASSERT_TRUE(beacon.Start());
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitFor([&] { return ConnectedAs("late"); }, 10s));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+}
+
+TEST_F(DetectionTest, APhoneThatDeclinesIsNotConnected) {
+    Start(PhoneDetectionThread);
+    phone::BeaconService beacon(MakePhone("shy"), 100ms);
+    beacon.SetAnswer("Busy");
+    ASSERT_TRUE(beacon.Start());
+    ASSERT_TRUE(WaitFor([&] { return beacon.Requests().size() >= 2; }));
+    EXPECT_FALSE(link.state.IsConnected());
+    EXPECT_TRUE(frontend.stateChanges().empty());
+}
+
+TEST_F(DetectionTest, AfterTheDisconnectNoticeOnlyAPairingBringsThePhoneBack) {
+    Start(PairingServerThread);
+    Start(ConnectionMonitorThread);
+    Start(PhoneDetectionThread);
+    Start(DisconnectListenerThread);
+    const auto phone = MakePhone("bye");
+    phone::BeaconService beacon(phone, 100ms);
+    ASSERT_TRUE(beacon.Start());
+    PairPhone(phone);
+
+    ASSERT_TRUE(phone::SendDisconnectNotice(phone, "127.0.0.1"));
+    ASSERT_TRUE(WaitFor([&] { return !link.state.IsConnected(); }));
+    EXPECT_TRUE(link.state.IsDisconnectRequested());
+
+    // The scan finds the phone, tells it "Disconnected" and ignores its "Connected".
+    ASSERT_TRUE(WaitFor([&] { return SawRequestWith(beacon, "Disconnected"); }));
+    const std::size_t seen = beacon.Requests().size();
+    ASSERT_TRUE(WaitFor([&] { return beacon.Requests().size() >= seen + 2; }));
+    EXPECT_FALSE(link.state.IsConnected());
+    // The monitor no longer answers heartbeats.
+    EXPECT_FALSE(phone::SendHeartbeat(phone, link.BuildMonitorEndpoint(), "Connected", 300ms));
+
+    PairPhone(phone);
+    EXPECT_FALSE(link.state.IsDisconnectRequested());
+    const auto answer = phone::SendHeartbeat(phone, link.BuildMonitorEndpoint());
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, "Connected");
+}
+
+TEST_F(DetectionTest, SilenceDisconnectsAndTheScanFindsThePhoneAgain) {
+    Start(PairingServerThread);
+    Start(ConnectionMonitorThread);
+    Start(PhoneDetectionThread);
+    const auto phone = MakePhone("back", "127.0.0.9");
+    phone::BeaconService beacon(phone, 100ms);
+    ASSERT_TRUE(beacon.Start());
+    PairPhone(phone);
+    // No heartbeat: the monitor lets go, the detection picks the phone up again.
+    ASSERT_TRUE(WaitFor([&] {
+        const auto changes = frontend.stateChanges();
+        return changes.size() >= 3 && !changes[1].connected && changes[2].connected;
+    }));
+    EXPECT_TRUE(ConnectedAs("back"));
+    EXPECT_EQ(link.state.PhoneAddress(), "127.0.0.9");
+}
+
+}  // namespace
+}  // namespace harbrook::test

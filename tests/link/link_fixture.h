@@ -1,0 +1,85 @@
+// One fixture for the link tests: a sandboxed PC (settings, data folder), the
+// real link workers on their own threads with ports of their own and short
+// timings, and phones from the harbrook-phone library.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/link_context.h"
+#include "link/link_threads.h"
+#include "qr/pairing_code.h"
+#include "tests/support/recorder_frontend.h"
+#include "tests/support/sandbox.h"
+#include "tools/phone/phone_profile.h"
+
+namespace harbrook::test {
+
+// Distinct TCP ports, free on every interface when picked, from a range the
+// system does not hand out to outgoing connections.
+std::vector<int> PickFreePorts(std::size_t count);
+
+// Every port of a plan, picked with PickFreePorts.
+PortPlan FreePortPlan();
+
+// Heartbeat windows of 200 ms, quick retries; otherwise the documented rules.
+Timing FastTiming();
+
+// Counts the preparations and the needs they were asked for.
+class CountingFolders final : public BackupFolderPreparer {
+  public:
+    bool PrepareBackupFolders(std::int64_t neededBytes) override;
+    int Calls() const { return m_calls.load(); }
+    std::int64_t LastNeed() const { return m_lastNeed.load(); }
+
+  private:
+    std::atomic<int> m_calls{0};
+    std::atomic<std::int64_t> m_lastNeed{0};
+};
+
+class LinkTest : public ::testing::Test {
+  protected:
+    explicit LinkTest(Timing timing = FastTiming());
+    ~LinkTest() override;
+
+    using Worker = void (*)(LinkContext&);
+    // Runs the worker on its own thread until the test stops it.
+    void Start(Worker worker);
+    // True once a started worker has returned by itself.
+    bool Ended(Worker worker) const;
+    // Stops every worker; fails the test when that takes a second or more.
+    void StopAll();
+
+    // A phone that binds on `address` with ports of its own, reporting to this PC.
+    phone::PhoneProfile MakePhone(const std::string& id = "phone-A",
+                                  const std::string& address = "127.0.0.1");
+    // The QR text of the pairing port currently bound ("" when none).
+    std::string PairingText() const;
+    // Waits for the pairing server to bind and returns the QR text.
+    std::string AwaitPairingText();
+    // Pairs the phone, waiting until it is marked connected.
+    void PairPhone(const phone::PhoneProfile& phone);
+    std::string PcId() const;
+
+    Sandbox sandbox;
+    RecorderFrontend frontend;
+    CountingFolders folders;
+    PortPlan plan;
+    LinkContext link;
+    PairingCode qr;
+
+  private:
+    struct Running {
+        Worker worker;
+        std::shared_ptr<std::atomic<bool>> ended;
+        std::jthread thread;
+    };
+    std::vector<Running> m_running;
+};
+
+}  // namespace harbrook::test
