@@ -43,15 +43,18 @@ void Application::StartUpdateCheck() {}
 
 void Application::Stop() {
     std::vector<std::thread> workers;
+    std::vector<std::jthread> sends;
     {
         std::lock_guard lock(m_mutex);
         if (m_stopped) return;
         m_stopped = true;
         workers.swap(m_workers);
+        sends.swap(m_sends);
     }
     m_watch.NoteQuitting();
     m_link.stop.RequestStop();
     for (auto& worker : workers) worker.join();
+    for (auto& send : sends) send.join();
     m_watch.EndOpenBackup();
     // No worker runs any more; keep a late caller away from the front end.
     m_link.state.DetachDisplayHook();
@@ -72,11 +75,12 @@ void Application::HandleRequest(const std::string& bytes) {
 }
 
 bool Application::SendFiles(std::vector<std::filesystem::path> files) {
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_stopped) return false;
-    }
-    return OnSendFiles(m_link, std::move(files));
+    std::lock_guard lock(m_mutex);
+    if (m_stopped) return false;
+    std::jthread send = OnSendFiles(m_link, std::move(files));
+    if (!send.joinable()) return false;
+    m_sends.push_back(std::move(send));
+    return true;
 }
 
 }  // namespace harbrook
