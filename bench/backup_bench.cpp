@@ -2,7 +2,7 @@
 // limit of the same conversation (no disk) and against `cp` of the same files
 // on the same disk; files per second for small files; peak memory of the PC
 // side. The phone is harbrook-phone in its own process.
-//   backup_bench [--scale F] [--dir FOLDER] [--repeat N]
+//   backup_bench [--scale F] [--dir FOLDER] [--repeat N] [--sets one-large,medium,small]
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
                                {"wire", std::atoi(argv[3]), std::strtoull(argv[4], nullptr, 10)});
     double scale = 1.0;
     int repeats = 2;
+    std::string sets = "one-large,medium,small";  // which data sets to run
     fs::path dir = fs::temp_directory_path();
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
@@ -124,6 +125,10 @@ int main(int argc, char** argv) {
             scale = std::atof(argv[i + 1]);
         else if (arg == "--dir")
             dir = argv[i + 1];
+        else if (arg == "--sets")
+            sets = argv[i + 1];
+        else if (arg == "--repeat")
+            repeats = std::max(1, std::atoi(argv[i + 1]));
     }
     const std::string self = fs::canonical("/proc/self/exe").string();
     const std::string phoneTool = HARBROOK_PHONE_TOOL;
@@ -137,10 +142,13 @@ int main(int argc, char** argv) {
 
     auto scaled = [&](int n) { return std::max(1, static_cast<int>(n * scale)); };
     std::printf("backup benchmark, scale %.3f, in %s\n", scale, work.c_str());
-    Compare({"one-large", 1, static_cast<std::uint64_t>((1ULL << 30) * std::min(1.0, scale))}, work,
-            self, phoneTool, repeats);
-    Compare({"medium", scaled(2000), 3'000'000}, work, self, phoneTool, repeats);
-    Compare({"small", scaled(20000), 20'000}, work, self, phoneTool, repeats);
+    if (sets.find("one-large") != std::string::npos)
+        Compare({"one-large", 1, static_cast<std::uint64_t>((1ULL << 30) * std::min(1.0, scale))},
+                work, self, phoneTool, repeats);
+    if (sets.find("medium") != std::string::npos)
+        Compare({"medium", scaled(2000), 3'000'000}, work, self, phoneTool, repeats);
+    if (sets.find("small") != std::string::npos)
+        Compare({"small", scaled(20000), 20'000}, work, self, phoneTool, repeats);
     RemoveTree(work);
     return 0;
 }

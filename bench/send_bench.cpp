@@ -1,7 +1,7 @@
 // Send throughput of the PC side to harbrook-phone, measured in one run
 // against the wire limit of the same conversation (no disk on either end) and
 // against `cp` of the same files on the same disk.
-//   send_bench [--scale F] [--dir FOLDER] [--repeat N]
+//   send_bench [--scale F] [--dir FOLDER] [--repeat N] [--sets one-large,medium,small]
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -96,6 +96,7 @@ int main(int argc, char** argv) {
         return WireSendPhone(std::atoi(argv[2]));
     double scale = 1.0;
     int repeats = 2;
+    std::string sets = "one-large,medium,small";  // which data sets to run
     fs::path dir = fs::temp_directory_path();
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
@@ -103,6 +104,8 @@ int main(int argc, char** argv) {
             scale = std::atof(argv[i + 1]);
         else if (arg == "--dir")
             dir = argv[i + 1];
+        else if (arg == "--sets")
+            sets = argv[i + 1];
         else if (arg == "--repeat")
             repeats = std::max(1, std::atoi(argv[i + 1]));
     }
@@ -115,10 +118,12 @@ int main(int argc, char** argv) {
     ::setenv("HOME", work.c_str(), 1);
 
     std::printf("send benchmark, scale %.3f, in %s\n", scale, work.c_str());
-    Compare({"one-large", 1, static_cast<std::uint64_t>((1ULL << 30) * std::min(1.0, scale))}, work,
-            self, HARBROOK_PHONE_TOOL, repeats);
-    Compare({"medium", std::max(1, static_cast<int>(2000 * scale)), 3'000'000}, work, self,
-            HARBROOK_PHONE_TOOL, repeats);
+    if (sets.find("one-large") != std::string::npos)
+        Compare({"one-large", 1, static_cast<std::uint64_t>((1ULL << 30) * std::min(1.0, scale))},
+                work, self, HARBROOK_PHONE_TOOL, repeats);
+    if (sets.find("medium") != std::string::npos)
+        Compare({"medium", std::max(1, static_cast<int>(2000 * scale)), 3'000'000}, work, self,
+                HARBROOK_PHONE_TOOL, repeats);
     RemoveTree(work);
     return 0;
 }
