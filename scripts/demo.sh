@@ -58,6 +58,8 @@ head -c 1200000 /dev/urandom >"$sample/Music/song.mp3"
 
 step "Harbrook starts (headless, on loopback, ports $base-$((base + 13)))"
 # Started directly, not through the pc function, so that $! is Harbrook itself.
+# The log exists before tail looks for it.
+: >"$demo/pc.log"
 "$pc_exe" --address 127.0.0.1 --ports-base "$base" --quick-timing --headless \
   --backup-root "$demo/backups" >"$demo/pc.log" 2>&1 &
 pc_pid=$!
