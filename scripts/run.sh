@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 mkdir -p build
+echo "Building Harbrook in build/run (a few minutes the first time; log in build/run.build.log)..." >&2
 cmake -S . -B build/run -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARBROOK_TESTS=OFF \
       -DHARBROOK_BENCH=OFF >build/run.configure.log 2>&1 || { cat build/run.configure.log; exit 1; }
 cmake --build build/run -j"${HARBROOK_JOBS:-2}" >build/run.build.log 2>&1 \
