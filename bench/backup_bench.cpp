@@ -111,25 +111,25 @@ void Compare(const DataSet& set, const fs::path& work, const std::string& self,
 
 }  // namespace
 
+constexpr const char* kUsage =
+    "Usage: backup_bench [--scale F] [--dir FOLDER] [--repeat N] [--sets LIST]\n"
+    "Backs data sets up from harbrook-phone to the PC side and prints its throughput\n"
+    "against the wire limit (a bare ROUTER/DEALER loop, no disk) and against cp,\n"
+    "files per second and the PC side's peak memory growth.\n"
+    "  --scale F       scale the sets (file counts; the large file up to 1 GiB) by F (1)\n"
+    "  --dir FOLDER    where the files are written (the temporary folder)\n"
+    "  --repeat N      interleaved runs of each; the best is kept (2)\n"
+    "  --sets LIST     any of one-large,medium,small (all)\n";
+
 int main(int argc, char** argv) {
     if (argc == 5 && std::string(argv[1]) == "--wire-phone")
         return WireBackupPhone(argv[2],
                                {"wire", std::atoi(argv[3]), std::strtoull(argv[4], nullptr, 10)});
-    double scale = 1.0;
-    int repeats = 2;
-    std::string sets = "one-large,medium,small";  // which data sets to run
-    fs::path dir = fs::temp_directory_path();
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string arg = argv[i];
-        if (arg == "--scale")
-            scale = std::atof(argv[i + 1]);
-        else if (arg == "--dir")
-            dir = argv[i + 1];
-        else if (arg == "--sets")
-            sets = argv[i + 1];
-        else if (arg == "--repeat")
-            repeats = std::max(1, std::atoi(argv[i + 1]));
-    }
+    const BenchOptions options = ParseBenchOptions(argc, argv, kUsage);
+    const double scale = options.scale;
+    const int repeats = options.repeats;
+    const std::string sets = options.sets;
+    const fs::path dir = options.dir;
     const std::string self = fs::canonical("/proc/self/exe").string();
     const std::string phoneTool = HARBROOK_PHONE_TOOL;
     std::string pattern = (dir / "harbrook-bench-XXXXXX").string();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -97,6 +98,38 @@ void RemoveTree(const std::filesystem::path& path) {
 
 double MiBps(std::uint64_t bytes, double seconds) {
     return seconds > 0 ? static_cast<double>(bytes) / (1024.0 * 1024.0) / seconds : 0;
+}
+
+BenchOptions ParseBenchOptions(int argc, char** argv, const char* usage) {
+    BenchOptions options;
+    const auto fail = [&](const std::string& why) {
+        std::fprintf(stderr, "%s: %s\n%s", argv[0], why.c_str(), usage);
+        std::exit(2);
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(usage, stdout);
+            std::exit(0);
+        }
+        if (i + 1 >= argc) fail(arg + " needs a value");
+        const std::string value = argv[++i];
+        if (arg == "--scale") {
+            options.scale = std::atof(value.c_str());
+            if (!(options.scale > 0)) fail("--scale must be a positive number");
+        } else if (arg == "--dir") {
+            options.dir = value;
+            if (!std::filesystem::is_directory(options.dir)) fail(value + " is not a folder");
+        } else if (arg == "--sets") {
+            options.sets = value;
+        } else if (arg == "--repeat") {
+            options.repeats = std::atoi(value.c_str());
+            if (options.repeats < 1) fail("--repeat must be at least 1");
+        } else {
+            fail("unknown option " + arg);
+        }
+    }
+    return options;
 }
 
 }  // namespace harbrook::bench

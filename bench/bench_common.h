@@ -42,6 +42,17 @@ void RemoveTree(const std::filesystem::path& path);
 
 double MiBps(std::uint64_t bytes, double seconds);
 
+// The command line of the throughput benchmarks.
+struct BenchOptions {
+    double scale = 1.0;                           // of every data set's file count
+    int repeats = 2;                              // interleaved runs; the best is kept
+    std::string sets = "one-large,medium,small";  // which data sets to run
+    std::filesystem::path dir = std::filesystem::temp_directory_path();
+};
+// Reads --scale, --dir, --repeat and --sets. --help prints `usage` and ends
+// the program; anything else unknown or unusable ends it with status 2.
+BenchOptions ParseBenchOptions(int argc, char** argv, const char* usage);
+
 // A front end that says nothing and answers nothing.
 class QuietFrontend : public Frontend {
   public:

@@ -91,24 +91,23 @@ void Compare(const DataSet& set, const fs::path& work, const std::string& self,
 
 }  // namespace
 
+constexpr const char* kUsage =
+    "Usage: send_bench [--scale F] [--dir FOLDER] [--repeat N] [--sets LIST]\n"
+    "Sends data sets from the PC side to harbrook-phone and prints the throughput\n"
+    "against the wire limit of the same conversation (no disk).\n"
+    "  --scale F       scale the sets (file counts; the large file up to 1 GiB) by F (1)\n"
+    "  --dir FOLDER    where the files are written (the temporary folder)\n"
+    "  --repeat N      interleaved runs of each; the best is kept (2)\n"
+    "  --sets LIST     any of one-large,medium,small (all)\n";
+
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--wire-phone")
         return WireSendPhone(std::atoi(argv[2]));
-    double scale = 1.0;
-    int repeats = 2;
-    std::string sets = "one-large,medium,small";  // which data sets to run
-    fs::path dir = fs::temp_directory_path();
-    for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string arg = argv[i];
-        if (arg == "--scale")
-            scale = std::atof(argv[i + 1]);
-        else if (arg == "--dir")
-            dir = argv[i + 1];
-        else if (arg == "--sets")
-            sets = argv[i + 1];
-        else if (arg == "--repeat")
-            repeats = std::max(1, std::atoi(argv[i + 1]));
-    }
+    const BenchOptions options = ParseBenchOptions(argc, argv, kUsage);
+    const double scale = options.scale;
+    const int repeats = options.repeats;
+    const std::string sets = options.sets;
+    const fs::path dir = options.dir;
     const std::string self = fs::canonical("/proc/self/exe").string();
     std::string pattern = (dir / "harbrook-send-bench-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) return 1;
