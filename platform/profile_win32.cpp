@@ -1,5 +1,8 @@
 // INI files through the Windows profile functions themselves.
 #include <windows.h>
+// winbase.h maps these names to the old win.ini functions.
+#undef ReadProfileString
+#undef WriteProfileString
 
 #include <vector>
 
