@@ -1,12 +1,13 @@
 #include "tests/support/sandbox.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <fstream>
 #include <iterator>
 #include <thread>
 #include <vector>
+
+#include "tests/support/sandbox_system.h"
 
 namespace harbrook::test {
 namespace {
@@ -15,24 +16,26 @@ std::string GetEnv(const char* name) {
     return v ? v : "";
 }
 void Restore(const char* name, const std::string& value) {
-    if (value.empty()) ::unsetenv(name);
-    else ::setenv(name, value.c_str(), 1);
+    if (value.empty()) system::UnsetEnv(name);
+    else system::SetEnv(name, value);
 }
 }  // namespace
 
 Sandbox::Sandbox()
     : m_oldHome(GetEnv("HOME")), m_oldConfig(GetEnv("XDG_CONFIG_HOME")),
       m_oldData(GetEnv("XDG_DATA_HOME")) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "harbrook-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_root = pattern;
+    m_root = system::MakeTempFolder();
     std::filesystem::create_directories(home());
-    ::setenv("HOME", home().c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", configHome().c_str(), 1);
-    ::setenv("XDG_DATA_HOME", dataHome().c_str(), 1);
+    system::SetEnv("HOME", home().string());
+    system::SetEnv("XDG_CONFIG_HOME", configHome().string());
+    system::SetEnv("XDG_DATA_HOME", dataHome().string());
+    system::ClearOutsideSettings();
+    system::PointUserDataFolderAt(dataHome());
 }
 
 Sandbox::~Sandbox() {
+    system::RestoreUserDataFolder();
+    system::ClearOutsideSettings();
     Restore("HOME", m_oldHome);
     Restore("XDG_CONFIG_HOME", m_oldConfig);
     Restore("XDG_DATA_HOME", m_oldData);
@@ -44,6 +47,14 @@ Sandbox::~Sandbox() {
 
 std::filesystem::path Sandbox::appData() const {
     return dataHome() / "Orvanta Lab" / "Harbrook" / "";
+}
+
+void SetEnv(const char* name, const std::string& value) {
+    system::SetEnv(name, value);
+}
+
+void UnsetEnv(const char* name) {
+    system::UnsetEnv(name);
 }
 
 bool WaitFor(const std::function<bool()>& predicate, std::chrono::milliseconds deadline) {

@@ -29,6 +29,10 @@ private:
     std::string m_oldHome, m_oldConfig, m_oldData;
 };
 
+// Sets or removes an environment variable of this process.
+void SetEnv(const char* name, const std::string& value);
+void UnsetEnv(const char* name);
+
 // Polls the predicate until it holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& predicate,
              std::chrono::milliseconds deadline = std::chrono::seconds(10));
