@@ -32,6 +32,19 @@ bool WriteProfileString(const std::filesystem::path& file, std::string_view sect
     const auto noBreak = [](std::string_view s) { return s.find_first_of("\r\n") == s.npos; };
     if (!noBreak(section) || !noBreak(key) || !noBreak(value) || key.find('=') != key.npos)
         return false;
+    // A new file starts with the UTF-16 byte order mark: the profile functions
+    // then keep every character instead of the ANSI code page's subset.
+    if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        GetLastError() == ERROR_FILE_NOT_FOUND) {
+        const HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            const unsigned char bom[2] = {0xFF, 0xFE};
+            DWORD written = 0;
+            WriteFile(h, bom, sizeof bom, &written, nullptr);
+            CloseHandle(h);
+        }
+    }
     return WritePrivateProfileStringW(win32::Widen(section).c_str(), win32::Widen(key).c_str(),
                                       win32::Widen(value).c_str(), file.wstring().c_str()) != 0;
 }

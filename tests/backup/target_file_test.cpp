@@ -1,6 +1,5 @@
 // Free names for incoming files, and the decimal texts of the wire.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <climits>
 #include <fstream>

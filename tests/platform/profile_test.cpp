@@ -37,7 +37,8 @@ TEST_F(ProfileTest, ReadsLikeWindows) {
 }
 
 TEST_F(ProfileTest, ResultIsCutToCapacityInUtf16Units) {
-    Write("[s]\nk=0123456789\nu=\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x\n");
+    ASSERT_TRUE(WriteProfileString(ini, "s", "k", "0123456789"));
+    ASSERT_TRUE(WriteProfileString(ini, "s", "u", "\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x"));
     EXPECT_EQ(ReadProfileString(ini, "s", "k", "none", 5), "0123");
     EXPECT_EQ(ReadProfileString(ini, "s", "k", "none", 1), "");
     EXPECT_EQ(ReadProfileString(ini, "s", "k", "none", 0), "");

@@ -21,4 +21,10 @@ void ClearOutsideSettings();
 void PointUserDataFolderAt(const std::filesystem::path& folder);
 void RestoreUserDataFolder();
 
+unsigned ProcessId();
+// True when a TCP socket can bind the port on every interface now.
+bool TcpPortIsFree(int port);
+// A port the system hands out for 127.0.0.1 now; 0 when none.
+int AskForFreeLoopbackPort();
+
 }  // namespace harbrook::test::system

@@ -1,3 +1,4 @@
+#include <winsock2.h>
 #include <windows.h>
 
 #include <stdlib.h>
@@ -81,6 +82,49 @@ void RestoreUserDataFolder() {
 
 void ClearOutsideSettings() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Harbrook");
+}
+
+unsigned ProcessId() {
+    return static_cast<unsigned>(GetCurrentProcessId());
+}
+
+namespace {
+bool SocketsReady() {
+    static const bool ready = [] {
+        WSADATA data;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    return ready;
+}
+}  // namespace
+
+bool TcpPortIsFree(int port) {
+    if (!SocketsReady()) return false;
+    const SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (s == INVALID_SOCKET) return false;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(static_cast<u_short>(port));
+    const bool free = ::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::closesocket(s);
+    return free;
+}
+
+int AskForFreeLoopbackPort() {
+    if (!SocketsReady()) return 0;
+    const SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (s == INVALID_SOCKET) return 0;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int len = sizeof addr;
+    int port = 0;
+    if (::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+        port = ntohs(addr.sin_port);
+    ::closesocket(s);
+    return port;
 }
 
 }  // namespace harbrook::test::system

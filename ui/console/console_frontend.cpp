@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "locale/ui_strings.h"
+#include "platform/local_time.h"
 #include "ui/console/qr_terminal.h"
 
 namespace harbrook {
@@ -20,7 +21,7 @@ std::string ProductName() {
 std::string Clock() {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
-    localtime_r(&now, &tm);
+    platform::ToLocalTime(now, tm);
     char text[16];
     std::strftime(text, sizeof text, "%H:%M:%S", &tm);
     return text;
