@@ -55,6 +55,7 @@ void Application::Stop() {
     m_link.stop.RequestStop();
     for (auto& worker : workers) worker.join();
     for (auto& send : sends) send.join();
+    m_watch.EndOpenBackup();
     // No worker runs any more; keep a late caller away from the front end.
     m_link.state.DetachDisplayHook();
 }
@@ -78,7 +79,7 @@ bool Application::SendFiles(std::vector<std::filesystem::path> files) {
     if (m_stopped) return false;
     std::jthread send = OnSendFiles(m_link, std::move(files));
     if (!send.joinable()) return false;
-    m_sends.push_back(std::move(send));  // one per use of the button; joined on quit
+    m_sends.push_back(std::move(send));
     return true;
 }
 

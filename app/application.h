@@ -73,7 +73,7 @@ class Application {
 
     std::mutex m_mutex;  // guards the thread list and the flags
     std::vector<std::thread> m_workers;
-    std::vector<std::jthread> m_sends;  // sends to the phone, joined on quit
+    std::vector<std::jthread> m_sends;  // joined on stop; a send ends on its own
     bool m_started = false;
     bool m_stopped = false;
 };

@@ -16,6 +16,15 @@ void BackupWatch::NoteQuitting() {
     m_quitting = true;
 }
 
+void BackupWatch::EndOpenBackup() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_running) return;
+        m_quitting = true;
+    }
+    OnBackupEnded(false);
+}
+
 void BackupWatch::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
     m_ui.OnConnectionStateChanged(connected, phoneName);
 }

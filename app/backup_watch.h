@@ -27,6 +27,9 @@ class BackupWatch final : public Frontend {
     // The program is quitting: a backup that ends from now on was cut short
     // by the quit, whatever the receiver makes of its lost socket.
     void NoteQuitting();
+    // After the workers have stopped: a backup they left without an end is
+    // recorded as interrupted.
+    void EndOpenBackup();
 
     void OnConnectionStateChanged(bool connected, const std::string& phoneName) override;
     void SetBannerStatus(const std::string& text) override;

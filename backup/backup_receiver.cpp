@@ -45,7 +45,8 @@ class BusyGuard {
 std::optional<std::string> WaitForPhone(LinkContext& link, zmq::socket_t& socket) {
     for (;;) {
         auto identity = RecvText(socket, kFirstIdentityBuffer);
-        if (identity && !identity->text.empty() && !identity->cut) return std::move(identity->text);
+        if (identity && !identity->text.empty() && !identity->cut && !identity->longer)
+            return std::move(identity->text);
         if (identity) DiscardRestOfMessage(socket);  // no identity we could answer
         if (!link.stop.SleepFor(link.timing.backupIdleRetry)) return std::nullopt;
     }
@@ -66,7 +67,10 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> c
     auto identity = WaitForPhone(link, socket);
     if (!identity) return false;
     const auto totalFrame = RecvText(socket, kTotalBuffer);
-    if (!totalFrame || totalFrame->text.empty() || totalFrame->cut) return true;
+    // A frame longer than a total is no total: most likely a chunk that a
+    // phone sent after we had already given up on it.
+    if (!totalFrame || totalFrame->text.empty() || totalFrame->cut || totalFrame->longer)
+        return true;
     DiscardRestOfMessage(socket);
     const std::int64_t total = ParseDecimal64(totalFrame->text);
     if (total <= 0) return true;

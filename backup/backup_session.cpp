@@ -20,7 +20,7 @@ constexpr std::size_t kStateBuffer = 30;
 // cut identity would send our replies nowhere.
 std::optional<std::string> ReceiveWholeText(zmq::socket_t& socket, std::size_t bufferSize) {
     auto frame = RecvText(socket, bufferSize);
-    if (!frame || frame->cut || frame->text.empty()) return std::nullopt;
+    if (!frame || frame->cut || frame->longer || frame->text.empty()) return std::nullopt;
     return std::move(frame->text);
 }
 
@@ -74,25 +74,36 @@ std::optional<BackupSession::Offer> BackupSession::ReceiveOffer() {
 }
 
 BackupSession::Pull BackupSession::PullFile(platform::File& file, std::int64_t announced) {
+    bool requested = false;  // a "fetch" is already out for the next chunk
     for (;;) {
-        if (!m_link.state.IsConnected()) return Pull::Disconnected;
-        if (!Reply(kw::kFetch)) return Pull::Failed;
+        if (!requested) {
+            if (!m_link.state.IsConnected()) return Pull::Disconnected;
+            if (!Reply(kw::kFetch)) return Pull::Failed;
+        }
         if (!ReceiveIdentity())
-            return m_link.state.IsConnected() ? Pull::Failed : Pull::Disconnected;
+            return LostPeer() == Outcome::Failed ? Pull::Failed : Pull::Disconnected;
         const auto frame = RecvBinary(m_socket, m_chunk);
-        if (!frame) return m_link.state.IsConnected() ? Pull::Failed : Pull::Disconnected;
+        if (!frame) return LostPeer() == Outcome::Failed ? Pull::Failed : Pull::Disconnected;
         DiscardRestOfMessage(m_socket);
         // A chunk larger than its buffer is not a chunk of this protocol.
         if (frame->cut) return Pull::Failed;
         const std::span<const char> data(m_chunk.data(), frame->size);
         if (std::string_view(data.data(), data.size()) == kw::kEndMarker) return Pull::Done;
+
+        const std::int64_t written = m_written + static_cast<std::int64_t>(data.size());
+        // A full chunk asks for the next one, unless the phone is already past
+        // what it announced: an endless file gets its verdict instead of
+        // filling the disk.
+        const bool more = data.size() >= kChunkDataSize && written <= announced;
+        // The next request goes out before this chunk is written, so that the
+        // phone reads and sends while we write; one chunk is still all that
+        // is in flight.
+        requested = more && m_link.state.IsConnected();
+        if (requested && !Reply(kw::kFetch)) return Pull::Failed;
         if (!file.WriteAll(data)) return Pull::WriteFailed;
-        m_written += static_cast<std::int64_t>(data.size());
+        m_written = written;
         m_receivedInBackup += static_cast<std::int64_t>(data.size());
-        if (data.size() < kChunkDataSize) return Pull::Done;
-        // A phone that keeps sending past what it announced gets its verdict
-        // now instead of filling the disk.
-        if (m_written > announced) return Pull::Done;
+        if (!more) return Pull::Done;
     }
 }
 

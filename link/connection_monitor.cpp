@@ -64,13 +64,13 @@ void Monitor(LinkContext& link) {
 
     while (WaitUntilConnected(link)) {
         zmq::socket_t socket(context, zmq::socket_type::router);
+        SetLinger(socket, link.timing.monitorLinger);
         SetMaxMessageSize(socket, kMaxTextMessage);
         if (!BindPortPatiently(socket, link.monitorPort.load(), link.stop)) {
             socket.close();
             if (!link.stop.SleepFor(link.timing.monitorBindRetry)) return;
             continue;
         }
-        SetLinger(socket, link.timing.monitorLinger);
         switch (WaitForInput(socket, link.timing.monitorWindow)) {
             case PollOutcome::Failed:
                 break;

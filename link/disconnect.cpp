@@ -26,8 +26,8 @@ void ListenForNotices(LinkContext& link) {
     while (true) {
         // A fresh socket per notice: the PC never answers, it replaces the socket.
         zmq::socket_t socket(context, zmq::socket_type::rep);
-        SetMaxMessageSize(socket, kMaxTextMessage);
         SetLinger(socket, std::chrono::milliseconds(0));
+        SetMaxMessageSize(socket, kMaxTextMessage);
         // The port is taken by someone else: notices are not received, quietly.
         if (!BindPortPatiently(socket, link.ports.disconnectNotice, link.stop)) return;
         auto notice = RecvText(socket, kNoticeBuffer);
@@ -52,10 +52,10 @@ void DisconnectThread(LinkContext& link) {
     try {
         LinkContextHandle context(link.stop);
         zmq::socket_t socket(context, zmq::socket_type::req);
-        SetMaxMessageSize(socket, kMaxTextMessage);
         // The answer is awaited below; an unsent message is not kept beyond that,
         // so a phone that cannot be reached never holds this thread.
         SetLinger(socket, std::chrono::milliseconds(0));
+        SetMaxMessageSize(socket, kMaxTextMessage);
         if (ConnectTo(socket, peer) && SendText(socket, kw::kDisconnected)) {
             if (PollIn(socket, link.timing.disconnectReply)) RecvText(socket, kAnswerBuffer);
         }

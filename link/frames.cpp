@@ -30,6 +30,7 @@ std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize)
     if (!frame) return std::nullopt;
     TextFrame out;
     out.more = frame->more;
+    out.longer = frame->cut;
     const std::size_t zero = std::string_view(buffer.data(), frame->size).find('\0');
     if (zero != std::string_view::npos) {
         buffer.resize(zero);

@@ -30,7 +30,8 @@ inline constexpr std::int64_t kMaxChunkMessage = 1024 * 1024;
 struct TextFrame {
     std::string text;
     bool cut = false;
-    bool more = false;  // further frames of the same message follow
+    bool longer = false;  // the frame was longer than the buffer (its tail is lost)
+    bool more = false;    // further frames of the same message follow
 };
 
 // Receives one frame into a buffer of bufferSize bytes. Nothing on time-out or

@@ -59,6 +59,8 @@ bool PairOnce(LinkContext& link) {
         if (link.pairingCode) link.pairingCode->UpdatePairingCode(std::to_string(port));
 
         request = ReceiveRequest(socket);
+        // This socket pairs no one else: the QR port is not on offer until the next cycle.
+        link.pairingPort.store(0);
 
         std::string pcId;
         CSettingsStore(link.clock).GetPcId(pcId);
@@ -72,7 +74,6 @@ bool PairOnce(LinkContext& link) {
         link.state.SetConnectionState(true, request.name, request.id, request.address);
         link.state.SetDisconnectRequested(false);
         link.folders.PrepareBackupFolders(1024);
-        link.pairingPort.store(0);
     }  // socket closed, context destroyed: the pairing port is free again
     ResetShowDate(link.clock);
     link.frontend.OnPaired(request.name, request.id);

@@ -28,8 +28,9 @@ constexpr std::array<std::size_t, 4> kReplyBuffers{100, 100, 100, 50};
 // reconnect back-off keeps those retries from costing an idle PC its CPU.
 zmq::socket_t OpenScan(LinkContext& link, zmq::context_t& context, const std::string& prefix) {
     zmq::socket_t scan(context, zmq::socket_type::sub);
-    SetMaxMessageSize(scan, kMaxTextMessage);
+    // The subscriptions queued for hosts that never answer must not be kept.
     SetLinger(scan, std::chrono::milliseconds(0));
+    SetMaxMessageSize(scan, kMaxTextMessage);
     SetReconnectInterval(scan, link.timing.scanReconnect, link.timing.scanReconnectMax);
     for (int host = 1; host <= 254; ++host) {
         char endpoint[200];
@@ -58,10 +59,10 @@ std::optional<std::string> ReceiveBeacon(zmq::socket_t& scan) {
 void Handshake(LinkContext& link, zmq::context_t& context, const std::string& beacon,
                const std::string& pcId) {
     zmq::socket_t dealer(context, zmq::socket_type::dealer);
-    SetIdentity(dealer, kw::kPcDetect);
-    SetMaxMessageSize(dealer, kMaxTextMessage);
     // A phone that never takes the request must not hold the worker up.
     SetLinger(dealer, std::chrono::milliseconds(0));
+    SetIdentity(dealer, kw::kPcDetect);
+    SetMaxMessageSize(dealer, kMaxTextMessage);
     if (!ConnectTo(dealer, beacon)) return;
 
     const std::string monitor = link.BuildMonitorEndpoint();

@@ -32,6 +32,10 @@ void StopSignal::Unregister(zmq::context_t* context) {
 }
 
 LinkContextHandle::LinkContextHandle(StopSignal& stop) : m_stop(stop) {
+    // New sockets start with no linger, so a socket that a stop catches
+    // before its own linger is set never holds the context's end forever;
+    // sockets that want to flush on close set their linger first thing.
+    m_context.set(zmq::ctxopt::blocky, false);
     if (!m_stop.Register(&m_context)) m_context.shutdown();
 }
 

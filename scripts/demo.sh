@@ -42,7 +42,7 @@ wait_for_pc() {
   done
 }
 pc() { "$pc_exe" --address 127.0.0.1 --ports-base "$base" --quick-timing "$@"; }
-phone() { "$phone_exe" "$@" 2>&1 | sed 's/^/    [phone] /'; }
+phone() { "$phone_exe" "$@" 2>&1 | sed -u 's/^/    [phone] /'; }
 
 step "A sample of a phone's files"
 sample=$demo/phone-storage
@@ -57,9 +57,11 @@ head -c 1200000 /dev/urandom >"$sample/Music/song.mp3"
 (cd "$sample" && find . -type f -printf '    %-40P %10s bytes\n' | sort)
 
 step "Harbrook starts (headless, on loopback, ports $base-$((base + 13)))"
-pc --headless --backup-root "$demo/backups" >"$demo/pc.log" 2>&1 &
+# Started directly, not through the pc function, so that $! is Harbrook itself.
+"$pc_exe" --address 127.0.0.1 --ports-base "$base" --quick-timing --headless \
+  --backup-root "$demo/backups" >"$demo/pc.log" 2>&1 &
 pc_pid=$!
-tail -n +1 --pid="$pc_pid" -f "$demo/pc.log" | sed 's/^/    [PC] /' &
+tail -n +1 --pid="$pc_pid" -f "$demo/pc.log" | sed -u 's/^/    [PC] /' &
 tail_pid=$!
 pids+=("$pc_pid" "$tail_pid")
 wait_for_pc "Pairing code: "
@@ -91,10 +93,11 @@ wait_for_pc "Disconnected. "
 step "Harbrook quits (SIGTERM, as Ctrl-C would)"
 kill -TERM "$pc_pid"
 wait "$pc_pid" || true
-wait "$tail_pid" || true  # tail ends with Harbrook, after its last lines
+wait_for_pc "Quitting" 5
+wait "$tail_pid" || true  # tail ends with Harbrook
 
 step "What arrived on the PC ($demo/backups)"
-(cd "$demo/backups" && find . -mindepth 1 -printf '%d|%y|%P|%s\n' | sort -t'|' -k3 | \
+(cd "$demo/backups" && find . -mindepth 1 -printf '%d|%y|%P|%s\n' | LC_ALL=C sort -t'|' -k3,3 | \
   awk -F'|' '{ indent = ""; for (i = 1; i < $1; i++) indent = indent "    ";
                n = split($3, parts, "/"); name = parts[n];
                if ($2 == "d") print "    " indent name "/";

@@ -150,6 +150,28 @@ TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
     EXPECT_EQ(ui.readings.front().percent, 40);  // the first reading is never held back
 }
 
+TEST(BackupWatchTest, ABackupCutShortByAQuitIsInterruptedNotFailed) {
+    test::Sandbox sandbox;
+    const auto history = sandbox.root() / "history.txt";
+    Counting ui;
+    FixedClock clock(1'700'000'000);
+    BackupWatch watch(ui, history, clock);
+
+    watch.EndOpenBackup();  // nothing runs: nothing to record
+    watch.OnBackupStarted(100);
+    watch.NoteQuitting();
+    watch.SetBannerStatus(LoadUiString(129, 300));  // the receiver's socket went away
+    watch.OnBackupEnded(false);
+    watch.OnBackupStarted(100);
+    watch.EndOpenBackup();  // the receiver stopped without an end
+    watch.EndOpenBackup();
+
+    const auto records = ReadBackupHistory(history);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].outcome, "interrupted");
+    EXPECT_EQ(records[1].outcome, "interrupted");
+}
+
 TEST(ConsoleFrontendTest, APipeGetsOneLinePerEventAndNothingIsLost) {
     Captured out;
     ConsoleFrontend ui(out.file(), false);

@@ -95,8 +95,10 @@ TEST_F(HarbrookProcessTest, ASecondStartShowsTheFirstAndHandsOverFilesToSend) {
 
 TEST_F(HarbrookProcessTest, ASecondStartThatCannotReachTheFirstSaysSo) {
     // A "first instance" that holds the claim but never listens.
+    fs::create_directories(sandbox.appData());
     platform::SingleInstance holder;
     ASSERT_EQ(holder.TryClaim(sandbox.appData()), platform::SingleInstance::Claim::First);
+    fs::remove(sandbox.appData() / "harbrook.sock");  // and nobody to take a request
     const auto second = Pc(PcArgs(), "second");
     EXPECT_EQ(second.status, 1);
     EXPECT_NE(second.err.find("already running but cannot be reached"), std::string::npos)
@@ -225,11 +227,11 @@ TEST_F(HarbrookProcessTest, TheHistoryKeepsAGoodAndAFailedBackup) {
 
     EXPECT_EQ(PhoneBackup({sample.string()}, "good").status, 0);
     ASSERT_TRUE(pc->WaitForOutput("] Backup completed: 2 files", 10s)) << pc->Out();
-    PhoneBackup({"--category", "bogus", sample.string()}, "bad");
+    PhoneBackup({"--category", "bogus", "--timeout", "1000", sample.string()}, "bad");
     ASSERT_TRUE(pc->WaitForOutput("] Backup failed\n", 10s)) << pc->Out();
     ASSERT_TRUE(pc->WaitForOutput("] Backup failed: 0 files", 5s)) << pc->Out();
     // The phone delivers one byte short, twice: "fileError", then accepted short.
-    PhoneBackup({"--short", "3", sample.string()}, "short");
+    PhoneBackup({"--short", "3", "--timeout", "3000", sample.string()}, "short");
     ASSERT_TRUE(pc->WaitForOutput("incomplete", 10s)) << pc->Out();
 
     const auto table = Pc({"--history"}, "history");

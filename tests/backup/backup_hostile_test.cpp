@@ -164,6 +164,21 @@ TEST_F(BackupHostileTest, OversizedChunksAndStrayFramesEndOnlyThatBackup) {
     EXPECT_EQ(ReadFileBytes(h.CategoryFolder(BackupCategory::Document) / "c.bin"), "abc");
 }
 
+TEST_F(BackupHostileTest, ALateChunkIsNotTakenForANewTotal) {
+    // A chunk that reaches a freshly opened socket starts like a number
+    // followed by a zero byte; read as text it would be a total of 123.
+    BackupLink late(h.BackupEndpoint(), "late", milliseconds(1000));
+    std::string chunk(300'000, 'z');
+    chunk.replace(0, 4, std::string("123\0", 4));
+    late.SendChunk(chunk);
+    EXPECT_FALSE(late.ReceiveWord().has_value());
+    EXPECT_TRUE(h.frontend.backupStarts().empty());
+    auto link = Begin();
+    End(*link);
+    ASSERT_TRUE(h.WaitForBackupEnds(1));
+    EXPECT_EQ(h.frontend.backupStarts(), std::vector<std::int64_t>{1000});
+}
+
 TEST_F(BackupHostileTest, StopInTheMiddleOfAFileIsQuickAndKeepsWhatWasWritten) {
     auto link = Begin();
     link->SendOffer("half.bin", "900000", "document", "file");

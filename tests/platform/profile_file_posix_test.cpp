@@ -1,25 +1,24 @@
 // Our own INI writer off Windows: the exact file it leaves behind.
-#include "platform/profile.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <thread>
 #include <vector>
 
+#include "platform/profile.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::platform {
 namespace {
 
-class ProfileTest : public ::testing::Test {
+class ProfileFileTest : public ::testing::Test {
   protected:
     test::Sandbox sandbox;
     std::filesystem::path ini = sandbox.root() / "program_config.ini";
     void Write(const std::string& text) { std::ofstream(ini, std::ios::binary) << text; }
 };
 
-TEST_F(ProfileTest, WriteReplacesInPlaceAndKeepsTheRestByteForByte) {
+TEST_F(ProfileFileTest, WriteReplacesInPlaceAndKeepsTheRestByteForByte) {
     Write("; keep me\n[harbrook]\nlanguage=german\ndateShow=1.1\n\n[other]\nx=1\n");
     ASSERT_TRUE(WriteProfileString(ini, "HARBROOK", "dateshow", "4.12"));
     ASSERT_TRUE(WriteProfileString(ini, "harbrook", "noshow", "1"));
@@ -30,7 +29,7 @@ TEST_F(ProfileTest, WriteReplacesInPlaceAndKeepsTheRestByteForByte) {
     EXPECT_EQ(ReadProfileString(ini, "harbrook", "dateShow", "none", 100), "4.12");
 }
 
-TEST_F(ProfileTest, BinaryFileIsKeptAsideOnWrite) {
+TEST_F(ProfileFileTest, BinaryFileIsKeptAsideOnWrite) {
     const std::string junk("\x00\xFF\xFE[harbrook]\x00", 13);
     Write(junk);
     EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "none");
@@ -45,7 +44,7 @@ TEST_F(ProfileTest, BinaryFileIsKeptAsideOnWrite) {
     EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "1.2");
 }
 
-TEST_F(ProfileTest, AUtf8FileIsReadAsUtf8) {
+TEST_F(ProfileFileTest, AUtf8FileIsReadAsUtf8) {
     Write("[s]\nu=\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x\n");
     EXPECT_EQ(ReadProfileString(ini, "s", "u", "none", 4), "\xC3\xA9\xC3\xA9");
     EXPECT_EQ(ReadProfileString(ini, "s", "u", "none", 100), "\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x");

@@ -1,23 +1,22 @@
 // The file-backed hive that stands in for the registry off Windows.
-#include "platform/registry.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <thread>
 #include <vector>
 
+#include "platform/registry.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::platform {
 namespace {
 
-class RegistryTest : public ::testing::Test {
+class RegistryHiveTest : public ::testing::Test {
   protected:
     test::Sandbox sandbox;
 };
 
-TEST_F(RegistryTest, TruncatedHiveIsKeptAsideNotOverwritten) {
+TEST_F(RegistryHiveTest, TruncatedHiveIsKeptAsideNotOverwritten) {
     {
         RegistryKey key;
         ASSERT_TRUE(key.CreateKey("Software\\Harbrook\\PC ID"));

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-
 #include <stdexcept>
 
 #include "tests/support/sandbox_system.h"
@@ -21,7 +20,8 @@ void UnsetEnv(const char* name) {
 }
 
 std::filesystem::path MakeTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "harbrook-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "harbrook-test-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     return pattern;
 }
@@ -61,6 +61,20 @@ int AskForFreeLoopbackPort() {
         port = ntohs(addr.sin_port);
     ::close(fd);
     return port;
+}
+
+bool WriteToLoopbackPort(int port, const std::string& bytes) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return false;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    bool written = false;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    ::close(fd);
+    return written;
 }
 
 }  // namespace harbrook::test::system

@@ -1,7 +1,8 @@
+// winsock2.h first: windows.h would otherwise bring in the old winsock.h.
 #include <winsock2.h>
-#include <windows.h>
-
+// Then the rest.
 #include <stdlib.h>
+#include <windows.h>
 
 #include <optional>
 #include <random>
@@ -74,8 +75,10 @@ void PointUserDataFolderAt(const std::filesystem::path& folder) {
 
 void RestoreUserDataFolder() {
     for (int i = 0; i < 2; ++i) {
-        if (g_saved[i]) WriteAppData(kShellFolderKeys[i], g_saved[i]->type, g_saved[i]->data);
-        else RegDeleteKeyValueW(HKEY_CURRENT_USER, KeyPath(kShellFolderKeys[i]).c_str(), L"AppData");
+        if (g_saved[i])
+            WriteAppData(kShellFolderKeys[i], g_saved[i]->type, g_saved[i]->data);
+        else
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, KeyPath(kShellFolderKeys[i]).c_str(), L"AppData");
         g_saved[i].reset();
     }
 }
@@ -125,6 +128,22 @@ int AskForFreeLoopbackPort() {
         port = ntohs(addr.sin_port);
     ::closesocket(s);
     return port;
+}
+
+bool WriteToLoopbackPort(int port, const std::string& bytes) {
+    if (!SocketsReady()) return false;
+    const SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (s == INVALID_SOCKET) return false;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(port));
+    bool written = false;
+    if (::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        written = ::send(s, bytes.data(), static_cast<int>(bytes.size()), 0) ==
+                  static_cast<int>(bytes.size());
+    ::closesocket(s);
+    return written;
 }
 
 }  // namespace harbrook::test::system

@@ -9,10 +9,13 @@
 
 namespace harbrook::phone {
 
+// The PC keeps a routing identity in 20 bytes with its terminator.
+inline constexpr std::size_t kMaxRoutingId = 19;
+
 struct PhoneProfile {
     std::string name = "Harbrook Phone";
     std::string id = "harbrook-phone-0001";  // the key of the PC's phone record
-    std::string routingId = "phone";         // identity of the phone's DEALER sockets
+    std::string routingId = "phone";         // identity of the phone's sockets, numbered per socket
     std::string address = "127.0.0.1";       // the phone binds and reports only this
 
     int beaconPort = PortPlan{}.beacon;                  // the phone publishes its beacon here

@@ -1,5 +1,6 @@
 #include "tools/phone/phone_requests.h"
 
+#include <atomic>
 #include <zmq.hpp>
 
 #include "link/endpoints.h"
@@ -22,9 +23,18 @@ std::optional<std::vector<std::string>> ReceiveMessage(zmq::socket_t& socket,
     return frames;
 }
 
+// Each socket gets an identity of its own (the profile's, a dot and a
+// number): a ROUTER turns away a connection whose identity it still holds for
+// an earlier one, and the PC may not yet have seen the last socket go.
+std::string NextRoutingId(const std::string& base) {
+    static std::atomic<unsigned> counter{0};
+    const std::string suffix = "." + std::to_string(counter++ % 1000);
+    return base.substr(0, kMaxRoutingId - suffix.size()) + suffix;
+}
+
 zmq::socket_t Dealer(zmq::context_t& context, const PhoneProfile& phone) {
     zmq::socket_t socket(context, zmq::socket_type::dealer);
-    SetIdentity(socket, phone.routingId);
+    SetIdentity(socket, NextRoutingId(phone.routingId));
     SetLinger(socket, milliseconds(0));
     SetMaxMessageSize(socket, kMaxTextMessage);
     return socket;
@@ -77,18 +87,29 @@ std::optional<HeartbeatAnswer> SendHeartbeat(const PhoneProfile& phone,
                                              std::string_view status, milliseconds timeout) {
     const auto endpoint = ParsePcEndpoint(monitorEndpoint);
     if (!endpoint) return std::nullopt;
+    // The PC takes one heartbeat per socket and replaces the socket after each
+    // heartbeat and each silent window; a heartbeat that meets the old socket
+    // in its last moment is lost. The answer is otherwise immediate, so the
+    // phone soon tries again on a fresh socket, while its time lasts.
+    constexpr milliseconds kHeartbeatRetry(250);
+    const auto until = std::chrono::steady_clock::now() + timeout;
     try {
-        zmq::context_t context;
-        zmq::socket_t socket = Dealer(context, phone);
-        socket.connect(Tcp(*endpoint));
-        SendTexts(socket, {phone.name, phone.id, phone.address, status});
-        auto frames = ReceiveMessage(socket, timeout);
-        if (!frames) return std::nullopt;
-        HeartbeatAnswer answer;
-        answer.frames = std::move(*frames);
-        answer.status = Frame(answer.frames, 0);
-        answer.pcId = Frame(answer.frames, 1);
-        return answer;
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<milliseconds>(until - std::chrono::steady_clock::now());
+            if (left <= milliseconds(0)) return std::nullopt;
+            zmq::context_t context;
+            zmq::socket_t socket = Dealer(context, phone);
+            socket.connect(Tcp(*endpoint));
+            SendTexts(socket, {phone.name, phone.id, phone.address, status});
+            auto frames = ReceiveMessage(socket, std::min(left, kHeartbeatRetry));
+            if (!frames) continue;
+            HeartbeatAnswer answer;
+            answer.frames = std::move(*frames);
+            answer.status = Frame(answer.frames, 0);
+            answer.pcId = Frame(answer.frames, 1);
+            return answer;
+        }
     } catch (const zmq::error_t&) {
         return std::nullopt;
     }

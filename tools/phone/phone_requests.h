@@ -34,8 +34,9 @@ struct HeartbeatAnswer {
     std::string pcId;
 };
 
-// One heartbeat to the monitor endpoint ("address:port") with the phone's
-// status word. Nothing when the PC does not answer within the time-out.
+// A heartbeat to the monitor endpoint ("address:port") with the phone's
+// status word, sent again every 250 ms without answer. Nothing when the PC
+// does not answer within the time-out.
 std::optional<HeartbeatAnswer> SendHeartbeat(const PhoneProfile& phone,
                                              std::string_view monitorEndpoint,
                                              std::string_view status = "Connected",

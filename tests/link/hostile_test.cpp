@@ -1,0 +1,192 @@
+// Peers that break the rules: too many frames, too few, empty ones, 10 MB
+// frames, binary junk and bytes that are not ZeroMQ at all. The PC must stay
+// up, read nothing past its buffers, and serve the next well-formed phone.
+
+#include <zmq.hpp>
+
+#include "tests/link/link_fixture.h"
+#include "tests/support/sandbox_system.h"
+#include "tools/phone/phone_requests.h"
+#include "tools/phone/phone_services.h"
+
+namespace harbrook::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Frames = std::vector<std::string>;
+
+const std::string kTenMegabytes(10 * 1024 * 1024, 'M');
+
+std::string Junk(std::size_t size, unsigned seed) {
+    std::string junk(size, '\0');
+    std::uint32_t x = seed;
+    for (char& c : junk) {
+        x = x * 1664525u + 1013904223u;
+        c = static_cast<char>(x >> 24);
+        if (c == ':') c = ';';  // never a host:port text that could lead anywhere
+    }
+    return junk;
+}
+
+// Sends one message of raw frames and waits until it has left.
+void SendRaw(const std::string& endpoint, zmq::socket_type type, const Frames& frames,
+             const std::string& identity = "hostile") {
+    zmq::context_t context;
+    zmq::socket_t socket(context, type);
+    socket.set(zmq::sockopt::linger, 2000);
+    if (type == zmq::socket_type::dealer) socket.set(zmq::sockopt::routing_id, identity);
+    socket.connect(endpoint);
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        socket.send(zmq::buffer(frames[i]),
+                    i + 1 < frames.size() ? zmq::send_flags::sndmore : zmq::send_flags::none);
+}
+
+// Writes bytes that are not ZeroMQ to a port and hangs up. They open like a
+// ZeroMQ greeting that names no known mechanism: raw bytes without it could be
+// read as an old-protocol peer's well-formed messages.
+void SendBytesNotZmq(int port, std::string bytes) {
+    std::string greeting(64, '\0');
+    greeting[0] = '\xff';
+    greeting[9] = '\x7f';
+    greeting[10] = 3;
+    greeting.replace(12, 4, "JUNK");
+    bytes.insert(0, greeting);
+    // A refused connection is fine: the port may have closed already.
+    (void)system::WriteToLoopbackPort(port, bytes);
+}
+
+// The bad messages for a conversation whose well-formed payload is `good`.
+std::vector<std::pair<std::string, Frames>> BadMessages(const Frames& good) {
+    Frames more = good;
+    more.insert(more.end(), {"extra", Junk(300, 1), ""});
+    Frames fewer(good.begin(), good.end() - 1);
+    Frames empty(good.size(), "");
+    Frames huge = good;
+    huge[1] = kTenMegabytes;
+    Frames junk;
+    for (std::size_t i = 0; i < good.size(); ++i) junk.push_back(Junk(400 + i, 7 + i));
+    return {{"more frames", more},   {"fewer frames", fewer}, {"one frame", {good[0]}},
+            {"empty frames", empty}, {"10 MB frame", huge},   {"binary junk", junk}};
+}
+
+class HostileTest : public LinkTest {
+  protected:
+    bool ConnectedAs(const std::string& id) const {
+        std::string connected;
+        link.state.GetConnectedPhoneId(connected);
+        return link.state.IsConnected() && connected == id;
+    }
+    std::string Tcp(int port) const { return "tcp://127.0.0.1:" + std::to_string(port); }
+};
+
+TEST_F(HostileTest, PairingServerServesTheNextPhone) {
+    Start(PairingServerThread);
+    int round = 0;
+    for (const auto& [what, frames] : BadMessages({"name", "id", "127.0.0.1"})) {
+        SCOPED_TRACE(what);
+        const std::string qrText = AwaitPairingText();
+        SendBytesNotZmq(link.pairingPort.load(), Junk(70000, 99));
+        const std::size_t changes = frontend.stateChanges().size();
+        SendRaw("tcp://" + qrText, zmq::socket_type::dealer, frames);
+        // The server does not judge the texts: a message with at least the
+        // four frames pairs whatever it says; one with fewer is dropped.
+        if (what == "more frames" || what == "empty frames" || what == "binary junk") {
+            ASSERT_TRUE(WaitFor([&] { return frontend.stateChanges().size() > changes; }));
+        }
+        auto phone = MakePhone("good-" + std::to_string(++round));
+        const auto reply = phone::Pair(phone, AwaitPairingText());
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->frames.size(), 4u);
+        EXPECT_EQ(reply->pcId, PcId());
+        ASSERT_TRUE(WaitFor([&] { return ConnectedAs(phone.id); }));
+        EXPECT_EQ(link.state.PhoneAddress(), "127.0.0.1");
+    }
+}
+
+TEST_F(HostileTest, MonitorDropsMalformedHeartbeatsAndAnswersTheNextOne) {
+    Start(ConnectionMonitorThread);
+    ASSERT_TRUE(WaitFor([&] { return link.monitorPort.load() != 0; }));
+    const auto phone = MakePhone("steady");
+    const std::string monitor = "127.0.0.1:" + std::to_string(link.monitorPort.load());
+    const Frames good{phone.name, phone.id, phone.address, "Connected"};
+    for (const auto& [what, frames] : BadMessages(good)) {
+        SCOPED_TRACE(what);
+        link.state.SetConnectionState(true, phone.name, phone.id, phone.address);
+        SendBytesNotZmq(link.monitorPort.load(), Junk(70000, 5));
+        SendRaw("tcp://" + monitor, zmq::socket_type::dealer, frames);
+        if (what == "binary junk") {
+            // Four non-empty frames from a stranger: a heartbeat that does not
+            // match, which ends the connection (when it reached an open socket).
+            if (WaitFor([&] { return !link.state.IsConnected(); }, 1s))
+                link.state.SetConnectionState(true, phone.name, phone.id, phone.address);
+        }
+        const auto answer = phone::SendHeartbeat(phone, monitor);
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->frames, (Frames{"Connected", PcId()}));
+        // Every other bad message is dropped without any change.
+        EXPECT_TRUE(ConnectedAs(phone.id));
+    }
+}
+
+TEST_F(HostileTest, DetectionSurvivesBadBeaconsAndBadReplies) {
+    Start(PhoneDetectionThread);
+    const auto phone = MakePhone("scan", "127.0.0.44");
+    phone::BeaconService beacon(phone, 50ms);
+
+    // Beacons that name no endpoint: the scan starts over and keeps listening.
+    beacon.SetBeaconText(Junk(300, 3));
+    ASSERT_TRUE(beacon.Start());
+    ASSERT_TRUE(WaitFor([&] { return beacon.BeaconsSent() >= 10; }));
+    beacon.SetBeaconText("");
+    const std::size_t sent = beacon.BeaconsSent();
+    ASSERT_TRUE(WaitFor([&] { return beacon.BeaconsSent() >= sent + 10; }));
+    EXPECT_TRUE(beacon.Requests().empty());
+    beacon.SetBeaconText(std::nullopt);
+
+    const Frames good{phone.name, phone.id, phone.address, "Connected"};
+    for (const auto& [what, frames] : BadMessages(good)) {
+        SCOPED_TRACE(what);
+        // The bad reply is in place before the PC, no longer connected, asks again.
+        beacon.SetRawReply(frames);
+        const std::size_t seen = beacon.Requests().size();
+        link.state.SetConnectionState(false, "", "", "");
+        if (what == "more frames") {
+            // A well-formed reply stands in front of the extras: it is accepted.
+            ASSERT_TRUE(WaitFor([&] { return ConnectedAs(phone.id); }));
+            continue;
+        }
+        ASSERT_TRUE(WaitFor([&] { return beacon.Requests().size() >= seen + 2; }));
+        EXPECT_FALSE(link.state.IsConnected());
+        beacon.SetRawReply(std::nullopt);
+        ASSERT_TRUE(WaitFor([&] { return ConnectedAs(phone.id); }));
+    }
+}
+
+TEST_F(HostileTest, DisconnectListenerIgnoresBadNoticesAndTakesTheNextGoodOne) {
+    Start(DisconnectListenerThread);
+    const std::string endpoint = Tcp(plan.disconnectNotice);
+    link.state.SetConnectionState(true, "Phone", "id", "127.0.0.1");
+    const Frames bad[] = {{"Disconnected", "and more"},
+                          {""},
+                          {kTenMegabytes},
+                          {Junk(60, 11)},
+                          {"Disconnected" + std::string(60, 'x')}};
+    for (const Frames& frames : bad) {
+        SendRaw(endpoint, zmq::socket_type::req, frames);
+        SendBytesNotZmq(plan.disconnectNotice, Junk(70000, 13));
+    }
+    // The two-frame notice starts with the right word: like any notice, its
+    // first frame is what counts. Everything else changes nothing.
+    ASSERT_TRUE(WaitFor([&] { return link.state.IsDisconnectRequested(); }));
+    link.state.SetDisconnectRequested(false);
+    link.state.SetConnectionState(true, "Phone", "id", "127.0.0.1");
+    for (const Frames& frames : bad)
+        if (frames.size() == 1) SendRaw(endpoint, zmq::socket_type::req, frames);
+    phone::PhoneProfile phone = MakePhone("notice");
+    ASSERT_TRUE(phone::SendDisconnectNotice(phone, "127.0.0.1"));
+    ASSERT_TRUE(WaitFor([&] { return !link.state.IsConnected(); }));
+    EXPECT_TRUE(link.state.IsDisconnectRequested());
+}
+
+}  // namespace
+}  // namespace harbrook::test
