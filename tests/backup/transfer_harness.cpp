@@ -6,8 +6,8 @@
 
 #include "backup/backup_receiver.h"
 #include "core/settings_store.h"
-#include "tests/support/sandbox_system.h"
 #include "locale/ui_strings.h"
+#include "tests/support/sandbox_system.h"
 
 namespace harbrook::test {
 namespace {
