@@ -27,7 +27,7 @@ CPPZMQ_VERSION=${HARBROOK_CPPZMQ_VERSION:-4.9.0-1}          # host package cppzm
 TRIPLE=x86_64-w64-mingw32
 HOST_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
                binutils-mingw-w64-x86-64 wine64 cmake make dpkg-dev xz-utils bzip2
-               cppzmq-dev)
+               cppzmq-dev googletest)
 
 KEY="zeromq3-${ZMQ_SRC_VERSION}_qrencode-${QRENCODE_SRC_VERSION}_cppzmq-${CPPZMQ_VERSION}_r${RECIPE_REV}"
 ROOT=${HARBROOK_WIN_DEPS:-$HOME/.cache/harbrook-win-deps}
@@ -119,10 +119,20 @@ have_deb_src() {
     /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources
 }
 if ! have_deb_src; then
-  step "adding deb-src entries (/etc/apt/sources.list.d/debian-src.sources)"
+  # Derived from the machine's own entries (deb822 or one-line), so the
+  # sources come from the mirror its binary packages come from.
   src=/etc/apt/sources.list.d/debian.sources
-  [[ -f $src ]] || { echo "no $src to derive deb-src entries from" >>"$LOG"; false; }
-  sed 's/^Types:.*/Types: deb-src/' "$src" | "${SUDO[@]}" tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+  if [[ -f $src ]]; then
+    step "adding deb-src entries (/etc/apt/sources.list.d/debian-src.sources)"
+    sed 's/^Types:.*/Types: deb-src/' "$src" | "${SUDO[@]}" tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+  elif grep -Eqs '^[[:space:]]*deb[[:space:]]' /etc/apt/sources.list; then
+    step "adding deb-src entries (/etc/apt/sources.list.d/debian-src.list)"
+    sed -En 's/^[[:space:]]*deb([[:space:]])/deb-src\1/p' /etc/apt/sources.list |
+      "${SUDO[@]}" tee /etc/apt/sources.list.d/debian-src.list >/dev/null
+  else
+    echo "no $src nor deb lines in /etc/apt/sources.list to derive deb-src entries from" >>"$LOG"
+    false
+  fi
   apt_updated=0
   apt_update
 fi

@@ -33,6 +33,7 @@ std::string StripCr(std::string s) {
 
 // A mixed phone folder: categories by extension, a subfolder, an empty file,
 // a name with spaces and non-ASCII letters, sizes on and off the chunk size.
+// Gives the files a backup carries: the phone leaves the empty one out.
 std::vector<fs::path> MakeSample(const fs::path& sample) {
     fs::create_directories(sample / "DCIM" / "Camera");
     const std::vector<std::pair<fs::path, std::uintmax_t>> files{
@@ -44,7 +45,7 @@ std::vector<fs::path> MakeSample(const fs::path& sample) {
     unsigned seed = 1;
     for (const auto& [name, size] : files) {
         WritePatternFile(sample / name, size, seed++);
-        made.push_back(sample / name);
+        if (size > 0) made.push_back(sample / name);
     }
     return made;
 }
@@ -125,7 +126,7 @@ TEST_F(WindowsInteropTest, WindowsHarbrookWithTheLinuxPhone) {
                                   sample.string()},
                                  logs, "backup", 120s);
     EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
-    ASSERT_TRUE(pc.WaitForOutput("] Backup completed: 6 files", 30s)) << pc.Out();
+    ASSERT_TRUE(pc.WaitForOutput("] Backup completed: 5 files", 30s)) << pc.Out();
     ExpectSameFiles(PhoneFolder(), originals);
 
     // A file back to the phone, handed over by a second start of the PC.
@@ -171,7 +172,7 @@ TEST_F(WindowsInteropTest, LinuxHarbrookWithTheWindowsPhone) {
                                        WinPath(sample)}),
                                  logs, "backup", 120s);
     EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
-    ASSERT_TRUE(pc.WaitForOutput("] Backup completed: 6 files", 30s)) << pc.Out();
+    ASSERT_TRUE(pc.WaitForOutput("] Backup completed: 5 files", 30s)) << pc.Out();
     ExpectSameFiles(PhoneFolder(), originals);
 
     const fs::path inbox = sandbox.root() / "phone-inbox";
