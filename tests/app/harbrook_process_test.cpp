@@ -67,7 +67,7 @@ class HarbrookProcessTest : public ::testing::Test {
 
 TEST_F(HarbrookProcessTest, ASecondStartShowsTheFirstAndHandsOverFilesToSend) {
     auto pc = StartPc();
-    EXPECT_TRUE(pc->Out().find("Harbrook is running. Not connected.") != std::string::npos);
+    EXPECT_TRUE(pc->WaitForOutput("Harbrook is running. Not connected.", 5s)) << pc->Out();
 
     const auto second = Pc(PcArgs(), "second");
     EXPECT_EQ(second.status, 0);

@@ -90,7 +90,8 @@ TEST_F(PairingTest, RecordsAreKeyedByExactIdentityAndRePairingOverwritesTheName)
     EXPECT_EQ(SectionOf("ABC"), std::string(CSettingsStore::kPhoneSectionPrefix) + "1");
     EXPECT_EQ(PhoneValue("abc", "PhoneName"), "Renamed");
     EXPECT_EQ(PhoneValue("ABC", "PhoneName"), "Phone ABC");
-    EXPECT_EQ(folders.Calls(), 3);
+    // The folders are prepared just after the phone is marked connected.
+    EXPECT_TRUE(WaitFor([&] { return folders.Calls() == 3; })) << folders.Calls();
 }
 
 TEST_F(PairingTest, BusyFirstPortMovesTheCodeToTheNextAndEachCycleStartsOver) {
