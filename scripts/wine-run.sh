@@ -21,6 +21,9 @@ export WINEDEBUG=${HARBROOK_WINEDEBUG:--all}
 export WINEPREFIX=${WINEPREFIX:-${TMPDIR:-/tmp}/harbrook-wine-$(id -u)}
 # Never offer to download Wine Mono / Gecko (no network, no display).
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# Wine reads Unix file names and arguments in the locale's character set: make
+# it UTF-8 whatever the caller runs under (a bare CI shell has the C locale).
+export LC_ALL=C.UTF-8
 # No X display is needed for console programs; make sure wine does not try one.
 unset DISPLAY WAYLAND_DISPLAY
 

@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "platform/utf8.h"
+
 namespace harbrook {
 namespace {
 
@@ -40,6 +42,16 @@ TEST(OptionsTest, UsableCommandLines) {
     EXPECT_TRUE(Parse({"-h"}).options.help);
     EXPECT_TRUE(Parse({"--version"}).options.version);
     EXPECT_TRUE(Parse({"--history"}).options.history);
+}
+
+TEST(OptionsTest, FileNamesAreReadAsUtf8) {
+    const std::string name = "\xE5\x86\x99\xE7\x9C\x9F \xC3\xA9t\xC3\xA9.jpg";
+    const auto p = Parse({"--send", name.c_str(), "--backup-root", name.c_str()});
+    ASSERT_EQ(p.error, "");
+    ASSERT_EQ(p.options.sendFiles.size(), 1u);
+    EXPECT_EQ(platform::PathToUtf8(p.options.sendFiles[0].filename()), name);
+    ASSERT_TRUE(p.options.backupRoot);
+    EXPECT_EQ(platform::PathToUtf8(p.options.backupRoot->filename()), name);
 }
 
 TEST(OptionsTest, BadCommandLinesGiveOneLineReasons) {

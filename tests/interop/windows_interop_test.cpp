@@ -18,6 +18,7 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 constexpr int kPortsUsed = 14;  // the PC's 13 and the phone's detection port
+const char* const kWideName = "report \u5199\u771F.pdf";  // CJK letters
 
 // How a Windows program sees a Linux path: wine maps / to drive Z:.
 std::string WinPath(const fs::path& p) {
@@ -37,9 +38,12 @@ std::string StripCr(std::string s) {
 std::vector<fs::path> MakeSample(const fs::path& sample) {
     fs::create_directories(sample / "DCIM" / "Camera");
     const std::vector<std::pair<fs::path, std::uintmax_t>> files{
-        {"DCIM/Camera/IMG_0001.jpg", 700000}, {"clip.mp4", 1'200'000},
-        {"notes.pdf", 5000},                   {"song.mp3", 300000},
-        {"Grüße aus Köln.txt", 1234},          {"empty.doc", 0},
+        {"DCIM/Camera/IMG_0001.jpg", 700000},
+        {"clip.mp4", 1'200'000},
+        {"notes.pdf", 5000},
+        {"song.mp3", 300000},
+        {"Grüße aus Köln.txt", 1234},
+        {"empty.doc", 0},
     };
     std::vector<fs::path> made;
     unsigned seed = 1;
@@ -85,18 +89,26 @@ class WindowsInteropTest : public ::testing::Test {
     }
 
     std::vector<std::string> PcArgs(const std::string& root) const {
-        return {"--headless",   "--address",      "127.0.0.1", "--ports-base",
+        return {"--headless",         "--address",      "127.0.0.1",     "--ports-base",
                 std::to_string(base), "--quick-timing", "--backup-root", root};
     }
     std::vector<std::string> PhoneRunArgs() const {
-        return {"run",           "127.0.0.1:" + std::to_string(base),
-                "--address",     "127.0.0.1",
-                "--name",        "Test Pixel",
-                "--id",          "test-pixel-1",
-                "--interval",    "300",
-                "--beacon-port", std::to_string(base + 9),
-                "--detect-port", std::to_string(base + 13),
-                "--disconnect-port", std::to_string(base + 12)};
+        return {"run",
+                "127.0.0.1:" + std::to_string(base),
+                "--address",
+                "127.0.0.1",
+                "--name",
+                "Test Pixel",
+                "--id",
+                "test-pixel-1",
+                "--interval",
+                "300",
+                "--beacon-port",
+                std::to_string(base + 9),
+                "--detect-port",
+                std::to_string(base + 13),
+                "--disconnect-port",
+                std::to_string(base + 12)};
     }
     std::vector<std::string> Wine(const char* exe, std::vector<std::string> args) const {
         args.insert(args.begin(), exe);
@@ -121,10 +133,10 @@ TEST_F(WindowsInteropTest, WindowsHarbrookWithTheLinuxPhone) {
 
     const fs::path sample = sandbox.root() / "phone";
     const auto originals = MakeSample(sample);
-    const auto backup = RunToEnd(HARBROOK_PHONE_EXE,
-                                 {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6),
-                                  sample.string()},
-                                 logs, "backup", 120s);
+    const auto backup =
+        RunToEnd(HARBROOK_PHONE_EXE,
+                 {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6), sample.string()}, logs,
+                 "backup", 120s);
     EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
     ASSERT_TRUE(pc.WaitForOutput("] Backup completed: 5 files", 30s)) << pc.Out();
     ExpectSameFiles(PhoneFolder(), originals);
@@ -136,20 +148,21 @@ TEST_F(WindowsInteropTest, WindowsHarbrookWithTheLinuxPhone) {
         HARBROOK_PHONE_EXE,
         {"receive", "--out", inbox.string(), "--port", std::to_string(base + 11), "--count", "1"},
         logs, "receive");
-    const fs::path outgoing = sandbox.root() / "report.pdf";
+    // A name outside every ANSI code page: it reaches harbrook.exe only
+    // through the wide command line.
+    const fs::path outgoing = sandbox.root() / kWideName;
     WritePatternFile(outgoing, 650000, 9);
     const auto send = RunToEnd(WINE_RUN, Wine(WIN_HARBROOK_EXE, {"--send", WinPath(outgoing)}),
                                logs, "send", 60s);
     EXPECT_EQ(send.status, 0) << send.out << send.err;
     ASSERT_TRUE(pc.WaitForOutput("Transmission was completed.", 60s)) << pc.Out();
     EXPECT_EQ(receiver.Wait(30s), 0) << receiver.Out() << receiver.Err();
-    EXPECT_EQ(ReadFileBytes(inbox / "report.pdf"), ReadFileBytes(outgoing));
+    EXPECT_EQ(ReadFileBytes(inbox / kWideName), ReadFileBytes(outgoing));
 
     // The phone's record is in the Windows registry of that prefix.
     const auto query = RunToEnd(
-        WINE_RUN,
-        {"reg", "query", "HKCU\\Software\\Harbrook\\Phone Information\\PhoneSection0"}, logs,
-        "reg", 60s);
+        WINE_RUN, {"reg", "query", "HKCU\\Software\\Harbrook\\Phone Information\\PhoneSection0"},
+        logs, "reg", 60s);
     EXPECT_EQ(query.status, 0) << query.out << query.err;
     const std::string record = StripCr(query.out);
     EXPECT_NE(record.find("test-pixel-1"), std::string::npos) << record;
@@ -164,24 +177,26 @@ TEST_F(WindowsInteropTest, LinuxHarbrookWithTheWindowsPhone) {
     ASSERT_TRUE(pc.WaitForOutput("] Connected: Connected to Test Pixel.", 60s))
         << pc.Out() << phone.Out() << phone.Err();
 
-    const fs::path sample = sandbox.root() / "phone";
+    // Folder names the Windows phone gets on its command line, outside
+    // every ANSI code page.
+    const fs::path sample = sandbox.root() / "phone \u5199\u771F";
     const auto originals = MakeSample(sample);
-    const auto backup = RunToEnd(WINE_RUN,
-                                 Wine(WIN_HARBROOK_PHONE_EXE,
-                                      {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6),
-                                       WinPath(sample)}),
-                                 logs, "backup", 120s);
+    const auto backup =
+        RunToEnd(WINE_RUN,
+                 Wine(WIN_HARBROOK_PHONE_EXE,
+                      {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6), WinPath(sample)}),
+                 logs, "backup", 120s);
     EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
     ASSERT_TRUE(pc.WaitForOutput("] Backup completed: 5 files", 30s)) << pc.Out();
     ExpectSameFiles(PhoneFolder(), originals);
 
-    const fs::path inbox = sandbox.root() / "phone-inbox";
+    const fs::path inbox = sandbox.root() / "inbox \u5199\u771F";
     fs::create_directories(inbox);
-    ChildProcess receiver(WINE_RUN,
-                          Wine(WIN_HARBROOK_PHONE_EXE,
-                               {"receive", "--out", WinPath(inbox), "--port",
-                                std::to_string(base + 11), "--count", "1"}),
-                          logs, "receive");
+    ChildProcess receiver(
+        WINE_RUN,
+        Wine(WIN_HARBROOK_PHONE_EXE, {"receive", "--out", WinPath(inbox), "--port",
+                                      std::to_string(base + 11), "--count", "1"}),
+        logs, "receive");
     const fs::path outgoing = sandbox.root() / "report.pdf";
     WritePatternFile(outgoing, 650000, 9);
     const auto send = RunToEnd(HARBROOK_EXE, {"--send", outgoing.string()}, logs, "send");

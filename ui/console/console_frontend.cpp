@@ -4,6 +4,7 @@
 
 #include "locale/ui_strings.h"
 #include "platform/local_time.h"
+#include "platform/utf8.h"
 #include "ui/console/qr_terminal.h"
 
 namespace harbrook {
@@ -130,9 +131,11 @@ void ConsoleFrontend::OnBackupStarted(std::int64_t totalBytes) {
 void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
                                      const std::filesystem::path& storedAs, bool complete) {
     std::lock_guard lock(m_mutex);
-    const std::string folder = storedAs.parent_path().filename().string();
+    // UTF-8 like the rest of the line (string() would be the ANSI code page on
+    // Windows, and throw for a name it cannot hold).
+    const std::string folder = platform::PathToUtf8(storedAs.parent_path().filename());
     Line("Received " + name + " (" + FormatBytes(size) + ")" + (complete ? "" : ", incomplete,") +
-         " into " + folder + "/" + storedAs.filename().string());
+         " into " + folder + "/" + platform::PathToUtf8(storedAs.filename()));
 }
 
 void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {
