@@ -20,6 +20,6 @@ mkdir "$stage/Harbrook"
 cp "$dir/app/harbrook.exe" "$dir/tools/phone/harbrook-phone.exe" "$stage/Harbrook/"
 x86_64-w64-mingw32-strip "$stage/Harbrook/"*.exe
 rm -f build/harbrook-windows.zip
-python3=/usr/bin/python3
-(cd "$stage" && "$python3" -m zipfile -c "$OLDPWD/build/harbrook-windows.zip" Harbrook)
+# cmake writes the zip itself: no zip or python needed on the machine.
+(cd "$stage" && cmake -E tar cf "$OLDPWD/build/harbrook-windows.zip" --format=zip Harbrook)
 echo "build/harbrook-windows.zip"
