@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -16,13 +17,16 @@ std::string GetEnv(const char* name) {
     return v ? v : "";
 }
 void Restore(const char* name, const std::string& value) {
-    if (value.empty()) system::UnsetEnv(name);
-    else system::SetEnv(name, value);
+    if (value.empty())
+        system::UnsetEnv(name);
+    else
+        system::SetEnv(name, value);
 }
 }  // namespace
 
 Sandbox::Sandbox()
-    : m_oldHome(GetEnv("HOME")), m_oldConfig(GetEnv("XDG_CONFIG_HOME")),
+    : m_oldHome(GetEnv("HOME")),
+      m_oldConfig(GetEnv("XDG_CONFIG_HOME")),
       m_oldData(GetEnv("XDG_DATA_HOME")) {
     m_root = system::MakeTempFolder();
     std::filesystem::create_directories(home());
@@ -71,7 +75,8 @@ void WritePatternFile(const std::filesystem::path& file, std::uintmax_t size, un
     std::vector<char> block(64 * 1024);
     std::uint32_t x = seed * 2654435761u + 1;
     for (std::uintmax_t done = 0; done < size;) {
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uintmax_t>(block.size(), size - done));
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uintmax_t>(block.size(), size - done));
         for (std::size_t i = 0; i < n; ++i) {
             x = x * 1664525u + 1013904223u;
             block[i] = static_cast<char>(x >> 24);
@@ -84,6 +89,19 @@ void WritePatternFile(const std::filesystem::path& file, std::uintmax_t size, un
 std::string ReadFileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+int FreePortRun(int count) {
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> pick(20000, 60000 - count);
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const int base = pick(random);
+        bool free = true;
+        for (int port = base; port < base + count && free; ++port)
+            free = system::TcpPortIsFree(port);
+        if (free) return base;
+    }
+    return 0;
 }
 
 }  // namespace harbrook::test
