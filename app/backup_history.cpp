@@ -2,6 +2,7 @@
 // are written as %XX, and ';' separates the names of the incomplete files.
 #include "app/backup_history.h"
 
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -73,11 +74,16 @@ bool ParseNumber(const std::string& text, std::int64_t& value) {
 }  // namespace
 
 std::string FormatUtc(std::int64_t seconds) {
-    const std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm tm{};
-    gmtime_r(&t, &tm);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%SZ", &tm);
+    using namespace std::chrono;
+    const sys_seconds t{std::chrono::seconds(seconds)};
+    const sys_days day = floor<days>(t);
+    const year_month_day date{day};
+    const hh_mm_ss time{t - day};
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02dZ", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()));
     return text;
 }
 
@@ -89,9 +95,12 @@ bool ParseUtc(const std::string& text, std::int64_t& seconds) {
         zone != 'Z') {
         return false;
     }
-    tm.tm_year -= 1900;
-    tm.tm_mon -= 1;
-    seconds = static_cast<std::int64_t>(timegm(&tm));
+    using namespace std::chrono;
+    const sys_days day{year{tm.tm_year} / month{static_cast<unsigned>(tm.tm_mon)} /
+                       std::chrono::day{static_cast<unsigned>(tm.tm_mday)}};
+    seconds = (day + hours{tm.tm_hour} + minutes{tm.tm_min} + std::chrono::seconds{tm.tm_sec})
+                  .time_since_epoch()
+                  .count();
     return true;
 }
 

@@ -1,10 +1,17 @@
 // The harbrook executable. Until the window front end exists, every start
 // runs the console front end.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "app/startup.h"
 #include "platform/quit_request.h"
+#include "platform/text.h"
 #include "ui/console/console_host.h"
 
 namespace {
@@ -18,10 +25,20 @@ bool HasDisplay() {
 int main(int argc, char** argv) {
     // Before any thread exists, so that all of them inherit it.
     harbrook::platform::BlockQuitRequests();
-    return harbrook::RunHarbrook(argc, argv, [](const harbrook::Options& options) {
-        if (!options.headless && HasDisplay()) {
-            std::fputs("harbrook: this build has no window yet; running in the terminal\n", stderr);
-        }
-        return harbrook::MakeConsoleHost();
-    });
+#ifdef _WIN32
+    // Every line (and the QR code's block characters) is written as UTF-8.
+    SetConsoleOutputCP(CP_UTF8);
+#endif
+    const std::vector<std::string> args = harbrook::platform::CommandLineUtf8(argc, argv);
+    std::vector<const char*> utf8Argv;
+    for (const auto& arg : args) utf8Argv.push_back(arg.c_str());
+    utf8Argv.push_back(nullptr);
+    return harbrook::RunHarbrook(
+        static_cast<int>(args.size()), utf8Argv.data(), [](const harbrook::Options& options) {
+            if (!options.headless && HasDisplay()) {
+                std::fputs("harbrook: this build has no window yet; running in the terminal\n",
+                           stderr);
+            }
+            return harbrook::MakeConsoleHost();
+        });
 }

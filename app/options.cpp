@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "link/endpoints.h"
+#include "platform/utf8.h"
 
 namespace harbrook {
 namespace {
@@ -18,8 +19,9 @@ std::optional<int> ParsePort(std::string_view text) {
 
 std::filesystem::path Absolute(std::string_view text) {
     std::error_code ec;
-    auto path = std::filesystem::absolute(std::filesystem::path(text), ec);
-    return ec ? std::filesystem::path(text) : path.lexically_normal();
+    const std::filesystem::path given = platform::PathFromUtf8(text);  // arguments are UTF-8
+    auto path = std::filesystem::absolute(given, ec);
+    return ec ? given : path.lexically_normal();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "backup/backup_receiver.h"
+#include "platform/utf8.h"
 
 namespace harbrook {
 namespace {
@@ -13,7 +14,7 @@ constexpr int kLastNumber = 199;
 platform::File CreateUniqueTargetFile(std::filesystem::path& path) {
     // Numbers go before the last dot of the file name itself, never into a
     // folder name that happens to hold a dot.
-    const std::string name = path.filename().native();
+    const std::string name = platform::PathToUtf8(path.filename());
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos || (dot == 0 && !path.has_parent_path())) return {};
     const std::filesystem::path folder = path.parent_path();
@@ -27,7 +28,7 @@ platform::File CreateUniqueTargetFile(std::filesystem::path& path) {
         if (kind == platform::PathKind::Missing || kind == platform::PathKind::Directory ||
             kind == platform::PathKind::Unknown || n > kLastNumber)
             break;
-        candidate = folder / (stem + "(" + std::to_string(n) + ")" + extension);
+        candidate = folder / platform::PathFromUtf8(stem + "(" + std::to_string(n) + ")" + extension);
     }
     path = candidate;
     return platform::File::CreateAlways(path);

@@ -1,18 +1,22 @@
 # Third-party libraries: libzmq with cppzmq, libqrencode. On Linux they come from
-# pkg-config; a Windows cross-build finds the static libraries in its prefix.
+# pkg-config; a Windows cross-build links the static archives that
+# scripts/win-deps.sh puts in its prefix (found through the toolchain file).
 find_package(Threads REQUIRED)
 if(WIN32)
   find_path(ZMQ_INCLUDE_DIR zmq.h REQUIRED)
-  find_library(ZMQ_LIBRARY NAMES zmq libzmq libzmq-mt-s-4_3_4 libzmq-v143-mt-s-4_3_4 REQUIRED)
+  find_path(CPPZMQ_INCLUDE_DIR zmq.hpp REQUIRED)
+  find_library(ZMQ_LIBRARY NAMES libzmq.a zmq libzmq REQUIRED)
   add_library(harbrook_zmq INTERFACE)
-  target_include_directories(harbrook_zmq INTERFACE ${ZMQ_INCLUDE_DIR})
+  target_include_directories(harbrook_zmq INTERFACE ${ZMQ_INCLUDE_DIR} ${CPPZMQ_INCLUDE_DIR})
+  # Without ZMQ_STATIC zmq.h declares every function dllimport.
   target_compile_definitions(harbrook_zmq INTERFACE ZMQ_STATIC)
-  target_link_libraries(harbrook_zmq INTERFACE ${ZMQ_LIBRARY} ws2_32 iphlpapi)
+  target_link_libraries(harbrook_zmq INTERFACE ${ZMQ_LIBRARY} ws2_32 iphlpapi rpcrt4)
   find_path(QRENCODE_INCLUDE_DIR qrencode.h REQUIRED)
-  find_library(QRENCODE_LIBRARY NAMES qrencode libqrencode REQUIRED)
+  find_library(QRENCODE_LIBRARY NAMES libqrencode.a qrencode REQUIRED)
   add_library(harbrook_qrencode INTERFACE)
   target_include_directories(harbrook_qrencode INTERFACE ${QRENCODE_INCLUDE_DIR})
-  target_link_libraries(harbrook_qrencode INTERFACE ${QRENCODE_LIBRARY})
+  # libqrencode was built with winpthread mutexes.
+  target_link_libraries(harbrook_qrencode INTERFACE ${QRENCODE_LIBRARY} Threads::Threads)
 else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(ZMQ REQUIRED IMPORTED_TARGET libzmq)
@@ -24,5 +28,19 @@ else()
 endif()
 
 if(HARBROOK_TESTS)
-  find_package(GTest REQUIRED)
+  if(CMAKE_CROSSCOMPILING OR WIN32)
+    # The machine's GoogleTest is built for the host; build Debian's source of
+    # it for the target instead.
+    set(HARBROOK_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source tree")
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    add_subdirectory(${HARBROOK_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    if(NOT TARGET GTest::gtest)
+      add_library(GTest::gtest ALIAS gtest)
+      add_library(GTest::gtest_main ALIAS gtest_main)
+    endif()
+  else()
+    find_package(GTest REQUIRED)
+  endif()
 endif()

@@ -1,6 +1,11 @@
 // INI files through the Windows profile functions themselves.
 #include <windows.h>
+// winbase.h maps these names to the old win.ini functions.
+#undef ReadProfileString
+#undef WriteProfileString
 
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/profile.h"
@@ -29,8 +34,35 @@ bool WriteProfileString(const std::filesystem::path& file, std::string_view sect
     const auto noBreak = [](std::string_view s) { return s.find_first_of("\r\n") == s.npos; };
     if (!noBreak(section) || !noBreak(key) || !noBreak(value) || key.find('=') != key.npos)
         return false;
-    return WritePrivateProfileStringW(win32::Widen(section).c_str(), win32::Widen(key).c_str(),
-                                      win32::Widen(value).c_str(), file.wstring().c_str()) != 0;
+    // The file is made and written under one lock: another thread must not
+    // find it still held open without sharing (its write would fail) or write
+    // into it before the byte order mark is there.
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    // A new file starts with the UTF-16 byte order mark: the profile functions
+    // then keep every character instead of the ANSI code page's subset.
+    if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES &&
+        GetLastError() == ERROR_FILE_NOT_FOUND) {
+        const HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            const unsigned char bom[2] = {0xFF, 0xFE};
+            DWORD written = 0;
+            WriteFile(h, bom, sizeof bom, &written, nullptr);
+            CloseHandle(h);
+        }
+    }
+    const std::wstring wideSection = win32::Widen(section), wideKey = win32::Widen(key),
+                       wideValue = win32::Widen(value), wideFile = file.wstring();
+    // Another process may hold the file for a moment (making it, say): try
+    // again for up to half a second.
+    for (int attempt = 0;; ++attempt) {
+        if (WritePrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), wideValue.c_str(),
+                                       wideFile.c_str()))
+            return true;
+        if (GetLastError() != ERROR_SHARING_VIOLATION || attempt == 50) return false;
+        Sleep(10);
+    }
 }
 
 }  // namespace harbrook::platform

@@ -7,6 +7,16 @@
 #include "platform/win32_text.h"
 
 namespace harbrook::platform {
+namespace {
+
+// The registry itself shrugs at an empty level (two backslashes in a row, one
+// at either end); such a path is always a mistake of ours, refused as on POSIX.
+bool ValidKeyPath(std::string_view path) {
+    if (path.empty() || path.front() == '\\' || path.back() == '\\') return false;
+    return path.find("\\\\") == std::string_view::npos;
+}
+
+}  // namespace
 
 struct RegistryKey::Impl {
     HKEY key = nullptr;
@@ -24,7 +34,7 @@ void RegistryKey::Close() {
 
 bool RegistryKey::CreateKey(std::string_view path) {
     Close();
-    if (path.empty()) return false;
+    if (!ValidKeyPath(path)) return false;
     HKEY key = nullptr;
     const LONG rc = RegCreateKeyExW(HKEY_CURRENT_USER, win32::Widen(path).c_str(), 0, nullptr, 0,
                                     KEY_READ | KEY_WRITE, nullptr, &key, nullptr);
@@ -35,7 +45,7 @@ bool RegistryKey::CreateKey(std::string_view path) {
 
 bool RegistryKey::Open(std::string_view path) {
     Close();
-    if (path.empty()) return false;
+    if (!ValidKeyPath(path)) return false;
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, win32::Widen(path).c_str(), 0, KEY_READ | KEY_WRITE,
                       &key) != ERROR_SUCCESS)

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace harbrook::platform {
 
@@ -15,5 +16,11 @@ std::optional<std::string> AnsiToUtf8(std::string_view ansi);
 
 // UTF-8 to the system code page. Nothing when it cannot be converted.
 std::optional<std::string> Utf8ToAnsi(std::string_view utf8);
+
+// The program's arguments as UTF-8. Windows hands main() its arguments in the
+// ANSI code page, which cannot hold every file name, so there they are read
+// again from the wide command line; elsewhere (and should that fail) they are
+// argv as given.
+std::vector<std::string> CommandLineUtf8(int argc, const char* const* argv);
 
 }  // namespace harbrook::platform

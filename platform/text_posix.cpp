@@ -14,4 +14,8 @@ std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
     return std::string(utf8);
 }
 
+std::vector<std::string> CommandLineUtf8(int argc, const char* const* argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
 }  // namespace harbrook::platform

@@ -1,7 +1,10 @@
 // "ANSI" on Windows is the system code page (CP_ACP).
 #include <windows.h>
+// shellapi.h needs windows.h first.
+#include <shellapi.h>
 
 #include "platform/text.h"
+#include "platform/win32_text.h"
 
 namespace harbrook::platform {
 
@@ -34,6 +37,19 @@ std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
     std::string out(static_cast<std::size_t>(m), '\0');
     WideCharToMultiByte(CP_ACP, 0, wide.data(), n, out.data(), m, nullptr, nullptr);
     return out;
+}
+
+std::vector<std::string> CommandLineUtf8(int argc, const char* const* argv) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide || count != argc) {
+        if (wide) LocalFree(wide);
+        return std::vector<std::string>(argv, argv + argc);
+    }
+    std::vector<std::string> args;
+    for (int i = 0; i < count; ++i) args.push_back(win32::Narrow(wide[i]));
+    LocalFree(wide);
+    return args;
 }
 
 }  // namespace harbrook::platform

@@ -149,4 +149,13 @@ bool Utf16ToUtf8(std::u16string_view utf16, std::string& out) {
     return true;
 }
 
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string PathToUtf8(const std::filesystem::path& path) {
+    const std::u8string u8 = path.u8string();
+    return std::string(u8.begin(), u8.end());
+}
+
 }  // namespace harbrook::platform

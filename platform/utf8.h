@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,10 @@ std::string_view CutToUtf16Units(std::string_view utf8, std::size_t maxUnits);
 // input gives an empty result and false.
 bool Utf8ToUtf16(std::string_view utf8, std::u16string& out);
 bool Utf16ToUtf8(std::u16string_view utf16, std::string& out);
+
+// Paths from and to UTF-8 text. A plain std::string given to a path is read
+// in the ANSI code page on Windows; these never are.
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string PathToUtf8(const std::filesystem::path& path);
 
 }  // namespace harbrook::platform

@@ -3,6 +3,7 @@
 #include <qrencode.h>
 
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <new>
 
@@ -91,10 +92,12 @@ int WriteQrBitmap(const std::string& text, const std::filesystem::path& path) {
     if (!code || QrGeometryFor(code->width).scale == 0) return kQrEncodeFailed;
     std::vector<std::uint8_t> file;
     if (!Render(*code, file)) return kQrNoMemory;
-    std::FILE* out = std::fopen(path.c_str(), "wb");
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return kQrCannotOpen;
-    const bool written = std::fwrite(file.data(), 1, file.size(), out) == file.size();
-    const bool closed = std::fclose(out) == 0;
+    const bool written = static_cast<bool>(
+        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size())));
+    out.close();
+    const bool closed = !out.fail();
     // A short write leaves a broken picture; report it as a file failure.
     return written && closed ? kQrOk : kQrCannotOpen;
 }

@@ -53,7 +53,7 @@ void EndSend(LinkContext& link, SendHold& hold) {
 
 // The file's name without folders as UTF-8 that fits the name buffer.
 std::optional<std::string> WireName(const std::filesystem::path& file) {
-    std::string name = file.filename().string();
+    std::string name = platform::PathToUtf8(file.filename());
     if (name.empty() || !platform::IsValidUtf8(name) || name.size() >= kNameBufferBytes)
         return std::nullopt;
     return name;

@@ -9,7 +9,6 @@
 #include "app/instance_request.h"
 #include "app/options.h"
 #include "link/endpoints.h"
-#include "tests/app/child_process.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::test {

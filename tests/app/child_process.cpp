@@ -1,14 +1,11 @@
 #include "tests/app/child_process.h"
 
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <random>
 #include <thread>
 
 #include "tests/support/sandbox.h"
@@ -81,26 +78,6 @@ Finished RunToEnd(const std::filesystem::path& program, std::vector<std::string>
     result.out = child.Out();
     result.err = child.Err();
     return result;
-}
-
-int FreePortRun(int count) {
-    std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> pick(20000, 60000 - count);
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const int base = pick(random);
-        bool free = true;
-        for (int port = base; port < base + count && free; ++port) {
-            const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-            sockaddr_in addr{};
-            addr.sin_family = AF_INET;
-            addr.sin_port = htons(static_cast<std::uint16_t>(port));
-            addr.sin_addr.s_addr = htonl(INADDR_ANY);
-            free = ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-            ::close(s);
-        }
-        if (free) return base;
-    }
-    return 0;
 }
 
 std::size_t Count(const std::string& haystack, const std::string& needle) {

@@ -48,9 +48,6 @@ Finished RunToEnd(const std::filesystem::path& program, std::vector<std::string>
                   const std::filesystem::path& folder, const std::string& tag,
                   std::chrono::milliseconds deadline = std::chrono::seconds(20));
 
-// A run of `count` consecutive TCP ports that are free on this machine now.
-int FreePortRun(int count);
-
 std::size_t Count(const std::string& haystack, const std::string& needle);
 
 }  // namespace harbrook::test

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
+#include <string>
+
+#include "platform/utf8.h"
 
 namespace harbrook {
 namespace {
@@ -24,18 +28,30 @@ TEST(OptionsTest, UsableCommandLines) {
     EXPECT_EQ(p.options.backupRoot->filename(), "dir");
     EXPECT_EQ(p.options.portsBase, 40000);
 
-    p = Parse({"--send", "a.jpg", "/tmp/b c.pdf", "--headless"});
+    // An absolute path is kept as given ("/tmp/..." is not absolute on Windows).
+    const std::string given = (std::filesystem::temp_directory_path() / "b c.pdf").string();
+    p = Parse({"--send", "a.jpg", given.c_str(), "--headless"});
     ASSERT_EQ(p.error, "");
     EXPECT_TRUE(p.options.send);
     ASSERT_EQ(p.options.sendFiles.size(), 2u);
     EXPECT_TRUE(p.options.sendFiles[0].is_absolute());
-    EXPECT_EQ(p.options.sendFiles[1], "/tmp/b c.pdf");
+    EXPECT_EQ(p.options.sendFiles[1].string(), given);
     EXPECT_TRUE(p.options.headless);
 
     EXPECT_TRUE(Parse({"--help"}).options.help);
     EXPECT_TRUE(Parse({"-h"}).options.help);
     EXPECT_TRUE(Parse({"--version"}).options.version);
     EXPECT_TRUE(Parse({"--history"}).options.history);
+}
+
+TEST(OptionsTest, FileNamesAreReadAsUtf8) {
+    const std::string name = "\xE5\x86\x99\xE7\x9C\x9F \xC3\xA9t\xC3\xA9.jpg";
+    const auto p = Parse({"--send", name.c_str(), "--backup-root", name.c_str()});
+    ASSERT_EQ(p.error, "");
+    ASSERT_EQ(p.options.sendFiles.size(), 1u);
+    EXPECT_EQ(platform::PathToUtf8(p.options.sendFiles[0].filename()), name);
+    ASSERT_TRUE(p.options.backupRoot);
+    EXPECT_EQ(platform::PathToUtf8(p.options.backupRoot->filename()), name);
 }
 
 TEST(OptionsTest, BadCommandLinesGiveOneLineReasons) {

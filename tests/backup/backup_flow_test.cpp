@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "link/keywords.h"
+#include "platform/utf8.h"
 #include "tests/backup/transfer_harness.h"
 
 namespace harbrook::test {
@@ -26,7 +27,8 @@ class BackupFlowTest : public ::testing::Test {
     // nothing else in the phone's tree.
     void ExpectStored(const std::vector<std::pair<BackupFile, BackupCategory>>& files) {
         for (const auto& [file, category] : files) {
-            const auto stored = h.CategoryFolder(category) / file.name;
+            // Names travel as UTF-8.
+            const auto stored = h.CategoryFolder(category) / platform::PathFromUtf8(file.name);
             EXPECT_EQ(HashFile(stored), HashFile(file.source)) << stored;
             EXPECT_EQ(std::filesystem::file_size(stored), static_cast<std::uintmax_t>(file.size));
         }
@@ -46,7 +48,9 @@ TEST_F(BackupFlowTest, MixedFolderArrivesByteForByteInItsCategoryFolder) {
         {dir / "Music" / "song.mp3", 299'999},
         {dir / "Documents" / "report.pdf", 600'000},
         {dir / "Download" / "notes.txt", 300'001},
-        {dir / "Pictures" / "\xC3\xA9t\xC3\xA9 \xE5\x86\x99\xE7\x9C\x9F.jpg", 4'096},
+        {dir / "Pictures" /
+             platform::PathFromUtf8("\xC3\xA9t\xC3\xA9 \xE5\x86\x99\xE7\x9C\x9F.jpg"),
+         4'096},
     };
     unsigned seed = 1;
     for (const auto& [path, size] : layout) MakePhoneFile(path, size, "", seed++);

@@ -3,7 +3,9 @@
 // Nothing may land outside the category folders and the receiver must keep
 // serving.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/mount.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -17,6 +19,12 @@ namespace harbrook::test {
 namespace {
 
 using phone::BackupLink;
+
+#ifdef _WIN32
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
 using std::chrono::milliseconds;
 
 class BackupHostileTest : public ::testing::Test {
@@ -65,7 +73,9 @@ TEST_F(BackupHostileTest, NamesThatReachForOtherFoldersStayInTheCategoryFolder) 
         {"/etc/x.jpg", true},
         {"a\\..\\b.jpg", true},
         {"c:\\Windows\\x.jpg", true},
-        {std::string("ctl\x01\x1f\n\t.jpg"), true},
+        // Control characters stay in the name; Windows refuses to create
+        // such a file, so there the backup fails on this offer.
+        {std::string("ctl\x01\x1f\n\t.jpg"), !kWindows},
         {"\xff\xfe\x80.jpg", true},
         {longName + ".jpg", true},
         {longName + "x.jpg", false},  // 256 bytes: longer than the name frame
@@ -192,7 +202,9 @@ TEST_F(BackupHostileTest, StopInTheMiddleOfAFileIsQuickAndKeepsWhatWasWritten) {
     EXPECT_FALSE(h.link.transferBusy.test());
 }
 
-// A 2 MiB tmpfs as the backup root; skipped where mounting is not allowed.
+#ifndef _WIN32
+// A 2 MiB tmpfs as the backup root; skipped where mounting is not allowed
+// (and not built for Windows, which has no tmpfs to mount).
 class FullDiskTest : public BackupHostileTest {
   protected:
     void SetUp() override {
@@ -236,6 +248,8 @@ TEST_F(FullDiskTest, FullDiskEndsTheBackupKeepsEarlierFilesAndTheNextBackupWorks
     EXPECT_EQ(h.frontend.lastBanner(), "Backup completed");
     EXPECT_EQ(HashFile(camera / "d.jpg"), HashFile(d.source));
 }
+
+#endif  // _WIN32
 
 }  // namespace
 }  // namespace harbrook::test

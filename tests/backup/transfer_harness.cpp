@@ -1,10 +1,5 @@
 #include "tests/backup/transfer_harness.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -12,23 +7,13 @@
 #include "backup/backup_receiver.h"
 #include "core/settings_store.h"
 #include "locale/ui_strings.h"
+#include "tests/support/sandbox_system.h"
 
 namespace harbrook::test {
 namespace {
 
 int AskForFreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) return 0;
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    ::close(fd);
-    return port;
+    return system::AskForFreeLoopbackPort();
 }
 
 int FreePort() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/text.h"
+
 #include <thread>
 #include <vector>
 
@@ -59,8 +61,12 @@ TEST(ConnectionState, WideNameIsEmptyWhenMissingOrUnconvertible) {
     EXPECT_EQ(state.GetConnectedPhoneNameW(), "");
     state.SetConnectionState(true, "Pixel 3", "id", "");
     EXPECT_EQ(state.GetConnectedPhoneNameW(), "Pixel 3");
-    state.SetConnectionState(true, "\xFF\xFE junk", "id", "");
-    EXPECT_EQ(state.GetConnectedPhoneNameW(), "");
+    // Wire texts are in the ANSI code page: UTF-8 off Windows (where these
+    // bytes are invalid), a single-byte code page on Windows (where they are
+    // letters).
+    const std::string junk = "\xFF\xFE junk";
+    state.SetConnectionState(true, junk, "id", "");
+    EXPECT_EQ(state.GetConnectedPhoneNameW(), platform::AnsiToUtf8(junk).value_or(""));
 }
 
 TEST(ConnectionState, ReportsFromManyThreadsNeverInterleave) {

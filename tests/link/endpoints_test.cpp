@@ -1,7 +1,7 @@
 #include "link/endpoints.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
+#include "tests/support/sandbox.h"
 
 namespace harbrook {
 namespace {
@@ -37,13 +37,13 @@ TEST(EndpointText, DottedAddressesForOptions) {
 }
 
 TEST(LocalAddress, OverrideThenEnvironmentThenHost) {
-    ::setenv(kAddressEnvVar, "127.0.0.9", 1);
+    test::SetEnv(kAddressEnvVar, "127.0.0.9");
     SetLocalAddressOverride("");
     EXPECT_EQ(GetLocalIPv4(), "127.0.0.9");
     SetLocalAddressOverride("127.0.0.5");
     EXPECT_EQ(GetLocalIPv4(), "127.0.0.5");
     SetLocalAddressOverride("");
-    ::setenv(kAddressEnvVar, "127.0.0.1", 1);
+    test::SetEnv(kAddressEnvVar, "127.0.0.1");
 }
 
 TEST(LocalAddress, EndpointBuilderStoresTheDefaultOnce) {

@@ -1,13 +1,11 @@
 // Peers that break the rules: too many frames, too few, empty ones, 10 MB
 // frames, binary junk and bytes that are not ZeroMQ at all. The PC must stay
 // up, read nothing past its buffers, and serve the next well-formed phone.
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <zmq.hpp>
 
 #include "tests/link/link_fixture.h"
+#include "tests/support/sandbox_system.h"
 #include "tools/phone/phone_requests.h"
 #include "tools/phone/phone_services.h"
 
@@ -53,15 +51,8 @@ void SendBytesNotZmq(int port, std::string bytes) {
     greeting[10] = 3;
     greeting.replace(12, 4, "JUNK");
     bytes.insert(0, greeting);
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
-        (void)!::write(fd, bytes.data(), bytes.size());
-    ::close(fd);
+    // A refused connection is fine: the port may have closed already.
+    (void)system::WriteToLoopbackPort(port, bytes);
 }
 
 // The bad messages for a conversation whose well-formed payload is `good`.

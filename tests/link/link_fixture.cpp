@@ -1,30 +1,17 @@
 #include "tests/link/link_fixture.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <random>
 #include <set>
 
 #include "core/settings_store.h"
+#include "tests/support/sandbox_system.h"
 #include "tools/phone/phone_requests.h"
 
 namespace harbrook::test {
 namespace {
 
 bool PortIsFree(int port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) return false;
-    const int one = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    const bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return free;
+    return system::TcpPortIsFree(port);
 }
 
 }  // namespace
@@ -32,7 +19,7 @@ bool PortIsFree(int port) {
 std::vector<int> PickFreePorts(std::size_t count) {
     // Below the ephemeral range, and random, so that test programs running
     // side by side seldom meet.
-    static std::mt19937 random(static_cast<unsigned>(::getpid()) * 7919u +
+    static std::mt19937 random(system::ProcessId() * 7919u +
                                static_cast<unsigned>(std::random_device{}()));
     std::uniform_int_distribution<int> pick(20000, 31999);
     const std::set<int> documented{5392,  16328, 24635, 6392,  15328, 23635, 7392,

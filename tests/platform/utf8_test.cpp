@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+
 namespace harbrook::platform {
 namespace {
 
@@ -39,6 +44,15 @@ TEST(Utf8, Utf16RoundTrip) {
     EXPECT_EQ(back, s);
     EXPECT_FALSE(Utf8ToUtf16("\xFF", wide));
     EXPECT_FALSE(Utf16ToUtf8(std::u16string(1, char16_t(0xD800)), back));
+}
+
+TEST(CommandLine, ArgumentsThatAreNotThisProgramsComeBackAsGiven) {
+    // Eleven arguments: not what this test program was started with, so even
+    // Windows, which reads its own command line again, keeps these.
+    const char* const made[] = {
+        "prog", "--send", "\xC3\xA9t\xC3\xA9.jpg", "a b", "", "\"q\"", "x", "y", "z", "w", "v"};
+    EXPECT_EQ(CommandLineUtf8(11, made), std::vector<std::string>(made, made + 11));
+    EXPECT_EQ(CommandLineUtf8(0, made), std::vector<std::string>());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "link/frames.h"
 #include "link/keywords.h"
 #include "locale/ui_strings.h"
+#include "platform/utf8.h"
 #include "send/send_files.h"
 #include "tests/backup/transfer_harness.h"
 #include "tools/phone/phone_receive.h"
@@ -64,8 +65,9 @@ class SendTest : public ::testing::Test {
     fs::path PcDir() const { return h.sandbox.root() / "pc"; }
     fs::path PhoneDir() const { return h.sandbox.root() / "phone-storage"; }
     fs::path MakeFile(const std::string& name, std::uintmax_t size, unsigned seed = 1) {
-        WritePatternFile(PcDir() / name, size, seed);
-        return PcDir() / name;
+        const fs::path file = PcDir() / platform::PathFromUtf8(name);
+        WritePatternFile(file, size, seed);
+        return file;
     }
 
     // A phone stand-in that serves one send on its own thread.
@@ -111,7 +113,8 @@ TEST_F(SendTest, SeveralFilesArriveWholeAndEmptyOnesAreSkipped) {
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(report.files[i].name, expected[i].first);
         EXPECT_EQ(report.files[i].pieces, expected[i].second) << expected[i].first;
-        EXPECT_EQ(HashFile(report.files[i].storedAs), HashFile(PcDir() / expected[i].first));
+        EXPECT_EQ(HashFile(report.files[i].storedAs),
+                  HashFile(PcDir() / platform::PathFromUtf8(expected[i].first)));
     }
     EXPECT_EQ(h.frontend.messages(), std::vector<std::string>{Text(send_text::kDone)});
     ExpectAtRest();

@@ -10,7 +10,7 @@
 namespace harbrook::test {
 
 class Sandbox {
-public:
+  public:
     Sandbox();
     ~Sandbox();
     Sandbox(const Sandbox&) = delete;
@@ -24,14 +24,22 @@ public:
     std::filesystem::path appData() const;
     std::filesystem::path hiveFile() const { return configHome() / "harbrook" / "registry.hive"; }
 
-private:
+  private:
     std::filesystem::path m_root;
     std::string m_oldHome, m_oldConfig, m_oldData;
 };
 
+// Sets or removes an environment variable of this process.
+void SetEnv(const char* name, const std::string& value);
+void UnsetEnv(const char* name);
+
 // Polls the predicate until it holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& predicate,
              std::chrono::milliseconds deadline = std::chrono::seconds(10));
+
+// A run of `count` consecutive TCP ports that are free on this machine now;
+// 0 when none was found.
+int FreePortRun(int count);
 
 // Writes `size` bytes of a repeatable pattern to the file.
 void WritePatternFile(const std::filesystem::path& file, std::uintmax_t size, unsigned seed = 1);

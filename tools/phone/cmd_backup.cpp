@@ -3,6 +3,7 @@
 #include <iostream>
 #include <string>
 
+#include "platform/utf8.h"
 #include "tools/phone/cli_args.h"
 #include "tools/phone/commands.h"
 #include "tools/phone/phone_backup.h"
@@ -64,7 +65,7 @@ int RunBackupCommand(int argc, char** argv) {
             ok = count(ms);
             options.replyTimeout = std::chrono::milliseconds(ms);
         } else if (!arg.starts_with("--"))
-            roots.emplace_back(arg);
+            roots.push_back(platform::PathFromUtf8(arg));
         else
             ok = false;
         if (!ok) {

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <string>
 
+#include "platform/utf8.h"
 #include "tools/phone/cli_args.h"
 #include "tools/phone/commands.h"
 #include "tools/phone/phone_receive.h"
@@ -43,7 +44,7 @@ int RunReceiveCommand(int argc, char** argv) {
         }
         bool ok = true;
         if (arg == "--out" && hasValue)
-            options.outputFolder = argv[++i];
+            options.outputFolder = platform::PathFromUtf8(argv[++i]);
         else if (arg == "--bind" && hasValue)
             options.bindAddress = argv[++i];
         else if (arg == "--reply-total" && hasValue)

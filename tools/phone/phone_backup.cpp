@@ -7,6 +7,7 @@
 #include "link/frames.h"
 #include "link/keywords.h"
 #include "platform/file_io.h"
+#include "platform/utf8.h"
 
 namespace harbrook::phone {
 namespace {
@@ -68,8 +69,8 @@ std::vector<BackupFile> CollectBackupFiles(const std::vector<std::filesystem::pa
         std::error_code ec;
         const auto size = std::filesystem::file_size(path, ec);
         if (ec || (size == 0 && !includeEmpty)) continue;
-        files.push_back(
-            {path, path.filename().string(), PickCategory(path), static_cast<std::int64_t>(size)});
+        files.push_back({path, platform::PathToUtf8(path.filename()), PickCategory(path),
+                         static_cast<std::int64_t>(size)});
     }
     return files;
 }
@@ -151,7 +152,7 @@ class Deliverer {
 
     Delivery Deliver(const BackupFile& file) {
         platform::File source = platform::File::OpenRead(file.source);
-        if (!source) return Fail("cannot open " + file.source.string());
+        if (!source) return Fail("cannot open " + platform::PathToUtf8(file.source));
         const bool cutShort = m_shortLeft > 0;
         if (cutShort) --m_shortLeft;
         const std::int64_t toSend = cutShort ? file.size - 1 : file.size;
@@ -176,7 +177,7 @@ class Deliverer {
             const auto want = static_cast<std::size_t>(
                 std::min<std::int64_t>(static_cast<std::int64_t>(m_buffer.size()), toSend - sent));
             const auto got = source.Read(std::span<char>(m_buffer.data(), want));
-            if (!got) return Fail("cannot read " + file.source.string());
+            if (!got) return Fail("cannot read " + platform::PathToUtf8(file.source));
             const bool ok = *got > 0
                                 ? m_link.SendChunk(std::span<const char>(m_buffer.data(), *got))
                                 : m_link.SendChunk(kw::kEndMarker);

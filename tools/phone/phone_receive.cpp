@@ -6,6 +6,7 @@
 #include "link/frames.h"
 #include "link/keywords.h"
 #include "platform/file_io.h"
+#include "platform/utf8.h"
 
 namespace harbrook::phone {
 namespace {
@@ -99,10 +100,12 @@ ReceiveReport PhoneReceiver::Serve(std::ostream* log) {
         }
         if (frames.size() == 3 && frames[2] == kw::kSending) {
             if (current) return fail("a new file began in the middle of " + current->name);
-            report.files.push_back({frames[1], m_options.outputFolder / SafeName(frames[1]), 0, 0});
+            report.files.push_back(
+                {frames[1], m_options.outputFolder / platform::PathFromUtf8(SafeName(frames[1])), 0,
+                 0});
             current = &report.files.back();
             out = platform::File::CreateAlways(current->storedAs);
-            if (!out) return fail("cannot create " + current->storedAs.string());
+            if (!out) return fail("cannot create " + platform::PathToUtf8(current->storedAs));
             reply(identity, kPieceReply);
             continue;
         }
@@ -117,7 +120,8 @@ ReceiveReport PhoneReceiver::Serve(std::ostream* log) {
         }
         if (data.size() > kMaxPiece)
             return fail("a piece of " + std::to_string(data.size()) + " bytes");
-        if (!out.WriteAll(data)) return fail("cannot write " + current->storedAs.string());
+        if (!out.WriteAll(data))
+            return fail("cannot write " + platform::PathToUtf8(current->storedAs));
         current->size += static_cast<std::int64_t>(data.size());
         ++current->pieces;
         if (m_options.fileErrorAfterPieces >= 0 &&

@@ -3,6 +3,8 @@
 #include <ctime>
 
 #include "locale/ui_strings.h"
+#include "platform/local_time.h"
+#include "platform/utf8.h"
 #include "ui/console/qr_terminal.h"
 
 namespace harbrook {
@@ -20,7 +22,7 @@ std::string ProductName() {
 std::string Clock() {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
-    localtime_r(&now, &tm);
+    platform::ToLocalTime(now, tm);
     char text[16];
     std::strftime(text, sizeof text, "%H:%M:%S", &tm);
     return text;
@@ -129,9 +131,11 @@ void ConsoleFrontend::OnBackupStarted(std::int64_t totalBytes) {
 void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
                                      const std::filesystem::path& storedAs, bool complete) {
     std::lock_guard lock(m_mutex);
-    const std::string folder = storedAs.parent_path().filename().string();
+    // UTF-8 like the rest of the line (string() would be the ANSI code page on
+    // Windows, and throw for a name it cannot hold).
+    const std::string folder = platform::PathToUtf8(storedAs.parent_path().filename());
     Line("Received " + name + " (" + FormatBytes(size) + ")" + (complete ? "" : ", incomplete,") +
-         " into " + folder + "/" + storedAs.filename().string());
+         " into " + folder + "/" + platform::PathToUtf8(storedAs.filename()));
 }
 
 void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {

@@ -1,0 +1,217 @@
+// The Windows programs under wine64 against the Linux ones, both ways round,
+// on loopback: pairing, a backup of a mixed folder compared byte for byte, a
+// file sent back, and where the phone's record ends up.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+
+#include <algorithm>
+
+#include "core/settings_store.h"
+#include "tests/app/child_process.h"
+#include "tests/support/sandbox.h"
+
+namespace harbrook::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr int kPortsUsed = 14;  // the PC's 13 and the phone's detection port
+const char* const kWideName = "report \u5199\u771F.pdf";  // CJK letters
+
+// How a Windows program sees a Linux path: wine maps / to drive Z:.
+std::string WinPath(const fs::path& p) {
+    std::string s = "Z:" + fs::absolute(p).string();
+    std::replace(s.begin(), s.end(), '/', '\\');
+    return s;
+}
+
+std::string StripCr(std::string s) {
+    s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
+    return s;
+}
+
+// A mixed phone folder: categories by extension, a subfolder, an empty file,
+// a name with spaces and non-ASCII letters, sizes on and off the chunk size.
+// Gives the files a backup carries: the phone leaves the empty one out.
+std::vector<fs::path> MakeSample(const fs::path& sample) {
+    fs::create_directories(sample / "DCIM" / "Camera");
+    const std::vector<std::pair<fs::path, std::uintmax_t>> files{
+        {"DCIM/Camera/IMG_0001.jpg", 700000},
+        {"clip.mp4", 1'200'000},
+        {"notes.pdf", 5000},
+        {"song.mp3", 300000},
+        {"Grüße aus Köln.txt", 1234},
+        {"empty.doc", 0},
+    };
+    std::vector<fs::path> made;
+    unsigned seed = 1;
+    for (const auto& [name, size] : files) {
+        WritePatternFile(sample / name, size, seed++);
+        if (size > 0) made.push_back(sample / name);
+    }
+    return made;
+}
+
+// Every backed-up file has a source of the same name and the same bytes.
+void ExpectSameFiles(const fs::path& stored, const std::vector<fs::path>& originals) {
+    std::size_t found = 0;
+    std::error_code ec;
+    for (const auto& entry : fs::recursive_directory_iterator(stored, ec)) {
+        if (!entry.is_regular_file()) continue;
+        const auto match = std::find_if(originals.begin(), originals.end(), [&](const fs::path& o) {
+            return o.filename() == entry.path().filename();
+        });
+        ASSERT_NE(match, originals.end()) << entry.path();
+        EXPECT_EQ(ReadFileBytes(entry.path()), ReadFileBytes(*match)) << entry.path();
+        ++found;
+    }
+    EXPECT_EQ(found, originals.size()) << "in " << stored;
+}
+
+class WindowsInteropTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        base = FreePortRun(kPortsUsed);
+        ASSERT_NE(base, 0);
+        fs::create_directories(backupRoot);
+        fs::create_directories(logs);
+        fs::create_directories(wineprefix);
+        ::setenv("WINEPREFIX", wineprefix.c_str(), 1);
+        // A fresh prefix takes a while to make; do it before anything times.
+        const auto boot = RunToEnd(WINE_RUN, {"cmd", "/c", "echo ready"}, logs, "wineboot", 180s);
+        ASSERT_EQ(boot.status, 0) << boot.out << boot.err;
+    }
+    void TearDown() override {
+        RunToEnd("/usr/lib/wine/wineserver", {"-k"}, logs, "wineserver-k", 20s);
+        ::unsetenv("WINEPREFIX");
+    }
+
+    std::vector<std::string> PcArgs(const std::string& root) const {
+        return {"--headless",         "--address",      "127.0.0.1",     "--ports-base",
+                std::to_string(base), "--quick-timing", "--backup-root", root};
+    }
+    std::vector<std::string> PhoneRunArgs() const {
+        return {"run",
+                "127.0.0.1:" + std::to_string(base),
+                "--address",
+                "127.0.0.1",
+                "--name",
+                "Test Pixel",
+                "--id",
+                "test-pixel-1",
+                "--interval",
+                "300",
+                "--beacon-port",
+                std::to_string(base + 9),
+                "--detect-port",
+                std::to_string(base + 13),
+                "--disconnect-port",
+                std::to_string(base + 12)};
+    }
+    std::vector<std::string> Wine(const char* exe, std::vector<std::string> args) const {
+        args.insert(args.begin(), exe);
+        return args;
+    }
+    fs::path PhoneFolder() const { return backupRoot / "Backup of Harbrook" / "Test Pixel"; }
+
+    Sandbox sandbox;
+    int base = 0;
+    fs::path backupRoot = sandbox.root() / "backups";
+    fs::path logs = sandbox.root() / "logs";
+    fs::path wineprefix = sandbox.root() / "wine";
+};
+
+TEST_F(WindowsInteropTest, WindowsHarbrookWithTheLinuxPhone) {
+    ChildProcess pc(WINE_RUN, Wine(WIN_HARBROOK_EXE, PcArgs(WinPath(backupRoot))), logs, "pc");
+    ASSERT_TRUE(pc.WaitForOutput("Pairing code: 127.0.0.1:" + std::to_string(base), 60s))
+        << pc.Out() << pc.Err();
+    ChildProcess phone(HARBROOK_PHONE_EXE, PhoneRunArgs(), logs, "phone");
+    ASSERT_TRUE(pc.WaitForOutput("] Connected: Connected to Test Pixel.", 30s))
+        << pc.Out() << phone.Out() << phone.Err();
+
+    const fs::path sample = sandbox.root() / "phone";
+    const auto originals = MakeSample(sample);
+    const auto backup =
+        RunToEnd(HARBROOK_PHONE_EXE,
+                 {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6), sample.string()}, logs,
+                 "backup", 120s);
+    EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
+    ASSERT_TRUE(pc.WaitForOutput("] Backup completed: 5 files", 30s)) << pc.Out();
+    ExpectSameFiles(PhoneFolder(), originals);
+
+    // A file back to the phone, handed over by a second start of the PC.
+    const fs::path inbox = sandbox.root() / "phone-inbox";
+    fs::create_directories(inbox);
+    ChildProcess receiver(
+        HARBROOK_PHONE_EXE,
+        {"receive", "--out", inbox.string(), "--port", std::to_string(base + 11), "--count", "1"},
+        logs, "receive");
+    // A name outside every ANSI code page: it reaches harbrook.exe only
+    // through the wide command line.
+    const fs::path outgoing = sandbox.root() / kWideName;
+    WritePatternFile(outgoing, 650000, 9);
+    const auto send = RunToEnd(WINE_RUN, Wine(WIN_HARBROOK_EXE, {"--send", WinPath(outgoing)}),
+                               logs, "send", 60s);
+    EXPECT_EQ(send.status, 0) << send.out << send.err;
+    ASSERT_TRUE(pc.WaitForOutput("Transmission was completed.", 60s)) << pc.Out();
+    EXPECT_EQ(receiver.Wait(30s), 0) << receiver.Out() << receiver.Err();
+    EXPECT_EQ(ReadFileBytes(inbox / kWideName), ReadFileBytes(outgoing));
+
+    // The phone's record is in the Windows registry of that prefix.
+    const auto query = RunToEnd(
+        WINE_RUN, {"reg", "query", "HKCU\\Software\\Harbrook\\Phone Information\\PhoneSection0"},
+        logs, "reg", 60s);
+    EXPECT_EQ(query.status, 0) << query.out << query.err;
+    const std::string record = StripCr(query.out);
+    EXPECT_NE(record.find("test-pixel-1"), std::string::npos) << record;
+    EXPECT_NE(record.find("Test Pixel"), std::string::npos) << record;
+}
+
+TEST_F(WindowsInteropTest, LinuxHarbrookWithTheWindowsPhone) {
+    ChildProcess pc(HARBROOK_EXE, PcArgs(backupRoot.string()), logs, "pc");
+    ASSERT_TRUE(pc.WaitForOutput("Pairing code: 127.0.0.1:" + std::to_string(base), 20s))
+        << pc.Out() << pc.Err();
+    ChildProcess phone(WINE_RUN, Wine(WIN_HARBROOK_PHONE_EXE, PhoneRunArgs()), logs, "phone");
+    ASSERT_TRUE(pc.WaitForOutput("] Connected: Connected to Test Pixel.", 60s))
+        << pc.Out() << phone.Out() << phone.Err();
+
+    // Folder names the Windows phone gets on its command line, outside
+    // every ANSI code page.
+    const fs::path sample = sandbox.root() / "phone \u5199\u771F";
+    const auto originals = MakeSample(sample);
+    const auto backup =
+        RunToEnd(WINE_RUN,
+                 Wine(WIN_HARBROOK_PHONE_EXE,
+                      {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6), WinPath(sample)}),
+                 logs, "backup", 120s);
+    EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
+    ASSERT_TRUE(pc.WaitForOutput("] Backup completed: 5 files", 30s)) << pc.Out();
+    ExpectSameFiles(PhoneFolder(), originals);
+
+    const fs::path inbox = sandbox.root() / "inbox \u5199\u771F";
+    fs::create_directories(inbox);
+    ChildProcess receiver(
+        WINE_RUN,
+        Wine(WIN_HARBROOK_PHONE_EXE, {"receive", "--out", WinPath(inbox), "--port",
+                                      std::to_string(base + 11), "--count", "1"}),
+        logs, "receive");
+    const fs::path outgoing = sandbox.root() / "report.pdf";
+    WritePatternFile(outgoing, 650000, 9);
+    const auto send = RunToEnd(HARBROOK_EXE, {"--send", outgoing.string()}, logs, "send");
+    EXPECT_EQ(send.status, 0) << send.err;
+    ASSERT_TRUE(pc.WaitForOutput("Transmission was completed.", 60s)) << pc.Out();
+    EXPECT_EQ(receiver.Wait(30s), 0) << receiver.Out() << receiver.Err();
+    EXPECT_EQ(ReadFileBytes(inbox / "report.pdf"), ReadFileBytes(outgoing));
+
+    std::string section;
+    ASSERT_TRUE(CSettingsStore().FindPhoneSection("test-pixel-1", section));
+    EXPECT_EQ(section, "Software\\Harbrook\\Phone Information\\PhoneSection0");
+
+    pc.Signal(SIGTERM);
+    EXPECT_EQ(pc.Wait(10s), 0) << pc.Err();
+}
+
+}  // namespace
+}  // namespace harbrook::test

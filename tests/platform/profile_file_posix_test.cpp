@@ -1,0 +1,54 @@
+// Our own INI writer off Windows: the exact file it leaves behind.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "platform/profile.h"
+#include "tests/support/sandbox.h"
+
+namespace harbrook::platform {
+namespace {
+
+class ProfileFileTest : public ::testing::Test {
+  protected:
+    test::Sandbox sandbox;
+    std::filesystem::path ini = sandbox.root() / "program_config.ini";
+    void Write(const std::string& text) { std::ofstream(ini, std::ios::binary) << text; }
+};
+
+TEST_F(ProfileFileTest, WriteReplacesInPlaceAndKeepsTheRestByteForByte) {
+    Write("; keep me\n[harbrook]\nlanguage=german\ndateShow=1.1\n\n[other]\nx=1\n");
+    ASSERT_TRUE(WriteProfileString(ini, "HARBROOK", "dateshow", "4.12"));
+    ASSERT_TRUE(WriteProfileString(ini, "harbrook", "noshow", "1"));
+    ASSERT_TRUE(WriteProfileString(ini, "third", "a", "b"));
+    EXPECT_EQ(test::ReadFileBytes(ini),
+              "; keep me\n[harbrook]\nlanguage=german\ndateshow=4.12\nnoshow=1\n\n[other]\nx=1\n"
+              "\n[third]\na=b\n");
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "dateShow", "none", 100), "4.12");
+}
+
+TEST_F(ProfileFileTest, BinaryFileIsKeptAsideOnWrite) {
+    const std::string junk("\x00\xFF\xFE[harbrook]\x00", 13);
+    Write(junk);
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "none");
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(WriteProfileString(ini, "harbrook", "date", "1.2"));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("kept as"), std::string::npos);
+    bool kept = false;
+    for (const auto& e : std::filesystem::directory_iterator(sandbox.root()))
+        if (e.path().filename().string().find("program_config.ini.corrupt-") == 0)
+            kept = test::ReadFileBytes(e.path()) == junk;
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "1.2");
+}
+
+TEST_F(ProfileFileTest, AUtf8FileIsReadAsUtf8) {
+    Write("[s]\nu=\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x\n");
+    EXPECT_EQ(ReadProfileString(ini, "s", "u", "none", 4), "\xC3\xA9\xC3\xA9");
+    EXPECT_EQ(ReadProfileString(ini, "s", "u", "none", 100), "\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x");
+}
+
+}  // namespace
+}  // namespace harbrook::platform

@@ -1,0 +1,88 @@
+#include "platform/single_instance.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <future>
+#include <mutex>
+#include <vector>
+
+#include "tests/support/sandbox.h"
+
+namespace harbrook::platform {
+namespace {
+
+using test::Sandbox;
+using test::WaitFor;
+
+// The claim and the socket live in the folder given to TryClaim.
+
+// Collects the requests a listening instance receives.
+struct Inbox {
+    std::mutex mutex;
+    std::vector<std::string> requests;
+    SingleInstance::RequestHandler Handler() {
+        return [this](const std::string& r) {
+            std::lock_guard lock(mutex);
+            requests.push_back(r);
+        };
+    }
+    std::vector<std::string> Get() {
+        std::lock_guard lock(mutex);
+        return requests;
+    }
+};
+
+TEST(SingleInstanceTest, OneClaimPerFolderAndItIsGivenUpWithTheObject) {
+    Sandbox sandbox;
+    const auto a = sandbox.root() / "a", b = sandbox.root() / "b";
+    std::filesystem::create_directories(a);
+    std::filesystem::create_directories(b);
+    {
+        SingleInstance first;
+        ASSERT_EQ(first.TryClaim(a), SingleInstance::Claim::First);
+        SingleInstance second;
+        EXPECT_EQ(second.TryClaim(a), SingleInstance::Claim::AlreadyRunning);
+        SingleInstance elsewhere;
+        EXPECT_EQ(elsewhere.TryClaim(b), SingleInstance::Claim::First);
+    }
+    SingleInstance again;
+    EXPECT_EQ(again.TryClaim(a), SingleInstance::Claim::First);
+}
+
+TEST(SingleInstanceTest, AFolderThatCannotHoldTheLockFails) {
+    Sandbox sandbox;
+    SingleInstance instance;
+    EXPECT_EQ(instance.TryClaim(sandbox.root() / "missing"), SingleInstance::Claim::Failed);
+}
+
+TEST(SingleInstanceTest, NobodyThereIsReportedAndAStaleSocketIsReplaced) {
+    Sandbox sandbox;
+    std::string why;
+    EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "show", &why), DeliveryResult::NoInstance);
+    EXPECT_FALSE(why.empty());
+
+    // What a crashed instance leaves behind: a socket file nobody serves.
+    { std::ofstream(sandbox.root() / "harbrook.sock") << "stale"; }
+    SingleInstance first;
+    ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
+    Inbox inbox;
+    ASSERT_TRUE(first.Listen(inbox.Handler()));
+    EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "show"), DeliveryResult::Delivered);
+}
+
+TEST(SingleInstanceTest, ADeepDataFolderStillGetsASocket) {
+    Sandbox sandbox;
+    auto deep = sandbox.root();
+    for (int i = 0; i < 8; ++i) deep /= std::string(20, static_cast<char>('a' + i));
+    std::filesystem::create_directories(deep);
+    SingleInstance first;
+    ASSERT_EQ(first.TryClaim(deep), SingleInstance::Claim::First);
+    Inbox inbox;
+    ASSERT_TRUE(first.Listen(inbox.Handler()));
+    EXPECT_EQ(DeliverToRunningInstance(deep, "deep"), DeliveryResult::Delivered);
+    EXPECT_EQ(inbox.Get(), std::vector<std::string>{"deep"});
+}
+
+}  // namespace
+}  // namespace harbrook::platform
