@@ -80,9 +80,10 @@ std::string FormatUtc(std::int64_t seconds) {
     const year_month_day date{day};
     const hh_mm_ss time{t - day};
     char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02dZ", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02dZ",
+                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
+                  static_cast<int>(time.minutes().count()),
                   static_cast<int>(time.seconds().count()));
     return text;
 }

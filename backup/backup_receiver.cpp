@@ -34,6 +34,10 @@ class BusyGuard {
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
     bool Taken() const { return m_taken; }
+    void Release() {
+        if (m_taken) m_flag.clear();
+        m_taken = false;
+    }
 
   private:
     std::atomic_flag& m_flag;
@@ -92,6 +96,11 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> c
     const BackupSession::Outcome outcome = session.Run();
     if (outcome == BackupSession::Outcome::Completed) ShowStatus(link, kCompletedText);
     if (outcome == BackupSession::Outcome::Failed) ShowStatus(link, kFailedText);
+    // Closed and free before anyone hears of the end: a phone that starts its
+    // next backup at once reaches the next socket, not this closing one, and a
+    // send may start.
+    socket.close();
+    busy.Release();
     link.frontend.OnBackupEnded(outcome == BackupSession::Outcome::Completed);
     return true;
 }

@@ -12,7 +12,7 @@ namespace harbrook {
 namespace {
 
 class SystemVolumeSource final : public VolumeSource {
-public:
+  public:
     std::vector<platform::StorageVolume> List() const override { return platform::ListVolumes(); }
     std::optional<std::uint64_t> FreeBytes(const std::filesystem::path& path) const override {
         return platform::TotalFreeBytes(path);
@@ -43,8 +43,10 @@ std::string LenientUtf8(std::string_view text) {
                 break;
             }
         }
-        if (len == 1 && static_cast<unsigned char>(text[i]) >= 0x80) out += "\xEF\xBF\xBD";
-        else out.append(text.substr(i, len));
+        if (len == 1 && static_cast<unsigned char>(text[i]) >= 0x80)
+            out += "\xEF\xBF\xBD";
+        else
+            out.append(text.substr(i, len));
         i += len;
     }
     return out;
@@ -140,8 +142,9 @@ std::filesystem::path StorageLayout::KeptPath(BackupCategory category) const {
 
 bool StorageLayout::ResolveTargetPath(std::string_view fileName, std::string_view categoryWord,
                                       std::filesystem::path& target) const {
-    const auto info = std::find_if(kCategories.begin(), kCategories.end(),
-                                   [&](const CategoryInfo& c) { return c.wireWord == categoryWord; });
+    const auto info =
+        std::find_if(kCategories.begin(), kCategories.end(),
+                     [&](const CategoryInfo& c) { return c.wireWord == categoryWord; });
     if (info == kCategories.end()) return false;
     const std::filesystem::path folder = KeptPath(info->category);
     if (folder.empty()) return false;

@@ -41,7 +41,7 @@ inline constexpr std::uint64_t kOtherDriveMinFree = 10'737'418'240ULL;   // 10 G
 
 // The volumes and their free space; the system's by default, fakes in tests.
 class VolumeSource {
-public:
+  public:
     virtual ~VolumeSource() = default;
     virtual std::vector<platform::StorageVolume> List() const = 0;
     virtual std::optional<std::uint64_t> FreeBytes(const std::filesystem::path& path) const = 0;
@@ -57,7 +57,7 @@ std::vector<platform::StorageVolume> ListStorageDrives(const VolumeSource& volum
 bool ChooseStorageDrive(const VolumeSource& volumes, std::filesystem::path& root);
 
 class StorageLayout final : public BackupFolderPreparer {
-public:
+  public:
     explicit StorageLayout(const ConnectionState& state,
                            const VolumeSource& volumes = SystemVolumes())
         : m_state(state), m_volumes(volumes) {}
@@ -79,7 +79,7 @@ public:
     // it): "Smartphone" when empty or when it could leave the backup folder.
     static std::string PhoneFolderName(std::string_view phoneName);
 
-private:
+  private:
     const ConnectionState& m_state;
     const VolumeSource& m_volumes;
     // Three threads prepare; the receiver resolves. One preparation at a time.

@@ -28,7 +28,8 @@ platform::File CreateUniqueTargetFile(std::filesystem::path& path) {
         if (kind == platform::PathKind::Missing || kind == platform::PathKind::Directory ||
             kind == platform::PathKind::Unknown || n > kLastNumber)
             break;
-        candidate = folder / platform::PathFromUtf8(stem + "(" + std::to_string(n) + ")" + extension);
+        candidate =
+            folder / platform::PathFromUtf8(stem + "(" + std::to_string(n) + ")" + extension);
     }
     path = candidate;
     return platform::File::CreateAlways(path);

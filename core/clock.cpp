@@ -15,7 +15,7 @@ UtcDate Clock::Today() const {
 
 namespace {
 class RealClock final : public Clock {
-public:
+  public:
     std::int64_t NowSeconds() const override {
         using namespace std::chrono;
         return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();

@@ -13,7 +13,7 @@ struct UtcDate {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Seconds since 1 January 1970, UTC.
     virtual std::int64_t NowSeconds() const = 0;
@@ -25,12 +25,12 @@ const Clock& SystemClock();
 
 // A clock that returns what a test sets.
 class FixedClock final : public Clock {
-public:
+  public:
     explicit FixedClock(std::int64_t seconds) : m_seconds(seconds) {}
     std::int64_t NowSeconds() const override { return m_seconds; }
     void Set(std::int64_t seconds) { m_seconds = seconds; }
 
-private:
+  private:
     std::int64_t m_seconds;
 };
 

@@ -17,11 +17,11 @@ struct BackupProgress {
     std::int64_t totalBytes = 0;     // as announced by the phone
     std::int64_t receivedBytes = 0;  // written so far in this backup
     std::int64_t filesDone = 0;
-    std::string currentFile;         // name as the phone sent it
+    std::string currentFile;  // name as the phone sent it
 };
 
 class Frontend {
-public:
+  public:
     virtual ~Frontend() = default;
 
     // The connection-state display hook: banner, panel swap, phone name.

@@ -12,7 +12,7 @@
 namespace harbrook {
 
 class CSettingsStore {
-public:
+  public:
     // Longest PC identity handed out (a caller's 100-character buffer).
     static constexpr std::size_t kMaxPcIdChars = 99;
     // Longest phone text stored, in UTF-16 code units (200 with the terminator).
@@ -52,7 +52,7 @@ public:
     static constexpr std::string_view kPhoneSectionPrefix =
         "Software\\Harbrook\\Phone Information\\PhoneSection";
 
-private:
+  private:
     const Clock& m_clock;
 };
 

@@ -19,7 +19,7 @@ constexpr Entry kEnglish[] = {
 };
 
 class OwnTable final : public LanguageModule {
-public:
+  public:
     std::optional<std::string> Find(unsigned id) const override {
         const auto it = std::find_if(std::begin(kEnglish), std::end(kEnglish),
                                      [id](const Entry& e) { return e.id == id; });

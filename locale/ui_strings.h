@@ -11,7 +11,7 @@ namespace harbrook {
 
 // A source of translated texts (a language library).
 class LanguageModule {
-public:
+  public:
     virtual ~LanguageModule() = default;
     virtual std::optional<std::string> Find(unsigned id) const = 0;
 };

@@ -56,8 +56,10 @@ bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view c
     for (std::size_t done = 0; ok && done < content.size();) {
         const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
     }
     ok = ok && ::fchmod(fd, 0600) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
@@ -74,14 +76,13 @@ bool SetAsideCorruptFile(const std::filesystem::path& file, std::string_view why
     for (int n = 1; std::filesystem::exists(aside); ++n)
         aside = file.string() + ".corrupt-" + std::to_string(seconds) + "-" + std::to_string(n);
     if (::rename(file.c_str(), aside.c_str()) == 0) {
-        std::fprintf(stderr, "harbrook: %s cannot be read (%.*s); kept as %s\n",
-                     file.c_str(), static_cast<int>(why.size()), why.data(), aside.c_str());
+        std::fprintf(stderr, "harbrook: %s cannot be read (%.*s); kept as %s\n", file.c_str(),
+                     static_cast<int>(why.size()), why.data(), aside.c_str());
         return true;
     }
     {
-        std::fprintf(stderr, "harbrook: %s cannot be read (%.*s) nor set aside: %s\n",
-                     file.c_str(), static_cast<int>(why.size()), why.data(),
-                     std::strerror(errno));
+        std::fprintf(stderr, "harbrook: %s cannot be read (%.*s) nor set aside: %s\n", file.c_str(),
+                     static_cast<int>(why.size()), why.data(), std::strerror(errno));
     }
     return false;
 }

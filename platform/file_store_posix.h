@@ -12,13 +12,13 @@ namespace harbrook::platform::posix {
 
 // Holds a process-wide mutex and an flock on "<file>.lock" for its lifetime.
 class FileLock {
-public:
+  public:
     explicit FileLock(const std::filesystem::path& file);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-private:
+  private:
     std::unique_lock<std::recursive_mutex> m_guard;
     int m_fd = -1;
 };

@@ -10,7 +10,9 @@
 
 namespace harbrook::platform {
 
-bool InitSockets() { return true; }
+bool InitSockets() {
+    return true;
+}
 
 std::string HostIPv4() {
     std::array<char, 512> name{};

@@ -11,7 +11,7 @@
 namespace harbrook::platform {
 
 class RegistryKey {
-public:
+  public:
     RegistryKey();
     ~RegistryKey();
     RegistryKey(const RegistryKey&) = delete;
@@ -29,7 +29,7 @@ public:
     // Closes the key (also done by the destructor).
     void Close();
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
 };

@@ -76,9 +76,12 @@ std::optional<std::string> Unescape(std::string_view text) {
         for (std::size_t k = 1; k <= 2; ++k) {
             const char c = text[i + k];
             v <<= 4;
-            if (c >= '0' && c <= '9') v |= c - '0';
-            else if (c >= 'A' && c <= 'F') v |= c - 'A' + 10;
-            else return std::nullopt;
+            if (c >= '0' && c <= '9')
+                v |= c - '0';
+            else if (c >= 'A' && c <= 'F')
+                v |= c - 'A' + 10;
+            else
+                return std::nullopt;
         }
         out += static_cast<char>(v);
         i += 2;
@@ -120,7 +123,8 @@ std::string Serialize(const Hive& hive) {
     out += '\n';
     for (const HiveKey& key : hive) {
         out += '[' + Escape(key.path) + "]\n";
-        for (const auto& [name, value] : key.values) out += Escape(name) + '=' + Escape(value) + '\n';
+        for (const auto& [name, value] : key.values)
+            out += Escape(name) + '=' + Escape(value) + '\n';
     }
     out += kEnd;
     out += '\n';

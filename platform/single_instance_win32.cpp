@@ -84,10 +84,10 @@ bool Transfer(HANDLE pipe, bool write, char* data, std::size_t size, Clock::time
 HANDLE MakePipe(bool first) {
     DWORD mode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED;
     if (first) mode |= FILE_FLAG_FIRST_PIPE_INSTANCE;
-    return CreateNamedPipeW(kPipeName, mode,
-                            PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT |
-                                PIPE_REJECT_REMOTE_CLIENTS,
-                            1, 64 * 1024, 64 * 1024, 0, nullptr);
+    return CreateNamedPipeW(
+        kPipeName, mode,
+        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 64 * 1024,
+        64 * 1024, 0, nullptr);
 }
 
 }  // namespace
@@ -221,7 +221,8 @@ DeliveryResult DeliverToRunningInstance(const std::filesystem::path&, std::strin
         if (Clock::now() >= connectUntil)
             return fail(DeliveryResult::NoInstance, "it does not listen for requests");
         if (err == ERROR_PIPE_BUSY) {
-            WaitNamedPipeW(kPipeName, std::max<DWORD>(1, std::min<DWORD>(Remaining(connectUntil), 200)));
+            WaitNamedPipeW(kPipeName,
+                           std::max<DWORD>(1, std::min<DWORD>(Remaining(connectUntil), 200)));
             continue;
         }
         Handle running(OpenEventW(SYNCHRONIZE, FALSE, kShowEventName));

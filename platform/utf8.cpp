@@ -30,8 +30,7 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
         cp = (cp << 6) | (b & 0x3F);
     }
     // Overlong forms, surrogates and values beyond U+10FFFF are invalid.
-    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000))
-        return 0;
+    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000)) return 0;
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
     return len;
 }

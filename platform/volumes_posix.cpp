@@ -17,12 +17,11 @@ namespace harbrook::platform {
 namespace {
 
 VolumeType TypeOf(const std::string& fsType) {
-    static const std::set<std::string> local = {"ext2", "ext3", "ext4", "xfs", "btrfs",
-                                                "f2fs", "jfs", "reiserfs", "zfs", "vfat",
-                                                "exfat", "ntfs", "ntfs3", "fuseblk", "hfsplus",
-                                                "overlay", "apfs"};
-    static const std::set<std::string> network = {"nfs", "nfs4", "cifs", "smb3", "smbfs",
-                                                  "fuse.sshfs", "9p", "afs", "ceph", "glusterfs"};
+    static const std::set<std::string> local = {
+        "ext2", "ext3",  "ext4", "xfs",   "btrfs",   "f2fs",    "jfs",     "reiserfs", "zfs",
+        "vfat", "exfat", "ntfs", "ntfs3", "fuseblk", "hfsplus", "overlay", "apfs"};
+    static const std::set<std::string> network = {
+        "nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "9p", "afs", "ceph", "glusterfs"};
     if (local.count(fsType)) return VolumeType::Fixed;
     if (network.count(fsType)) return VolumeType::Network;
     if (fsType == "iso9660" || fsType == "udf") return VolumeType::Optical;
@@ -52,7 +51,8 @@ std::vector<StorageVolume> ListVolumes() {
     std::vector<StorageVolume> volumes;
     FILE* mounts = ::setmntent("/proc/self/mounts", "r");
     if (!mounts) return volumes;
-    struct stat rootStat {}, homeStat {};
+    struct stat rootStat {
+    }, homeStat{};
     const bool haveRoot = ::stat("/", &rootStat) == 0;
     const char* home = std::getenv("HOME");
     const bool haveHome = home && *home == '/' && ::stat(home, &homeStat) == 0;

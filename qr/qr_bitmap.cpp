@@ -94,8 +94,8 @@ int WriteQrBitmap(const std::string& text, const std::filesystem::path& path) {
     if (!Render(*code, file)) return kQrNoMemory;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return kQrCannotOpen;
-    const bool written = static_cast<bool>(
-        out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size())));
+    const bool written = static_cast<bool>(out.write(reinterpret_cast<const char*>(file.data()),
+                                                     static_cast<std::streamsize>(file.size())));
     out.close();
     const bool closed = !out.fail();
     // A short write leaves a broken picture; report it as a file failure.

@@ -33,7 +33,10 @@ class BackupHostileTest : public ::testing::Test {
 
     // A backup under way. Replies come at once; silence means the PC hung up.
     std::unique_ptr<BackupLink> Begin(std::string_view total = "1000") {
-        auto link = std::make_unique<BackupLink>(h.BackupEndpoint(), "hostile", milliseconds(1500));
+        // Each backup its own identity: a closed link's socket may still be
+        // known to the PC under its old one for a moment.
+        auto link = std::make_unique<BackupLink>(
+            h.BackupEndpoint(), "hostile-" + std::to_string(++m_links), milliseconds(1500));
         link->SendTotal(total);
         EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("sufficient"));
         return link;
@@ -55,6 +58,9 @@ class BackupHostileTest : public ::testing::Test {
     }
 
     TransferHarness h;
+
+  private:
+    int m_links = 0;
 };
 
 TEST_F(BackupHostileTest, NamesThatReachForOtherFoldersStayInTheCategoryFolder) {

@@ -36,7 +36,8 @@ TEST(SingleInstanceTest, OneClaimAtATimeAndItIsGivenUpWithTheObject) {
     {
         SingleInstance first;
         ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-        EXPECT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);  // kept, not retaken
+        EXPECT_EQ(first.TryClaim(sandbox.root()),
+                  SingleInstance::Claim::First);  // kept, not retaken
         SingleInstance second;
         EXPECT_EQ(second.TryClaim(sandbox.root()), SingleInstance::Claim::AlreadyRunning);
     }
