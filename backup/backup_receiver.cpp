@@ -7,6 +7,7 @@
 #include "link/frames.h"
 #include "link/keywords.h"
 #include "link/stop_signal.h"
+#include "link/worker_support.h"
 #include "locale/ui_strings.h"
 
 namespace harbrook {
@@ -61,7 +62,7 @@ std::optional<std::string> WaitForPhone(LinkContext& link, zmq::socket_t& socket
 bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> chunk) {
     LinkContextHandle context(link.stop);
     zmq::socket_t socket(context.get(), zmq::socket_type::router);
-    SetLinger(socket, link.timing.linger);
+    LingerOnClose linger(socket, link.timing.linger, link.stop);
     // The library drops a peer whose message could not be a chunk before it
     // allocates anything for it.
     SetMaxMessageSize(socket, kMaxChunkMessage);
@@ -99,7 +100,7 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> c
     // Closed and free before anyone hears of the end: a phone that starts its
     // next backup at once reaches the next socket, not this closing one, and a
     // send may start.
-    socket.close();
+    linger.Close();
     busy.Release();
     link.frontend.OnBackupEnded({outcome, {}, session.FilesStored(), session.BytesReceived()});
     return true;

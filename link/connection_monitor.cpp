@@ -73,10 +73,10 @@ void Monitor(LinkContext& link) {
             misses = link.timing.monitorMisses;
         }
         zmq::socket_t socket(context, zmq::socket_type::router);
-        SetLinger(socket, link.timing.monitorLinger);
+        LingerOnClose linger(socket, link.timing.monitorLinger, link.stop);
         SetMaxMessageSize(socket, kMaxTextMessage);
         if (!BindPortPatiently(socket, link.monitorPort.load(), link.stop)) {
-            socket.close();
+            linger.Close();
             if (!link.stop.SleepFor(link.timing.monitorBindRetry)) return;
             continue;
         }

@@ -85,7 +85,7 @@ bool PairOnce(LinkContext& link) {
     {
         LinkContextHandle context(link.stop);
         zmq::socket_t socket(context, zmq::socket_type::router);
-        SetLinger(socket, link.timing.linger);
+        LingerOnClose linger(socket, link.timing.linger, link.stop);
         SetMaxMessageSize(socket, kMaxTextMessage);
         const int port = BindFirstFree(socket, link.ports.pairing);
         link.pairingPort.store(port);

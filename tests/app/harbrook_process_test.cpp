@@ -287,10 +287,8 @@ TEST_F(HarbrookProcessTest, QuittingDuringABackupKeepsThePartialFile) {
             return false;
         },
         10s));
-    const auto asked = std::chrono::steady_clock::now();
     pc->Signal(SIGTERM);
-    EXPECT_EQ(pc->Wait(5s), 0) << pc->Err();
-    EXPECT_LT(std::chrono::steady_clock::now() - asked, 1500ms);
+    EXPECT_EQ(pc->Wait(2s), 0) << pc->Err();  // a quit keeps its deadline
     EXPECT_EQ(fs::file_size(partial), 600000u);
     EXPECT_EQ(pc->Err().find("Sanitizer"), std::string::npos) << pc->Err();
     const auto records = ReadBackupHistory(sandbox.appData() / kHistoryFileName);
