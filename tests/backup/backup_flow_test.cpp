@@ -2,6 +2,8 @@
 // categories, chunk boundaries, retries and the endings of a backup.
 #include <gtest/gtest.h>
 
+#include <zmq.hpp>
+
 #include "link/keywords.h"
 #include "platform/utf8.h"
 #include "tests/backup/transfer_harness.h"
@@ -133,6 +135,25 @@ TEST_F(BackupFlowTest, WindowsDeviceNamesAreStoredUnderSafeNamesAndTheBackupGoes
         const std::string stored = file.name == "zz.jpg" ? file.name : "_" + file.name;
         EXPECT_EQ(HashFile(other / stored), HashFile(file.source)) << stored;
     }
+}
+
+TEST(BackupReceiverTest, PortsTakenAtStartAreTriedAgainAndTheUserIsToldOnce) {
+    TransferHarness h;
+    {
+        zmq::context_t context;
+        std::vector<zmq::socket_t> blockers;
+        for (int port : h.link.ports.backup) {
+            blockers.emplace_back(context, zmq::socket_type::router);
+            blockers.back().set(zmq::sockopt::linger, 0);
+            blockers.back().bind("tcp://*:" + std::to_string(port));
+        }
+        h.StartReceiver(false);
+        ASSERT_TRUE(WaitFor([&] { return !h.frontend.messages().empty(); }));
+    }
+    ASSERT_TRUE(WaitFor([&] { return h.link.backupPort.load() != 0; }));
+    EXPECT_EQ(h.frontend.messages().size(), 1u);
+    const auto file = MakePhoneFile(h.sandbox.root() / "phone" / "a.pdf", 1000, "document");
+    EXPECT_TRUE(RunPhoneBackup(h.PhoneOptions(), {file}).ended);
 }
 
 TEST_F(BackupFlowTest, RefusedOffersFailTheBackupAndTheNextOneIsServed) {

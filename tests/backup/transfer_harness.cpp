@@ -1,5 +1,7 @@
 #include "tests/backup/transfer_harness.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -58,9 +60,12 @@ TransferHarness::~TransferHarness() {
     Stop();
 }
 
-void TransferHarness::StartReceiver() {
+void TransferHarness::StartReceiver(bool expectBound) {
     m_receiver = std::jthread([this] { BackupReceiverThread(link, storage); });
-    WaitFor([this] { return link.backupPort.load() != 0; });
+    if (expectBound) {
+        EXPECT_TRUE(WaitFor([this] { return link.backupPort.load() != 0; }))
+            << "the backup receiver bound no port";
+    }
 }
 
 std::string TransferHarness::StartPairing() {

@@ -31,8 +31,9 @@ class TransferHarness {
     TransferHarness(const TransferHarness&) = delete;
     TransferHarness& operator=(const TransferHarness&) = delete;
 
-    // Starts BackupReceiverThread and waits until it has bound its port.
-    void StartReceiver();
+    // Starts BackupReceiverThread and, unless told not to, expects it to bind
+    // its port.
+    void StartReceiver(bool expectBound = true);
     // Starts PairingServerThread; its QR text once it has bound.
     std::string StartPairing();
     // Stops every worker and joins the receiver; returns how long that took.
