@@ -19,6 +19,9 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr unsigned kSocketsFailedText = 103;
+constexpr const char* kNoDataFolderText =
+    "Harbrook cannot create its data folder (is HOME set?). It runs without it: no backup "
+    "history is kept and a second start cannot find this one.";
 
 int Fail(int status, const std::string& message) {
     std::fprintf(stderr, "harbrook: %s\n", message.c_str());
@@ -94,11 +97,12 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         }
     }
 
+    // Without a data folder Harbrook still runs, without what lives there: the
+    // backup history, the single-instance channel and the QR bitmap file.
     std::filesystem::path dataFolder;
-    if (!GetAppDataFolder(dataFolder)) {
-        return Fail(kExitFailure, "cannot create the data folder (is HOME set?)");
-    }
-    const auto historyFile = dataFolder / kHistoryFileName;
+    const bool haveDataFolder = GetAppDataFolder(dataFolder);
+    const auto historyFile =
+        haveDataFolder ? dataFolder / kHistoryFileName : std::filesystem::path();
     if (options.history) {
         std::fputs(FormatHistoryTable(ReadBackupHistory(historyFile)).c_str(), stdout);
         return 0;
@@ -110,7 +114,9 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     if (!options.address.empty()) SetLocalAddressOverride(options.address);
 
     platform::SingleInstance instance;
-    switch (instance.TryClaim(dataFolder)) {
+    const auto claim =
+        haveDataFolder ? instance.TryClaim(dataFolder) : platform::SingleInstance::Claim::Failed;
+    switch (claim) {
         case platform::SingleInstance::Claim::AlreadyRunning:
             return HandOver(dataFolder, options);
         case platform::SingleInstance::Claim::Failed:
@@ -137,6 +143,7 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     settings.historyFile = historyFile;
     {
         Application app(host->Ui(), settings);
+        if (!haveDataFolder) host->Ui().ShowMessage(kNoDataFolderText);
         app.Start();
         // Only now can a later start be served: before this the requests
         // wait on the channel.

@@ -115,6 +115,19 @@ TEST_F(HarbrookProcessTest, ASecondStartThatCannotReachTheFirstEndsSilentlyAndAt
     }
 }
 
+TEST_F(HarbrookProcessTest, WithoutADataFolderItRunsAndSaysSoOnce) {
+    const fs::path blocked = sandbox.root() / "a-file-not-a-folder";
+    WritePatternFile(blocked, 1);
+    const std::string dataHome = std::getenv("XDG_DATA_HOME");
+    ::setenv("XDG_DATA_HOME", blocked.c_str(), 1);
+    auto pc = StartPc();
+    ::setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+    EXPECT_TRUE(pc->WaitForOutput("Harbrook is running. Not connected.", 5s)) << pc->Err();
+    EXPECT_EQ(Count(pc->Out(), "cannot create its data folder"), 1u) << pc->Out();
+    pc->Signal(SIGTERM);
+    EXPECT_EQ(pc->Wait(2s), 0);
+}
+
 TEST_F(HarbrookProcessTest, BadInputIsRefusedWithOneLineAndNothingChanges) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--frobnicate"},
