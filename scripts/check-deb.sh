@@ -25,7 +25,9 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok:   $*"; }
 
 dpkg-deb -x "$deb" "$root"
-listing=$(cd "$root" && find . -mindepth 1 \( -type f -o -type l \) | sed 's|^\./|/|' | LC_ALL=C sort)
+# Files, links and empty folders (a folder name ends in /).
+listing=$(cd "$root" && { find . -mindepth 1 \( -type f -o -type l \); find . -mindepth 1 -type d -empty -printf '%p/\n'; } \
+  | sed 's|^\./|/|' | LC_ALL=C sort)
 echo "== file list of $(basename "$deb")"
 echo "$listing"
 
@@ -131,7 +133,8 @@ grep -q '^Quitting' "$tmp/run.txt" || fail "the headless start did not quit clea
 pass "headless start"
 
 echo "== lintian"
-lintian --fail-on error "$deb" >"$tmp/lintian.txt" 2>&1 || fail "lintian reports errors"
+lintian --display-info --fail-on error "$deb" >"$tmp/lintian.txt" 2>&1 || fail "lintian reports errors"
+sed -i '/running with root privileges/d' "$tmp/lintian.txt"
 cat "$tmp/lintian.txt"
 echo "lintian summary: $(grep -c '^E:' "$tmp/lintian.txt" || true) errors, $(grep -c '^W:' "$tmp/lintian.txt" || true) warnings, $(grep -c '^I:' "$tmp/lintian.txt" || true) infos"
 desktop-file-validate "$root"/usr/share/applications/*.desktop || fail "desktop-file-validate"
