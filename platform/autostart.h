@@ -14,6 +14,9 @@ namespace harbrook::platform {
 // False, with a one-line reason in *why, when it cannot be done.
 bool SetStartAtLogin(bool on, const std::filesystem::path& executable, std::string* why);
 
+// Whether the entry (the Run key value) is there, for a checkable menu item.
+bool StartsAtLogin();
+
 // Where the switch lives, for messages: the entry's path, or the Run key's.
 std::string StartAtLoginPlace();
 

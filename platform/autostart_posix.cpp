@@ -47,6 +47,12 @@ bool AppendExecArgument(std::string& line, const std::string& arg) {
 
 }  // namespace
 
+bool StartsAtLogin() {
+    const auto entry = EntryPath();
+    std::error_code ec;
+    return !entry.empty() && std::filesystem::is_regular_file(entry, ec);
+}
+
 std::string StartAtLoginPlace() {
     return EntryPath().string();
 }

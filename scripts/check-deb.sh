@@ -140,6 +140,12 @@ echo "lintian summary: $(grep -c '^E:' "$tmp/lintian.txt" || true) errors, $(gre
 desktop-file-validate "$root"/usr/share/applications/*.desktop || fail "desktop-file-validate"
 pass "desktop-file-validate"
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml || fail "appstreamcli validate"
+# The user service, with its ExecStart pointed at the unpacked program.
+unit=$root/usr/lib/systemd/user/harbrook.service
+grep -qxF 'ExecStart=/usr/bin/harbrook --headless' "$unit" || fail "the service does not run harbrook --headless"
+sed "s|^ExecStart=/usr/bin/harbrook|ExecStart=$exe|" "$unit" >"$tmp/harbrook.service"
+systemd-analyze verify --man=no "$tmp/harbrook.service" || fail "systemd-analyze verify: the user service"
+pass "user service"
 
 ((failures == 0)) || { echo "$failures check(s) failed"; exit 1; }
 echo "package checks passed"

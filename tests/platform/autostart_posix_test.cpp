@@ -19,6 +19,7 @@ TEST(StartAtLogin, OnWritesTheEntryAndOffRemovesIt) {
     test::Sandbox sandbox;
     const auto entry = sandbox.configHome() / "autostart" / "harbrook.desktop";
     EXPECT_FALSE(std::filesystem::exists(entry)) << "nothing switches it on by itself";
+    EXPECT_FALSE(platform::StartsAtLogin());
     EXPECT_EQ(platform::StartAtLoginPlace(), entry.string());
 
     std::string why;
@@ -27,6 +28,7 @@ TEST(StartAtLogin, OnWritesTheEntryAndOffRemovesIt) {
     EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);
     EXPECT_NE(text.find("\nType=Application\n"), std::string::npos);
     EXPECT_EQ(ExecLine(text), "Exec=/usr/bin/harbrook");
+    EXPECT_TRUE(platform::StartsAtLogin());
     EXPECT_EQ(text.find("Hidden="), std::string::npos) << "Hidden=true would disable it";
 
     // A second "on" rewrites it; "off" removes it, also when it is gone.
@@ -34,6 +36,7 @@ TEST(StartAtLogin, OnWritesTheEntryAndOffRemovesIt) {
     EXPECT_EQ(ExecLine(test::ReadFileBytes(entry)), "Exec=/opt/h/harbrook");
     ASSERT_TRUE(platform::SetStartAtLogin(false, {}, &why)) << why;
     EXPECT_FALSE(std::filesystem::exists(entry));
+    EXPECT_FALSE(platform::StartsAtLogin());
     EXPECT_TRUE(platform::SetStartAtLogin(false, {}, &why)) << why;
 }
 
