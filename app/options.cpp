@@ -128,7 +128,8 @@ shows the running Harbrook instead of starting another.
   --autostart on|off   start Harbrook (in the tray, without its window) when
                        you log in, or no longer; then end
   --history            print the backup history and end
-  --version            print the version and end
+  --version            print the version and the folder of the program's
+                       files (the phone picture, the languages), and end
   --help               print this text and end
 
 Testing:
