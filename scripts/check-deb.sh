@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Checks the Debian package of Harbrook as a user would meet it: unpacks it
 # into a throw-away root, checks its file list and Depends, runs the unpacked
-# programs (help, version, start at login, a headless start on loopback) with
-# a private HOME, and runs lintian, desktop-file-validate and appstreamcli.
+# programs with a private HOME (help, version, start at login, a headless
+# start on loopback that the phone stand-in pairs with and receives two files
+# from through the "Send to phone" command line), and runs lintian,
+# desktop-file-validate, appstreamcli and systemd-analyze verify.
 #   scripts/check-deb.sh DEB [BUILD_DIR]
 # With BUILD_DIR, every file the build put beside the program must be in
 # /usr/share/harbrook/ too.
@@ -13,9 +15,10 @@ build=${2:-}
 export HARBROOK_ADDRESS=127.0.0.1
 
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/harbrook-deb-XXXXXX")
-pid=""
+pids=()
 cleanup() {
-  [[ -n $pid ]] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
   rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -94,14 +97,16 @@ desktop-file-validate "$entry" || fail "desktop-file-validate: the autostart ent
 [[ ! -e $entry ]] || fail "--autostart off left the entry"
 pass "start at login"
 
-# A headless start on a free run of ports (python3 binds each to see).
+# A headless start on a free run of 14 ports (python3 binds each to see):
+# the PC's 13 and the phone stand-in's detection port. The phone stand-in
+# pairs, and the "Send to phone" entry's command line sends two files to it.
 base=$(/usr/bin/python3 - <<'PY'
 import random, socket
 for _ in range(200):
     base = random.randrange(20000, 60000)
     try:
         socks = []
-        for p in range(base, base + 13):
+        for p in range(base, base + 14):
             s = socket.socket(); s.bind(("127.0.0.1", p)); socks.append(s)
         print(base); break
     except OSError:
@@ -110,24 +115,49 @@ for _ in range(200):
         for s in socks: s.close()
 PY
 )
-"$exe" --headless --address 127.0.0.1 --ports-base "$base" >"$tmp/run.txt" 2>&1 &
+"$exe" --headless --address 127.0.0.1 --ports-base "$base" --quick-timing >"$tmp/run.txt" 2>&1 &
 pid=$!
-accepted=no
-for _ in $(seq 100); do
-  if grep -q "Pairing code: 127.0.0.1:$base" "$tmp/run.txt" \
-     && (exec 3<>"/dev/tcp/127.0.0.1/$base") 2>/dev/null; then
-    accepted=yes
-    break
-  fi
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
+pids+=("$pid")
+# Polls a condition for up to ten seconds while the program runs.
+wait_for() {
+  for _ in $(seq 100); do
+    eval "$1" && return 0
+    kill -0 "$pid" 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+wait_for 'grep -q "Pairing code: 127.0.0.1:$base" "$tmp/run.txt" && (exec 3<>"/dev/tcp/127.0.0.1/$base") 2>/dev/null' \
+  || fail "the headless start did not accept on its pairing port $base"
+
+phone=$root/usr/bin/harbrook-phone
+"$phone" run "127.0.0.1:$base" --address 127.0.0.1 --pc 127.0.0.1 --beacon-port $((base + 9)) \
+  --notice-port $((base + 10)) --disconnect-port $((base + 12)) --detect-port $((base + 13)) \
+  --interval 500 --seconds 30 >"$tmp/phone.txt" 2>&1 &
+pids+=($!)
+"$phone" receive --out "$tmp/received" --port $((base + 11)) --timeout 10000 >"$tmp/receive.txt" 2>&1 &
+receiver=$!
+pids+=("$receiver")
+mkdir -p "$tmp/received" "$tmp/picked"
+echo "first file" >"$tmp/picked/one.txt"
+echo "a second file, with a space in its name" >"$tmp/picked/two words.txt"
+if wait_for 'grep -q "Paired with" "$tmp/run.txt"'; then
+  # The entry's command line as a file manager runs it: %F becomes the files.
+  read -ra command <<<"$(sed -n 's/^Exec=//p' "$root/usr/share/applications/harbrook-send.desktop")"
+  [[ ${command[*]} == "harbrook --send %F" ]] || fail "Send to phone runs: ${command[*]}"
+  "$exe" --send "$tmp/picked/one.txt" "$tmp/picked/two words.txt" || fail "harbrook --send exited $?"
+  wait "$receiver" || fail "the phone stand-in did not receive the send"
+  for f in one.txt "two words.txt"; do
+    cmp -s "$tmp/picked/$f" "$tmp/received/$f" || fail "$f did not arrive whole"
+  done
+else
+  fail "the phone stand-in did not pair"
+fi
 kill -TERM "$pid" 2>/dev/null
 wait "$pid" && status=0 || status=$?
-pid=""
-echo "== headless start (ports from $base)"
+echo "== headless start (ports from $base), pairing and Send to phone"
 grep -v '^[ █▀▄]*$' "$tmp/run.txt" | sed 's/^/  | /'
-[[ $accepted == yes ]] || fail "the headless start did not accept on its pairing port $base"
+sed 's/^/  phone | /' "$tmp/receive.txt"
 [[ $status == 0 ]] || fail "the headless start ended with status $status after SIGTERM"
 grep -q '^Quitting' "$tmp/run.txt" || fail "the headless start did not quit cleanly"
 pass "headless start"
