@@ -44,12 +44,17 @@ install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/sca
 # Man pages and the Debian changelog, compressed as Debian wants them
 # (gzip -n: no name or time stamp inside, so the output is reproducible).
 find_program(GZIP gzip REQUIRED)
+# The man pages name the project's version.
+foreach(page harbrook.1 harbrook-phone.1)
+  configure_file(${linux_res}/${page} ${out}/source/${page} @ONLY)
+endforeach()
+configure_file(${linux_res}/changelog ${out}/source/changelog COPYONLY)
 foreach(page harbrook.1 harbrook-phone.1 changelog)
   set(gz ${out}/${page}.gz)
   add_custom_command(OUTPUT ${gz}
-    COMMAND ${CMAKE_COMMAND} -E copy ${linux_res}/${page} ${out}/${page}
+    COMMAND ${CMAKE_COMMAND} -E copy ${out}/source/${page} ${out}/${page}
     COMMAND ${GZIP} -9nf ${out}/${page}
-    DEPENDS ${linux_res}/${page} VERBATIM)
+    DEPENDS ${out}/source/${page} VERBATIM)
   list(APPEND generated ${gz})
 endforeach()
 add_custom_target(harbrook_desktop_files ALL DEPENDS ${generated})
