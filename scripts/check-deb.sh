@@ -17,8 +17,8 @@ export HARBROOK_ADDRESS=127.0.0.1
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/harbrook-deb-XXXXXX")
 pids=()
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
   rm -rf "$tmp"
 }
 trap cleanup EXIT
