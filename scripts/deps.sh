@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-dev
           libcurl4-openssl-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-          zbar-tools xvfb clang-format)
+          zbar-tools xvfb clang-format
+          librsvg2-bin desktop-file-utils appstream lintian)  # the Debian package
 
 missing=()
 for p in "${packages[@]}"; do
