@@ -49,6 +49,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             o.history = true;
         } else if (arg == "--headless") {
             o.headless = true;
+        } else if (arg == "--disconnect") {
+            o.disconnect = true;
         } else if (arg == "--autostart") {
             if (!value(v) || (v != "on" && v != "off")) return fail("--autostart needs on or off");
             o.autostart = (v == "on");
@@ -78,6 +80,7 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             return fail("unknown option: " + std::string(arg) + " (try --help)");
         }
     }
+    if (o.send && o.disconnect) return fail("--send and --disconnect do not go together");
     return parsed;
 }
 
@@ -125,6 +128,7 @@ shows the running Harbrook instead of starting another.
                        (the default without DISPLAY or WAYLAND_DISPLAY)
   --send FILE...       hand the files to the running Harbrook, which sends
                        them to the connected phone
+  --disconnect         tell the running Harbrook to disconnect the phone
   --autostart on|off   start Harbrook (in the tray, without its window) when
                        you log in, or no longer; then end
   --history            print the backup history and end

@@ -1,9 +1,9 @@
 // Plain file access on Windows: CreateFileW / ReadFile / WriteFile. The handle
 // is kept as a C runtime descriptor (_open_osfhandle) so the class layout is
 // the same on every system; _get_osfhandle gives the HANDLE back.
-#include <windows.h>
-#include <io.h>
 #include <fcntl.h>
+#include <io.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <utility>

@@ -1,5 +1,3 @@
-#include "platform/single_instance.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/single_instance.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::platform {
