@@ -119,6 +119,9 @@ void BackupReceiverThread(LinkContext& link, StorageLayout& storage) {
             // Anything else (out of sockets, say) is the system's trouble, not
             // the phone's: wait a little and listen again.
             if (!link.stop.SleepFor(link.timing.backupIdleRetry)) return;
+        } catch (const std::exception&) {
+            // A file system error and the like: never out of the thread.
+            if (!link.stop.SleepFor(link.timing.backupIdleRetry)) return;
         }
     }
 }

@@ -72,7 +72,8 @@ std::string ReadProfileString(const std::filesystem::path& file, std::string_vie
     std::optional<std::string> content;
     {
         posix::FileLock lock(file);
-        content = posix::ReadWholeFile(file);
+        bool unreadable = false;
+        content = posix::ReadWholeFile(file, unreadable);
     }
     if (!content || !Parsable(*content)) return CutToCapacity(defaultValue, capacity);
     bool inSection = false;
@@ -101,9 +102,11 @@ bool WriteProfileString(const std::filesystem::path& file, std::string_view sect
     if (!noBreak(section) || !noBreak(key) || !noBreak(value) || key.find('=') != key.npos)
         return false;
     posix::FileLock lock(file);
-    std::string content = posix::ReadWholeFile(file).value_or(std::string());
-    if (!Parsable(content)) {
-        if (!posix::SetAsideCorruptFile(file, "not a text settings file")) return false;
+    bool unreadable = false;
+    std::string content = posix::ReadWholeFile(file, unreadable).value_or(std::string());
+    if (unreadable || !Parsable(content)) {
+        const char* why = unreadable ? "not a readable file" : "not a text settings file";
+        if (!posix::SetAsideCorruptFile(file, why)) return false;
         content.clear();
     }
     const std::string entry = std::string(key) + "=" + std::string(value);
