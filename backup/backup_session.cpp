@@ -39,11 +39,19 @@ bool BackupSession::Reply(std::string_view word) {
     return SendText(m_socket, m_identity, true) && SendText(m_socket, word);
 }
 
+// The next message of the phone being served. Messages of any other peer are
+// dropped unanswered: a phone keeps one identity for a whole backup, and a
+// stranger must not write into it nor end it. Strangers cannot stretch the
+// wait past one receive time-out either.
 bool BackupSession::ReceiveIdentity() {
-    auto identity = ReceiveWholeText(m_socket, kIdentityBuffer);
-    if (!identity) return false;
-    m_identity = std::move(*identity);
-    return true;
+    const auto deadline = std::chrono::steady_clock::now() + m_link.timing.transferReceive;
+    for (;;) {
+        auto frame = RecvText(m_socket, kIdentityBuffer);
+        if (!frame) return false;
+        if (!frame->cut && !frame->longer && frame->text == m_identity) return true;
+        DiscardRestOfMessage(m_socket);
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+    }
 }
 
 // A receive that fails because the phone went away counts as a disconnect

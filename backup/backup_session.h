@@ -49,7 +49,7 @@ class BackupSession {
     const StorageLayout& m_storage;
     zmq::socket_t& m_socket;
     std::span<char> m_chunk;
-    std::string m_identity;  // of the message received last; every reply starts with it
+    std::string m_identity;  // of the phone being served; every reply starts with it
 
     // Backup state: the retry allowance is per backup, not per file.
     int m_allowance = 2;

@@ -104,6 +104,32 @@ std::string CleanFileName(std::string_view name) {
     return cleaned;
 }
 
+std::string FitFileName(std::string_view name, std::string_view suffix) {
+    const std::size_t dot = name.rfind('.');
+    const std::string_view stem = name.substr(0, dot);
+    const std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot);
+    std::string fitted = std::string(stem) + std::string(suffix) + std::string(extension);
+    if (platform::FileNameLength(fitted) <= platform::kMaxFileNameLength) return fitted;
+    const std::string tail = std::string(suffix) + std::string(extension);
+    const std::size_t tailLength = platform::FileNameLength(tail);
+    if (tailLength >= platform::kMaxFileNameLength) return {};
+    // Whole characters of the stem while they fit, counted as the file system counts.
+    const std::size_t room = platform::kMaxFileNameLength - tailLength;
+    std::size_t end = 0;
+    for (std::size_t used = 0; end < stem.size();) {
+        std::size_t len = 1;
+        while (end + len < stem.size() &&
+               (static_cast<unsigned char>(stem[end + len]) & 0xC0) == 0x80)
+            ++len;
+        used += platform::FileNameLength(stem.substr(end, len));
+        if (used > room) break;
+        end += len;
+    }
+    const std::string_view cut = stem.substr(0, end);
+    if (cut.empty()) return {};
+    return std::string(cut) + tail;
+}
+
 std::string StorageLayout::PhoneFolderName(std::string_view phoneName) {
     std::string name = CleanFileName(phoneName);
     return name.empty() ? std::string(kDefaultPhoneFolder) : name;
@@ -114,7 +140,11 @@ bool StorageLayout::PrepareBackupFolders(std::int64_t neededBytes) {
     CSettingsStore settings;
     std::filesystem::path root;
     const bool stored = settings.ReadRootDirectory(root);
-    if (!stored || !MoreThan(m_volumes.FreeBytes(root), neededBytes)) {
+    const bool roomy = stored && MoreThan(m_volumes.FreeBytes(root), neededBytes);
+    // A root the user chose is never swapped for another drive: the phone
+    // hears that there is no room instead.
+    if (stored && !roomy && settings.IsRootDirectoryChosenByUser()) return false;
+    if (!roomy) {
         ChooseStorageDrive(m_volumes, root);  // on failure the stored root stays
         if (root.empty() || !AtLeast(m_volumes.FreeBytes(root), neededBytes)) return false;
         settings.WriteRootDirectory(root);
@@ -158,7 +188,7 @@ bool StorageLayout::ResolveTargetPath(std::string_view fileName, std::string_vie
         if (!converted || platform::Utf16Units(*converted) > kMaxNameUnits) return false;
         name = std::move(*converted);
     }
-    const std::string cleaned = CleanFileName(name);
+    const std::string cleaned = FitFileName(CleanFileName(name));
     if (cleaned.empty()) return false;
     target = folder / Utf8ToPath(cleaned);
     return true;

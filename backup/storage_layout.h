@@ -91,4 +91,10 @@ class StorageLayout final : public BackupFolderPreparer {
 // removed. Empty when what is left is ".", ".." or a reserved device name.
 std::string CleanFileName(std::string_view name);
 
+// The name with `suffix` (a unique number such as "(1)", or nothing) before
+// its last dot, made to fit the file system's limit on one name: the stem is
+// shortened, never inside a character; the suffix and the extension stay.
+// Empty when they alone leave no room for one character of the stem.
+std::string FitFileName(std::string_view name, std::string_view suffix = {});
+
 }  // namespace harbrook
