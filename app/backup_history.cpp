@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -89,17 +88,24 @@ std::string FormatUtc(std::int64_t seconds) {
 }
 
 bool ParseUtc(const std::string& text, std::int64_t& seconds) {
-    std::tm tm{};
-    char zone = 0;
-    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
-                    &tm.tm_hour, &tm.tm_min, &tm.tm_sec, &zone) != 7 ||
-        zone != 'Z') {
-        return false;
+    // "YYYY-MM-DD HH:MM:SSZ", digits where the pattern has 9.
+    constexpr std::string_view kPattern = "9999-99-99 99:99:99Z";
+    if (text.size() != kPattern.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kPattern[i] == '9' ? !digit : text[i] != kPattern[i]) return false;
     }
+    const auto number = [&text](std::size_t at, std::size_t length) {
+        int value = 0;
+        for (std::size_t i = at; i < at + length; ++i) value = value * 10 + (text[i] - '0');
+        return value;
+    };
     using namespace std::chrono;
-    const sys_days day{year{tm.tm_year} / month{static_cast<unsigned>(tm.tm_mon)} /
-                       std::chrono::day{static_cast<unsigned>(tm.tm_mday)}};
-    seconds = (day + hours{tm.tm_hour} + minutes{tm.tm_min} + std::chrono::seconds{tm.tm_sec})
+    const year_month_day date{year{number(0, 4)}, month{static_cast<unsigned>(number(5, 2))},
+                              day{static_cast<unsigned>(number(8, 2))}};
+    const int h = number(11, 2), m = number(14, 2), s = number(17, 2);
+    if (!date.ok() || h > 23 || m > 59 || s > 59) return false;
+    seconds = (sys_days{date} + hours{h} + minutes{m} + std::chrono::seconds{s})
                   .time_since_epoch()
                   .count();
     return true;
@@ -122,29 +128,44 @@ bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& r
     return static_cast<bool>(out);
 }
 
-std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file) {
+std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file,
+                                            std::size_t* skipped) {
     std::vector<BackupRecord> records;
+    std::size_t bad = 0;
     std::ifstream in(file, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
+        if (line.empty() || line == "\r") continue;
         const auto f = Split(line, '\t');
-        if (f.size() != kFields) continue;
         BackupRecord r;
         std::int64_t incompleteCount = 0;
-        if (!ParseUtc(f[0], r.startSeconds) || !ParseUtc(f[1], r.endSeconds) ||
-            !ParseNumber(f[3], r.files) || !ParseNumber(f[4], r.bytes) ||
-            !ParseNumber(f[5], incompleteCount)) {
+        if (f.size() != kFields || !ParseUtc(f[0], r.startSeconds) ||
+            !ParseUtc(f[1], r.endSeconds) || !ParseNumber(f[3], r.files) ||
+            !ParseNumber(f[4], r.bytes) || !ParseNumber(f[5], incompleteCount) || r.files < 0 ||
+            r.bytes < 0) {
+            ++bad;
             continue;
         }
         r.phone = Unescape(f[2]);
         if (!f[6].empty()) {
             for (const auto& name : Split(f[6], ';')) r.incomplete.push_back(Unescape(name));
         }
-        if (static_cast<std::int64_t>(r.incomplete.size()) != incompleteCount) continue;
+        if (static_cast<std::int64_t>(r.incomplete.size()) != incompleteCount) {
+            ++bad;
+            continue;
+        }
         r.outcome = Unescape(f[7]);
         records.push_back(std::move(r));
     }
+    if (skipped) *skipped = bad;
     return records;
+}
+
+std::string SkippedLinesNote(std::size_t skipped) {
+    if (skipped == 0) return {};
+    return std::to_string(skipped) + (skipped == 1 ? " line" : " lines") +
+           " of the history could not be read and " + (skipped == 1 ? "was" : "were") +
+           " skipped.\n";
 }
 
 }  // namespace harbrook

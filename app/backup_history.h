@@ -28,10 +28,18 @@ bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& r
 
 // Every record in the file, oldest first; lines that cannot be read are
 // skipped. Empty when the file does not exist.
-std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file);
+// `skipped`, when given, receives how many non-blank lines were left out.
+std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file,
+                                            std::size_t* skipped = nullptr);
+
+// The note that --history prints under its table for lines it left out;
+// empty when there were none.
+std::string SkippedLinesNote(std::size_t skipped);
 
 // Text form of a moment, "2024-05-01 13:04:05Z" (UTC), and back.
 std::string FormatUtc(std::int64_t seconds);
+// Only that exact form of a moment that can exist (no 2024-13-45 99:99:99Z)
+// is read; false for anything else.
 bool ParseUtc(const std::string& text, std::int64_t& seconds);
 
 }  // namespace harbrook

@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include "app/backup_watch.h"
+#include "app/history_table.h"
+#include "core/peer_text.h"
 #include "locale/ui_strings.h"
 #include "tests/support/sandbox.h"
 #include "ui/console/console_frontend.h"
@@ -244,6 +246,39 @@ TEST(ConsoleFrontendTest, ATerminalKeepsTheProgressOnOneLineAndOpeningShowsTheSt
     EXPECT_TRUE(Has(opened, "Pairing code: 127.0.0.1:5392"));
     EXPECT_TRUE(Has(opened, "Connected to smartphone. Your computer is connected to your phone."));
     EXPECT_FALSE(Has(opened, "Progress:"));  // the backup is over
+}
+
+// Anyone on the network can pair under any name: what a peer sends reaches
+// the terminal with its control characters written out, never acted upon.
+TEST(ConsoleFrontendTest, APeersTextReachesTheTerminalEscaped) {
+    EXPECT_EQ(EscapeControls("Ünïcode 電話 a\\b"), "Ünïcode 電話 a\\b");
+    EXPECT_EQ(EscapeControls("\x1b[2J\r\n\x7f"), "\\x1b[2J\\x0d\\x0a\\x7f");
+    EXPECT_EQ(EscapeControls("\xc2\x9b"
+                             "31m \xe2\x80\xae"
+                             "gpj.exe \xff\xc3"),
+              "\\x9b31m \\u202egpj.exe \\xff\\xc3");
+    Captured out;
+    ConsoleFrontend ui(out.file(), true);
+    ui.OnPaired("\x1b]0;owned\x07", "id\n[12:00:00] Backup completed");
+    ui.OnConnectionStateChanged(true, "Pixel\x1b[2J");
+    ui.OnFileReceived("a\x1b[31m.jpg", 5, "/r/My Album/a\x1b[31m.jpg", true);
+    ui.OnBackupRecorded({0, 1, "\x1b[2J", 1, 5, {}, "completed"});
+    const std::string text = out.text();
+    EXPECT_TRUE(Has(text, "Paired with \\x1b]0;owned\\x07 (id\\x0a[12:00:00] Backup completed)"))
+        << text;
+    EXPECT_TRUE(Has(text, "Connected to Pixel\\x1b[2J."));
+    EXPECT_TRUE(Has(text, "Received a\\x1b[31m.jpg (5 B) into My Album/a\\x1b[31m.jpg"));
+    // The only escapes are the front end's own: clearing the progress line.
+    EXPECT_FALSE(Has(text, "\x1b]")) << text;
+    EXPECT_FALSE(Has(text, "\x1b[2J"));
+    EXPECT_FALSE(Has(text, "\x1b[31m"));
+    EXPECT_FALSE(Has(text, "\n[12:00:00] Backup completed"));
+
+    BackupRecord record{0, 1, "\x1b]0;x\x07\nfake", 1, 5, {"b\x1b[2J.jpg"}, "completed"};
+    const std::string table = FormatHistoryTable({record});
+    EXPECT_FALSE(Has(table, "\x1b")) << table;
+    EXPECT_TRUE(Has(table, "\\x1b]0;x\\x07\\x0afake"));
+    EXPECT_TRUE(Has(table, "incomplete: b\\x1b[2J.jpg"));
 }
 
 }  // namespace

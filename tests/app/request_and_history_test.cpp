@@ -69,6 +69,30 @@ TEST(BackupHistoryTest, UtcTextRoundTrips) {
     EXPECT_EQ(seconds, 1714568645);
     EXPECT_FALSE(ParseUtc("2024-05-01 13:04:05", seconds));
     EXPECT_FALSE(ParseUtc("yesterday", seconds));
+    // Moments that cannot exist are not read as some other moment.
+    for (const char* bad :
+         {"2024-13-45 99:99:99Z", "2024-02-30 00:00:00Z", "2023-02-29 00:00:00Z",
+          "-7937-01-01 00:00:00Z", "2024-05-01 24:00:00Z", "2024-5-1 1:2:3Z",
+          "2024-05-01 13:04:05Z!", "2024-05-01 13:04:+5Z", " 2024-05-01 13:04:05Z"})
+        EXPECT_FALSE(ParseUtc(bad, seconds)) << bad;
+    ASSERT_TRUE(ParseUtc("2024-02-29 23:59:59Z", seconds));
+    EXPECT_EQ(FormatUtc(seconds), "2024-02-29 23:59:59Z");
+}
+
+TEST(BackupHistoryTest, DamagedLinesAreSkippedAndCounted) {
+    test::Sandbox sandbox;
+    const auto file = sandbox.root() / "history.txt";
+    ASSERT_TRUE(AppendBackupRecord(file, Record("completed")));
+    {
+        std::ofstream out(file, std::ios::app);
+        out << "2024-13-45 99:99:99Z\t2024-05-01 13:04:05Z\tx\t1\t1\t0\t\tcompleted\n";
+        out << "2024-05-01 13:04:05Z\t2024-05-01 13:05:05Z\tx\t-1\t1\t0\t\tcompleted\n\n";
+    }
+    std::size_t skipped = 9;
+    EXPECT_EQ(ReadBackupHistory(file, &skipped).size(), 1u);
+    EXPECT_EQ(skipped, 2u);
+    EXPECT_EQ(SkippedLinesNote(2), "2 lines of the history could not be read and were skipped.\n");
+    EXPECT_EQ(SkippedLinesNote(0), "");
 }
 
 TEST(BackupHistoryTest, TheTableHasAHeaderARowPerBackupAndTheIncompleteNames) {
@@ -78,7 +102,7 @@ TEST(BackupHistoryTest, TheTableHasAHeaderARowPerBackupAndTheIncompleteNames) {
     failed.incomplete = {"VID_1.mp4"};
     const std::string table = FormatHistoryTable({Record("completed"), failed});
     EXPECT_NE(table.find("Started (UTC)"), std::string::npos);
-    EXPECT_NE(table.find("2024-05-01 13:04:05Z  1:15  Pixel 7;%"), std::string::npos) << table;
+    EXPECT_NE(table.find("2024-05-01 13:04:05Z  1:15  Pixel\\x097;%"), std::string::npos) << table;
     EXPECT_NE(table.find("1.2 MB"), std::string::npos);
     EXPECT_NE(table.find("completed"), std::string::npos);
     EXPECT_NE(table.find("    incomplete: VID_1.mp4\n"), std::string::npos);
