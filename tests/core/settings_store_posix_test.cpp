@@ -16,7 +16,8 @@ namespace {
 void WriteHive(const std::filesystem::path& file, int records) {
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary);
-    out << "HARBROOK-HIVE 1\n[Software\\Harbrook\\PC ID]\nID=Windows-7\n";
+    out << "HARBROOK-HIVE 1\n[Software]\n[Software\\Harbrook]\n[Software\\Harbrook\\PC ID]\n"
+           "ID=Windows-7\n[Software\\Harbrook\\Phone Information]\n";
     for (int i = 0; i < records; ++i) {
         out << "[" << CSettingsStore::kPhoneSectionPrefix << i << "]\nPhoneID=phone-" << i
             << "\nPhoneName=Phone " << i << "\n";
