@@ -1,5 +1,8 @@
 #include "app/application.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/instance_request.h"
 #include "backup/backup_receiver.h"
 #include "link/link_threads.h"
@@ -22,16 +25,19 @@ Application::~Application() {
 }
 
 void Application::Start() {
-    std::lock_guard lock(m_mutex);
-    if (m_started || m_stopped) return;
-    m_started = true;
-    // The order matters to the phone: it pairs first, then heartbeats, and
-    // only then offers a backup or its disconnect notice.
-    m_workers.emplace_back([this] { PairingServerThread(m_link); });
-    m_workers.emplace_back([this] { ConnectionMonitorThread(m_link); });
-    m_workers.emplace_back([this] { PhoneDetectionThread(m_link); });
-    m_workers.emplace_back([this] { BackupReceiverThread(m_link, m_storage); });
-    m_workers.emplace_back([this] { DisconnectListenerThread(m_link); });
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_started || m_stopped) return;
+        m_started = true;
+        // The order matters to the phone: it pairs first, then heartbeats,
+        // and only then offers a backup or its disconnect notice.
+        m_workers.emplace_back([this] { PairingServerThread(m_link); });
+        m_workers.emplace_back([this] { ConnectionMonitorThread(m_link); });
+        m_workers.emplace_back([this] { PhoneDetectionThread(m_link); });
+        m_workers.emplace_back([this] { BackupReceiverThread(m_link, m_storage); });
+        m_workers.emplace_back([this] { DisconnectListenerThread(m_link); });
+    }
+    // Both may ask the user something: no lock of ours is held.
     StartBackupReminder();
     StartUpdateCheck();
 }
@@ -43,7 +49,7 @@ void Application::StartUpdateCheck() {}
 
 void Application::Stop() {
     std::vector<std::thread> workers;
-    std::vector<std::jthread> sends;
+    std::vector<Send> sends;
     {
         std::lock_guard lock(m_mutex);
         if (m_stopped) return;
@@ -54,7 +60,7 @@ void Application::Stop() {
     m_watch.NoteQuitting();
     m_link.stop.RequestStop();
     for (auto& worker : workers) worker.join();
-    for (auto& send : sends) send.join();
+    for (auto& send : sends) send.thread.join();
     m_watch.EndOpenBackup();
     // No worker runs any more; keep a late caller away from the front end.
     m_link.state.DetachDisplayHook();
@@ -75,11 +81,27 @@ void Application::HandleRequest(const std::string& bytes) {
 }
 
 bool Application::SendFiles(std::vector<std::filesystem::path> files) {
+    std::vector<Send> ended;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopped) return false;
+        // Ended sends are joined below, outside the lock.
+        auto first = std::stable_partition(m_sends.begin(), m_sends.end(),
+                                           [](const Send& send) { return !*send.ended; });
+        std::move(first, m_sends.end(), std::back_inserter(ended));
+        m_sends.erase(first, m_sends.end());
+    }
+    ended.clear();  // each joins a thread whose work is done
+    // The send may tell the user something at once (no phone, say): no lock
+    // of ours is held while it does.
+    auto flag = std::make_shared<std::atomic<bool>>(false);
+    std::jthread thread = OnSendFiles(m_link, std::move(files), [flag] { *flag = true; });
+    if (!thread.joinable()) return false;
     std::lock_guard lock(m_mutex);
-    if (m_stopped) return false;
-    std::jthread send = OnSendFiles(m_link, std::move(files));
-    if (!send.joinable()) return false;
-    m_sends.push_back(std::move(send));
+    // A stop that came meanwhile has asked the link to stop: this send ends
+    // at once and is joined here as the thread object goes.
+    if (m_stopped) return true;
+    m_sends.push_back({std::move(thread), std::move(flag)});
     return true;
 }
 

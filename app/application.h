@@ -2,7 +2,9 @@
 // one front end they talk to, from start-up to quit.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -45,7 +47,8 @@ class Application {
     void HandleRequest(const std::string& bytes);
 
     // What the "Send Files" button does once files are chosen. False when
-    // nothing was started (the front end has been told why).
+    // nothing was started (the front end has been told why). Sends that have
+    // ended are joined here, so threads do not pile up until quit.
     bool SendFiles(std::vector<std::filesystem::path> files);
 
     LinkContext& Link() { return m_link; }
@@ -71,9 +74,16 @@ class Application {
     LinkContext m_link;
     StorageLayout m_storage;
 
-    std::mutex m_mutex;  // guards the thread list and the flags
+    struct Send {
+        std::jthread thread;
+        std::shared_ptr<std::atomic<bool>> ended;
+    };
+
+    // Guards the thread lists and the flags. Never held while the front end
+    // is called: a window may answer on the very thread that waits here.
+    std::mutex m_mutex;
     std::vector<std::thread> m_workers;
-    std::vector<std::jthread> m_sends;  // joined on stop; a send ends on its own
+    std::vector<Send> m_sends;  // joined on stop, or by the next send once ended
     bool m_started = false;
     bool m_stopped = false;
 };

@@ -128,7 +128,7 @@ TEST_F(BackupFlowTest, RefusedOffersFailTheBackupAndTheNextOneIsServed) {
         EXPECT_FALSE(report.ended);
         ASSERT_TRUE(h.WaitForBackupEnds(++ended));
         EXPECT_EQ(h.frontend.lastBanner(), kFailed);
-        EXPECT_FALSE(h.frontend.backupEnds().back());
+        EXPECT_FALSE(h.frontend.LastBackupCompleted());
         std::filesystem::remove(file.source);
     }
     EXPECT_TRUE(FilesUnder(h.PhoneFolder()).empty());
