@@ -1,4 +1,5 @@
-// Fields are tab-separated; inside a field a tab, a line break, ';' and '%'
+// Fields are tab-separated (the ninth, why a backup failed, came later: lines
+// of eight are read too); inside a field a tab, a line break, ';' and '%'
 // are written as %XX, and ';' separates the names of the incomplete files.
 #include "app/backup_history.h"
 
@@ -10,7 +11,7 @@
 namespace harbrook {
 namespace {
 
-constexpr int kFields = 8;
+constexpr std::size_t kFields = 9;
 
 std::string Escape(std::string_view text) {
     std::string out;
@@ -120,7 +121,7 @@ bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& r
     std::ostringstream line;
     line << FormatUtc(r.startSeconds) << '\t' << FormatUtc(r.endSeconds) << '\t' << Escape(r.phone)
          << '\t' << r.files << '\t' << r.bytes << '\t' << r.incomplete.size() << '\t' << names
-         << '\t' << Escape(r.outcome) << '\n';
+         << '\t' << Escape(r.outcome) << '\t' << Escape(r.reason) << '\n';
     // One write of a whole line in append mode: two instances never
     // interleave halves of their lines.
     std::ofstream out(file, std::ios::binary | std::ios::app);
@@ -139,7 +140,7 @@ std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file,
         const auto f = Split(line, '\t');
         BackupRecord r;
         std::int64_t incompleteCount = 0;
-        if (f.size() != kFields || !ParseUtc(f[0], r.startSeconds) ||
+        if ((f.size() != kFields && f.size() != kFields - 1) || !ParseUtc(f[0], r.startSeconds) ||
             !ParseUtc(f[1], r.endSeconds) || !ParseNumber(f[3], r.files) ||
             !ParseNumber(f[4], r.bytes) || !ParseNumber(f[5], incompleteCount) || r.files < 0 ||
             r.bytes < 0) {
@@ -155,6 +156,7 @@ std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file,
             continue;
         }
         r.outcome = Unescape(f[7]);
+        if (f.size() == kFields) r.reason = Unescape(f[8]);
         records.push_back(std::move(r));
     }
     if (skipped) *skipped = bad;

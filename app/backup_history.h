@@ -18,7 +18,8 @@ struct BackupRecord {
     // Files that arrived short or long: answered "fileError", or accepted as
     // they were once the retries ran out.
     std::vector<std::string> incomplete;
-    std::string outcome;  // "completed", "failed" or "interrupted"
+    std::string outcome;   // "completed", "failed" or "interrupted"
+    std::string reason{};  // why a failed backup failed; empty otherwise
 };
 
 inline constexpr const char* kHistoryFileName = "backup_history.txt";
