@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace harbrook {
@@ -23,6 +25,11 @@ struct BackupRecord {
 };
 
 inline constexpr const char* kHistoryFileName = "backup_history.txt";
+
+// One record as its line (with the line break) and back; nothing for a line
+// that is not a whole record of possible values.
+std::string FormatBackupLine(const BackupRecord& record);
+std::optional<BackupRecord> ParseBackupLine(std::string_view line);
 
 // Appends the record as one line (the file is created when missing).
 bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& record);
