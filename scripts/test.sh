@@ -83,9 +83,9 @@ run_fuzz() {
     name=$(basename "$corpus")
     work=$(mktemp -d "${TMPDIR:-/tmp}/harbrook-fuzz-XXXXXX")
     if "$dir/tests/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-         -artifact_prefix="$dir/crash-$name-" "$work" "$corpus" >"$dir/$name.log" 2>&1; then
-      echo "fuzz_$name: $(grep -o 'stat::number_of_executed_units: [0-9]*' "$dir/$name.log" \
-                          || grep -E '^#[0-9]+ +DONE' "$dir/$name.log" | cut -d' ' -f1) runs, no failure"
+         -print_final_stats=1 -artifact_prefix="$dir/crash-$name-" "$work" "$corpus" \
+         >"$dir/$name.log" 2>&1; then
+      echo "fuzz_$name: $(awk '/stat::number_of_executed_units/ {print $2}' "$dir/$name.log") runs, no failure"
     else
       echo "fuzz_$name FAILED:"; tail -n 30 "$dir/$name.log"; rc=1
     fi
