@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/progress_meter.h"
+#include "core/peer_text.h"
 
 namespace harbrook {
 namespace {
@@ -23,12 +24,10 @@ std::string Pad(const std::string& text, std::size_t width, bool right) {
     return right ? fill + text : text + fill;
 }
 
-// Control characters from a phone's name would break the layout.
-std::string Printable(std::string text) {
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    }
-    return text;
+// A phone's texts go to the terminal escaped: they would break the layout,
+// or worse, steer the terminal.
+std::string Printable(const std::string& text) {
+    return EscapeControls(text);
 }
 
 }  // namespace
@@ -40,7 +39,8 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
     for (const auto& r : records) {
         rows.push_back({FormatUtc(r.startSeconds), FormatDuration(r.endSeconds - r.startSeconds),
                         r.phone.empty() ? "-" : Printable(r.phone), std::to_string(r.files),
-                        FormatBytes(r.bytes), std::to_string(r.incomplete.size()), r.outcome});
+                        FormatBytes(r.bytes), std::to_string(r.incomplete.size()),
+                        Printable(r.outcome)});
     }
     std::array<std::size_t, kColumns> widths{};
     for (const auto& row : rows) {
@@ -64,6 +64,8 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
         } else {
             for (const auto& name : records[i - 1].incomplete)
                 out += "    incomplete: " + Printable(name) + '\n';
+            if (!records[i - 1].reason.empty())
+                out += "    why: " + Printable(records[i - 1].reason) + '\n';
         }
     }
     return out;

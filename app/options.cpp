@@ -123,7 +123,7 @@ shows the running Harbrook instead of starting another.
   --address A.B.C.D    use this as the PC's address (in the QR code and for
                        finding the phone on its /24 network) instead of the
                        host name's; also the environment variable HARBROOK_ADDRESS
-  --backup-root DIR    keep backups under DIR (an existing, writable folder)
+  --backup-root DIR    keep backups under DIR for good (an existing, writable folder)
   --headless           run in the terminal even where a display exists
                        (the default without DISPLAY or WAYLAND_DISPLAY)
   --send FILE...       hand the files to the running Harbrook, which sends

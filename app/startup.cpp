@@ -117,10 +117,12 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     const auto historyFile =
         haveDataFolder ? dataFolder / kHistoryFileName : std::filesystem::path();
     if (options.history) {
-        std::fputs(FormatHistoryTable(ReadBackupHistory(historyFile)).c_str(), stdout);
+        std::size_t skipped = 0;
+        const auto records = ReadBackupHistory(historyFile, &skipped);
+        std::fputs((FormatHistoryTable(records) + SkippedLinesNote(skipped)).c_str(), stdout);
         return 0;
     }
-    if (options.backupRoot && !CSettingsStore().WriteRootDirectory(*options.backupRoot)) {
+    if (options.backupRoot && !CSettingsStore().WriteRootDirectory(*options.backupRoot, true)) {
         return Fail(kExitUsage, "--backup-root " + PathToUtf8(*options.backupRoot) +
                                     ": cannot be stored (too long?)");
     }
@@ -133,8 +135,11 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         case platform::SingleInstance::Claim::AlreadyRunning:
             return HandOver(dataFolder, options);
         case platform::SingleInstance::Claim::Failed:
-            std::fprintf(stderr, "harbrook: cannot tell whether Harbrook already runs; going on\n");
-            break;
+            // Two instances would share the settings and fight over the
+            // phone; better none than a second one.
+            return Fail(kExitFailure,
+                        "cannot tell whether Harbrook already runs (the instance lock in " +
+                            PathToUtf8(dataFolder) + " cannot be taken); not starting");
         case platform::SingleInstance::Claim::First:
             break;
     }

@@ -120,7 +120,9 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> c
     // send may start.
     linger.Close();
     busy.Release();
-    link.frontend.OnBackupEnded({outcome, {}, session.FilesStored(), session.BytesReceived()});
+    const std::string reason =
+        outcome == BackupSession::Outcome::Failed ? session.FailureReason() : std::string();
+    link.frontend.OnBackupEnded({outcome, reason, session.FilesStored(), session.BytesReceived()});
     return true;
 }
 
@@ -138,6 +140,9 @@ void BackupReceiverThread(LinkContext& link, StorageLayout& storage) {
             if (IsTerminated(e)) return;
             // Anything else (out of sockets, say) is the system's trouble, not
             // the phone's: wait a little and listen again.
+            if (!link.stop.SleepFor(link.timing.backupIdleRetry)) return;
+        } catch (const std::exception&) {
+            // A file system error and the like: never out of the thread.
             if (!link.stop.SleepFor(link.timing.backupIdleRetry)) return;
         }
     }

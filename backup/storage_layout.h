@@ -98,4 +98,15 @@ bool IsWindowsDeviceName(std::string_view name);
 // dots and blanks.
 std::string CleanFileName(std::string_view name);
 
+// The name under which a file the phone offers is stored: valid UTF-8 (bad
+// bytes become U+FFFD), cleaned and fitted to the file system's limit. Empty
+// when the name has no dot or cannot be made safe.
+std::string StoredFileName(std::string_view fileName, std::string_view categoryWord);
+
+// The name with `suffix` (a unique number such as "(1)", or nothing) before
+// its last dot, made to fit the file system's limit on one name: the stem is
+// shortened, never inside a character; the suffix and the extension stay.
+// Empty when they alone leave no room for one character of the stem.
+std::string FitFileName(std::string_view name, std::string_view suffix = {});
+
 }  // namespace harbrook

@@ -12,6 +12,10 @@ void RunLinkWorker(StopSignal& stop, const std::function<void()>& body,
             return;
         } catch (const zmq::error_t& e) {
             if (IsTerminated(e) || !stop.SleepFor(pause)) return;
+        } catch (const std::exception&) {
+            // Not the network's (a file system error, memory): an exception
+            // that left the thread would end the whole program.
+            if (!stop.SleepFor(pause)) return;
         }
     }
 }

@@ -10,9 +10,9 @@
 
 namespace harbrook {
 
-// Runs the worker's body. A stop (ETERM) ends it. Any other library failure
-// (out of file handles, say) pauses for `pause` and runs the body again from
-// the start, so a long-lived worker never dies of a passing fault.
+// Runs the worker's body. A stop (ETERM) ends it. Any other failure, of the
+// library (out of file handles, say) or any other exception, pauses for `pause` and runs the body
+// again from the start, so a long-lived worker never dies of a passing fault.
 void RunLinkWorker(StopSignal& stop, const std::function<void()>& body,
                    std::chrono::milliseconds pause = std::chrono::seconds(1));
 

@@ -128,6 +128,15 @@ TEST_F(HarbrookProcessTest, WithoutADataFolderItRunsAndSaysSoOnce) {
     EXPECT_EQ(pc->Wait(2s), 0);
 }
 
+TEST_F(HarbrookProcessTest, ALockThatCannotBeTakenRefusesToStart) {
+    fs::create_directories(sandbox.appData() / "harbrook.lock");
+    const auto run = Pc(PcArgs(), "nolock");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot tell whether Harbrook already runs"), std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.out.find("Pairing code"), std::string::npos) << "it must not start";
+}
+
 TEST_F(HarbrookProcessTest, BadInputIsRefusedWithOneLineAndNothingChanges) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--frobnicate"},

@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "core/peer_text.h"
 #include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/local_time.h"
@@ -90,14 +91,14 @@ void ConsoleFrontend::OnOpenMainWindow() {
 void ConsoleFrontend::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
     std::lock_guard lock(m_mutex);
     m_connected = connected;
-    m_phoneName = phoneName;
+    m_phoneName = EscapeControls(phoneName);
     Line(connected ? "Connected: " + StateText() : "Disconnected. " + StateText());
 }
 
 void ConsoleFrontend::OnPaired(const std::string& phoneName, const std::string& phoneId) {
     std::lock_guard lock(m_mutex);
-    Line("Paired with " + (phoneName.empty() ? std::string("smartphone") : phoneName) + " (" +
-         phoneId + ")");
+    Line("Paired with " + (phoneName.empty() ? "smartphone" : EscapeControls(phoneName)) + " (" +
+         EscapeControls(phoneId) + ")");
 }
 
 void ConsoleFrontend::SetBannerStatus(const std::string& text) {
@@ -136,8 +137,9 @@ void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
     // UTF-8 like the rest of the line (string() would be the ANSI code page on
     // Windows, and throw for a name it cannot hold).
     const std::string folder = platform::PathToUtf8(storedAs.parent_path().filename());
-    Line("Received " + name + " (" + FormatBytes(size) + ")" + (complete ? "" : ", incomplete,") +
-         " into " + folder + "/" + platform::PathToUtf8(storedAs.filename()));
+    Line("Received " + EscapeControls(name) + " (" + FormatBytes(size) + ")" +
+         (complete ? "" : ", incomplete,") + " into " + EscapeControls(folder) + "/" +
+         EscapeControls(platform::PathToUtf8(storedAs.filename())));
 }
 
 void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {
@@ -169,6 +171,7 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
     if (!record.incomplete.empty()) {
         text += ", " + std::to_string(record.incomplete.size()) + " incomplete";
     }
+    if (!record.reason.empty()) text += "; " + EscapeControls(record.reason);
     Line(text);
 }
 
