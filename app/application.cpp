@@ -83,4 +83,10 @@ bool Application::SendFiles(std::vector<std::filesystem::path> files) {
     return true;
 }
 
+void Application::Disconnect() {
+    std::lock_guard lock(m_mutex);
+    if (m_stopped) return;
+    m_sends.emplace_back([this] { DisconnectThread(m_link); });
+}
+
 }  // namespace harbrook

@@ -48,6 +48,10 @@ class Application {
     // nothing was started (the front end has been told why).
     bool SendFiles(std::vector<std::filesystem::path> files);
 
+    // The connected panel's "Disconnect": the phone is marked disconnected at
+    // once and told on a worker of its own.
+    void Disconnect();
+
     LinkContext& Link() { return m_link; }
 
   private:
@@ -73,7 +77,7 @@ class Application {
 
     std::mutex m_mutex;  // guards the thread list and the flags
     std::vector<std::thread> m_workers;
-    std::vector<std::jthread> m_sends;  // joined on stop; a send ends on its own
+    std::vector<std::jthread> m_sends;  // sends and disconnects, joined on stop; each ends on its own
     bool m_started = false;
     bool m_stopped = false;
 };
