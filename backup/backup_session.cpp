@@ -103,6 +103,7 @@ BackupSession::Pull BackupSession::PullFile(platform::File& file, std::int64_t a
         if (!file.WriteAll(data)) return Pull::WriteFailed;
         m_written = written;
         m_receivedInBackup += static_cast<std::int64_t>(data.size());
+        ReportChunk();
         if (!more) return Pull::Done;
     }
 }
@@ -114,6 +115,14 @@ void BackupSession::Report(const std::string& name, std::int64_t size, bool comp
     progress.receivedBytes = m_receivedInBackup;
     progress.filesDone = ++m_filesDone;
     progress.currentFile = name;
+    m_link.frontend.OnBackupProgress(progress);
+}
+
+void BackupSession::ReportChunk() {
+    BackupProgress progress;
+    progress.totalBytes = m_total;
+    progress.receivedBytes = m_receivedInBackup;
+    progress.filesDone = m_filesDone;
     m_link.frontend.OnBackupProgress(progress);
 }
 

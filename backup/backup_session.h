@@ -44,6 +44,8 @@ class BackupSession {
     bool Reply(std::string_view word);
     Outcome LostPeer() const;
     void Report(const std::string& name, std::int64_t size, bool complete);
+    // Bytes of the file being pulled, so that a large file shows progress too.
+    void ReportChunk();
 
     LinkContext& m_link;
     const StorageLayout& m_storage;

@@ -79,6 +79,12 @@ bool QtFrontend::ShowQrCode(const std::filesystem::path& bitmap, const std::stri
     return true;
 }
 
+void QtFrontend::OnBackupStarted(std::int64_t totalBytes) {
+    ProgressReading start;
+    start.totalBytes = totalBytes;
+    Post([this, start] { m_window.OnProgressReading(start); });
+}
+
 void QtFrontend::OnOpenMainWindow() {
     Post([this] { m_window.OpenMainWindow(); });
 }

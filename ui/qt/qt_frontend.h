@@ -31,6 +31,7 @@ class QtFrontend final : public AppFrontend {
     bool AskOkCancel(const std::string& text) override;
     void SetSendButton(const std::string& text, bool enabled) override;
     bool ShowQrCode(const std::filesystem::path& bitmap, const std::string& text) override;
+    void OnBackupStarted(std::int64_t totalBytes) override;
     void OnOpenMainWindow() override;
     void OnProgressReading(const ProgressReading& reading) override;
     void OnBackupRecorded(const BackupRecord& record) override;
