@@ -96,7 +96,7 @@ ConnectPanel::ConnectPanel(DialogBaseUnits units, QWidget* parent) : QWidget(par
     m_qr = new QrView;
     m_qr->setMinimumSize(DluToPixelsX(152, units), DluToPixelsY(140, units));
     auto* pictures = new QHBoxLayout;
-    pictures->addWidget(m_phone, 0, Qt::AlignBottom);
+    pictures->addWidget(m_phone, 0, Qt::AlignVCenter);
     pictures->addStretch(1);
     pictures->addWidget(m_qr, 0, Qt::AlignVCenter);
     pictures->addStretch(1);

@@ -28,6 +28,12 @@ int g_argc = 1;
 char g_argv0[] = "harbrook";
 char* g_argv[] = {g_argv0, nullptr};
 
+// Ends the event loop at once. (quit() would first ask every window to
+// close, and the main window only hides or minimises when asked.)
+void Quit() {
+    QCoreApplication::exit(0);
+}
+
 class QtHost final : public FrontEndHost {
   public:
     QtHost() : m_qapp(g_argc, g_argv), m_frontend(m_window, m_tray) {
@@ -51,7 +57,7 @@ class QtHost final : public FrontEndHost {
 
         std::thread quitWatch([] {
             platform::WaitForQuitRequest();
-            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(qApp, &Quit, Qt::QueuedConnection);
         });
         QApplication::exec();
         m_frontend.Close();
@@ -64,7 +70,7 @@ class QtHost final : public FrontEndHost {
     void Wire(Application& app) {
         QObject::connect(&m_tray, &qt::TrayIcon::openRequested, &m_window,
                          &qt::MainWindow::OpenMainWindow);
-        QObject::connect(&m_tray, &qt::TrayIcon::quitRequested, qApp, &QCoreApplication::quit);
+        QObject::connect(&m_tray, &qt::TrayIcon::quitRequested, qApp, &Quit);
         QObject::connect(&m_window, &qt::MainWindow::disconnectClicked, &m_window,
                          [&app] { app.Disconnect(); });
         QObject::connect(&m_window, &qt::MainWindow::sendFilesClicked, &m_window, [this, &app] {
