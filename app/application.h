@@ -77,7 +77,8 @@ class Application {
 
     std::mutex m_mutex;  // guards the thread list and the flags
     std::vector<std::thread> m_workers;
-    std::vector<std::jthread> m_sends;  // sends and disconnects, joined on stop; each ends on its own
+    std::vector<std::jthread>
+        m_sends;  // sends and disconnects, joined on stop; each ends on its own
     bool m_started = false;
     bool m_stopped = false;
 };

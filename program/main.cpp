@@ -39,8 +39,7 @@ int main(int argc, char** argv) {
         static_cast<int>(args.size()), utf8Argv.data(), [](const harbrook::Options& options) {
             if (!options.headless && HasDisplay()) {
                 if (auto window = harbrook::MakeWindowHost(options)) return window;
-                std::fputs("harbrook: this build has no window; running in the terminal\n",
-                           stderr);
+                std::fputs("harbrook: this build has no window; running in the terminal\n", stderr);
             }
             return harbrook::MakeConsoleHost();
         });
