@@ -52,6 +52,8 @@ class QtHost final : public FrontEndHost {
     void Run(Application& app) override {
         Wire(app);
         LoadPhonePicture();
+        // The backup reminder pop-up takes its turn here, before the icon
+        // appears; its button opens the window (MainWindow::OpenMainWindow).
         const bool tray = QSystemTrayIcon::isSystemTrayAvailable();
         m_window.SetTrayPresent(tray);
         m_tray.Start();
