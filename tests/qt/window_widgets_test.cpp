@@ -111,6 +111,23 @@ TEST_F(Widgets, BannerShowsProgressWhileABackupRunsAndSendButtonFollows) {
     EXPECT_TRUE(window.NavSend()->isEnabled());
 }
 
+TEST_F(Widgets, LongTranslationsWrapInsteadOfBeingCut) {
+    CategoryButton category{QIcon()};
+    category.setText("Musik und Audio");
+    category.SetDescription("Kurz.");
+    const int oneLine = category.heightForWidth(540);
+    category.SetDescription(
+        QString("Klicken Sie auf die Schaltfl\u00e4che, um Musik zu sehen. ").repeated(4));
+    EXPECT_GT(category.heightForWidth(540), oneLine + 10);
+
+    NavButton nav{QIcon()};
+    nav.setText("Senden");
+    const int shortText = nav.heightForWidth(170);
+    nav.setText("Empfangene Dateien und Sicherungen vom Telefon");
+    EXPECT_GT(nav.heightForWidth(170), shortText);
+    EXPECT_TRUE(nav.sizePolicy().hasHeightForWidth());
+}
+
 TEST_F(Widgets, QrCodeIsEnlargedByWholePixelsOnly) {
     EXPECT_EQ(QrView::WholeScale({189, 189}, {228, 228}, 1.0), 1);
     EXPECT_EQ(QrView::WholeScale({189, 189}, {228, 228}, 2.0), 2);

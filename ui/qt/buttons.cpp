@@ -27,7 +27,9 @@ NavButton::NavButton(const QIcon& icon, QWidget* parent) : QAbstractButton(paren
     setIconSize({kNavIcon, kNavIcon});
     setAttribute(Qt::WA_Hover);
     setFocusPolicy(Qt::NoFocus);  // the buttons have no tab stop
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    QSizePolicy policy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);  // a long translation wraps onto more lines
+    setSizePolicy(policy);
 }
 
 QRect NavButton::TextRect(const QRect& inside) const {
