@@ -21,8 +21,15 @@ class Widgets : public ::testing::Test {
         static int argc = 1;
         static char name[] = "window_widgets_test";
         static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
+        app = new QApplication(argc, argv);
     }
+    // Gone before the program's static objects are destroyed, which Qt's
+    // own globals need.
+    static void TearDownTestSuite() {
+        delete app;
+        app = nullptr;
+    }
+    static inline QApplication* app = nullptr;
 };
 
 TEST_F(Widgets, NavigationButtonsSwitchPanelsAndCheckThemselves) {
