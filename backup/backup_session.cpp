@@ -127,6 +127,7 @@ BackupSession::Pull BackupSession::PullFile(platform::File& file, std::int64_t a
         }
         m_written = written;
         m_receivedInBackup += static_cast<std::int64_t>(data.size());
+        ReportChunk();
         if (!more) return Pull::Done;
     }
 }
@@ -139,6 +140,14 @@ void BackupSession::Report(const std::string& name, std::int64_t size, bool comp
     progress.filesDone = ++m_filesDone;
     if (complete) ++m_filesStored;
     progress.currentFile = name;
+    m_link.frontend.OnBackupProgress(progress);
+}
+
+void BackupSession::ReportChunk() {
+    BackupProgress progress;
+    progress.totalBytes = m_total;
+    progress.receivedBytes = m_receivedInBackup;
+    progress.filesDone = m_filesDone;
     m_link.frontend.OnBackupProgress(progress);
 }
 

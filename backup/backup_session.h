@@ -50,6 +50,8 @@ class BackupSession {
     Outcome LostPeer() const;
     Pull Failing(std::string why);
     void Report(const std::string& name, std::int64_t size, bool complete);
+    // Bytes of the file being pulled, so that a large file shows progress too.
+    void ReportChunk();
 
     LinkContext& m_link;
     const StorageLayout& m_storage;

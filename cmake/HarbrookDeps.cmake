@@ -44,3 +44,9 @@ if(HARBROOK_TESTS)
     find_package(GTest REQUIRED)
   endif()
 endif()
+
+# Qt 6 for the Linux window (ui/qt). Found here so that every folder sees its
+# targets; without it the program builds with the console only.
+if(NOT WIN32)
+  find_package(Qt6 QUIET COMPONENTS Widgets Svg Test)
+endif()

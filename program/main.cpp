@@ -1,5 +1,6 @@
-// The harbrook executable. Until the window front end exists, every start
-// runs the console front end.
+// The harbrook executable: the window front end where a display exists,
+// the console with --headless, without a display, or in a build without a
+// window.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,6 +10,7 @@
 #include "platform/console.h"
 #include "platform/quit_request.h"
 #include "platform/text.h"
+#include "program/window_host.h"
 #include "ui/console/console_host.h"
 
 namespace {
@@ -31,8 +33,8 @@ int main(int argc, char** argv) {
     return harbrook::RunHarbrook(
         static_cast<int>(args.size()), utf8Argv.data(), [](const harbrook::Options& options) {
             if (!options.headless && HasDisplay()) {
-                std::fputs("harbrook: this build has no window yet; running in the terminal\n",
-                           stderr);
+                if (auto window = harbrook::MakeWindowHost(options)) return window;
+                std::fputs("harbrook: this build has no window; running in the terminal\n", stderr);
             }
             return harbrook::MakeConsoleHost();
         });

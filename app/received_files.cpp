@@ -1,0 +1,84 @@
+#include "app/received_files.h"
+
+#include <algorithm>
+
+#include "app/window_texts.h"
+#include "core/settings_store.h"
+
+namespace harbrook {
+namespace {
+
+constexpr std::size_t kFolderNameCapacity = 100;
+constexpr std::size_t kCategoryNameCapacity = 200;
+
+// The first phone folder of a backup folder. The system lists entries in
+// no fixed order; name order is what the Windows file system gives.
+std::optional<std::filesystem::path> FirstPhoneFolder(const std::filesystem::path& backupFolder) {
+    std::error_code ec;
+    std::vector<std::filesystem::path> entries;
+    for (std::filesystem::directory_iterator it(backupFolder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_directory(typeError)) entries.push_back(it->path());
+    }
+    if (ec || entries.empty()) return std::nullopt;
+    return *std::min_element(entries.begin(), entries.end());
+}
+
+}  // namespace
+
+bool FindPhoneFolders(const ReceivedFilesSources& sources,
+                      std::vector<std::filesystem::path>& folders) {
+    folders.clear();
+    const std::filesystem::path backupName =
+        Utf8ToPath(LoadUiString(kBackupFolderStringId, kFolderNameCapacity));
+    if (!sources.phoneName.empty() && sources.storedRoot) {
+        folders.push_back(*sources.storedRoot / backupName /
+                          Utf8ToPath(StorageLayout::PhoneFolderName(sources.phoneName)));
+        return true;
+    }
+    const VolumeSource& volumes = sources.volumes ? *sources.volumes : SystemVolumes();
+    std::vector<std::filesystem::path> hits;
+    for (const auto& volume : ListStorageDrives(volumes)) {
+        std::error_code ec;
+        const auto candidate = volume.root / backupName;
+        if (std::filesystem::exists(candidate, ec) &&
+            std::find(hits.begin(), hits.end(), candidate) == hits.end()) {
+            hits.push_back(candidate);
+        }
+    }
+    if (hits.empty()) return false;
+    if (hits.size() > 1) {
+        folders = hits;
+        return true;
+    }
+    const auto phoneFolder = FirstPhoneFolder(hits.front());
+    if (!phoneFolder) return false;
+    folders.push_back(*phoneFolder);
+    return true;
+}
+
+FolderAction OpenCategoryFolder(const ReceivedFilesSources& sources, unsigned folderStringId) {
+    FolderAction action;
+    std::vector<std::filesystem::path> folders;
+    if (!FindPhoneFolders(sources, folders)) {
+        action.message = window_text::kNoFilesReceived;
+        return action;
+    }
+    if (folders.size() > 1) {
+        action.open = folders;
+        return action;
+    }
+    const auto category =
+        folders.front() / Utf8ToPath(LoadUiString(folderStringId, kCategoryNameCapacity));
+    std::error_code ec;
+    if (std::filesystem::exists(category, ec)) {
+        action.open.push_back(category);
+    } else {
+        action.message = window_text::kFolderModified;
+        action.open.push_back(folders.front());
+    }
+    return action;
+}
+
+}  // namespace harbrook

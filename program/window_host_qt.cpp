@@ -1,0 +1,10 @@
+#include "program/window_host.h"
+#include "ui/qt/qt_host.h"
+
+namespace harbrook {
+
+std::unique_ptr<FrontEndHost> MakeWindowHost(const Options& options) {
+    return MakeQtHost(options);
+}
+
+}  // namespace harbrook

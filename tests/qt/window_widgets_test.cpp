@@ -1,0 +1,213 @@
+// The Qt window offscreen: navigation, hiding, the tray menu, the banner,
+// the QR code's scale and the picture control.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+
+#include "ui/qt/main_window.h"
+#include "ui/qt/picture_view.h"
+#include "ui/qt/tray_icon.h"
+
+namespace harbrook::qt {
+namespace {
+
+class Widgets : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "window_widgets_test";
+        static char* argv[] = {name, nullptr};
+        app = new QApplication(argc, argv);
+    }
+    // Gone before the program's static objects are destroyed, which Qt's
+    // own globals need.
+    static void TearDownTestSuite() {
+        delete app;
+        app = nullptr;
+    }
+    static inline QApplication* app = nullptr;
+};
+
+TEST_F(Widgets, NavigationButtonsSwitchPanelsAndCheckThemselves) {
+    MainWindow window;
+    window.OpenMainWindow();
+    EXPECT_EQ(window.PanelOnShow(), window.Connect());
+    EXPECT_TRUE(window.NavConnect()->isChecked());
+
+    window.NavReceived()->click();
+    EXPECT_EQ(window.PanelOnShow(), window.Received());
+    EXPECT_TRUE(window.NavReceived()->isChecked());
+    EXPECT_FALSE(window.NavConnect()->isChecked());
+
+    // A phone connects meanwhile: Received Files stays, the name is kept.
+    window.OnConnectionStateChanged(true, "Pixel");
+    EXPECT_EQ(window.PanelOnShow(), window.Received());
+    window.NavConnect()->click();
+    EXPECT_EQ(window.PanelOnShow(), window.Connected());
+    EXPECT_EQ(window.Connected()->Headline(), "Connected to Pixel");
+    EXPECT_EQ(window.BannerWidget()->Picture(), BannerPicture::Connected);
+
+    window.OnConnectionStateChanged(false, "");
+    EXPECT_EQ(window.PanelOnShow(), window.Connect());
+    EXPECT_EQ(window.BannerWidget()->Text(), "Open Harbrook on your mobile to connect PC.");
+}
+
+TEST_F(Widgets, StartsHiddenAndCloseOrEscapeHideAgain) {
+    MainWindow window;
+    window.show();  // refused until the window is first opened
+    EXPECT_FALSE(window.isVisible());
+    window.OpenMainWindow();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(window.close());  // the close box hides; nothing is destroyed
+    EXPECT_FALSE(window.isVisible());
+
+    window.OpenMainWindow();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(window.isVisible());
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&window, &escape);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(Widgets, TrayMenuOffersOpenAsDefaultAndQuit) {
+    TrayIcon tray;
+    QStringList texts;
+    for (QAction* action : tray.Menu()->actions())
+        if (!action->isSeparator()) texts << action->text();
+    EXPECT_EQ(texts, (QStringList{"Open main window", "Quit"}));
+    ASSERT_NE(tray.Menu()->defaultAction(), nullptr);
+    EXPECT_EQ(tray.Menu()->defaultAction()->text(), "Open main window");
+    EXPECT_EQ(tray.toolTip(), "Transfer your files between mobile and PC.");
+
+    int opened = 0, quit = 0;
+    QObject::connect(&tray, &TrayIcon::openRequested, [&] { ++opened; });
+    QObject::connect(&tray, &TrayIcon::quitRequested, [&] { ++quit; });
+    tray.Menu()->actions().front()->trigger();
+    emit tray.activated(QSystemTrayIcon::Trigger);  // a left click
+    emit tray.activated(QSystemTrayIcon::Context);  // the menu, nothing else
+    tray.Menu()->actions().back()->trigger();
+    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(quit, 1);
+}
+
+TEST_F(Widgets, BannerShowsProgressWhileABackupRunsAndSendButtonFollows) {
+    MainWindow window;
+    window.OnConnectionStateChanged(true, "Pixel");
+    window.SetBannerStatus("Backing up files");
+    ProgressReading reading;
+    reading.totalBytes = 2'000'000;
+    reading.doneBytes = 500'000;
+    reading.percent = 25;
+    window.OnProgressReading(reading);
+    EXPECT_EQ(window.BannerWidget()->Text(), "Backing up files");
+    EXPECT_EQ(window.BannerWidget()->ProgressLine(), "25% of 2.0 MB");
+    window.SetBannerStatus("Backup completed");
+    window.OnBackupEnded();
+    EXPECT_EQ(window.BannerWidget()->Text(), "Backup completed");
+    EXPECT_TRUE(window.BannerWidget()->ProgressLine().isEmpty());
+
+    window.SetSendButton("Sending", false);
+    EXPECT_EQ(window.NavSend()->text(), "Sending");
+    EXPECT_FALSE(window.NavSend()->isEnabled());
+    window.SetSendButton("Send Files", true);
+    EXPECT_TRUE(window.NavSend()->isEnabled());
+}
+
+TEST_F(Widgets, LongTranslationsWrapInsteadOfBeingCut) {
+    CategoryButton category{QIcon()};
+    category.setText("Musik und Audio");
+    category.SetDescription("Kurz.");
+    const int oneLine = category.heightForWidth(540);
+    category.SetDescription(
+        QString("Klicken Sie auf die Schaltfl\u00e4che, um Musik zu sehen. ").repeated(4));
+    EXPECT_GT(category.heightForWidth(540), oneLine + 10);
+
+    NavButton nav{QIcon()};
+    nav.setText("Senden");
+    const int shortText = nav.heightForWidth(170);
+    nav.setText("Empfangene Dateien und Sicherungen vom Telefon");
+    EXPECT_GT(nav.heightForWidth(170), shortText);
+    EXPECT_TRUE(nav.sizePolicy().hasHeightForWidth());
+}
+
+TEST_F(Widgets, QrCodeIsEnlargedByWholePixelsOnly) {
+    EXPECT_EQ(QrView::WholeScale({189, 189}, {228, 228}, 1.0), 1);
+    EXPECT_EQ(QrView::WholeScale({189, 189}, {228, 228}, 2.0), 2);
+    EXPECT_EQ(QrView::WholeScale({189, 189}, {400, 300}, 1.5), 2);  // 450 device pixels down
+    EXPECT_EQ(QrView::WholeScale({200, 200}, {100, 100}, 1.0), 1);  // never below one
+}
+
+// GIF building blocks: a 4×4 image of one colour after its delay.
+QByteArray GifHeader() {
+    return QByteArray::fromHex("47494638396104000400f00000ff0000000000");
+}
+QByteArray GifFrame(int hundredths) {
+    QByteArray frame = QByteArray::fromHex("21f90400");
+    frame.append(char(hundredths & 0xff)).append(char(hundredths >> 8));
+    frame.append(QByteArray::fromHex("0000"));
+    return frame + QByteArray::fromHex(
+                       "2c000000000400040000"
+                       "0204848f0905"
+                       "00");
+}
+
+TEST_F(Widgets, PictureControlLoadsStillPicturesAndPlaysAnimations) {
+    QTemporaryDir dir;
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile file(dir.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    };
+    PictureView view;
+    EXPECT_FALSE(view.LoadFile(dir.filePath("missing.jpg")));
+    EXPECT_FALSE(view.LoadFile(write("empty.gif", {})));
+    EXPECT_FALSE(view.LoadFile(write("none.gif", GifHeader() + ";")));
+
+    QImage still(300, 200, QImage::Format_RGB32);
+    still.fill(Qt::red);
+    ASSERT_TRUE(still.save(dir.filePath("still.jpg")));
+    ASSERT_TRUE(view.LoadFile(dir.filePath("still.jpg")));
+    EXPECT_EQ(view.size(), QSize(300, 200));
+    EXPECT_TRUE(view.Draw());
+    EXPECT_FALSE(view.IsPlaying());
+
+    ASSERT_TRUE(view.LoadFile(write("one.gif", GifHeader() + GifFrame(0) + ";")));
+    EXPECT_EQ(view.size(), QSize(4, 4));
+    EXPECT_TRUE(view.Draw());  // one image: a still picture
+
+    ASSERT_TRUE(view.LoadFile(
+        write("three.gif", GifHeader() + GifFrame(0) + GifFrame(3) + GifFrame(50) + ";")));
+    ASSERT_EQ(view.Frames().size(), 3u);
+    EXPECT_EQ(view.Frames()[0].delayMs, 100);
+    EXPECT_EQ(view.Frames()[1].delayMs, 100);
+    EXPECT_EQ(view.Frames()[2].delayMs, 500);
+    EXPECT_FALSE(view.Draw());  // an animation plays instead
+    EXPECT_TRUE(view.IsPlaying());
+    view.Unload();
+    EXPECT_FALSE(view.IsPlaying());
+}
+
+TEST_F(Widgets, RightToLeftMirrorsTheWindow) {
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    MainWindow window;
+    window.OpenMainWindow();
+    QApplication::processEvents();
+    const QPoint nav = window.NavConnect()->mapTo(&window, QPoint(0, 0));
+    const QPoint panel = window.PanelOnShow()->mapTo(&window, QPoint(0, 0));
+    EXPECT_GT(nav.x(), panel.x());  // the navigation is on the right
+    EXPECT_EQ(panel.x(), 0);
+    window.grab().save(QString(HARBROOK_SHOTS_DIR) + "/offscreen-rtl.png");
+    QApplication::setLayoutDirection(Qt::LeftToRight);
+    window.NavReceived()->click();
+    QApplication::processEvents();
+    window.grab().save(QString(HARBROOK_SHOTS_DIR) + "/offscreen-received-files.png");
+}
+
+}  // namespace
+}  // namespace harbrook::qt

@@ -1,0 +1,234 @@
+#include "ui/qt/main_window.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QVBoxLayout>
+
+#include "app/window_texts.h"
+#include "ui/qt/art.h"
+
+namespace harbrook::qt {
+namespace {
+
+using namespace window_text;
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Message texts carry Windows line breaks.
+QString MessageText(const std::string& text) {
+    return Q(text).replace("\r\n", "\n");
+}
+
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) files << url.toLocalFile();
+    return files;
+}
+
+}  // namespace
+
+DialogBaseUnits MainWindow::BaseUnitsOf(const QFont& font) {
+    // As the system measures a dialog font: the average width of the 52
+    // letters, and the character height.
+    const QFontMetrics metrics(font);
+    const int letters =
+        metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    return {(letters / 26 + 1) / 2, metrics.height()};
+}
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+    setWindowTitle(Q(Text(kProductName, kNameText)));
+    setWindowIcon(ArtIcon("harbrook"));
+    setAcceptDrops(true);
+    const DialogBaseUnits units = BaseUnitsOf(font());
+
+    m_banner = new Banner;
+    m_banner->setFixedHeight(DluToPixelsY(50, units));
+
+    m_navConnect = new NavButton(ArtIcon("nav_connect"));
+    m_navReceived = new NavButton(ArtIcon("nav_received"));
+    m_navSend = new NavButton(ArtIcon("nav_send"));
+    m_navConnect->setText(Q(Text(kConnectPhone, kButtonText)));
+    m_navReceived->setText(Q(Text(kReceivedFiles, kButtonText)));
+    m_navSend->setText(Q(Text(kSendFiles, kButtonText)));
+    m_navConnect->setCheckable(true);
+    m_navReceived->setCheckable(true);
+    auto* nav = new QWidget;
+    nav->setFixedWidth(DluToPixelsX(134, units));
+    nav->setObjectName("navigation");
+    nav->setStyleSheet("#navigation { background: #F4F7FB; border-right: 1px solid #E1E7EF; }");
+    nav->setAttribute(Qt::WA_StyledBackground);
+    auto* navLayout = new QVBoxLayout(nav);
+    navLayout->setContentsMargins(DluToPixelsX(10, units), DluToPixelsY(20, units),
+                                  DluToPixelsX(9, units), DluToPixelsY(10, units));
+    navLayout->setSpacing(DluToPixelsY(14, units));
+    for (NavButton* button : {m_navConnect, m_navReceived, m_navSend}) {
+        button->setMinimumSize(DluToPixelsX(115, units), DluToPixelsY(25, units));
+        navLayout->addWidget(button);
+    }
+    navLayout->addStretch(1);
+
+    m_connect = new ConnectPanel(units);
+    m_connected = new ConnectedPanel(units);
+    m_received = new ReceivedFilesPanel(units);
+    m_panels = new QStackedWidget;
+    m_panels->setFixedSize(DluToPixelsX(391, units), DluToPixelsY(290, units));
+    m_panels->addWidget(m_connect);
+    m_panels->addWidget(m_connected);
+    m_panels->addWidget(m_received);
+
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    body->addWidget(nav);
+    body->addWidget(m_panels, 1, Qt::AlignBottom | Qt::AlignTrailing);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_banner);
+    layout->addLayout(body, 1);
+    setFixedSize(DluToPixelsX(525, units), DluToPixelsY(340, units));
+
+    connect(m_navConnect, &QAbstractButton::clicked, this, [this] {
+        m_model.OnConnectPhone();
+        Render();
+    });
+    connect(m_navReceived, &QAbstractButton::clicked, this, [this] {
+        m_model.OnReceivedFiles();
+        Render();
+    });
+    connect(m_navSend, &QAbstractButton::clicked, this, &MainWindow::sendFilesClicked);
+    connect(m_connected, &ConnectedPanel::disconnectClicked, this, &MainWindow::disconnectClicked);
+    connect(m_received, &ReceivedFilesPanel::categoryClicked, this, &MainWindow::categoryClicked);
+
+    m_model.ShowPanel(PanelId::Connect);
+    m_connected->SetHeadline(Q(m_model.ConnectedHeadline()));
+    Render();
+}
+
+void MainWindow::Render() {
+    const PanelId panel = m_model.ShownPanel().value_or(PanelId::Connect);
+    QWidget* widget = panel == PanelId::Connect     ? static_cast<QWidget*>(m_connect)
+                      : panel == PanelId::Connected ? static_cast<QWidget*>(m_connected)
+                                                    : static_cast<QWidget*>(m_received);
+    m_panels->setCurrentWidget(widget);
+    const auto checked = m_model.CheckedButton();
+    m_navConnect->setChecked(checked == harbrook::NavButton::ConnectPhone);
+    m_navReceived->setChecked(checked == harbrook::NavButton::ReceivedFiles);
+    m_banner->Render(m_bannerModel.View());
+}
+
+void MainWindow::setVisible(bool visible) {
+    // Hidden until it is first opened, whoever asks to show it.
+    if (visible && !m_bAllowShow) return;
+    QWidget::setVisible(visible);
+}
+
+void MainWindow::OpenMainWindow() {
+    m_bAllowShow = true;
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+    m_model.OnOpenMainWindow();
+    Render();
+}
+
+void MainWindow::ShowPanel(PanelId panel) {
+    m_model.ShowPanel(panel);
+    Render();
+}
+
+void MainWindow::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
+    m_model.OnConnectionStateChanged(connected, phoneName);
+    m_bannerModel.OnConnectionStateChanged(connected);
+    m_connected->SetHeadline(Q(m_model.ConnectedHeadline()));
+    Render();
+}
+
+void MainWindow::SetBannerStatus(const std::string& text) {
+    m_bannerModel.OnStatus(text);
+    Render();
+}
+
+void MainWindow::OnProgressReading(const ProgressReading& reading) {
+    m_bannerModel.OnProgress(reading);
+    Render();
+}
+
+void MainWindow::OnBackupEnded() {
+    m_bannerModel.OnBackupEnded();
+    Render();
+}
+
+void MainWindow::SetSendButton(const std::string& text, bool enabled) {
+    m_navSend->setText(Q(text));
+    m_navSend->setEnabled(enabled);
+}
+
+void MainWindow::ShowQrCode(const QImage& image, const std::string& text) {
+    m_connect->Qr()->SetImage(image, Q(text));
+}
+
+void MainWindow::ShowMessage(const std::string& text) {
+    auto* box = new QMessageBox(QMessageBox::Information, windowTitle(), MessageText(text),
+                                QMessageBox::Ok, isVisible() ? this : nullptr);
+    box->setWindowIcon(windowIcon());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
+    box->raise();
+}
+
+bool MainWindow::AskOkCancel(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, windowTitle(), MessageText(text),
+                    QMessageBox::Ok | QMessageBox::Cancel, isVisible() ? this : nullptr);
+    box.setWindowIcon(windowIcon());
+    return box.exec() == QMessageBox::Ok;
+}
+
+QStringList MainWindow::ChooseFilesToSend() {
+    const QString filter = Q(Text(kAllFilesFilter, kButtonText)) + " (*)";
+    return QFileDialog::getOpenFileNames(this, Q(Text(kChooseFilesTitle)), QString(), filter);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The program goes on behind its icon; only "Quit" ends it.
+    event->ignore();
+    if (m_trayPresent) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    // Enter and the help key do nothing.
+    event->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList files = LocalFiles(event->mimeData());
+    if (files.isEmpty()) return;
+    event->acceptProposedAction();
+    emit filesDropped(files);
+}
+
+}  // namespace harbrook::qt

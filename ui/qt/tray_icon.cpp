@@ -1,0 +1,40 @@
+#include "ui/qt/tray_icon.h"
+
+#include "app/window_texts.h"
+#include "ui/qt/art.h"
+
+namespace harbrook::qt {
+
+using namespace window_text;
+
+TrayIcon::TrayIcon(QObject* parent) : QSystemTrayIcon(parent) {
+    setIcon(ArtIcon("harbrook"));
+    setToolTip(QString::fromStdString(Text(kTrayTip, kButtonText)));
+    QAction* open = m_menu.addAction(QString::fromStdString(Text(kOpenMainWindow, kButtonText)));
+    m_menu.addSeparator();
+    QAction* quit = m_menu.addAction(QString::fromStdString(Text(kQuit, kButtonText)));
+    m_menu.setDefaultAction(open);  // drawn bold
+    connect(open, &QAction::triggered, this, &TrayIcon::openRequested);
+    connect(quit, &QAction::triggered, this, &TrayIcon::quitRequested);
+    setContextMenu(&m_menu);
+    connect(this, &QSystemTrayIcon::activated, this, [this](ActivationReason reason) {
+        if (reason == Trigger) emit openRequested();
+    });
+    m_retry.setInterval(kRetryMs);
+    connect(&m_retry, &QTimer::timeout, this, &TrayIcon::TryToShow);
+}
+
+void TrayIcon::Start() {
+    TryToShow();
+    // Keeps watching: a notification area that goes away and comes back
+    // (the panel restarts) gets the icon again.
+    m_retry.start();
+}
+
+void TrayIcon::TryToShow() {
+    if (!isSystemTrayAvailable()) return;
+    // show() again after the area came back adds the icon anew.
+    if (!isVisible()) show();
+}
+
+}  // namespace harbrook::qt
