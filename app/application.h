@@ -2,6 +2,7 @@
 // one front end they talk to, from start-up to quit.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -19,7 +20,11 @@ namespace harbrook {
 struct AppSettings {
     PortPlan ports;
     Timing timing;
-    std::filesystem::path historyFile;  // empty: no history is kept
+    std::filesystem::path historyFile;      // empty: no history is kept
+    std::filesystem::path dataFolder{};     // empty: the per-user data folder
+    std::filesystem::path programFolder{};  // empty: the executable's folder
+    // From start-up to the update check, when one is due.
+    std::chrono::milliseconds updateDelay{120000};
 };
 
 class Application {
@@ -65,6 +70,7 @@ class Application {
     };
 
     AppFrontend& m_ui;
+    AppSettings m_settings;
     BackupWatch m_watch;
     PairingCode m_pairingCode{m_watch};
     DeferredFolders m_folders;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace harbrook::platform {
@@ -15,6 +16,9 @@ struct HttpOptions {
     std::chrono::milliseconds connectTimeout{0};
     // Ask the server to keep the connection open (HTTP keep-alive).
     bool keepConnection = false;
+    // Polled during the transfer (libcurl: about once a second, also while
+    // connecting; WinINet: between reads); true abandons it as Broken.
+    std::function<bool()> cancelled;
 };
 
 enum class HttpOutcome {

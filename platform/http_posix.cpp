@@ -36,6 +36,11 @@ std::size_t WriteBody(char* data, std::size_t size, std::size_t count, void* use
     return bytes;
 }
 
+int Progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* cancelled = static_cast<const std::function<bool()>*>(user);
+    return (*cancelled)() ? 1 : 0;  // non-zero aborts
+}
+
 void InitCurlOnce() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -66,6 +71,11 @@ HttpOutcome DownloadToFile(const std::string& address, const std::filesystem::pa
     if (options.connectTimeout.count() > 0) {
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
                          static_cast<long>(options.connectTimeout.count()));
+    }
+    if (options.cancelled) {
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &options.cancelled);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     }
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);

@@ -53,6 +53,7 @@ HttpOutcome DownloadToFile(const std::string& address, const std::filesystem::pa
     if (local.handle == INVALID_HANDLE_VALUE) return HttpOutcome::NoLocalFile;
     std::array<char, 2048> buffer;
     for (;;) {
+        if (options.cancelled && options.cancelled()) return HttpOutcome::Broken;
         DWORD got = 0;
         if (!InternetReadFile(remote.handle, buffer.data(), static_cast<DWORD>(buffer.size()),
                               &got)) {

@@ -118,14 +118,17 @@ bool GetFolderOfFile(const std::filesystem::path& file, std::filesystem::path& f
 }
 
 int CheckForNewVersion(const std::filesystem::path& localDescription,
-                       const std::filesystem::path& dataFolder, std::filesystem::path& serverFile) {
+                       const std::filesystem::path& dataFolder, std::filesystem::path& serverFile,
+                       const std::function<bool()>& cancelled) {
     const CUpdateIni local(localDescription);
     std::vector<std::string> addresses;
     local.GetServerFiles(addresses);  // an empty list ends below
+    platform::HttpOptions options;
+    options.cancelled = cancelled;
     for (const std::string& address : addresses) {
         if (!MakeDownloadPath(address, dataFolder, serverFile)) continue;
         const platform::HttpOutcome outcome =
-            platform::DownloadToFile(address, serverFile, std::string(kUpdateAgent));
+            platform::DownloadToFile(address, serverFile, std::string(kUpdateAgent), options);
         // A file that cannot be created leaves whatever lies there to be read.
         if (outcome == platform::HttpOutcome::NotOpened ||
             outcome == platform::HttpOutcome::Broken) {
@@ -142,7 +145,8 @@ int CheckForNewVersion(const std::filesystem::path& localDescription,
     return kNoDescription;
 }
 
-bool DownloadInstaller(const std::filesystem::path& serverFile, std::filesystem::path& installer) {
+bool DownloadInstaller(const std::filesystem::path& serverFile, std::filesystem::path& installer,
+                       const std::function<bool()>& cancelled) {
     if (serverFile.empty()) return false;
     const CUpdateIni server(serverFile);
     std::vector<std::string> links;
@@ -152,6 +156,7 @@ bool DownloadInstaller(const std::filesystem::path& serverFile, std::filesystem:
     platform::HttpOptions options;
     options.connectTimeout = kInstallerConnectTimeout;
     options.keepConnection = true;
+    options.cancelled = cancelled;
     for (const std::string& address : links) {
         if (!MakeDownloadPath(address, folder, installer)) continue;
         if (platform::DownloadToFile(address, installer, std::string(kUpdateAgent), options) !=
@@ -164,9 +169,10 @@ bool DownloadInstaller(const std::filesystem::path& serverFile, std::filesystem:
     return false;
 }
 
-bool DownloadAndRunUpdate(const std::filesystem::path& serverFile) {
+bool DownloadAndRunUpdate(const std::filesystem::path& serverFile,
+                          const std::function<bool()>& cancelled) {
     std::filesystem::path installer;
-    if (!DownloadInstaller(serverFile, installer)) return false;
+    if (!DownloadInstaller(serverFile, installer, cancelled)) return false;
     std::string parameters;
     CUpdateIni(serverFile).GetString("PatchCommand", "Command", parameters);
     return platform::ShellOpen(installer, parameters);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -36,8 +37,10 @@ inline constexpr int kNoDescription = 2;
 // Tries the installed description's "ServerFile" addresses in order; each is
 // downloaded into the data folder under its last path segment. The first file
 // with a "CurrentVersion" settles it.
+// `cancelled` (here and below) is polled during downloads: true abandons them.
 int CheckForNewVersion(const std::filesystem::path& localDescription,
-                       const std::filesystem::path& dataFolder, std::filesystem::path& serverFile);
+                       const std::filesystem::path& dataFolder, std::filesystem::path& serverFile,
+                       const std::function<bool()>& cancelled = {});
 
 // Compares dotted versions component by component, as many as the installed
 // one has; each component reads as its leading decimal number.
@@ -57,10 +60,12 @@ bool GetFolderOfFile(const std::filesystem::path& file, std::filesystem::path& f
 // order, into the description's folder, until one is good: its length equals
 // "Size" exactly as text or, without a size, it carries a version resource;
 // and it matches the SHA-256 when one is given. False when none is good.
-bool DownloadInstaller(const std::filesystem::path& serverFile, std::filesystem::path& installer);
+bool DownloadInstaller(const std::filesystem::path& serverFile, std::filesystem::path& installer,
+                       const std::function<bool()>& cancelled = {});
 
 // DownloadInstaller, then the installer is started with "Command" as its
 // parameters. True when it was started.
-bool DownloadAndRunUpdate(const std::filesystem::path& serverFile);
+bool DownloadAndRunUpdate(const std::filesystem::path& serverFile,
+                          const std::function<bool()>& cancelled = {});
 
 }  // namespace harbrook
