@@ -112,7 +112,7 @@ void ConsoleFrontend::ShowMessage(const std::string& text) {
 // installs by itself: the answer is Cancel.
 bool ConsoleFrontend::AskOkCancel(const std::string& text) {
     std::lock_guard lock(m_mutex);
-    Line(WithoutCarriageReturns(text) + " (not installed from the terminal: Cancel)");
+    Line(WithoutCarriageReturns(text) + " (nobody to answer in the terminal: Cancel)");
     return false;
 }
 
