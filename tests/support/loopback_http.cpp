@@ -96,10 +96,13 @@ void LoopbackHttpServer::Run() {
         if (request.find("\r\n\r\n") == std::string::npos) continue;
         const std::string answer = Answer(request);
         pending.erase(peer);
-        zmq_send(m_socket, peer.data(), peer.size(), ZMQ_SNDMORE);
-        zmq_send(m_socket, answer.data(), answer.size(), 0);
-        zmq_send(m_socket, peer.data(), peer.size(), ZMQ_SNDMORE);
-        zmq_send(m_socket, nullptr, 0, 0);
+        // Never wait: a client that has read the whole answer may hang up
+        // before the close below, and a send to its closing pipe would block
+        // for good.
+        if (zmq_send(m_socket, peer.data(), peer.size(), ZMQ_SNDMORE | ZMQ_DONTWAIT) < 0) continue;
+        zmq_send(m_socket, answer.data(), answer.size(), ZMQ_DONTWAIT);
+        if (zmq_send(m_socket, peer.data(), peer.size(), ZMQ_SNDMORE | ZMQ_DONTWAIT) < 0) continue;
+        zmq_send(m_socket, nullptr, 0, ZMQ_DONTWAIT);
     }
 }
 
