@@ -63,7 +63,7 @@ class StartUp : public UpdateFixture {
                                  {server.Url("/harbrook/harbrook-setup.sh")},
                                  std::to_string(kStandIn.size()),
                                  "",
-                                 "/S --from-update"}
+                                 "/S \"/D=two words\""}
                          .Text());
         server.Serve("/harbrook/harbrook-setup.sh", kStandIn);
         WriteInstalled("0.1.0", {server.Url("/harbrook/update.ini")});
@@ -86,7 +86,7 @@ TEST_F(StartUp, AnAgreedUpdateIsDownloadedAndItsInstallerStarted) {
     const auto arguments = data / "installer-arguments.txt";
     ASSERT_TRUE(WaitFor([&] { return !ReadFileBytes(arguments).empty(); }));
     app->Stop();
-    EXPECT_EQ(ReadFileBytes(arguments), "/S\n--from-update\n");
+    EXPECT_EQ(ReadFileBytes(arguments), "/S\n/D=two words\n") << "parameters split as Windows does";
     ASSERT_EQ(ui.Questions().size(), 1u);
     EXPECT_EQ(ui.Questions()[0],
               "New version of Harbrook is available. Do you want to download and install it?");
