@@ -103,7 +103,8 @@ bool MakeDownloadPath(std::string_view address, const std::filesystem::path& fol
     const std::string_view name = address.substr(slash + 1);
     // A downloaded description names the installer's address: its name must
     // stay a plain name inside the folder on every system.
-    if (name == "." || name == ".." || name.find_first_of("\\:") != std::string_view::npos) {
+    if (name == "." || name == ".." || name.find_first_of("\\:") != std::string_view::npos ||
+        platform::IsReservedFileName(name)) {
         return false;
     }
     path = folder / platform::PathFromUtf8(name);

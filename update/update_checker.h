@@ -49,7 +49,7 @@ bool IsNewerVersion(std::string_view installed, std::string_view offered);
 // The folder plus the address's last path segment. False for an address or
 // folder that is empty, an address without a segment after its last "/", and
 // a segment that would leave the folder ("..", or one holding a backslash or
-// a colon).
+// a colon) or name a device on Windows ("CON", "nul.txt").
 bool MakeDownloadPath(std::string_view address, const std::filesystem::path& folder,
                       std::filesystem::path& path);
 

@@ -2,6 +2,7 @@
 // version comparison, the description files and the installer download.
 #include "update/update_checker.h"
 
+#include "platform/folders.h"
 #include "platform/profile.h"
 #include "tests/update/tiny_pe.h"
 #include "tests/update/update_fixture.h"
@@ -44,6 +45,9 @@ TEST(DownloadPaths, LastSegmentOfTheAddressInTheFolder) {
     EXPECT_FALSE(MakeDownloadPath("http://h/..", folder, out));
     EXPECT_FALSE(MakeDownloadPath("http://h/x\\..\\..\\evil.exe", folder, out));
     EXPECT_FALSE(MakeDownloadPath("http://h/C:evil.exe", folder, out));
+    EXPECT_EQ(MakeDownloadPath("http://h/nul.exe", folder, out),
+              !platform::IsReservedFileName("nul"))
+        << "a device name on Windows";
 
     std::filesystem::path of;
     EXPECT_TRUE(GetFolderOfFile(folder / "update.ini", of));
