@@ -20,7 +20,9 @@ struct UpdateCheckJob {
 };
 
 // The worker's whole run. A stop ends the wait and abandons a download; the
-// question is asked with no lock held and answered as a value.
+// question is asked with no lock held and answered as a value. Stop joins this
+// worker, so a front end that quits while the question is open must answer
+// it (Cancel) first.
 void UpdateCheckThread(const UpdateCheckJob& job, Frontend& ui, StopSignal& stop);
 
 }  // namespace harbrook
