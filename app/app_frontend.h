@@ -16,6 +16,11 @@ class AppFrontend : public Frontend {
     // and the current state again.
     virtual void OnOpenMainWindow() {}
 
+    // The backup reminder is due at this start: the window front end shows
+    // its pop-up (even while the main window stays hidden), the console a
+    // line. Called once at most, during start-up.
+    virtual void ShowBackupReminder() {}
+
     // A running backup's progress, at most a few times a second and once
     // more at its end.
     virtual void OnProgressReading(const ProgressReading& /*reading*/) {}

@@ -4,18 +4,32 @@
 #include <iterator>
 
 #include "app/instance_request.h"
+#include "app/update_check.h"
 #include "backup/backup_receiver.h"
+#include "core/app_folders.h"
 #include "link/link_threads.h"
+#include "locale/ui_strings.h"
 #include "send/send_files.h"
+#include "update/backup_reminder.h"
+#include "update/update_checker.h"
 
 namespace harbrook {
+namespace {
+
+constexpr unsigned kUpdateQuestionText = 154;
+constexpr std::size_t kUpdateQuestionCapacity = 200;
+
+}  // namespace
 
 Application::Application(AppFrontend& ui, AppSettings settings)
     : m_ui(ui),
-      m_watch(ui, settings.historyFile),
-      m_link(m_watch, m_folders, settings.ports, settings.timing),
+      m_settings(std::move(settings)),
+      m_watch(ui, m_settings.historyFile),
+      m_link(m_watch, m_folders, m_settings.ports, m_settings.timing),
       m_storage(m_link.state) {
     m_folders.layout = &m_storage;
+    if (m_settings.dataFolder.empty()) GetAppDataFolder(m_settings.dataFolder);
+    if (m_settings.programFolder.empty()) GetModuleFolder(m_settings.programFolder);
     m_link.pairingCode = &m_pairingCode;
     m_watch.WatchConnection(&m_link.state);
 }
@@ -42,10 +56,25 @@ void Application::Start() {
     StartUpdateCheck();
 }
 
-// The backup reminder pop-up and the update check come with their own
-// change; start-up already calls them at the place they belong.
-void Application::StartBackupReminder() {}
-void Application::StartUpdateCheck() {}
+// Decided once per start; the front end shows the pop-up (or its line).
+void Application::StartBackupReminder() {
+    if (m_settings.dataFolder.empty()) return;
+    if (BackupReminder(m_settings.dataFolder).IsTimeToShow(m_link.clock)) {
+        m_ui.ShowBackupReminder();
+    }
+}
+
+// Expects m_mutex held (from Start).
+void Application::StartUpdateCheck() {
+    if (m_settings.dataFolder.empty() ||
+        IsUpdateCheckDue(m_settings.programFolder, m_settings.dataFolder, m_link.clock) != 1) {
+        return;
+    }
+    UpdateCheckJob job{m_settings.programFolder, m_settings.dataFolder, m_settings.updateDelay,
+                       LoadUiString(kUpdateQuestionText, kUpdateQuestionCapacity)};
+    m_workers.emplace_back(
+        [this, job = std::move(job)] { UpdateCheckThread(job, m_ui, m_link.stop); });
+}
 
 void Application::Stop() {
     std::vector<std::thread> workers;

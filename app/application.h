@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -21,7 +22,11 @@ namespace harbrook {
 struct AppSettings {
     PortPlan ports;
     Timing timing;
-    std::filesystem::path historyFile;  // empty: no history is kept
+    std::filesystem::path historyFile;      // empty: no history is kept
+    std::filesystem::path dataFolder{};     // empty: the per-user data folder
+    std::filesystem::path programFolder{};  // empty: the executable's folder
+    // From start-up to the update check, when one is due.
+    std::chrono::milliseconds updateDelay{120000};
 };
 
 class Application {
@@ -71,6 +76,7 @@ class Application {
     };
 
     AppFrontend& m_ui;
+    AppSettings m_settings;
     BackupWatch m_watch;
     PairingCode m_pairingCode{m_watch};
     DeferredFolders m_folders;

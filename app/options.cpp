@@ -142,7 +142,8 @@ Testing:
                        N+6..N+8, beacon N+9, disconnect notice N+10, send N+11,
                        user disconnect N+12)
   --quick-timing       heartbeat, detection and transfer waits of a second or
-                       two instead of tens of seconds
+                       two instead of tens of seconds; a due update check 2 s
+                       after start instead of 2 minutes
 
 Exit status: 0 on success, 1 when Harbrook cannot run, 2 for a bad command line.
 )";

@@ -1,6 +1,7 @@
 // The command line of the harbrook executables.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -41,6 +42,8 @@ inline constexpr int kPortsInPlan = 13;
 
 // Link timings short enough for tests and demos: seconds instead of tens.
 Timing QuickTiming();
+// With --quick-timing the update check, when due, runs this soon after start.
+inline constexpr std::chrono::milliseconds kQuickUpdateDelay{2000};
 
 // The --help text.
 std::string UsageText();

@@ -161,8 +161,12 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     std::unique_ptr<FrontEndHost> host = makeHost(options);
     AppSettings settings;
     if (options.portsBase) settings.ports = PortPlanFromBase(*options.portsBase);
-    if (options.quickTiming) settings.timing = QuickTiming();
+    if (options.quickTiming) {
+        settings.timing = QuickTiming();
+        settings.updateDelay = kQuickUpdateDelay;
+    }
     settings.historyFile = historyFile;
+    settings.dataFolder = dataFolder;
     {
         Application app(host->Ui(), settings);
         if (!haveDataFolder) host->Ui().ShowMessage(kNoDataFolderText);

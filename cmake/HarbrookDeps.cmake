@@ -1,4 +1,4 @@
-# Third-party libraries: libzmq with cppzmq, libqrencode. On Linux they come from
+# Third-party libraries: libzmq with cppzmq, libqrencode, libcurl. On Linux they come from
 # pkg-config; a Windows cross-build links the static archives that
 # scripts/win-deps.sh puts in its prefix (found through the toolchain file).
 find_package(Threads REQUIRED)
@@ -21,6 +21,8 @@ else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(ZMQ REQUIRED IMPORTED_TARGET libzmq)
   pkg_check_modules(QRENCODE REQUIRED IMPORTED_TARGET libqrencode)
+  # The update checker's downloads (WinINet on Windows).
+  pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
   add_library(harbrook_zmq INTERFACE)
   target_link_libraries(harbrook_zmq INTERFACE PkgConfig::ZMQ)
   add_library(harbrook_qrencode INTERFACE)

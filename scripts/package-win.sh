@@ -17,7 +17,8 @@ nice cmake --build "$dir" -j"${HARBROOK_JOBS:-2}" --target harbrook harbrook-pho
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir "$stage/Harbrook"
-cp "$dir/app/harbrook.exe" "$dir/tools/phone/harbrook-phone.exe" "$stage/Harbrook/"
+cp "$dir/app/harbrook.exe" "$dir/app/harbrook.ini" "$dir/tools/phone/harbrook-phone.exe" \
+   "$stage/Harbrook/"
 x86_64-w64-mingw32-strip "$stage/Harbrook/"*.exe
 rm -f build/harbrook-windows.zip
 # cmake writes the zip itself: no zip or python needed on the machine.

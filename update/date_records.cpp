@@ -8,10 +8,7 @@
 #include "platform/utf8.h"
 
 namespace harbrook {
-namespace {
 
-// The C library's decimal reading: leading blanks, an optional sign, digits up
-// to the first other character; no digits read as 0. Clamped instead of overflowing.
 long long LeadingInteger(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
@@ -25,8 +22,6 @@ long long LeadingInteger(std::string_view text) {
     if (negative) value = -value;
     return value < INT_MIN ? INT_MIN : value > INT_MAX ? INT_MAX : value;
 }
-
-}  // namespace
 
 std::string FormatDateText(const Clock& clock) {
     const UtcDate today = clock.Today();

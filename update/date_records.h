@@ -21,6 +21,11 @@ struct DayCount {
     bool operator==(const DayCount&) const = default;
 };
 
+// The C library's decimal reading of a text: leading blanks, an optional
+// sign, digits up to the first other character; no digits read as 0. Kept
+// within the 32-bit range instead of overflowing.
+long long LeadingInteger(std::string_view text);
+
 // Today's date text, e.g. "4.12" for 4 December.
 std::string FormatDateText(const Clock& clock = SystemClock());
 

@@ -198,6 +198,7 @@ TEST(ConsoleFrontendTest, APipeGetsOneLinePerEventAndNothingIsLost) {
     ui.SetSendButton("Send Files", true);
     ui.ShowMessage("line one.\r\nline two.");
     EXPECT_FALSE(ui.AskOkCancel("Install the update?"));
+    ui.ShowBackupReminder();
     ui.OnConnectionStateChanged(false, "");
 
     const std::string text = out.text();
@@ -219,6 +220,7 @@ TEST(ConsoleFrontendTest, APipeGetsOneLinePerEventAndNothingIsLost) {
     EXPECT_FALSE(Has(text, "Send Files"));
     EXPECT_TRUE(Has(text, "] line one.\nline two.\n"));
     EXPECT_TRUE(Has(text, "Install the update? (nobody to answer in the terminal: Cancel)"));
+    EXPECT_TRUE(Has(text, "] Reminder: Back up your phone's data. Easily back up photos,"));
     EXPECT_TRUE(Has(text, "] Disconnected. Not connected."));
     EXPECT_FALSE(Has(text, "\x1b"));  // no escapes into a pipe
     EXPECT_FALSE(Has(text, "\r"));

@@ -111,10 +111,17 @@ void ConsoleFrontend::ShowMessage(const std::string& text) {
     Line(WithoutCarriageReturns(text));
 }
 
+// The one question is the update offer. The terminal prints it and never
+// installs by itself: the answer is Cancel.
 bool ConsoleFrontend::AskOkCancel(const std::string& text) {
     std::lock_guard lock(m_mutex);
     Line(WithoutCarriageReturns(text) + " (nobody to answer in the terminal: Cancel)");
     return false;
+}
+
+void ConsoleFrontend::ShowBackupReminder() {
+    std::lock_guard lock(m_mutex);
+    Line("Reminder: " + Text(152) + ". " + Text(155));
 }
 
 void ConsoleFrontend::SetSendButton(const std::string& text, bool enabled) {

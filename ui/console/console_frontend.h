@@ -35,6 +35,7 @@ class ConsoleFrontend final : public AppFrontend {
     void OnFileReceived(const std::string& name, std::int64_t size,
                         const std::filesystem::path& storedAs, bool complete) override;
     void OnOpenMainWindow() override;
+    void ShowBackupReminder() override;
     void OnProgressReading(const ProgressReading& reading) override;
     void OnBackupRecorded(const BackupRecord& record) override;
 

@@ -1,0 +1,131 @@
+// The reminder and the update check as the application runs them at start:
+// the reminder once a day at most, and a whole update round against a web
+// server on 127.0.0.1, from the question to the started stand-in installer.
+#include <atomic>
+
+#include "app/application.h"
+#include "app/options.h"
+#include "link/endpoints.h"
+#include "tests/update/update_fixture.h"
+
+namespace harbrook::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class Answering : public AppFrontend {
+  public:
+    void OnConnectionStateChanged(bool, const std::string&) override {}
+    void SetBannerStatus(const std::string&) override {}
+    void ShowMessage(const std::string&) override {}
+    bool AskOkCancel(const std::string& text) override {
+        std::lock_guard lock(mutex);
+        questions.push_back(text);
+        return answer;
+    }
+    void SetSendButton(const std::string&, bool) override {}
+    bool ShowQrCode(const std::filesystem::path&, const std::string&) override { return true; }
+    void ShowBackupReminder() override { ++reminders; }
+    std::vector<std::string> Questions() {
+        std::lock_guard lock(mutex);
+        return questions;
+    }
+
+    bool answer = true;
+    std::atomic<int> reminders{0};
+    std::mutex mutex;
+    std::vector<std::string> questions;
+};
+
+const std::string kStandIn =
+    "#!/bin/sh\n"
+    "printf '%s\\n' \"$@\" > \"$(dirname \"$0\")/installer-arguments.txt\"\n";
+
+class StartUp : public UpdateFixture {
+  protected:
+    StartUp() { SetLocalAddressOverride("127.0.0.1"); }
+    std::unique_ptr<Application> Start(Answering& ui) {
+        const int base = FreePortRun(kPortsInPlan);
+        EXPECT_NE(base, 0);
+        AppSettings settings{PortPlanFromBase(base), QuickTiming(), {}};
+        settings.dataFolder = data;
+        settings.programFolder = program;
+        settings.updateDelay = 50ms;
+        auto app = std::make_unique<Application>(ui, settings);
+        app->Start();
+        return app;
+    }
+    // Makes the check due at any date: an unreadable date is never moved.
+    void CheckIsDue() { WriteText(data / "update_config.ini", "[harbrook]\r\ndate=40.1\r\n"); }
+    void OfferVersion(const std::string& version) {
+        server.Serve("/harbrook/update.ini",
+                     Description{version,
+                                 {server.Url("/harbrook/harbrook-setup.sh")},
+                                 std::to_string(kStandIn.size()),
+                                 "",
+                                 "/S \"/D=two words\""}
+                         .Text());
+        server.Serve("/harbrook/harbrook-setup.sh", kStandIn);
+        WriteInstalled("0.1.0", {server.Url("/harbrook/update.ini")});
+    }
+};
+
+TEST_F(StartUp, TheReminderShowsAtTheFirstStartAndNotAgainThatDay) {
+    Answering ui;
+    Start(ui)->Stop();
+    EXPECT_EQ(ui.reminders, 1);
+    Start(ui)->Stop();
+    EXPECT_EQ(ui.reminders, 1);
+}
+
+TEST_F(StartUp, AnAgreedUpdateIsDownloadedAndItsInstallerStarted) {
+    CheckIsDue();
+    OfferVersion("0.2.0");
+    Answering ui;
+    auto app = Start(ui);
+    const auto arguments = data / "installer-arguments.txt";
+    ASSERT_TRUE(WaitFor([&] { return !ReadFileBytes(arguments).empty(); }));
+    app->Stop();
+    EXPECT_EQ(ReadFileBytes(arguments), "/S\n/D=two words\n") << "parameters split as Windows does";
+    ASSERT_EQ(ui.Questions().size(), 1u);
+    EXPECT_EQ(ui.Questions()[0],
+              "New version of Harbrook is available. Do you want to download and install it?");
+    EXPECT_TRUE(std::filesystem::exists(data / "update.ini"));
+    EXPECT_EQ(ReadFileBytes(data / "harbrook-setup.sh"), kStandIn);
+}
+
+TEST_F(StartUp, NoQuestionWithoutANewerVersionAndNoDownloadOnCancel) {
+    CheckIsDue();
+    OfferVersion("0.1.0");
+    Answering ui;
+    auto app = Start(ui);
+    ASSERT_TRUE(WaitFor([&] { return server.Requests().size() == 1; }));
+    app->Stop();
+    EXPECT_TRUE(ui.Questions().empty());
+
+    OfferVersion("0.1.1");
+    ui.answer = false;
+    app = Start(ui);
+    ASSERT_TRUE(WaitFor([&] { return ui.Questions().size() == 1; }));
+    app->Stop();
+    EXPECT_FALSE(std::filesystem::exists(data / "harbrook-setup.sh"));
+}
+
+TEST_F(StartUp, StopEndsTheWaitBeforeTheCheck) {
+    CheckIsDue();
+    OfferVersion("0.2.0");
+    Answering ui;
+    const int base = FreePortRun(kPortsInPlan);
+    AppSettings settings{PortPlanFromBase(base), QuickTiming(), {}};
+    settings.dataFolder = data;
+    settings.programFolder = program;  // the two minutes of production
+    Application app(ui, settings);
+    app.Start();
+    const auto asked = std::chrono::steady_clock::now();
+    app.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
+    EXPECT_TRUE(server.Requests().empty());
+}
+
+}  // namespace
+}  // namespace harbrook::test

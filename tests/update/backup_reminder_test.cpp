@@ -1,0 +1,91 @@
+// The reminder's decision with the clock set by the test, its "Do not show
+// again." setting, and where the pop-up stands.
+#include "update/backup_reminder.h"
+
+#include "platform/profile.h"
+#include "tests/update/update_fixture.h"
+
+namespace harbrook::test {
+namespace {
+
+class Reminder : public ::testing::Test {
+  protected:
+    Reminder() { std::filesystem::create_directories(sandbox.appData()); }
+    bool ShowsOn(int year, int month, int day) {
+        return BackupReminder(sandbox.appData())
+            .IsTimeToShow(FixedClock(UtcMidnight(year, month, day)));
+    }
+    std::string Read(const char* key) {
+        return platform::ReadProfileString(settings, "harbrook", key, "none", 100);
+    }
+    void Store(const char* key, const char* value) {
+        platform::WriteProfileString(settings, "harbrook", key, value);
+    }
+
+    Sandbox sandbox;
+    const std::filesystem::path settings = sandbox.appData() / "program_config.ini";
+};
+
+TEST_F(Reminder, FirstStartShowsItAndTheNextDaysDoNot) {
+    EXPECT_TRUE(ShowsOn(2026, 12, 5));
+    EXPECT_EQ(Read("dateShow"), "5.12");
+    EXPECT_FALSE(ShowsOn(2026, 12, 5)) << "a second start the same day";
+    EXPECT_FALSE(ShowsOn(2026, 12, 6));
+    EXPECT_FALSE(ShowsOn(2026, 12, 25)) << "20 days";
+    EXPECT_TRUE(ShowsOn(2026, 12, 26));
+    EXPECT_EQ(Read("dateShow"), "26.12");
+}
+
+TEST_F(Reminder, CountsAcrossMonthsAndTheTurnOfTheYear) {
+    Store("dateShow", "15.11");
+    EXPECT_FALSE(ShowsOn(2026, 12, 5));
+    EXPECT_EQ(Read("dateShow"), "15.11");
+    EXPECT_TRUE(ShowsOn(2026, 12, 6));
+    EXPECT_EQ(Read("dateShow"), "6.12");
+    Store("dateShow", "20.12");
+    EXPECT_FALSE(ShowsOn(2027, 1, 9));
+    EXPECT_TRUE(ShowsOn(2027, 1, 11));
+    Store("dateShow", "3.9");
+    EXPECT_TRUE(ShowsOn(2026, 12, 1)) << "long ago";
+    Store("dateShow", "28.6");
+    EXPECT_FALSE(ShowsOn(2026, 6, 10)) << "clock set back: 18 days";
+}
+
+TEST_F(Reminder, AnUnreadableDateShowsItAtEveryStartAndStays) {
+    Store("dateShow", "40.1");
+    EXPECT_TRUE(ShowsOn(2026, 12, 5));
+    EXPECT_TRUE(ShowsOn(2026, 12, 5));
+    EXPECT_EQ(Read("dateShow"), "40.1");
+}
+
+TEST_F(Reminder, OnlyAnExactYesSwitchesItOff) {
+    const BackupReminder reminder(sandbox.appData());
+    reminder.OnNoShowClicked(true);
+    EXPECT_EQ(Read("noshow"), "yes");
+    EXPECT_FALSE(ShowsOn(2026, 12, 5));
+    EXPECT_EQ(Read("dateShow"), "none") << "nothing written";
+    Store("noshow", "Yes");
+    EXPECT_TRUE(ShowsOn(2026, 12, 5));
+    reminder.OnNoShowClicked(true);
+    reminder.OnNoShowClicked(false);
+    EXPECT_EQ(Read("noshow"), "no") << "ticked and unticked";
+    Store("dateShow", "1.1");
+    EXPECT_TRUE(ShowsOn(2026, 12, 5));
+}
+
+TEST(PopupPosition, FlushRightOnABottomPanelOrBelowATopOne) {
+    const ScreenRect screen{0, 0, 1280, 800};
+    // A 30-pixel panel along the bottom: standing on it.
+    EXPECT_EQ(CalcPopupPosition(screen, {0, 0, 1280, 770}, 300, 120), (PopupPlacement{980, 650}));
+    // Along the top: hanging below it.
+    EXPECT_EQ(CalcPopupPosition(screen, {0, 24, 1280, 800}, 300, 120), (PopupPlacement{980, 24}));
+    // No panel, or one at the side: the corner of what is left.
+    EXPECT_EQ(CalcPopupPosition(screen, screen, 300, 120), (PopupPlacement{980, 680}));
+    EXPECT_EQ(CalcPopupPosition(screen, {0, 0, 1232, 800}, 300, 120), (PopupPlacement{932, 680}));
+    // A second screen to the right of the first.
+    EXPECT_EQ(CalcPopupPosition({1280, 0, 3200, 1080}, {1280, 0, 3200, 1040}, 300, 120),
+              (PopupPlacement{2900, 920}));
+}
+
+}  // namespace
+}  // namespace harbrook::test

@@ -1,0 +1,54 @@
+// The backup reminder's decision and settings: whether the pop-up shows at
+// this start, its "Do not show again." choice, and where it stands on the
+// screen. The windows that show it live in the front ends.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "core/clock.h"
+
+namespace harbrook {
+
+inline constexpr std::string_view kNoShowKey = "noshow";
+// The reminder comes back after more than this many days without a showing
+// or a connection.
+inline constexpr int kReminderAfterDays = 20;
+
+class BackupReminder {
+  public:
+    // The settings live in "program_config.ini" of the data folder.
+    explicit BackupReminder(const std::filesystem::path& dataFolder);
+
+    // Whether the reminder shows now. Off for good while "noshow" is exactly
+    // "yes". An unreadable date shows it and writes nothing; otherwise a
+    // showing records today as its date.
+    bool IsTimeToShow(const Clock& clock = SystemClock()) const;
+
+    // The check box was clicked: "yes" when it is now ticked, else "no".
+    void OnNoShowClicked(bool ticked) const;
+
+  private:
+    std::filesystem::path m_settingsPath;
+};
+
+// Screen rectangles in pixels; right and bottom lie just outside.
+struct ScreenRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const ScreenRect&) const = default;
+};
+
+struct PopupPlacement {
+    int x = 0, y = 0;
+    bool operator==(const PopupPlacement&) const = default;
+};
+
+// Where the pop-up of the given size stands: flush with the right edge of
+// the screen, standing on a panel along the bottom or hanging below one along
+// the top. The panel is what the screen has and its available (work) area
+// has not. Without a bottom or top panel (none, or one at a side) it stands
+// in the bottom right corner of the available area.
+PopupPlacement CalcPopupPosition(const ScreenRect& screen, const ScreenRect& available, int width,
+                                 int height);
+
+}  // namespace harbrook
