@@ -4,6 +4,7 @@
 #include <chrono>
 #include <vector>
 
+#include "core/file_names.h"
 #include "platform/folders.h"
 #include "platform/http.h"
 #include "platform/profile.h"
@@ -104,7 +105,7 @@ bool MakeDownloadPath(std::string_view address, const std::filesystem::path& fol
     // A downloaded description names the installer's address: its name must
     // stay a plain name inside the folder on every system.
     if (name == "." || name == ".." || name.find_first_of("\\:") != std::string_view::npos ||
-        platform::IsReservedFileName(name)) {
+        IsWindowsDeviceName(name)) {
         return false;
     }
     path = folder / platform::PathFromUtf8(name);
