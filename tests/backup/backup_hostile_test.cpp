@@ -135,7 +135,7 @@ TEST_F(BackupHostileTest, NamesThatGrowPastTheLimitAreShortenedKeepingTheExtensi
     }
     End(*link);
     ASSERT_TRUE(h.WaitForBackupEnds(1));
-    EXPECT_TRUE(h.frontend.backupEnds().back());
+    EXPECT_EQ(h.frontend.backupEnds().back().outcome, BackupOutcome::Completed);
     const auto stored = FilesUnder(h.CategoryFolder(BackupCategory::Camera));
     ASSERT_EQ(stored.size(), files.size());
     for (const auto& file : stored) {
@@ -250,7 +250,7 @@ TEST_F(BackupHostileTest, AnotherPeersFramesDuringABackupAreDroppedAndTheBackupG
     EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("fileEnd"));
     End(*link);
     ASSERT_TRUE(h.WaitForBackupEnds(1));
-    EXPECT_TRUE(h.frontend.backupEnds().back());
+    EXPECT_EQ(h.frontend.backupEnds().back().outcome, BackupOutcome::Completed);
     const auto documents = h.CategoryFolder(BackupCategory::Document);
     EXPECT_EQ(ReadFileBytes(documents / "mine.bin"), "abc");
     EXPECT_EQ(ReadFileBytes(documents / "second.bin"), "de");
@@ -259,7 +259,7 @@ TEST_F(BackupHostileTest, AnotherPeersFramesDuringABackupAreDroppedAndTheBackupG
     auto next = Begin();
     End(*next);
     ASSERT_TRUE(h.WaitForBackupEnds(2));
-    EXPECT_TRUE(h.frontend.backupEnds().back());
+    EXPECT_EQ(h.frontend.backupEnds().back().outcome, BackupOutcome::Completed);
 }
 
 TEST_F(BackupHostileTest, StopInTheMiddleOfAFileIsQuickAndKeepsWhatWasWritten) {
