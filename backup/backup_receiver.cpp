@@ -58,7 +58,7 @@ std::optional<std::string> WaitForPhone(LinkContext& link, zmq::socket_t& socket
 
 // One listening socket, at most one backup on it. False when the link is
 // stopped.
-bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> chunk) {
+bool ServeOneBackup(LinkContext& link, StorageLayout& storage) {
     LinkContextHandle context(link.stop);
     zmq::socket_t socket(context.get(), zmq::socket_type::router);
     SetLinger(socket, link.timing.linger);
@@ -92,7 +92,7 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> c
     ShowStatus(link, kBackingUpText);
     link.frontend.OnBackupStarted(total);
 
-    BackupSession session(link, storage, socket, chunk, std::move(*identity), total);
+    BackupSession session(link, storage, socket, std::move(*identity), total);
     const BackupSession::Outcome outcome = session.Run();
     if (outcome == BackupSession::Outcome::Completed) ShowStatus(link, kCompletedText);
     if (outcome == BackupSession::Outcome::Failed) ShowStatus(link, kFailedText);
@@ -108,12 +108,12 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> c
 }  // namespace
 
 void BackupReceiverThread(LinkContext& link, StorageLayout& storage) {
-    // One chunk buffer for the life of the thread: memory does not grow with
-    // the size or the number of files.
-    std::vector<char> chunk(kChunkBufferSize);
+    // Each chunk is written from the message it arrived in and freed when
+    // the next one comes: memory does not grow with the size or the number of
+    // files.
     while (!link.stop.StopRequested()) {
         try {
-            if (!ServeOneBackup(link, storage, chunk)) return;
+            if (!ServeOneBackup(link, storage)) return;
         } catch (const zmq::error_t& e) {
             if (IsTerminated(e)) return;
             // Anything else (out of sockets, say) is the system's trouble, not

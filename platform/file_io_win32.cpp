@@ -1,9 +1,9 @@
 // Plain file access on Windows: CreateFileW / ReadFile / WriteFile. The handle
 // is kept as a C runtime descriptor (_open_osfhandle) so the class layout is
 // the same on every system; _get_osfhandle gives the HANDLE back.
-#include <windows.h>
-#include <io.h>
 #include <fcntl.h>
+#include <io.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <utility>
@@ -61,6 +61,17 @@ File File::CreateAlways(const std::filesystem::path& path) {
     HANDLE h =
         CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return File();
+    }
+    return File(Adopt(h, _O_BINARY));
+}
+
+File File::CreateNew(const std::filesystem::path& path) {
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
         CloseHandle(h);
         return File();
