@@ -25,17 +25,25 @@ constexpr std::array<std::size_t, 4> kReplyBuffers{100, 100, 100, 50};
 // A SUB socket connected to the beacon port of hosts 1 to 254 after the
 // prefix. The connects to hosts where nothing listens stay pending and the
 // library retries them, so a phone that starts its beacon later is heard; the
-// reconnect back-off keeps those retries from costing an idle PC its CPU.
+// reconnect back-off keeps those retries from costing an idle PC its CPU. The
+// library takes the intervals per connect, when it is made: the address of
+// the phone connected last is retried often, the others rarely.
 zmq::socket_t OpenScan(LinkContext& link, zmq::context_t& context, const std::string& prefix) {
     zmq::socket_t scan(context, zmq::socket_type::sub);
     // The subscriptions queued for hosts that never answer must not be kept.
     SetLinger(scan, std::chrono::milliseconds(0));
     SetMaxMessageSize(scan, kMaxTextMessage);
-    SetReconnectInterval(scan, link.timing.scanReconnect, link.timing.scanReconnectMax);
+    const std::string lastPhone = link.state.LastPhoneAddress();
     for (int host = 1; host <= 254; ++host) {
+        char address[100];
+        std::snprintf(address, sizeof address, "%s%d", prefix.c_str(), host);
         char endpoint[200];
-        std::snprintf(endpoint, sizeof endpoint, "tcp://%s%d:%d", prefix.c_str(), host,
-                      link.ports.beacon);
+        std::snprintf(endpoint, sizeof endpoint, "tcp://%s:%d", address, link.ports.beacon);
+        if (lastPhone == address)
+            SetReconnectInterval(scan, link.timing.scanReconnectLastPhone,
+                                 link.timing.scanReconnectLastPhone);
+        else
+            SetReconnectInterval(scan, link.timing.scanReconnect, link.timing.scanReconnectMax);
         try {
             scan.connect(endpoint);
         } catch (const zmq::error_t& e) {
