@@ -1,4 +1,5 @@
-// Fields are tab-separated; inside a field a tab, a line break, ';' and '%'
+// Fields are tab-separated (the ninth, why a backup failed, came later: lines
+// of eight are read too); inside a field a tab, a line break, ';' and '%'
 // are written as %XX, and ';' separates the names of the incomplete files.
 #include "app/backup_history.h"
 
@@ -10,7 +11,7 @@
 namespace harbrook {
 namespace {
 
-constexpr int kFields = 8;
+constexpr std::size_t kFields = 9;
 
 std::string Escape(std::string_view text) {
     std::string out;
@@ -111,7 +112,7 @@ bool ParseUtc(const std::string& text, std::int64_t& seconds) {
     return true;
 }
 
-bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& r) {
+std::string FormatBackupLine(const BackupRecord& r) {
     std::string names;
     for (const auto& name : r.incomplete) {
         if (!names.empty()) names += ';';
@@ -120,11 +121,36 @@ bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& r
     std::ostringstream line;
     line << FormatUtc(r.startSeconds) << '\t' << FormatUtc(r.endSeconds) << '\t' << Escape(r.phone)
          << '\t' << r.files << '\t' << r.bytes << '\t' << r.incomplete.size() << '\t' << names
-         << '\t' << Escape(r.outcome) << '\n';
+         << '\t' << Escape(r.outcome) << '\t' << Escape(r.reason) << '\n';
+    return line.str();
+}
+
+std::optional<BackupRecord> ParseBackupLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+    const auto f = Split(line, '\t');
+    BackupRecord r;
+    std::int64_t incompleteCount = 0;
+    if ((f.size() != kFields && f.size() != kFields - 1) || !ParseUtc(f[0], r.startSeconds) ||
+        !ParseUtc(f[1], r.endSeconds) || !ParseNumber(f[3], r.files) ||
+        !ParseNumber(f[4], r.bytes) || !ParseNumber(f[5], incompleteCount) || r.files < 0 ||
+        r.bytes < 0)
+        return std::nullopt;
+    r.phone = Unescape(f[2]);
+    if (!f[6].empty()) {
+        for (const auto& name : Split(f[6], ';')) r.incomplete.push_back(Unescape(name));
+    }
+    if (static_cast<std::int64_t>(r.incomplete.size()) != incompleteCount) return std::nullopt;
+    r.outcome = Unescape(f[7]);
+    if (f.size() == kFields) r.reason = Unescape(f[8]);
+    return r;
+}
+
+bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& r) {
+    const std::string line = FormatBackupLine(r);
     // One write of a whole line in append mode: two instances never
     // interleave halves of their lines.
     std::ofstream out(file, std::ios::binary | std::ios::app);
-    out << line.str() << std::flush;
+    out << line << std::flush;
     return static_cast<bool>(out);
 }
 
@@ -136,26 +162,10 @@ std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file,
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line == "\r") continue;
-        const auto f = Split(line, '\t');
-        BackupRecord r;
-        std::int64_t incompleteCount = 0;
-        if (f.size() != kFields || !ParseUtc(f[0], r.startSeconds) ||
-            !ParseUtc(f[1], r.endSeconds) || !ParseNumber(f[3], r.files) ||
-            !ParseNumber(f[4], r.bytes) || !ParseNumber(f[5], incompleteCount) || r.files < 0 ||
-            r.bytes < 0) {
+        if (auto record = ParseBackupLine(line))
+            records.push_back(std::move(*record));
+        else
             ++bad;
-            continue;
-        }
-        r.phone = Unescape(f[2]);
-        if (!f[6].empty()) {
-            for (const auto& name : Split(f[6], ';')) r.incomplete.push_back(Unescape(name));
-        }
-        if (static_cast<std::int64_t>(r.incomplete.size()) != incompleteCount) {
-            ++bad;
-            continue;
-        }
-        r.outcome = Unescape(f[7]);
-        records.push_back(std::move(r));
     }
     if (skipped) *skipped = bad;
     return records;

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace harbrook {
@@ -18,10 +20,16 @@ struct BackupRecord {
     // Files that arrived short or long: answered "fileError", or accepted as
     // they were once the retries ran out.
     std::vector<std::string> incomplete;
-    std::string outcome;  // "completed", "failed" or "interrupted"
+    std::string outcome;   // "completed", "failed" or "interrupted"
+    std::string reason{};  // why a failed backup failed; empty otherwise
 };
 
 inline constexpr const char* kHistoryFileName = "backup_history.txt";
+
+// One record as its line (with the line break) and back; nothing for a line
+// that is not a whole record of possible values.
+std::string FormatBackupLine(const BackupRecord& record);
+std::optional<BackupRecord> ParseBackupLine(std::string_view line);
 
 // Appends the record as one line (the file is created when missing).
 bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& record);

@@ -103,6 +103,7 @@ void BackupWatch::OnBackupEnded(const BackupEnd& end) {
             m_record.outcome = end.outcome == BackupOutcome::Completed ? "completed"
                                : failed                                ? "failed"
                                                                        : "interrupted";
+            m_record.reason = end.outcome == BackupOutcome::Failed ? end.reason : std::string();
             record = m_record;
             last = m_meter.Read();
         }

@@ -64,6 +64,8 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
         } else {
             for (const auto& name : records[i - 1].incomplete)
                 out += "    incomplete: " + Printable(name) + '\n';
+            if (!records[i - 1].reason.empty())
+                out += "    why: " + Printable(records[i - 1].reason) + '\n';
         }
     }
     return out;

@@ -49,6 +49,9 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             o.history = true;
         } else if (arg == "--headless") {
             o.headless = true;
+        } else if (arg == "--autostart") {
+            if (!value(v) || (v != "on" && v != "off")) return fail("--autostart needs on or off");
+            o.autostart = (v == "on");
         } else if (arg == "--quick-timing") {
             o.quickTiming = true;
         } else if (arg == "--address") {
@@ -117,13 +120,16 @@ shows the running Harbrook instead of starting another.
   --address A.B.C.D    use this as the PC's address (in the QR code and for
                        finding the phone on its /24 network) instead of the
                        host name's; also the environment variable HARBROOK_ADDRESS
-  --backup-root DIR    keep backups under DIR (an existing, writable folder)
+  --backup-root DIR    keep backups under DIR for good (an existing, writable folder)
   --headless           run in the terminal even where a display exists
                        (the default without DISPLAY or WAYLAND_DISPLAY)
   --send FILE...       hand the files to the running Harbrook, which sends
                        them to the connected phone
+  --autostart on|off   start Harbrook (in the tray, without its window) when
+                       you log in, or no longer; then end
   --history            print the backup history and end
-  --version            print the version and end
+  --version            print the version and the folder of the program's
+                       files (the phone picture, the languages), and end
   --help               print this text and end
 
 Testing:

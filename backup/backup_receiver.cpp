@@ -101,7 +101,9 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage) {
     // send may start.
     socket.close();
     busy.Release();
-    link.frontend.OnBackupEnded({outcome, {}, session.FilesStored(), session.BytesReceived()});
+    const std::string reason =
+        outcome == BackupSession::Outcome::Failed ? session.FailureReason() : std::string();
+    link.frontend.OnBackupEnded({outcome, reason, session.FilesStored(), session.BytesReceived()});
     return true;
 }
 

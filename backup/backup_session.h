@@ -32,6 +32,9 @@ class BackupSession {
 
     std::int64_t FilesStored() const { return m_filesStored; }  // complete ones
     std::int64_t BytesReceived() const { return m_receivedInBackup; }
+    // Why a Failed backup failed, for people: a full disk, a name that cannot
+    // be stored, a phone that stopped answering. Empty otherwise.
+    const std::string& FailureReason() const { return m_failure; }
 
   private:
     struct Offer {
@@ -45,6 +48,7 @@ class BackupSession {
     Pull PullFile(platform::File& file, std::int64_t announced);
     bool Reply(std::string_view word);
     Outcome LostPeer() const;
+    Pull Failing(std::string why);
     void Report(const std::string& name, std::int64_t size, bool complete);
 
     LinkContext& m_link;
@@ -65,6 +69,7 @@ class BackupSession {
     std::int64_t m_receivedInBackup = 0;
     std::int64_t m_filesDone = 0;
     std::int64_t m_filesStored = 0;
+    std::string m_failure;
 };
 
 }  // namespace harbrook

@@ -178,20 +178,24 @@ bool StorageLayout::ResolveTargetPath(std::string_view fileName, std::string_vie
     if (info == kCategories.end()) return false;
     const std::filesystem::path folder = KeptPath(info->category);
     if (folder.empty()) return false;
+    const std::string name = StoredFileName(fileName, categoryWord);
+    if (name.empty()) return false;
+    target = folder / Utf8ToPath(name);
+    return true;
+}
+
+std::string StoredFileName(std::string_view fileName, std::string_view categoryWord) {
     const std::size_t dot = fileName.rfind('.');
-    if (dot == std::string_view::npos) return false;
+    if (dot == std::string_view::npos) return {};
     std::string name = LenientUtf8(fileName);
     if (platform::Utf16Units(name) > kMaxNameUnits) {
         // Too long: fall back to the category word and the extension.
         const std::string fallback = std::string(categoryWord) + std::string(fileName.substr(dot));
         auto converted = platform::AnsiToUtf8(fallback);
-        if (!converted || platform::Utf16Units(*converted) > kMaxNameUnits) return false;
+        if (!converted || platform::Utf16Units(*converted) > kMaxNameUnits) return {};
         name = std::move(*converted);
     }
-    const std::string cleaned = FitFileName(CleanFileName(name));
-    if (cleaned.empty()) return false;
-    target = folder / Utf8ToPath(cleaned);
-    return true;
+    return FitFileName(CleanFileName(name));
 }
 
 }  // namespace harbrook

@@ -91,6 +91,11 @@ class StorageLayout final : public BackupFolderPreparer {
 // removed. Empty when what is left is ".", ".." or a reserved device name.
 std::string CleanFileName(std::string_view name);
 
+// The name under which a file the phone offers is stored: valid UTF-8 (bad
+// bytes become U+FFFD), cleaned and fitted to the file system's limit. Empty
+// when the name has no dot or cannot be made safe.
+std::string StoredFileName(std::string_view fileName, std::string_view categoryWord);
+
 // The name with `suffix` (a unique number such as "(1)", or nothing) before
 // its last dot, made to fit the file system's limit on one name: the stem is
 // shortened, never inside a character; the suffix and the extension stay.

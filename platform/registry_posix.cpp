@@ -4,13 +4,8 @@
 // lock and reads the file again only when it changed since (its inode, size or
 // time stamp differ), and every change replaces it atomically, so concurrent
 // threads and processes see whole states only. A lookup costs the same with
-// five phone records as with five thousand.
-//
-// Format: a first line "HARBROOK-HIVE 1", then "[key path]" lines each followed
-// by "name=value" lines, and a last line "END" (a file without it was cut and
-// is not trusted). Key paths, names and values are %XX-escaped where they hold
-// '%', '=', '[', ']' or control bytes. Names compare without regard to ASCII
-// case, as in the Windows registry.
+// five phone records as with five thousand. The file format is described in
+// hive_format_posix.h.
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -19,19 +14,14 @@
 #include <vector>
 
 #include "platform/file_store_posix.h"
+#include "platform/hive_format_posix.h"
 #include "platform/registry.h"
 
 namespace harbrook::platform {
 namespace {
 
-constexpr std::string_view kMagic = "HARBROOK-HIVE 1";
-constexpr std::string_view kEnd = "END";
-
-struct HiveKey {
-    std::string path;
-    std::vector<std::pair<std::string, std::string>> values;
-};
-using Hive = std::vector<HiveKey>;
+using posix::Hive;
+using posix::HiveKey;
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -52,89 +42,6 @@ std::filesystem::path HivePath() {
         base = std::filesystem::path(home && *home ? home : "/tmp") / ".config";
     }
     return base / "harbrook" / "registry.hive";
-}
-
-std::string Escape(std::string_view text) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7F || c == '%' || c == '=' || c == '[' || c == ']') {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 0xF];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
-
-std::optional<std::string> Unescape(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
-        if (i + 2 >= text.size()) return std::nullopt;
-        int v = 0;
-        for (std::size_t k = 1; k <= 2; ++k) {
-            const char c = text[i + k];
-            v <<= 4;
-            if (c >= '0' && c <= '9')
-                v |= c - '0';
-            else if (c >= 'A' && c <= 'F')
-                v |= c - 'A' + 10;
-            else
-                return std::nullopt;
-        }
-        out += static_cast<char>(v);
-        i += 2;
-    }
-    return out;
-}
-
-std::optional<Hive> Parse(std::string_view text) {
-    Hive hive;
-    std::size_t pos = 0;
-    std::vector<std::string_view> lines;
-    while (pos < text.size()) {
-        const std::size_t nl = text.find('\n', pos);
-        if (nl == std::string_view::npos) return std::nullopt;  // every line ends in '\n'
-        lines.push_back(text.substr(pos, nl - pos));
-        pos = nl + 1;
-    }
-    if (lines.size() < 2 || lines.front() != kMagic || lines.back() != kEnd) return std::nullopt;
-    for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
-        const std::string_view line = lines[i];
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            auto path = Unescape(line.substr(1, line.size() - 2));
-            if (!path || path->empty()) return std::nullopt;
-            hive.push_back(HiveKey{std::move(*path), {}});
-            continue;
-        }
-        const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos || hive.empty()) return std::nullopt;
-        auto name = Unescape(line.substr(0, eq));
-        auto value = Unescape(line.substr(eq + 1));
-        if (!name || !value) return std::nullopt;
-        hive.back().values.emplace_back(std::move(*name), std::move(*value));
-    }
-    return hive;
-}
-
-std::string Serialize(const Hive& hive) {
-    std::string out(kMagic);
-    out += '\n';
-    for (const HiveKey& key : hive) {
-        out += '[' + Escape(key.path) + "]\n";
-        for (const auto& [name, value] : key.values)
-            out += Escape(name) + '=' + Escape(value) + '\n';
-    }
-    out += kEnd;
-    out += '\n';
-    return out;
 }
 
 std::string Lower(std::string_view text) {
@@ -175,7 +82,7 @@ class CachedHive {
         bool unreadable = false;
         auto content = posix::ReadWholeFile(file, unreadable);
         if (content || unreadable) {
-            auto parsed = content ? Parse(*content) : std::nullopt;
+            auto parsed = content ? posix::ParseHive(*content) : std::nullopt;
             if (parsed) {
                 m_hive = std::move(*parsed);
             } else {
@@ -204,7 +111,7 @@ class CachedHive {
     // Writes the hive as it is in memory; on failure the memory no longer
     // matches the file and is read again next time.
     bool Save() {
-        const bool ok = posix::ReplaceFileAtomically(m_file, Serialize(m_hive));
+        const bool ok = posix::ReplaceFileAtomically(m_file, posix::SerializeHive(m_hive));
         m_stamp = Stamp(m_file);
         m_valid = ok;
         return ok;

@@ -192,6 +192,14 @@ void SendFilesThread(LinkContext& link, const std::vector<std::filesystem::path>
             if (!held) RestoreButton(link);
             Say(link, send_text::kConnectionLost);
         }
+    } catch (const std::exception&) {
+        // A file that gave way under us (a file system error, memory): the
+        // thread ends like a send of bad files, never with the program.
+        if (hold.flag || hold.connection)
+            EndSend(link, hold);
+        else
+            RestoreButton(link);
+        Say(link, send_text::kBadFiles);
     }
 }
 

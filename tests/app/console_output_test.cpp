@@ -129,7 +129,7 @@ TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
 
     watch.OnBackupStarted(5000);
     watch.SetBannerStatus(LoadUiString(129, 300));
-    watch.OnBackupEnded({BackupOutcome::Failed});
+    watch.OnBackupEnded({BackupOutcome::Failed, "cannot write x.jpg: No space left on device"});
 
     watch.OnBackupStarted(5000);
     watch.OnBackupEnded({BackupOutcome::Disconnected});
@@ -144,6 +144,8 @@ TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
     EXPECT_EQ(records[0].endSeconds - records[0].startSeconds, 42);
     EXPECT_EQ(records[0].outcome, "completed");
     EXPECT_EQ(records[1].outcome, "failed");
+    EXPECT_EQ(records[1].reason, "cannot write x.jpg: No space left on device");
+    EXPECT_EQ(records[0].reason, "");
     EXPECT_EQ(records[1].files, 0);
     EXPECT_EQ(records[2].outcome, "interrupted");
     EXPECT_EQ(ui.records.size(), 3u);
@@ -191,6 +193,7 @@ TEST(ConsoleFrontendTest, APipeGetsOneLinePerEventAndNothingIsLost) {
     ui.OnProgressReading(reading);
     ui.SetBannerStatus("Backup completed");
     ui.OnBackupRecorded({0, 3, "Pixel", 1, 2'000'000, {}, "completed"});
+    ui.OnBackupRecorded({0, 3, "Pixel", 0, 0, {}, "failed", "cannot write a.jpg: Disk full"});
     ui.SetSendButton("Sending", false);
     ui.SetSendButton("Send Files", true);
     ui.ShowMessage("line one.\r\nline two.");
@@ -210,6 +213,8 @@ TEST(ConsoleFrontendTest, APipeGetsOneLinePerEventAndNothingIsLost) {
     EXPECT_TRUE(Has(text, "] Progress: 100%  2.0 MB of 2.0 MB"));
     EXPECT_TRUE(Has(text, "] Backup completed\n"));
     EXPECT_TRUE(Has(text, "] Backup completed: 1 file, 2.0 MB in 0:03\n"));
+    EXPECT_TRUE(
+        Has(text, "] Backup failed: 0 files, 0 B in 0:03; cannot write a.jpg: Disk full\n"));
     EXPECT_TRUE(Has(text, "] Sending...\n"));
     EXPECT_FALSE(Has(text, "Send Files"));
     EXPECT_TRUE(Has(text, "] line one.\nline two.\n"));

@@ -46,6 +46,7 @@ TEST(BackupHistoryTest, RecordsAreAppendedAndReadBackExactly) {
     BackupRecord good = Record("completed");
     BackupRecord failed = Record("failed");
     failed.incomplete = {"VID 1.mp4", "odd;name%.txt", "tab\there.jpg"};
+    failed.reason = "cannot write a\tb;%.jpg: Disk full";
     ASSERT_TRUE(AppendBackupRecord(file, good));
     ASSERT_TRUE(AppendBackupRecord(file, failed));
     { std::ofstream(file, std::ios::app) << "a line from somewhere else\n"; }
@@ -59,6 +60,7 @@ TEST(BackupHistoryTest, RecordsAreAppendedAndReadBackExactly) {
     EXPECT_EQ(records[0].bytes, 1234567);
     EXPECT_TRUE(records[0].incomplete.empty());
     EXPECT_EQ(records[1].incomplete, failed.incomplete);
+    EXPECT_EQ(records[1].reason, failed.reason);
     EXPECT_EQ(records[1].outcome, "failed");
 }
 
@@ -98,6 +100,7 @@ TEST(BackupHistoryTest, DamagedLinesAreSkippedAndCounted) {
 TEST(BackupHistoryTest, TheTableHasAHeaderARowPerBackupAndTheIncompleteNames) {
     EXPECT_EQ(FormatHistoryTable({}), "No backup has been recorded yet.\n");
     BackupRecord failed = Record("failed");
+    failed.reason = "cannot write VID_2.mp4: Disk full";
     failed.phone = "Ünïcode phone";
     failed.incomplete = {"VID_1.mp4"};
     const std::string table = FormatHistoryTable({Record("completed"), failed});
@@ -106,6 +109,7 @@ TEST(BackupHistoryTest, TheTableHasAHeaderARowPerBackupAndTheIncompleteNames) {
     EXPECT_NE(table.find("1.2 MB"), std::string::npos);
     EXPECT_NE(table.find("completed"), std::string::npos);
     EXPECT_NE(table.find("    incomplete: VID_1.mp4\n"), std::string::npos);
+    EXPECT_NE(table.find("    why: cannot write VID_2.mp4: Disk full\n"), std::string::npos);
     // Columns line up: every row's outcome starts at the header's column,
     // counted in characters, not bytes.
     std::vector<std::size_t> columns;

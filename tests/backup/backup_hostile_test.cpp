@@ -105,6 +105,15 @@ TEST_F(BackupHostileTest, NamesThatReachForOtherFoldersStayInTheCategoryFolder) 
         }
         ASSERT_TRUE(h.WaitForBackupEnds(++ended));
         EXPECT_EQ(h.frontend.LastBackupCompleted(), c.stored);
+        // The failure says which name and why (a name longer than its frame
+        // never becomes one: that offer is broken). Windows refuses control
+        // characters only when the file is created.
+        if (!c.stored && c.name.size() < 256) {
+            const std::string reason = h.frontend.backupEnds().back().reason;
+            const bool named = reason.rfind("cannot store \"" + c.name.substr(0, 2), 0) == 0 ||
+                               reason.rfind("cannot create ", 0) == 0;
+            EXPECT_TRUE(named) << reason;
+        }
         ExpectNothingOutsideTheCategories(before);
     }
     EXPECT_FALSE(std::filesystem::exists("/etc/x.jpg"));
@@ -135,7 +144,7 @@ TEST_F(BackupHostileTest, NamesThatGrowPastTheLimitAreShortenedKeepingTheExtensi
     }
     End(*link);
     ASSERT_TRUE(h.WaitForBackupEnds(1));
-    EXPECT_EQ(h.frontend.backupEnds().back().outcome, BackupOutcome::Completed);
+    EXPECT_TRUE(h.frontend.LastBackupCompleted());
     const auto stored = FilesUnder(h.CategoryFolder(BackupCategory::Camera));
     ASSERT_EQ(stored.size(), files.size());
     for (const auto& file : stored) {
@@ -250,7 +259,7 @@ TEST_F(BackupHostileTest, AnotherPeersFramesDuringABackupAreDroppedAndTheBackupG
     EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("fileEnd"));
     End(*link);
     ASSERT_TRUE(h.WaitForBackupEnds(1));
-    EXPECT_EQ(h.frontend.backupEnds().back().outcome, BackupOutcome::Completed);
+    EXPECT_TRUE(h.frontend.LastBackupCompleted());
     const auto documents = h.CategoryFolder(BackupCategory::Document);
     EXPECT_EQ(ReadFileBytes(documents / "mine.bin"), "abc");
     EXPECT_EQ(ReadFileBytes(documents / "second.bin"), "de");
@@ -259,7 +268,7 @@ TEST_F(BackupHostileTest, AnotherPeersFramesDuringABackupAreDroppedAndTheBackupG
     auto next = Begin();
     End(*next);
     ASSERT_TRUE(h.WaitForBackupEnds(2));
-    EXPECT_EQ(h.frontend.backupEnds().back().outcome, BackupOutcome::Completed);
+    EXPECT_TRUE(h.frontend.LastBackupCompleted());
 }
 
 TEST_F(BackupHostileTest, StopInTheMiddleOfAFileIsQuickAndKeepsWhatWasWritten) {
@@ -308,7 +317,11 @@ TEST_F(FullDiskTest, FullDiskEndsTheBackupKeepsEarlierFilesAndTheNextBackupWorks
     EXPECT_EQ(report.filesAccepted, 2);
     EXPECT_FALSE(report.ended);
     ASSERT_TRUE(h.WaitForBackupEnds(1));
-    EXPECT_EQ(h.frontend.lastBanner(), "Backup failed");
+    EXPECT_EQ(h.frontend.lastBanner(), "Backup failed");  // the banner keeps its words
+    const std::string reason = h.frontend.backupEnds().back().reason;
+    EXPECT_NE(reason.find("cannot write "), std::string::npos) << reason;
+    EXPECT_NE(reason.find("c.jpg: " + std::string(std::strerror(ENOSPC))), std::string::npos)
+        << reason;
 
     const auto camera = m_mount / "Backup of Harbrook" / "Pixel" / "My Album";
     EXPECT_EQ(HashFile(camera / "a.jpg"), HashFile(a.source));

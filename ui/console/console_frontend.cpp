@@ -169,6 +169,7 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
     if (!record.incomplete.empty()) {
         text += ", " + std::to_string(record.incomplete.size()) + " incomplete";
     }
+    if (!record.reason.empty()) text += "; " + EscapeControls(record.reason);
     Line(text);
 }
 
