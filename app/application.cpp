@@ -49,18 +49,18 @@ void Application::StartUpdateCheck() {}
 
 void Application::Stop() {
     std::vector<std::thread> workers;
-    std::vector<Send> sends;
+    std::vector<Task> tasks;
     {
         std::lock_guard lock(m_mutex);
         if (m_stopped) return;
         m_stopped = true;
         workers.swap(m_workers);
-        sends.swap(m_sends);
+        tasks.swap(m_tasks);
     }
     m_watch.NoteQuitting();
     m_link.stop.RequestStop();
     for (auto& worker : workers) worker.join();
-    for (auto& send : sends) send.thread.join();
+    for (auto& task : tasks) task.thread.join();
     m_watch.EndOpenBackup();
     // No worker runs any more; keep a late caller away from the front end.
     m_link.state.DetachDisplayHook();
@@ -73,36 +73,63 @@ void Application::OpenMainWindow() {
 void Application::HandleRequest(const std::string& bytes) {
     const auto request = DecodeRequest(bytes);
     if (!request) return;  // from a newer or foreign program: ignore
-    if (request->kind == InstanceRequest::Kind::Show) {
-        OpenMainWindow();
-    } else {
-        SendFiles(request->files);
+    switch (request->kind) {
+        case InstanceRequest::Kind::Show:
+            return OpenMainWindow();
+        case InstanceRequest::Kind::Send:
+            SendFiles(request->files);
+            return;
+        case InstanceRequest::Kind::Disconnect:
+            return Disconnect();
     }
 }
 
+void Application::ReapEndedTasks() {
+    std::vector<Task> ended;
+    {
+        std::lock_guard lock(m_mutex);
+        auto first = std::stable_partition(m_tasks.begin(), m_tasks.end(),
+                                           [](const Task& task) { return !*task.ended; });
+        std::move(first, m_tasks.end(), std::back_inserter(ended));
+        m_tasks.erase(first, m_tasks.end());
+    }
+    // Each joins, outside the lock, a thread whose work is done.
+}
+
+void Application::Keep(Task task) {
+    std::lock_guard lock(m_mutex);
+    // A stop that came meanwhile has asked the link to stop: the task ends at
+    // once and is joined as `task` goes, after the lock is released.
+    if (!m_stopped) m_tasks.push_back(std::move(task));
+}
+
 bool Application::SendFiles(std::vector<std::filesystem::path> files) {
-    std::vector<Send> ended;
     {
         std::lock_guard lock(m_mutex);
         if (m_stopped) return false;
-        // Ended sends are joined below, outside the lock.
-        auto first = std::stable_partition(m_sends.begin(), m_sends.end(),
-                                           [](const Send& send) { return !*send.ended; });
-        std::move(first, m_sends.end(), std::back_inserter(ended));
-        m_sends.erase(first, m_sends.end());
     }
-    ended.clear();  // each joins a thread whose work is done
+    ReapEndedTasks();
     // The send may tell the user something at once (no phone, say): no lock
     // of ours is held while it does.
-    auto flag = std::make_shared<std::atomic<bool>>(false);
-    std::jthread thread = OnSendFiles(m_link, std::move(files), [flag] { *flag = true; });
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    std::jthread thread = OnSendFiles(m_link, std::move(files), [ended] { *ended = true; });
     if (!thread.joinable()) return false;
-    std::lock_guard lock(m_mutex);
-    // A stop that came meanwhile has asked the link to stop: this send ends
-    // at once and is joined here as the thread object goes.
-    if (m_stopped) return true;
-    m_sends.push_back({std::move(thread), std::move(flag)});
+    Keep({std::move(thread), std::move(ended)});
     return true;
+}
+
+void Application::Disconnect() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopped) return;
+    }
+    ReapEndedTasks();
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    Keep({std::jthread([this, ended] {
+              DisconnectThread(m_link);
+              *ended = true;
+          }),
+          ended});
 }
 
 }  // namespace harbrook

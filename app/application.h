@@ -47,9 +47,12 @@ class Application {
     void HandleRequest(const std::string& bytes);
 
     // What the "Send Files" button does once files are chosen. False when
-    // nothing was started (the front end has been told why). Sends that have
-    // ended are joined here, so threads do not pile up until quit.
+    // nothing was started (the front end has been told why).
     bool SendFiles(std::vector<std::filesystem::path> files);
+
+    // The connected panel's "Disconnect" button: marks the phone disconnected
+    // at once and tells the phone on a thread of its own.
+    void Disconnect();
 
     LinkContext& Link() { return m_link; }
 
@@ -74,16 +77,21 @@ class Application {
     LinkContext m_link;
     StorageLayout m_storage;
 
-    struct Send {
+    // A thread for one piece of work (a send, a disconnect).
+    struct Task {
         std::jthread thread;
         std::shared_ptr<std::atomic<bool>> ended;
     };
+    // Joins the tasks that have ended, so threads do not pile up until quit.
+    void ReapEndedTasks();
+    // Keeps a started task until it ends or the application stops.
+    void Keep(Task task);
 
     // Guards the thread lists and the flags. Never held while the front end
     // is called: a window may answer on the very thread that waits here.
     std::mutex m_mutex;
     std::vector<std::thread> m_workers;
-    std::vector<Send> m_sends;  // joined on stop, or by the next send once ended
+    std::vector<Task> m_tasks;  // joined on stop, or by the next task once ended
     bool m_started = false;
     bool m_stopped = false;
 };

@@ -52,6 +52,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         } else if (arg == "--autostart") {
             if (!value(v) || (v != "on" && v != "off")) return fail("--autostart needs on or off");
             o.autostart = (v == "on");
+        } else if (arg == "--disconnect") {
+            o.disconnect = true;
         } else if (arg == "--quick-timing") {
             o.quickTiming = true;
         } else if (arg == "--address") {
@@ -78,6 +80,7 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             return fail("unknown option: " + std::string(arg) + " (try --help)");
         }
     }
+    if (o.send && o.disconnect) return fail("--send and --disconnect do not go together");
     return parsed;
 }
 
@@ -127,6 +130,7 @@ shows the running Harbrook instead of starting another.
                        them to the connected phone
   --autostart on|off   start Harbrook (in the tray, without its window) when
                        you log in, or no longer; then end
+  --disconnect         tell the running Harbrook to disconnect the phone
   --history            print the backup history and end
   --version            print the version and the folder of the program's
                        files (the phone picture, the languages), and end

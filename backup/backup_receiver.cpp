@@ -1,5 +1,6 @@
 #include "backup/backup_receiver.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "backup/backup_session.h"
@@ -7,6 +8,7 @@
 #include "link/frames.h"
 #include "link/keywords.h"
 #include "link/stop_signal.h"
+#include "link/worker_support.h"
 #include "locale/ui_strings.h"
 
 namespace harbrook {
@@ -56,16 +58,34 @@ std::optional<std::string> WaitForPhone(LinkContext& link, zmq::socket_t& socket
     }
 }
 
+// Retries of a bind that found every backup port taken: from the idle
+// retry, doubling up to this many times it.
+constexpr int kMaxBindBackOff = 32;
+
+// A fixed English text, like the pairing server's: the ports are not the
+// user's doing and there is nothing to translate about them.
+constexpr const char* kNoBackupPort =
+    "Harbrook cannot receive backups: every backup port is taken. It keeps trying.";
+
 // One listening socket, at most one backup on it. False when the link is
-// stopped.
-bool ServeOneBackup(LinkContext& link, StorageLayout& storage) {
+// stopped. `backOff` grows while no backup port can be bound.
+bool ServeOneBackup(LinkContext& link, StorageLayout& storage, int& backOff) {
     LinkContextHandle context(link.stop);
     zmq::socket_t socket(context.get(), zmq::socket_type::router);
-    SetLinger(socket, link.timing.linger);
+    LingerOnClose linger(socket, link.timing.linger, link.stop);
     // The library drops a peer whose message could not be a chunk before it
     // allocates anything for it.
     SetMaxMessageSize(socket, kMaxChunkMessage);
-    if (const int port = BindFirstFree(socket, link.ports.backup)) link.backupPort = port;
+    const int port = BindFirstFree(socket, link.ports.backup);
+    if (port == 0) {
+        // Taken for a moment, most likely (a backup socket of ours closing,
+        // another program): say so once and try again, less and less often.
+        if (backOff == 0) link.frontend.ShowMessage(kNoBackupPort);
+        backOff = std::min(std::max(backOff * 2, 1), kMaxBindBackOff);
+        return link.stop.SleepFor(link.timing.backupIdleRetry * backOff);
+    }
+    backOff = 0;
+    link.backupPort = port;
     SetReceiveTimeout(socket, link.timing.transferReceive);
 
     auto identity = WaitForPhone(link, socket);
@@ -99,7 +119,7 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage) {
     // Closed and free before anyone hears of the end: a phone that starts its
     // next backup at once reaches the next socket, not this closing one, and a
     // send may start.
-    socket.close();
+    linger.Close();
     busy.Release();
     const std::string reason =
         outcome == BackupSession::Outcome::Failed ? session.FailureReason() : std::string();
@@ -113,9 +133,10 @@ void BackupReceiverThread(LinkContext& link, StorageLayout& storage) {
     // Each chunk is written from the message it arrived in and freed when
     // the next one comes: memory does not grow with the size or the number of
     // files.
+    int backOff = 0;
     while (!link.stop.StopRequested()) {
         try {
-            if (!ServeOneBackup(link, storage)) return;
+            if (!ServeOneBackup(link, storage, backOff)) return;
         } catch (const zmq::error_t& e) {
             if (IsTerminated(e)) return;
             // Anything else (out of sockets, say) is the system's trouble, not

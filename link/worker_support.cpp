@@ -20,6 +20,18 @@ void RunLinkWorker(StopSignal& stop, const std::function<void()>& body,
     }
 }
 
+void LingerOnClose::Close() {
+    if (!m_socket.handle()) return;
+    if (!m_stop.StopRequested()) {
+        try {
+            SetLinger(m_socket, m_linger);
+        } catch (const zmq::error_t&) {
+            // The stop came just now: close without linger.
+        }
+    }
+    m_socket.close();
+}
+
 bool BindPortPatiently(zmq::socket_t& socket, int port, StopSignal& stop,
                        std::chrono::milliseconds patience) {
     constexpr auto kStep = std::chrono::milliseconds(20);

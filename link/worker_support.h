@@ -23,4 +23,25 @@ void RunLinkWorker(StopSignal& stop, const std::function<void()>& body,
 bool BindPortPatiently(zmq::socket_t& socket, int port, StopSignal& stop,
                        std::chrono::milliseconds patience = std::chrono::milliseconds(1000));
 
+// Gives a socket its linger as it closes, so that the last answer still
+// leaves, unless the link is stopping: then nothing unsent holds the stop.
+// Sockets start with no linger (see LinkContextHandle); declare the guard
+// after its socket so that it runs first.
+class LingerOnClose {
+  public:
+    LingerOnClose(zmq::socket_t& socket, std::chrono::milliseconds linger, const StopSignal& stop)
+        : m_socket(socket), m_linger(linger), m_stop(stop) {}
+    ~LingerOnClose() { Close(); }
+    LingerOnClose(const LingerOnClose&) = delete;
+    LingerOnClose& operator=(const LingerOnClose&) = delete;
+
+    // Closes the socket now (once).
+    void Close();
+
+  private:
+    zmq::socket_t& m_socket;
+    const std::chrono::milliseconds m_linger;
+    const StopSignal& m_stop;
+};
+
 }  // namespace harbrook

@@ -12,12 +12,14 @@ bool PairingCode::UpdatePairingCode(const std::string& portText) {
     {
         std::lock_guard lock(m_mutex);
         if (text == m_lastText) return true;
-        // Without a data folder the bitmap lands in the current folder.
+        // Without a data folder there is no bitmap: the front end draws the
+        // code from its text.
         std::filesystem::path folder;
-        GetAppDataFolder(folder);
-        bitmap = folder / kQrBitmapName;
-        if (WriteQrBitmap(text, bitmap) != kQrOk) return false;
-        ++m_writes;
+        if (GetAppDataFolder(folder)) {
+            bitmap = folder / kQrBitmapName;
+            if (WriteQrBitmap(text, bitmap) != kQrOk) return false;
+            ++m_writes;
+        }
     }
     // The front end is called with no lock of ours held.
     if (!m_frontend.ShowQrCode(bitmap, text)) return false;

@@ -31,8 +31,11 @@ class TransferHarness {
     TransferHarness(const TransferHarness&) = delete;
     TransferHarness& operator=(const TransferHarness&) = delete;
 
-    // Starts BackupReceiverThread and waits until it has bound its port.
-    void StartReceiver();
+    // Starts BackupReceiverThread and, unless told not to, expects it to bind
+    // its port.
+    void StartReceiver(bool expectBound = true);
+    // Starts PairingServerThread; its QR text once it has bound.
+    std::string StartPairing();
     // Stops every worker and joins the receiver; returns how long that took.
     std::chrono::milliseconds Stop();
 
@@ -52,7 +55,7 @@ class TransferHarness {
     std::filesystem::path backupRoot;
 
   private:
-    std::jthread m_receiver;
+    std::jthread m_receiver, m_pairing;
 };
 
 // A phone file of `size` pattern bytes at `path` (folders made as needed).
