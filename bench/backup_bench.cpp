@@ -88,7 +88,6 @@ struct BenchCore {
 struct PcRun {
     Leg leg;
     long peakGrowthKiB = 0;
-    fs::path folder;  // where the files were stored
 };
 
 // The real receiver thread here, harbrook-phone backing generated files up.
@@ -114,8 +113,18 @@ PcRun TimeHarbrook(const DataSet& set, const fs::path& root, const std::string& 
     if (status != 0 || !core.frontend.completed)
         std::fprintf(stderr, "the backup did not complete (phone status %d)\n", status);
     link.stop.RequestStop();
-    result.folder = core.storage.KeptPath(BackupCategory::Camera);
     return result;
+}
+
+// The folder where the PC side stores the set (its camera folder).
+fs::path FolderOf(const fs::path& root) {
+    PortPlan plan;
+    plan.backup = {FreeLoopbackPort(), FreeLoopbackPort(), FreeLoopbackPort()};
+    BenchCore core(plan, root);
+    CSettingsStore().WriteRootDirectory(root);
+    core.link.state.SetConnectionState(true, "Bench", "b1", "127.0.0.1");
+    core.storage.PrepareBackupFolders(1);
+    return core.storage.KeptPath(BackupCategory::Camera);
 }
 
 // The disk's own speed for the same files: create, write in chunk-sized
@@ -159,12 +168,20 @@ void Compare(const DataSet& set, const fs::path& work, const std::string& self,
         const Leg bare = TimeWire({self, "--wire-phone", "127.0.0.1:" + std::to_string(barePort),
                                    std::to_string(set.count), std::to_string(set.size)},
                                   barePort);
-        const PcRun ours = TimeHarbrook(set, root, phoneTool);
-        const fs::path folder = ours.folder.empty() ? root / "disk" : ours.folder;
-        RemoveTree(root / "Backup of Harbrook");
-        const Leg disk = TimeDisk(set, folder);
-        RemoveTree(root / "Backup of Harbrook");
-        RemoveTree(folder);
+        // The two legs that write start alike: with nothing of ours, nor of
+        // anyone else, left dirty in the page cache. They take turns at going
+        // first.
+        const fs::path folder = FolderOf(root);
+        PcRun ours;
+        Leg disk;
+        for (int leg = 0; leg < 2; ++leg) {
+            ::sync();
+            if ((leg + run) % 2 == 0)
+                ours = TimeHarbrook(set, root, phoneTool);
+            else
+                disk = TimeDisk(set, folder);
+            RemoveTree(root / "Backup of Harbrook");
+        }
         const double limit = std::max(wire.seconds, disk.seconds);
         ratios.push_back(limit / ours.leg.seconds);
         // What the PC side cannot avoid: the bare loop's work and the disk
