@@ -115,9 +115,8 @@ TEST_F(ReturningPhoneTest, ThePhoneConnectedLastIsFoundSoonAfterItComesBack) {
         Start(PhoneDetectionThread);
         ASSERT_TRUE(WaitFor([&] { return ConnectedAs("back"); }, 10s));
     }
-    // The phone goes away; the scan starts over and, while nothing answers,
-    // every other host's retries back off to seconds (the next one more than
-    // 1.8 s away by now).
+    // The phone goes away. While nothing answers, every other host's retries
+    // back off to seconds (the next one more than 1.8 s away by now).
     link.state.SetConnectionState(false, "", "", "");
     std::this_thread::sleep_for(5200ms);
     phone::BeaconService beacon(phone, 100ms);
