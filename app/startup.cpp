@@ -135,8 +135,12 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         case platform::SingleInstance::Claim::AlreadyRunning:
             return HandOver(dataFolder, options);
         case platform::SingleInstance::Claim::Failed:
-            // Two instances would share the settings and fight over the
-            // phone; better none than a second one.
+            // Without a data folder there is no lock to take: Harbrook runs
+            // without one (it has said why). A lock in a data folder that
+            // cannot be taken is another matter: two instances would share
+            // the settings and fight over the phone; better none than a
+            // second one.
+            if (!haveDataFolder) break;
             return Fail(kExitFailure,
                         "cannot tell whether Harbrook already runs (the instance lock in " +
                             PathToUtf8(dataFolder) + " cannot be taken); not starting");
