@@ -49,11 +49,11 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             o.history = true;
         } else if (arg == "--headless") {
             o.headless = true;
+        } else if (arg == "--disconnect") {
+            o.disconnect = true;
         } else if (arg == "--autostart") {
             if (!value(v) || (v != "on" && v != "off")) return fail("--autostart needs on or off");
             o.autostart = (v == "on");
-        } else if (arg == "--disconnect") {
-            o.disconnect = true;
         } else if (arg == "--quick-timing") {
             o.quickTiming = true;
         } else if (arg == "--address") {
@@ -128,9 +128,9 @@ shows the running Harbrook instead of starting another.
                        (the default without DISPLAY or WAYLAND_DISPLAY)
   --send FILE...       hand the files to the running Harbrook, which sends
                        them to the connected phone
+  --disconnect         tell the running Harbrook to disconnect the phone
   --autostart on|off   start Harbrook (in the tray, without its window) when
                        you log in, or no longer; then end
-  --disconnect         tell the running Harbrook to disconnect the phone
   --history            print the backup history and end
   --version            print the version and the folder of the program's
                        files (the phone picture, the languages), and end

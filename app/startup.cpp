@@ -9,6 +9,7 @@
 #include "core/app_folders.h"
 #include "core/settings_store.h"
 #include "link/endpoints.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/autostart.h"
 #include "platform/folders.h"
@@ -20,7 +21,6 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr unsigned kSocketsFailedText = 103;
 constexpr const char* kNoDataFolderText =
     "Harbrook cannot create its data folder (is HOME set?). It runs without it: no backup "
     "history is kept and a second start cannot find this one.";
@@ -154,7 +154,7 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         return Fail(kExitFailure, "--disconnect is for a running Harbrook, and none runs");
     }
     if (!platform::InitSockets()) {
-        const auto text = OwnStringTable().Find(kSocketsFailedText);
+        const auto text = OwnStringTable().Find(kStrSocketsFailed);
         return Fail(kExitFailure, text.value_or("sockets"));
     }
 

@@ -9,6 +9,7 @@
 #include "link/keywords.h"
 #include "link/stop_signal.h"
 #include "link/worker_support.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 
 namespace harbrook {
@@ -17,9 +18,6 @@ namespace {
 constexpr std::size_t kFirstIdentityBuffer = 50;
 constexpr std::size_t kTotalBuffer = 50;
 constexpr std::size_t kStatusCapacity = 300;
-constexpr unsigned kBackingUpText = 127;
-constexpr unsigned kCompletedText = 128;
-constexpr unsigned kFailedText = 129;
 
 void ShowStatus(LinkContext& link, unsigned id) {
     link.frontend.SetBannerStatus(LoadUiString(id, kStatusCapacity));
@@ -109,13 +107,13 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, int& backOff) {
 
     SendText(socket, *identity, true);
     SendText(socket, kw::kSufficient);
-    ShowStatus(link, kBackingUpText);
+    ShowStatus(link, kStrBackingUp);
     link.frontend.OnBackupStarted(total);
 
     BackupSession session(link, storage, socket, std::move(*identity), total);
     const BackupSession::Outcome outcome = session.Run();
-    if (outcome == BackupSession::Outcome::Completed) ShowStatus(link, kCompletedText);
-    if (outcome == BackupSession::Outcome::Failed) ShowStatus(link, kFailedText);
+    if (outcome == BackupSession::Outcome::Completed) ShowStatus(link, kStrBackupCompleted);
+    if (outcome == BackupSession::Outcome::Failed) ShowStatus(link, kStrBackupFailed);
     // Closed and free before anyone hears of the end: a phone that starts its
     // next backup at once reaches the next socket, not this closing one, and a
     // send may start.

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "link/connection_state.h"
+#include "link/keywords.h"
 #include "link/link_context.h"
+#include "locale/string_ids.h"
 #include "platform/volumes.h"
 
 namespace harbrook {
@@ -27,14 +29,14 @@ struct CategoryInfo {
 };
 
 inline constexpr std::array<CategoryInfo, 5> kCategories{{
-    {BackupCategory::Camera, "camera", 122},
-    {BackupCategory::Tencent, "tencent", 123},
-    {BackupCategory::Other, "other", 124},
-    {BackupCategory::Document, "document", 125},
-    {BackupCategory::Audio, "audio", 126},
+    {BackupCategory::Camera, kw::kCamera, kStrFolderCamera},
+    {BackupCategory::Tencent, kw::kTencent, kStrFolderTencent},
+    {BackupCategory::Other, kw::kOther, kStrFolderOther},
+    {BackupCategory::Document, kw::kDocument, kStrFolderDocuments},
+    {BackupCategory::Audio, kw::kAudio, kStrFolderAudio},
 }};
 
-inline constexpr unsigned kBackupFolderStringId = 121;
+inline constexpr unsigned kBackupFolderStringId = kStrBackupFolder;
 inline constexpr std::string_view kDefaultPhoneFolder = "Smartphone";
 inline constexpr std::uint64_t kSystemDriveMinFree = 32'212'254'720ULL;  // 30 GiB, strictly more
 inline constexpr std::uint64_t kOtherDriveMinFree = 10'737'418'240ULL;   // 10 GiB, strictly more

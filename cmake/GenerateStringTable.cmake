@@ -1,23 +1,30 @@
 cmake_policy(SET CMP0057 NEW)
-# cmake -DINPUT=res/strings/english.txt -DOUTPUT=.../string_table.inc -P GenerateStringTable.cmake
-# Turns a string source (lines of: ID "text") into C++ initialiser lines
-# {ID, u8"text"}, so the texts are typed once, in res/.
+# cmake -DINPUT=res/strings/english.txt -DOUTPUT=.../string_table.inc
+#       -DIDS_OUTPUT=.../locale/string_ids.h -P GenerateStringTable.cmake
+# Turns a string source (lines of: ID "text" or ID Name "text") into C++
+# initialiser lines {ID, u8"text"}, and the named ones into constants
+# kStrName = ID, so the texts and their ids are typed once, in res/.
 file(READ "${INPUT}" content)
 # Keep semicolons out of CMake's list splitting.
 string(REPLACE ";" "@SEMICOLON@" content "${content}")
 string(REPLACE "\r" "" content "${content}")
 string(REPLACE "\n" ";" lines "${content}")
 set(out "// Generated from ${INPUT}; edit that file instead.\n")
+set(ids "// Generated from ${INPUT}; edit that file instead.\n#pragma once\n\nnamespace harbrook {\n\n")
 set(seen "")
 foreach(line IN LISTS lines)
   if(line MATCHES "^[ \t]*(#.*)?$")
     continue()
   endif()
-  if(NOT line MATCHES "^([0-9]+)[ \t]+\"(.*)\"[ \t]*$")
+  if(NOT line MATCHES "^([0-9]+)[ \t]+([A-Za-z][A-Za-z0-9]*[ \t]+)?\"(.*)\"[ \t]*$")
     message(FATAL_ERROR "${INPUT}: cannot read line: ${line}")
   endif()
   set(id "${CMAKE_MATCH_1}")
-  set(text "${CMAKE_MATCH_2}")
+  string(STRIP "${CMAKE_MATCH_2}" name)
+  set(text "${CMAKE_MATCH_3}")
+  if(NOT name STREQUAL "")
+    string(APPEND ids "inline constexpr unsigned kStr${name} = ${id};\n")
+  endif()
   if(id IN_LIST seen)
     message(FATAL_ERROR "${INPUT}: string ${id} is defined twice")
   endif()
@@ -25,6 +32,14 @@ foreach(line IN LISTS lines)
   string(REPLACE "@SEMICOLON@" ";" text "${text}")
   string(APPEND out "{${id}, \"${text}\"},\n")
 endforeach()
-file(WRITE "${OUTPUT}.tmp" "${out}")
-file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
-file(REMOVE "${OUTPUT}.tmp")
+string(APPEND ids "\n}  // namespace harbrook\n")
+# Written only when changed, so that a new text rebuilds no code.
+foreach(pair "OUTPUT;out" "IDS_OUTPUT;ids")
+  list(GET pair 0 file_var)
+  list(GET pair 1 text_var)
+  if(DEFINED ${file_var})
+    file(WRITE "${${file_var}}.tmp" "${${text_var}}")
+    file(COPY_FILE "${${file_var}}.tmp" "${${file_var}}" ONLY_IF_DIFFERENT)
+    file(REMOVE "${${file_var}}.tmp")
+  endif()
+endforeach()

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Builds Harbrook and runs every test: plain (with the Debian package built,
-# unpacked and checked), under AddressSanitizer +
-# UndefinedBehaviorSanitizer, under ThreadSanitizer, as Windows programs
-# (mingw-w64 cross-build, tests under wine64, then the Windows and Linux
-# programs against each other), and the libFuzzer targets for a few seconds
-# each (clang).
+# Builds Harbrook and runs every test: plain (with the benchmarks built, the
+# formatting checked and the Debian package built, unpacked and checked),
+# under AddressSanitizer + UndefinedBehaviorSanitizer, under ThreadSanitizer,
+# as Windows programs (mingw-w64 cross-build, tests under wine64, then the
+# Windows and Linux programs against each other), and the libFuzzer targets
+# for a few seconds each (clang).
 #   scripts/test.sh            all five
 #   scripts/test.sh plain      one of: plain asan tsan win fuzz
 set -euo pipefail
@@ -64,6 +64,18 @@ run_win() {
   fi
 }
 
+# Every C++ file of the tree as .clang-format has it.
+check_format() {
+  local unformatted
+  unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -o '^[^:]*: warning' \
+                | cut -d: -f1 | sort -u)
+  if [[ -n $unformatted ]]; then
+    echo "not formatted (run clang-format -i on them):"
+    echo "$unformatted"
+    return 1
+  fi
+}
+
 # The fuzz leg: every reader of outside input (frames, numbers, dates, the
 # INI and hive files, the history, stored names) under libFuzzer with ASan and
 # UBSan, each for HARBROOK_FUZZ_SECONDS (8) from its seeds in tests/fuzz/corpus;
@@ -105,8 +117,11 @@ for v in "${variants[@]}"; do
     run_fuzz || status=1
     continue
   fi
+  bench=OFF
   case $v in
-    plain) sanitize="" ;;
+    plain) sanitize=""; bench=ON
+           echo "== plain: checking the formatting"
+           check_format || status=1 ;;
     asan)  sanitize=address ;;
     tsan)  sanitize=thread ;;
     *) echo "unknown variant: $v (plain, asan, tsan, win or fuzz)" >&2; exit 2 ;;
@@ -115,7 +130,7 @@ for v in "${variants[@]}"; do
   mkdir -p build
   echo "== $v: building in $dir"
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARBROOK_WERROR=ON \
-        -DHARBROOK_SANITIZE="$sanitize" -DHARBROOK_BENCH=OFF -DHARBROOK_WIN_BINARIES= >"$dir.configure.log" 2>&1 \
+        -DHARBROOK_SANITIZE="$sanitize" -DHARBROOK_BENCH=$bench -DHARBROOK_WIN_BINARIES= >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log"; exit 1; }
   cmake --build "$dir" -j"$jobs" >"$dir.build.log" 2>&1 \
     || { grep -E -B2 -A12 'error|Error' "$dir.build.log" | head -150; echo "build failed ($v)"; exit 1; }

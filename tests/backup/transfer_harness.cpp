@@ -49,7 +49,8 @@ PortPlan FreePorts() {
 }
 
 TransferHarness::TransferHarness(Timing timing)
-    : link(frontend, storage, FreePorts(), timing), storage(link.state) {
+    : link(frontend, m_folders, FreePorts(), timing), storage(link.state) {
+    m_folders.layout = &storage;
     backupRoot = sandbox.root() / "backup-root";
     std::filesystem::create_directories(backupRoot);
     CSettingsStore().WriteRootDirectory(backupRoot);

@@ -50,6 +50,18 @@ class TransferHarness {
 
     Sandbox sandbox;  // first: it points HOME and the XDG folders at the sandbox
     RecorderFrontend frontend;
+
+  private:
+    // The link needs a folder preparer before the storage layout, which
+    // needs the link's state, exists.
+    struct LateFolders final : BackupFolderPreparer {
+        StorageLayout* layout = nullptr;
+        bool PrepareBackupFolders(std::int64_t neededBytes) override {
+            return layout && layout->PrepareBackupFolders(neededBytes);
+        }
+    } m_folders;
+
+  public:
     LinkContext link;
     StorageLayout storage;
     std::filesystem::path backupRoot;

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "core/peer_text.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/local_time.h"
 #include "platform/utf8.h"
@@ -17,7 +18,7 @@ std::string Text(unsigned id) {
     return LoadUiString(id, kTextCapacity);
 }
 std::string ProductName() {
-    return LoadUiString(104, 50);
+    return LoadUiString(kStrProductName, 50);
 }
 
 std::string Clock() {
@@ -48,9 +49,10 @@ void ConsoleFrontend::Line(const std::string& text) {
 }
 
 std::string ConsoleFrontend::StateText() const {
-    if (!m_connected) return "Not connected. " + FormatWithText(Text(108), ProductName());
+    if (!m_connected)
+        return "Not connected. " + FormatWithText(Text(kStrOpenOnPhone), ProductName());
     const std::string name = m_phoneName.empty() ? "smartphone" : m_phoneName;
-    return FormatWithText(Text(116), name) + ". " + Text(109);
+    return FormatWithText(Text(kStrConnectedTo), name) + ". " + Text(kStrComputerConnected);
 }
 
 void ConsoleFrontend::PrintWelcome() {
@@ -64,9 +66,9 @@ void ConsoleFrontend::PrintPairingCode() {
         return;
     }
     if (!m_progressLine.empty()) std::fputs("\r\x1b[K", m_out);
-    std::fprintf(m_out, "\n%s\n%s\n%s\n%s\n", Text(113).c_str(),
-                 FormatWithText(Text(114), ProductName()).c_str(),
-                 FormatWithText(Text(115), ProductName()).c_str(),
+    std::fprintf(m_out, "\n%s\n%s\n%s\n%s\n", Text(kStrPairingTitle).c_str(),
+                 FormatWithText(Text(kStrPairingStepInstall), ProductName()).c_str(),
+                 FormatWithText(Text(kStrPairingStepScan), ProductName()).c_str(),
                  RenderQrForTerminal(m_qrText, m_terminal).c_str());
     std::fflush(m_out);
     Line("Pairing code: " + m_qrText);

@@ -1,9 +1,8 @@
 #include "ui/console/console_host.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
+#include "platform/console.h"
 #include "platform/quit_request.h"
 #include "ui/console/console_frontend.h"
 
@@ -12,7 +11,7 @@ namespace {
 
 class ConsoleHost final : public FrontEndHost {
   public:
-    ConsoleHost() : m_ui(stdout, ::isatty(STDOUT_FILENO) == 1) {}
+    ConsoleHost() : m_ui(stdout, platform::IsTerminal(stdout)) {}
 
     AppFrontend& Ui() override { return m_ui; }
 
