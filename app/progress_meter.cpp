@@ -15,7 +15,11 @@ void ProgressMeter::Start(std::int64_t totalBytes, TimePoint now) {
 
 void ProgressMeter::Update(std::int64_t doneBytes, std::int64_t filesDone,
                            const std::string& currentFile, TimePoint now) {
-    m_samples.push_back({now, doneBytes});
+    const std::size_t n = m_samples.size();
+    if (n >= 2 && now - m_samples[n - 2].at < kSampleSpacing)
+        m_samples.back() = {now, doneBytes};
+    else
+        m_samples.push_back({now, doneBytes});
     // Keep one sample at or before the window's start, so the window is full.
     while (m_samples.size() > 2 && m_samples[1].at <= now - kRateWindow) m_samples.pop_front();
 
