@@ -55,6 +55,9 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             if (!value(v)) return fail("--address needs an IPv4 address (A.B.C.D)");
             if (!IsDottedIPv4(v)) return fail("--address: not an IPv4 address: " + std::string(v));
             o.address = v;
+        } else if (arg == "--language") {
+            if (!value(v)) return fail("--language needs a language name (german, japan, ...)");
+            o.language = std::string(v);
         } else if (arg == "--backup-root") {
             if (!value(v) || v.empty()) return fail("--backup-root needs a folder");
             o.backupRoot = Absolute(v);

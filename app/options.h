@@ -16,6 +16,8 @@ struct Options {
     bool history = false;   // print the backup history and end
     bool headless = false;  // the console front end even where a display exists
     std::string address;    // overrides the local address lookup
+    // For this run, instead of the "language" key of program_config.ini.
+    std::optional<std::string> language;
     std::optional<std::filesystem::path> backupRoot;  // absolute
     bool send = false;
     std::vector<std::filesystem::path> sendFiles;  // absolute, so another process can use them

@@ -75,4 +75,26 @@ std::string FormatWithText(std::string_view format, std::string_view argument) {
     return out;
 }
 
+std::string FormatUiText(std::string_view format, const std::vector<std::string>& arguments) {
+    std::string out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            const char directive = format[i + 1];
+            if (directive == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if ((directive == 's' || directive == 'd') && next < arguments.size()) {
+                out += arguments[next++];
+                ++i;
+                continue;
+            }
+        }
+        out += format[i];
+    }
+    return out;
+}
+
 }  // namespace harbrook

@@ -1,0 +1,169 @@
+#include "locale/language_selector.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "platform/profile.h"
+#include "platform/string_catalogue.h"
+#include "tests/support/sandbox.h"
+
+namespace harbrook {
+namespace {
+
+using platform::LanguageIdFromPosixLocale;
+
+// A program folder with a "harbrook locales" folder beside it and a settings
+// file, all in a sandbox.
+class LanguageSelection : public ::testing::Test {
+  protected:
+    std::filesystem::path Locales() const {
+        return sandbox.root() / "program" / "harbrook locales";
+    }
+    std::filesystem::path Settings() const { return sandbox.root() / "program_config.ini"; }
+
+    // A library whose text 107 names the library.
+    void AddLibrary(std::string_view library) {
+        std::filesystem::create_directories(Locales());
+        std::ofstream(Locales() / CLanguageSelector::LibraryFile(library), std::ios::binary)
+            << platform::BuildStringCatalogue({{107, std::string(library)}});
+    }
+    void SetKey(std::string_view value) {
+        ASSERT_TRUE(platform::WriteProfileString(Settings(), "harbrook", "language", value));
+    }
+    // Which library the selector loads: its text 107, or "own" for the fallback.
+    std::string Loaded(platform::LanguageId system, std::optional<std::string> oneRun = {}) {
+        CLanguageSelector selector(Settings(), sandbox.root() / "program");
+        if (oneRun) selector.SetOneRunLanguage(*oneRun);
+        const LanguageModule* module = selector.SelectLanguageModule(&OwnStringTable(), system);
+        if (module == &OwnStringTable()) return "own";
+        return module->Find(107).value_or("?");
+    }
+    // The file chosen for a key value, as its library name.
+    std::string Chosen(std::string_view keyValue, platform::LanguageId system) {
+        const auto file = CLanguageSelector::ChooseLibraryFile(keyValue, system, Locales());
+        return file ? file->stem().string() : "none";
+    }
+
+    test::Sandbox sandbox;
+};
+
+TEST_F(LanguageSelection, WithoutTheKeyTheSystemLanguageDecides) {
+    for (auto library : {"english.dll", "german.dll", "japanese.dll", "portuese.dll"}) {
+        AddLibrary(library);
+    }
+    EXPECT_EQ(Loaded(0x0407), "german.dll") << "no settings file at all";
+    SetKey("none");
+    EXPECT_EQ(Loaded(0x0407), "german.dll") << "\"none\" is the missing key's default";
+    EXPECT_EQ(Loaded(0x0807), "german.dll") << "any German";
+    EXPECT_EQ(Loaded(0x0411), "japanese.dll");
+    EXPECT_EQ(Loaded(0x0816), "portuese.dll");
+    EXPECT_EQ(Loaded(0x0412), "english.dll") << "Korean has no library";
+    EXPECT_EQ(Loaded(0x0409), "english.dll");
+    EXPECT_EQ(Loaded(0x0419), "own") << "Russian chosen, its library missing";
+}
+
+TEST_F(LanguageSelection, TheKeyNamesTheLanguageWithoutRegardToCase) {
+    for (auto library : {"english.dll", "german.dll", "japanese.dll"}) AddLibrary(library);
+    SetKey("JAPAN");
+    EXPECT_EQ(Loaded(0x0407), "japanese.dll");
+    SetKey("German");
+    EXPECT_EQ(Loaded(0x0411), "german.dll");
+    SetKey("japanese") /* the library's name, not the language's */;
+    EXPECT_EQ(Loaded(0x0407), "english.dll");
+    // "german " as --language gives it: only the INI reader drops blanks.
+    for (auto value : {"english", "", "klingon", "None", "NONE", "german "}) {
+        EXPECT_EQ(Chosen(value, 0x0407), "english") << '"' << value << '"';
+    }
+    SetKey("");
+    EXPECT_EQ(Loaded(0x0407), "english.dll") << "present but empty: English, not the system";
+}
+
+TEST_F(LanguageSelection, OneRunLanguageStandsForTheKey) {
+    for (auto library : {"english.dll", "german.dll", "french.dll"}) AddLibrary(library);
+    SetKey("french");
+    EXPECT_EQ(Loaded(0x0409, "german"), "german.dll");
+    EXPECT_EQ(Loaded(0x0407, "none"), "german.dll") << "none: the system decides";
+    EXPECT_EQ(Loaded(0x0407, "english"), "english.dll");
+    EXPECT_EQ(Loaded(0x0409), "french.dll") << "the key is untouched";
+    EXPECT_EQ(platform::ReadProfileString(Settings(), "harbrook", "language", "none", 50),
+              "french");
+}
+
+TEST_F(LanguageSelection, SimplifiedChineseStandsInOnSubLanguageTwo) {
+    AddLibrary("chinetw.dll");
+    EXPECT_EQ(Chosen("none", 0x0804), "chinetw") << "chinese.dll missing: chinetw.dll";
+    AddLibrary("chinese.dll");
+    EXPECT_EQ(Chosen("none", 0x0804), "chinese");
+    EXPECT_EQ(Chosen("none", 0x0404), "chinetw") << "Taiwan";
+    EXPECT_EQ(Chosen("none", 0x0C04), "chinetw") << "Hong Kong, sub-language 3";
+    EXPECT_EQ(Chosen("chinetw", 0x080A), "chinese") << "Spanish (Mexico) has sub-language 2 too";
+    EXPECT_EQ(Chosen("ChineTW", 0x0409), "chinetw");
+    EXPECT_EQ(Chosen("chinese", 0x0804), "none")
+        << "no language is called chinese: English, missing";
+    std::filesystem::remove(Locales() / CLanguageSelector::LibraryFile("chinetw.dll"));
+    EXPECT_EQ(Chosen("none", 0x0404), "none");
+}
+
+TEST_F(LanguageSelection, OnlyALoadableFileIsTaken) {
+    std::filesystem::create_directories(Locales() / CLanguageSelector::LibraryFile("german.dll"));
+    EXPECT_EQ(Loaded(0x0407), "own") << "a folder of the library's name";
+    AddLibrary("english.dll");
+    EXPECT_EQ(Loaded(0x0407), "own") << "German chosen: no step back to English";
+    std::ofstream(Locales() / CLanguageSelector::LibraryFile("french.dll")) << "not a library";
+    EXPECT_EQ(Loaded(0x040C), "own");
+    // The simplified Chinese folder is passed over for the traditional file.
+    std::filesystem::create_directories(Locales() / CLanguageSelector::LibraryFile("chinese.dll"));
+    AddLibrary("chinetw.dll");
+    EXPECT_EQ(Loaded(0x0804), "chinetw.dll");
+}
+
+TEST_F(LanguageSelection, TheTableOfLanguages) {
+    const std::pair<const char*, const char*> names[] = {
+        {"arabic", "arabic.dll"},     {"chinetw", "chinetw.dll"},
+        {"denish", "denish.dll"},     {"dutch", "dutch.dll"},
+        {"french", "french.dll"},     {"german", "german.dll"},
+        {"italy", "italy.dll"},       {"japan", "japanese.dll"},
+        {"portuese", "portuese.dll"}, {"russian", "russian.dll"},
+        {"spanish", "spanish.dll"},   {"thai", "thai.dll"},
+        {"turkish", "turkish.dll"},   {"ukrainian", "ukrainian.dll"},
+        {"vietnam", "vietnam.dll"},   {"finnish", "finnish.dll"},
+        {"polish", "polish.dll"},     {"indonesian", "indonesian.dll"},
+        {"english", "english.dll"},   {"italian", "english.dll"},
+        {"danish", "english.dll"}};
+    for (const auto& [name, library] : names) {
+        EXPECT_EQ(CLanguageSelector::LanguageNameToLibrary(name), library) << name;
+    }
+    const std::pair<platform::LanguageId, const char*> ids[] = {
+        {0x0401, "arabic.dll"},     {0x0404, "chinetw.dll"},   {0x0406, "denish.dll"},
+        {0x0407, "german.dll"},     {0x0C0A, "spanish.dll"},   {0x040B, "finnish.dll"},
+        {0x040C, "french.dll"},     {0x0410, "italy.dll"},     {0x0411, "japanese.dll"},
+        {0x0413, "dutch.dll"},      {0x0415, "polish.dll"},    {0x0416, "portuese.dll"},
+        {0x0419, "russian.dll"},    {0x041E, "thai.dll"},      {0x041F, "turkish.dll"},
+        {0x0421, "indonesian.dll"}, {0x0422, "ukrainian.dll"}, {0x042A, "vietnam.dll"},
+        {0x0409, "english.dll"},    {0x041D, "english.dll"},   {0x0000, "english.dll"},
+        {0xFFFF, "english.dll"}};
+    for (const auto& [id, library] : ids) {
+        EXPECT_EQ(CLanguageSelector::SystemLanguageToLibrary(id), library) << std::hex << id;
+    }
+}
+
+TEST(SystemLanguage, PosixLocalesBecomeWindowsLanguageIds) {
+    const std::pair<const char*, platform::LanguageId> cases[] = {
+        {"de_DE.UTF-8", 0x0407}, {"de_AT", 0x0C07},       {"de", 0x0407},
+        {"pt_BR", 0x0416},       {"pt_PT.UTF-8", 0x0816}, {"zh_CN.GB18030", 0x0804},
+        {"zh_TW.UTF-8", 0x0404}, {"zh_HK", 0x0C04},       {"zh", 0x0804},
+        {"zh.UTF-8", 0x0804},    {"ar_EG", 0x0C01},       {"ar_SA.UTF-8", 0x0401},
+        {"ja_JP.UTF-8", 0x0411}, {"es_MX", 0x080A},       {"es_ES@euro", 0x0C0A},
+        {"fr_CA", 0x0C0C},       {"en_GB.UTF-8", 0x0809}, {"id_ID", 0x0421},
+        {"uk_UA.UTF-8", 0x0422}, {"vi_VN", 0x042A},       {"th_TH", 0x041E},
+        {"nn_NO", 0x0814},       {"sv_FI", 0x081D},       {"C", 0x0409},
+        {"C.UTF-8", 0x0409},     {"POSIX", 0x0409},       {"", 0x0409},
+        {"xx_YY", 0x0409},       {"de-DE", 0x0407},       {"_DE", 0x0409}};
+    for (const auto& [locale, id] : cases) {
+        EXPECT_EQ(LanguageIdFromPosixLocale(locale), id) << locale;
+    }
+}
+
+}  // namespace
+}  // namespace harbrook
