@@ -4,6 +4,7 @@
 #include <array>
 
 #include "app/progress_meter.h"
+#include "locale/ui_strings.h"
 
 namespace harbrook {
 namespace {
@@ -31,16 +32,35 @@ std::string Printable(std::string text) {
     return text;
 }
 
+constexpr std::size_t kCapacity = 512;
+constexpr unsigned kNoBackupText = 221;
+constexpr unsigned kFirstHeadingText = 222;  // and the six after it, in column order
+constexpr unsigned kIncompleteFileText = 229;
+
+std::string Text(std::size_t id) {
+    return LoadUiString(static_cast<unsigned>(id), kCapacity);
+}
+
+// The stored outcome is a keyword; the table shows it in the user's language.
+std::string OutcomeText(const std::string& outcome) {
+    if (outcome == "completed") return Text(230);
+    if (outcome == "failed") return Text(231);
+    if (outcome == "interrupted") return Text(232);
+    return outcome;
+}
+
 }  // namespace
 
 std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
-    if (records.empty()) return "No backup has been recorded yet.\n";
-    std::vector<Row> rows{
-        {"Started (UTC)", "Took", "Phone", "Files", "Received", "Incomplete", "Outcome"}};
+    if (records.empty()) return Text(kNoBackupText) + "\n";
+    Row heading;
+    for (std::size_t c = 0; c < kColumns; ++c) heading[c] = Text(kFirstHeadingText + c);
+    std::vector<Row> rows{heading};
     for (const auto& r : records) {
         rows.push_back({FormatUtc(r.startSeconds), FormatDuration(r.endSeconds - r.startSeconds),
                         r.phone.empty() ? "-" : Printable(r.phone), std::to_string(r.files),
-                        FormatBytes(r.bytes), std::to_string(r.incomplete.size()), r.outcome});
+                        FormatBytes(r.bytes), std::to_string(r.incomplete.size()),
+                        OutcomeText(r.outcome)});
     }
     std::array<std::size_t, kColumns> widths{};
     for (const auto& row : rows) {
@@ -63,7 +83,7 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
             out += std::string(total, '-') + '\n';
         } else {
             for (const auto& name : records[i - 1].incomplete)
-                out += "    incomplete: " + Printable(name) + '\n';
+                out += "    " + FormatUiText(Text(kIncompleteFileText), {Printable(name)}) + '\n';
         }
     }
     return out;

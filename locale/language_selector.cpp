@@ -48,8 +48,9 @@ bool IsLibraryFile(const std::filesystem::path& path) {
 }
 
 std::filesystem::path SettingsFileOfThisUser() {
+    // Only read here: choosing a language makes no folder.
     std::filesystem::path folder;
-    if (!GetAppDataFolder(folder)) return {};
+    if (!GetAppDataFolderPath(folder)) return {};
     return folder / "program_config.ini";
 }
 
@@ -123,7 +124,9 @@ const LanguageModule* CLanguageSelector::SelectLanguageModule(const LanguageModu
     std::string keyValue = "none";
     if (m_oneRunLanguage) {
         keyValue = std::string(platform::CutToUtf16Units(*m_oneRunLanguage, kValueCapacity - 1));
-    } else if (!m_settingsFile.empty()) {
+    } else if (std::error_code ec; std::filesystem::exists(m_settingsFile, ec)) {
+        // (Looked for first: the reader takes a lock file beside the file,
+        // and choosing a language writes nothing.)
         keyValue =
             platform::ReadProfileString(m_settingsFile, kSection, kKey, "none", kValueCapacity);
     }

@@ -25,7 +25,7 @@ class CLanguageSelector {
     static constexpr std::string_view kChineseLibrary = "chinese.dll";
     static constexpr std::size_t kValueCapacity = 50;
 
-    // Settings from GetAppDataFolder() + "program_config.ini", libraries from
+    // Settings from the data folder's "program_config.ini", libraries from
     // GetModuleFolder() + "harbrook locales/".
     CLanguageSelector();
     // For tests: other folders.

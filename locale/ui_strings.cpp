@@ -35,6 +35,13 @@ const LanguageModule& OwnStringTable() {
     return table;
 }
 
+std::vector<unsigned> OwnStringIds() {
+    std::vector<unsigned> ids;
+    for (const Entry& e : kEnglish) ids.push_back(e.id);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
 const LanguageModule* g_hLangModule = &OwnStringTable();
 
 bool LoadUiString(unsigned id, std::string& text, std::size_t capacity) {

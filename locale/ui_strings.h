@@ -18,6 +18,9 @@ using LanguageModule = platform::LanguageLibrary;
 // The program's own string table.
 const LanguageModule& OwnStringTable();
 
+// The ids of the program's own table, rising.
+std::vector<unsigned> OwnStringIds();
+
 // The module texts are looked up in first; the own table until a language is
 // chosen. Set once at start-up, before any worker thread runs.
 extern const LanguageModule* g_hLangModule;

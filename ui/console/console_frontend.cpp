@@ -1,6 +1,7 @@
 #include "ui/console/console_frontend.h"
 
 #include <ctime>
+#include <vector>
 
 #include "locale/ui_strings.h"
 #include "platform/local_time.h"
@@ -12,8 +13,32 @@ namespace {
 
 constexpr std::size_t kTextCapacity = 512;
 
+// The terminal's own texts (the string table's 200s).
+enum ConsoleText : unsigned {
+    kNotConnected = 200,
+    kSmartphone = 201,
+    kIsRunning = 202,
+    kCodeNotReady = 203,
+    kPairingCode = 204,
+    kDisconnected = 205,
+    kPairedWith = 206,
+    kNobodyToAnswer = 207,
+    kBackupStarted = 208,
+    kReceivedInto = 209,
+    kReceivedIncompleteInto = 210,
+    kProgress = 211,
+    kBackupInterrupted = 216,
+    kFileTotals = 217,
+    kFilesTotals = 218,
+    kIncompleteCount = 219,
+    kConnected = 233,
+};
+
 std::string Text(unsigned id) {
     return LoadUiString(id, kTextCapacity);
+}
+std::string Text(unsigned id, const std::vector<std::string>& arguments) {
+    return FormatUiText(Text(id), arguments);
 }
 std::string ProductName() {
     return LoadUiString(104, 50);
@@ -47,19 +72,19 @@ void ConsoleFrontend::Line(const std::string& text) {
 }
 
 std::string ConsoleFrontend::StateText() const {
-    if (!m_connected) return "Not connected. " + FormatWithText(Text(108), ProductName());
-    const std::string name = m_phoneName.empty() ? "smartphone" : m_phoneName;
+    if (!m_connected) return Text(kNotConnected) + " " + FormatWithText(Text(108), ProductName());
+    const std::string name = m_phoneName.empty() ? Text(kSmartphone) : m_phoneName;
     return FormatWithText(Text(116), name) + ". " + Text(109);
 }
 
 void ConsoleFrontend::PrintWelcome() {
     std::lock_guard lock(m_mutex);
-    Line(ProductName() + " is running. " + StateText());
+    Line(Text(kIsRunning, {ProductName()}) + " " + StateText());
 }
 
 void ConsoleFrontend::PrintPairingCode() {
     if (m_qrText.empty()) {
-        Line("The pairing code is not ready yet (no pairing port is bound).");
+        Line(Text(kCodeNotReady));
         return;
     }
     if (!m_progressLine.empty()) std::fputs("\r\x1b[K", m_out);
@@ -68,7 +93,7 @@ void ConsoleFrontend::PrintPairingCode() {
                  FormatWithText(Text(115), ProductName()).c_str(),
                  RenderQrForTerminal(m_qrText, m_terminal).c_str());
     std::fflush(m_out);
-    Line("Pairing code: " + m_qrText);
+    Line(Text(kPairingCode, {m_qrText}));
 }
 
 bool ConsoleFrontend::ShowQrCode(const std::filesystem::path&, const std::string& text) {
@@ -89,13 +114,13 @@ void ConsoleFrontend::OnConnectionStateChanged(bool connected, const std::string
     std::lock_guard lock(m_mutex);
     m_connected = connected;
     m_phoneName = phoneName;
-    Line(connected ? "Connected: " + StateText() : "Disconnected. " + StateText());
+    Line(Text(connected ? kConnected : kDisconnected) + " " + StateText());
 }
 
 void ConsoleFrontend::OnPaired(const std::string& phoneName, const std::string& phoneId) {
     std::lock_guard lock(m_mutex);
-    Line("Paired with " + (phoneName.empty() ? std::string("smartphone") : phoneName) + " (" +
-         phoneId + ")");
+    Line(Text(kPairedWith, {phoneName.empty() ? Text(kSmartphone) : phoneName}) + " (" + phoneId +
+         ")");
 }
 
 void ConsoleFrontend::SetBannerStatus(const std::string& text) {
@@ -110,7 +135,7 @@ void ConsoleFrontend::ShowMessage(const std::string& text) {
 
 bool ConsoleFrontend::AskOkCancel(const std::string& text) {
     std::lock_guard lock(m_mutex);
-    Line(WithoutCarriageReturns(text) + " (nobody to answer in the terminal: Cancel)");
+    Line(WithoutCarriageReturns(text) + " " + Text(kNobodyToAnswer));
     return false;
 }
 
@@ -125,7 +150,7 @@ void ConsoleFrontend::OnBackupStarted(std::int64_t totalBytes) {
     std::lock_guard lock(m_mutex);
     m_backupRunning = true;
     m_lastPeriodic = std::chrono::steady_clock::now();
-    Line("Backup started: " + FormatBytes(totalBytes) + " announced");
+    Line(Text(kBackupStarted, {FormatBytes(totalBytes)}));
 }
 
 void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
@@ -134,14 +159,14 @@ void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
     // UTF-8 like the rest of the line (string() would be the ANSI code page on
     // Windows, and throw for a name it cannot hold).
     const std::string folder = platform::PathToUtf8(storedAs.parent_path().filename());
-    Line("Received " + name + " (" + FormatBytes(size) + ")" + (complete ? "" : ", incomplete,") +
-         " into " + folder + "/" + platform::PathToUtf8(storedAs.filename()));
+    Line(Text(complete ? kReceivedInto : kReceivedIncompleteInto,
+              {name, FormatBytes(size), folder + "/" + platform::PathToUtf8(storedAs.filename())}));
 }
 
 void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {
     std::lock_guard lock(m_mutex);
     if (!m_backupRunning) return;
-    const std::string text = "Progress: " + FormatProgress(reading);
+    const std::string text = Text(kProgress, {FormatProgress(reading)});
     if (m_terminal) {
         m_progressLine = text;
         std::fprintf(m_out, "\r\x1b[K%s", text.c_str());
@@ -161,11 +186,15 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
         std::fputs("\r\x1b[K", m_out);
         m_progressLine.clear();
     }
-    std::string text = "Backup " + record.outcome + ": " + std::to_string(record.files) +
-                       (record.files == 1 ? " file, " : " files, ") + FormatBytes(record.bytes) +
-                       " in " + FormatDuration(record.endSeconds - record.startSeconds);
+    const unsigned outcome = record.outcome == "completed" ? 128u
+                             : record.outcome == "failed"  ? 129u
+                                                           : unsigned{kBackupInterrupted};
+    std::string text = Text(outcome) + ": " +
+                       Text(record.files == 1 ? kFileTotals : kFilesTotals,
+                            {std::to_string(record.files), FormatBytes(record.bytes),
+                             FormatDuration(record.endSeconds - record.startSeconds)});
     if (!record.incomplete.empty()) {
-        text += ", " + std::to_string(record.incomplete.size()) + " incomplete";
+        text += ", " + Text(kIncompleteCount, {std::to_string(record.incomplete.size())});
     }
     Line(text);
 }
