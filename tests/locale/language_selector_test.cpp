@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "platform/profile.h"
-#include "platform/string_catalogue.h"
+#include "tests/locale/built_libraries.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook {
@@ -22,22 +22,24 @@ class LanguageSelection : public ::testing::Test {
     }
     std::filesystem::path Settings() const { return sandbox.root() / "program_config.ini"; }
 
-    // A library whose text 107 names the library.
+    // A copy of a library the build made.
     void AddLibrary(std::string_view library) {
         std::filesystem::create_directories(Locales());
-        std::ofstream(Locales() / CLanguageSelector::LibraryFile(library), std::ios::binary)
-            << platform::BuildStringCatalogue({{107, std::string(library)}});
+        const auto file = CLanguageSelector::LibraryFile(library);
+        std::filesystem::copy_file(test::BuiltLocalesFolder() / file, Locales() / file,
+                                   std::filesystem::copy_options::overwrite_existing);
     }
     void SetKey(std::string_view value) {
         ASSERT_TRUE(platform::WriteProfileString(Settings(), "harbrook", "language", value));
     }
-    // Which library the selector loads: its text 107, or "own" for the fallback.
+    // Which library the selector loads (told by its "Send Files"), or "own"
+    // for the fallback.
     std::string Loaded(platform::LanguageId system, std::optional<std::string> oneRun = {}) {
         CLanguageSelector selector(Settings(), sandbox.root() / "program");
         if (oneRun) selector.SetOneRunLanguage(*oneRun);
         const LanguageModule* module = selector.SelectLanguageModule(&OwnStringTable(), system);
         if (module == &OwnStringTable()) return "own";
-        return module->Find(107).value_or("?");
+        return test::LibraryWithText(107, module->Find(107).value_or("?"));
     }
     // The file chosen for a key value, as its library name.
     std::string Chosen(std::string_view keyValue, platform::LanguageId system) {

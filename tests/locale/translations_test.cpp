@@ -6,31 +6,25 @@
 #include <map>
 #include <set>
 
-#include "core/app_folders.h"
 #include "locale/language_selector.h"
 #include "locale/ui_strings.h"
 #include "platform/language_library.h"
 #include "platform/utf8.h"
+#include "tests/locale/built_libraries.h"
 
 namespace harbrook {
 namespace {
-
-constexpr const char* kLibraries[] = {
-    "english.dll",   "arabic.dll",  "chinetw.dll", "chinese.dll", "denish.dll",
-    "dutch.dll",     "french.dll",  "german.dll",  "italy.dll",   "japanese.dll",
-    "portuese.dll",  "russian.dll", "spanish.dll", "thai.dll",    "turkish.dll",
-    "ukrainian.dll", "vietnam.dll", "finnish.dll", "polish.dll",  "indonesian.dll"};
 
 // The ids every library translates. Texts added to the own table later show
 // in English until their translations come.
 std::vector<unsigned> TranslatedIds() {
     std::vector<unsigned> ids;
-    for (const auto [first, last] : {std::pair{103u, 119u},
-                                     {121u, 129u},
-                                     {133u, 150u},
-                                     {152u, 156u},
-                                     {200u, 233u},
-                                     {240u, 252u}}) {
+    for (const auto& [first, last] : {std::pair{103u, 119u},
+                                      {121u, 129u},
+                                      {133u, 150u},
+                                      {152u, 156u},
+                                      {200u, 233u},
+                                      {240u, 252u}}) {
         for (unsigned id = first; id <= last; ++id) ids.push_back(id);
     }
     return ids;
@@ -61,12 +55,10 @@ std::string Directives(std::string_view text) {
 }
 
 std::filesystem::path LocalesFolder() {
-    std::filesystem::path folder;
-    GetModuleFolder(folder);
-    return folder / platform::PathFromUtf8(HARBROOK_LOCALES_FROM_TESTS);
+    return test::BuiltLocalesFolder();
 }
 
-class Translations : public ::testing::TestWithParam<const char*> {};
+class Translations : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Translations, CompleteWithTheEnglishPlaceholdersAndWithinCapacity) {
     const auto file = LocalesFolder() / CLanguageSelector::LibraryFile(GetParam());
@@ -85,7 +77,7 @@ TEST_P(Translations, CompleteWithTheEnglishPlaceholdersAndWithinCapacity) {
     }
     // A few texts stay as they are ("Harbrook", "Audio", "Tencent"); more
     // means a text was left untranslated.
-    if (std::string_view(GetParam()) != "english.dll") {
+    if (GetParam() != "english.dll") {
         EXPECT_LE(sameAsEnglish, 8u) << GetParam();
     }
     // Nothing the program does not have.
@@ -124,10 +116,9 @@ TEST(TranslationsEnglish, TheEnglishLibraryIsTheOwnTable) {
         EXPECT_EQ(library->Find(id), OwnStringTable().Find(id)) << id;
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryLibrary, Translations, ::testing::ValuesIn(kLibraries),
+INSTANTIATE_TEST_SUITE_P(EveryLibrary, Translations, ::testing::ValuesIn(test::LibraryNames()),
                          [](const auto& info) {
-                             std::string name = info.param;
-                             return name.substr(0, name.find('.'));
+                             return info.param.substr(0, info.param.find('.'));
                          });
 
 }  // namespace
