@@ -23,7 +23,7 @@ std::vector<unsigned> TranslatedIds() {
                                       {121u, 129u},
                                       {133u, 150u},
                                       {152u, 156u},
-                                      {200u, 233u},
+                                      {200u, 234u},
                                       {240u, 252u}}) {
         for (unsigned id = first; id <= last; ++id) ids.push_back(id);
     }

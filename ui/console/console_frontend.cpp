@@ -32,6 +32,7 @@ enum ConsoleText : unsigned {
     kFilesTotals = 218,
     kIncompleteCount = 219,
     kConnected = 233,
+    kTwoSentences = 234,
 };
 
 std::string Text(unsigned id) {
@@ -53,6 +54,15 @@ std::string Clock() {
     return text;
 }
 
+// Two texts in a row: a blank between them, except after an ideographic full
+// stop or a full-width mark (Chinese and Japanese set none).
+std::string Joined(const std::string& first, const std::string& second) {
+    for (const char* mark : {"\u3002", "\uFF01", "\uFF1F", "\uFF09", "\uFF1A"}) {
+        if (first.ends_with(mark)) return first + second;
+    }
+    return first.empty() ? second : first + " " + second;
+}
+
 // Message texts carry Windows line breaks.
 std::string WithoutCarriageReturns(std::string text) {
     std::erase(text, '\r');
@@ -72,14 +82,15 @@ void ConsoleFrontend::Line(const std::string& text) {
 }
 
 std::string ConsoleFrontend::StateText() const {
-    if (!m_connected) return Text(kNotConnected) + " " + FormatWithText(Text(108), ProductName());
+    if (!m_connected) return Joined(Text(kNotConnected), FormatWithText(Text(108), ProductName()));
     const std::string name = m_phoneName.empty() ? Text(kSmartphone) : m_phoneName;
-    return FormatWithText(Text(116), name) + ". " + Text(109);
+    // "Connected to %s" has no full stop of its own.
+    return Text(kTwoSentences, {FormatWithText(Text(116), name), Text(109)});
 }
 
 void ConsoleFrontend::PrintWelcome() {
     std::lock_guard lock(m_mutex);
-    Line(Text(kIsRunning, {ProductName()}) + " " + StateText());
+    Line(Joined(Text(kIsRunning, {ProductName()}), StateText()));
 }
 
 void ConsoleFrontend::PrintPairingCode() {
@@ -114,7 +125,7 @@ void ConsoleFrontend::OnConnectionStateChanged(bool connected, const std::string
     std::lock_guard lock(m_mutex);
     m_connected = connected;
     m_phoneName = phoneName;
-    Line(Text(connected ? kConnected : kDisconnected) + " " + StateText());
+    Line(Joined(Text(connected ? kConnected : kDisconnected), StateText()));
 }
 
 void ConsoleFrontend::OnPaired(const std::string& phoneName, const std::string& phoneId) {
@@ -135,7 +146,7 @@ void ConsoleFrontend::ShowMessage(const std::string& text) {
 
 bool ConsoleFrontend::AskOkCancel(const std::string& text) {
     std::lock_guard lock(m_mutex);
-    Line(WithoutCarriageReturns(text) + " " + Text(kNobodyToAnswer));
+    Line(Joined(WithoutCarriageReturns(text), Text(kNobodyToAnswer)));
     return false;
 }
 
