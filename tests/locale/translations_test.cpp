@@ -43,14 +43,22 @@ std::size_t Capacity(unsigned id) {
     return id >= 240 && id < 260 ? 1024 : 512;
 }
 
-// The printf directives of a text, in order ("%%" included).
+// The printf directives of a text, in order ("%%" included), then its
+// named {placeholders} in any order (a translation may need another one).
 std::string Directives(std::string_view text) {
     std::string out;
+    std::multiset<std::string_view> named;
     for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != '%') continue;
-        out += text.substr(i, 2);
-        ++i;
+        if (text[i] == '%') {
+            out += text.substr(i, 2);
+            ++i;
+        } else if (text[i] == '{') {
+            const std::size_t end = text.find('}', i);
+            if (end == std::string_view::npos) break;
+            named.insert(text.substr(i, end + 1 - i));
+        }
     }
+    for (const auto name : named) out += name;
     return out;
 }
 
