@@ -50,6 +50,9 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             o.history = true;
         } else if (arg == "--headless") {
             o.headless = true;
+        } else if (arg == "--autostart") {
+            if (!value(v) || (v != "on" && v != "off")) return fail("--autostart needs on or off");
+            o.autostart = (v == "on");
         } else if (arg == "--quick-timing") {
             o.quickTiming = true;
         } else if (arg == "--address") {
@@ -135,7 +138,8 @@ std::string UsageText() {
     std::string out = LoadUiString(240, kCapacity) + "\n\n";
     for (const Line& line :
          {Line{"--address A.B.C.D", 241}, Line{"--backup-root DIR", 242}, Line{"--headless", 243},
-          Line{"--language NAME", 252}, Line{"--send FILE...", 244}, Line{"--history", 245},
+          Line{"--language NAME", 252}, Line{"--send FILE...", 244},
+          Line{"--autostart on|off", 253}, Line{"--history", 245},
           Line{"--version", 246}, Line{"--help", 247}}) {
         describe(out, line);
     }
