@@ -1,17 +1,17 @@
-// Fields are tab-separated; inside a field a tab, a line break, ';' and '%'
+// Fields are tab-separated (the ninth, why a backup failed, came later: lines
+// of eight are read too); inside a field a tab, a line break, ';' and '%'
 // are written as %XX, and ';' separates the names of the incomplete files.
 #include "app/backup_history.h"
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <sstream>
 
 namespace harbrook {
 namespace {
 
-constexpr int kFields = 8;
+constexpr std::size_t kFields = 9;
 
 std::string Escape(std::string_view text) {
     std::string out;
@@ -89,23 +89,30 @@ std::string FormatUtc(std::int64_t seconds) {
 }
 
 bool ParseUtc(const std::string& text, std::int64_t& seconds) {
-    std::tm tm{};
-    char zone = 0;
-    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
-                    &tm.tm_hour, &tm.tm_min, &tm.tm_sec, &zone) != 7 ||
-        zone != 'Z') {
-        return false;
+    // "YYYY-MM-DD HH:MM:SSZ", digits where the pattern has 9.
+    constexpr std::string_view kPattern = "9999-99-99 99:99:99Z";
+    if (text.size() != kPattern.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kPattern[i] == '9' ? !digit : text[i] != kPattern[i]) return false;
     }
+    const auto number = [&text](std::size_t at, std::size_t length) {
+        int value = 0;
+        for (std::size_t i = at; i < at + length; ++i) value = value * 10 + (text[i] - '0');
+        return value;
+    };
     using namespace std::chrono;
-    const sys_days day{year{tm.tm_year} / month{static_cast<unsigned>(tm.tm_mon)} /
-                       std::chrono::day{static_cast<unsigned>(tm.tm_mday)}};
-    seconds = (day + hours{tm.tm_hour} + minutes{tm.tm_min} + std::chrono::seconds{tm.tm_sec})
+    const year_month_day date{year{number(0, 4)}, month{static_cast<unsigned>(number(5, 2))},
+                              day{static_cast<unsigned>(number(8, 2))}};
+    const int h = number(11, 2), m = number(14, 2), s = number(17, 2);
+    if (!date.ok() || h > 23 || m > 59 || s > 59) return false;
+    seconds = (sys_days{date} + hours{h} + minutes{m} + std::chrono::seconds{s})
                   .time_since_epoch()
                   .count();
     return true;
 }
 
-bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& r) {
+std::string FormatBackupLine(const BackupRecord& r) {
     std::string names;
     for (const auto& name : r.incomplete) {
         if (!names.empty()) names += ';';
@@ -114,37 +121,61 @@ bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& r
     std::ostringstream line;
     line << FormatUtc(r.startSeconds) << '\t' << FormatUtc(r.endSeconds) << '\t' << Escape(r.phone)
          << '\t' << r.files << '\t' << r.bytes << '\t' << r.incomplete.size() << '\t' << names
-         << '\t' << Escape(r.outcome) << '\n';
+         << '\t' << Escape(r.outcome) << '\t' << Escape(r.reason) << '\n';
+    return line.str();
+}
+
+std::optional<BackupRecord> ParseBackupLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+    const auto f = Split(line, '\t');
+    BackupRecord r;
+    std::int64_t incompleteCount = 0;
+    if ((f.size() != kFields && f.size() != kFields - 1) || !ParseUtc(f[0], r.startSeconds) ||
+        !ParseUtc(f[1], r.endSeconds) || !ParseNumber(f[3], r.files) ||
+        !ParseNumber(f[4], r.bytes) || !ParseNumber(f[5], incompleteCount) || r.files < 0 ||
+        r.bytes < 0)
+        return std::nullopt;
+    r.phone = Unescape(f[2]);
+    if (!f[6].empty()) {
+        for (const auto& name : Split(f[6], ';')) r.incomplete.push_back(Unescape(name));
+    }
+    if (static_cast<std::int64_t>(r.incomplete.size()) != incompleteCount) return std::nullopt;
+    r.outcome = Unescape(f[7]);
+    if (f.size() == kFields) r.reason = Unescape(f[8]);
+    return r;
+}
+
+bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& r) {
+    const std::string line = FormatBackupLine(r);
     // One write of a whole line in append mode: two instances never
     // interleave halves of their lines.
     std::ofstream out(file, std::ios::binary | std::ios::app);
-    out << line.str() << std::flush;
+    out << line << std::flush;
     return static_cast<bool>(out);
 }
 
-std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file) {
+std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file,
+                                            std::size_t* skipped) {
     std::vector<BackupRecord> records;
+    std::size_t bad = 0;
     std::ifstream in(file, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
-        const auto f = Split(line, '\t');
-        if (f.size() != kFields) continue;
-        BackupRecord r;
-        std::int64_t incompleteCount = 0;
-        if (!ParseUtc(f[0], r.startSeconds) || !ParseUtc(f[1], r.endSeconds) ||
-            !ParseNumber(f[3], r.files) || !ParseNumber(f[4], r.bytes) ||
-            !ParseNumber(f[5], incompleteCount)) {
-            continue;
-        }
-        r.phone = Unescape(f[2]);
-        if (!f[6].empty()) {
-            for (const auto& name : Split(f[6], ';')) r.incomplete.push_back(Unescape(name));
-        }
-        if (static_cast<std::int64_t>(r.incomplete.size()) != incompleteCount) continue;
-        r.outcome = Unescape(f[7]);
-        records.push_back(std::move(r));
+        if (line.empty() || line == "\r") continue;
+        if (auto record = ParseBackupLine(line))
+            records.push_back(std::move(*record));
+        else
+            ++bad;
     }
+    if (skipped) *skipped = bad;
     return records;
+}
+
+std::string SkippedLinesNote(std::size_t skipped) {
+    if (skipped == 0) return {};
+    return std::to_string(skipped) + (skipped == 1 ? " line" : " lines") +
+           " of the history could not be read and " + (skipped == 1 ? "was" : "were") +
+           " skipped.\n";
 }
 
 }  // namespace harbrook

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace harbrook {
@@ -18,20 +20,34 @@ struct BackupRecord {
     // Files that arrived short or long: answered "fileError", or accepted as
     // they were once the retries ran out.
     std::vector<std::string> incomplete;
-    std::string outcome;  // "completed", "failed" or "interrupted"
+    std::string outcome;   // "completed", "failed" or "interrupted"
+    std::string reason{};  // why a failed backup failed; empty otherwise
 };
 
 inline constexpr const char* kHistoryFileName = "backup_history.txt";
+
+// One record as its line (with the line break) and back; nothing for a line
+// that is not a whole record of possible values.
+std::string FormatBackupLine(const BackupRecord& record);
+std::optional<BackupRecord> ParseBackupLine(std::string_view line);
 
 // Appends the record as one line (the file is created when missing).
 bool AppendBackupRecord(const std::filesystem::path& file, const BackupRecord& record);
 
 // Every record in the file, oldest first; lines that cannot be read are
 // skipped. Empty when the file does not exist.
-std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file);
+// `skipped`, when given, receives how many non-blank lines were left out.
+std::vector<BackupRecord> ReadBackupHistory(const std::filesystem::path& file,
+                                            std::size_t* skipped = nullptr);
+
+// The note that --history prints under its table for lines it left out;
+// empty when there were none.
+std::string SkippedLinesNote(std::size_t skipped);
 
 // Text form of a moment, "2024-05-01 13:04:05Z" (UTC), and back.
 std::string FormatUtc(std::int64_t seconds);
+// Only that exact form of a moment that can exist (no 2024-13-45 99:99:99Z)
+// is read; false for anything else.
 bool ParseUtc(const std::string& text, std::int64_t& seconds);
 
 }  // namespace harbrook

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/progress_meter.h"
+#include "core/peer_text.h"
 #include "locale/ui_strings.h"
 
 namespace harbrook {
@@ -52,12 +53,10 @@ std::string Pad(const std::string& text, std::size_t width, bool right) {
     return right ? fill + text : text + fill;
 }
 
-// Control characters from a phone's name would break the layout.
-std::string Printable(std::string text) {
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    }
-    return text;
+// A phone's texts go to the terminal escaped: they would break the layout,
+// or worse, steer the terminal.
+std::string Printable(const std::string& text) {
+    return EscapeControls(text);
 }
 
 constexpr std::size_t kCapacity = 512;
@@ -74,7 +73,7 @@ std::string OutcomeText(const std::string& outcome) {
     if (outcome == "completed") return Text(230);
     if (outcome == "failed") return Text(231);
     if (outcome == "interrupted") return Text(232);
-    return outcome;
+    return Printable(outcome);
 }
 
 }  // namespace
@@ -112,6 +111,8 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
         } else {
             for (const auto& name : records[i - 1].incomplete)
                 out += "    " + FormatUiText(Text(kIncompleteFileText), {Printable(name)}) + '\n';
+            if (!records[i - 1].reason.empty())
+                out += "    why: " + Printable(records[i - 1].reason) + '\n';
         }
     }
     return out;

@@ -1,15 +1,12 @@
 // The harbrook executable. Until the window front end exists, every start
 // runs the console front end.
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/startup.h"
+#include "platform/console.h"
 #include "platform/quit_request.h"
 #include "platform/text.h"
 #include "ui/console/console_host.h"
@@ -25,10 +22,8 @@ bool HasDisplay() {
 int main(int argc, char** argv) {
     // Before any thread exists, so that all of them inherit it.
     harbrook::platform::BlockQuitRequests();
-#ifdef _WIN32
     // Every line (and the QR code's block characters) is written as UTF-8.
-    SetConsoleOutputCP(CP_UTF8);
-#endif
+    harbrook::platform::UseUtf8Console();
     const std::vector<std::string> args = harbrook::platform::CommandLineUtf8(argc, argv);
     std::vector<const char*> utf8Argv;
     for (const auto& arg : args) utf8Argv.push_back(arg.c_str());

@@ -50,6 +50,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             o.history = true;
         } else if (arg == "--headless") {
             o.headless = true;
+        } else if (arg == "--disconnect") {
+            o.disconnect = true;
         } else if (arg == "--autostart") {
             if (!value(v) || (v != "on" && v != "off")) return fail("--autostart needs on or off");
             o.autostart = (v == "on");
@@ -82,6 +84,7 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             return fail("unknown option: " + std::string(arg) + " (try --help)");
         }
     }
+    if (o.send && o.disconnect) return fail("--send and --disconnect do not go together");
     return parsed;
 }
 
@@ -138,9 +141,9 @@ std::string UsageText() {
     std::string out = LoadUiString(240, kCapacity) + "\n\n";
     for (const Line& line :
          {Line{"--address A.B.C.D", 241}, Line{"--backup-root DIR", 242}, Line{"--headless", 243},
-          Line{"--language NAME", 252}, Line{"--send FILE...", 244},
-          Line{"--autostart on|off", 253}, Line{"--history", 245},
-          Line{"--version", 246}, Line{"--help", 247}}) {
+          Line{"--language NAME", 252}, Line{"--send FILE...", 244}, Line{"--disconnect", 254},
+          Line{"--autostart on|off", 253}, Line{"--history", 245}, Line{"--version", 246},
+          Line{"--help", 247}}) {
         describe(out, line);
     }
     out += "\n" + LoadUiString(248, kCapacity) + "\n";

@@ -20,6 +20,7 @@ struct Options {
     // For this run, instead of the "language" key of program_config.ini.
     std::optional<std::string> language;
     std::optional<std::filesystem::path> backupRoot;  // absolute
+    bool disconnect = false;  // hand the user's disconnect to the running instance
     bool send = false;
     std::vector<std::filesystem::path> sendFiles;  // absolute, so another process can use them
     // For testing: every PC port from one base, and short link timings.

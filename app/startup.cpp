@@ -10,6 +10,7 @@
 #include "core/settings_store.h"
 #include "link/endpoints.h"
 #include "locale/language_selector.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/autostart.h"
 #include "platform/folders.h"
@@ -21,24 +22,31 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr unsigned kSocketsFailedText = 103;
+constexpr const char* kNoDataFolderText =
+    "Harbrook cannot create its data folder (is HOME set?). It runs without it: no backup "
+    "history is kept and a second start cannot find this one.";
 
 int Fail(int status, const std::string& message) {
     std::fprintf(stderr, "harbrook: %s\n", message.c_str());
     return status;
 }
 
-// A later start: hand the request over and end. Silent when it arrives.
+// A later start: hand the request over and end. A plain start ends silently
+// whatever becomes of its request; a send or a disconnect that does not
+// arrive is reported, since the user waits for it.
 int HandOver(const std::filesystem::path& dataFolder, const Options& options) {
     InstanceRequest request;
     if (options.send) {
         request.kind = InstanceRequest::Kind::Send;
         request.files = options.sendFiles;
+    } else if (options.disconnect) {
+        request.kind = InstanceRequest::Kind::Disconnect;
     }
     std::string why;
     const auto result =
         platform::DeliverToRunningInstance(dataFolder, EncodeRequest(request), &why);
     if (result == platform::DeliveryResult::Delivered) return 0;
+    if (request.kind == InstanceRequest::Kind::Show) return 0;
     return Fail(kExitFailure, "Harbrook is already running but cannot be reached: " + why);
 }
 
@@ -111,36 +119,47 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         }
     }
 
+    // Without a data folder Harbrook still runs, without what lives there: the
+    // backup history, the single-instance channel and the QR bitmap file.
     std::filesystem::path dataFolder;
-    if (!GetAppDataFolder(dataFolder)) {
-        return Fail(kExitFailure, "cannot create the data folder (is HOME set?)");
-    }
-    const auto historyFile = dataFolder / kHistoryFileName;
+    const bool haveDataFolder = GetAppDataFolder(dataFolder);
+    const auto historyFile =
+        haveDataFolder ? dataFolder / kHistoryFileName : std::filesystem::path();
     if (options.history) {
-        std::fputs(FormatHistoryTable(ReadBackupHistory(historyFile)).c_str(), stdout);
+        std::size_t skipped = 0;
+        const auto records = ReadBackupHistory(historyFile, &skipped);
+        std::fputs((FormatHistoryTable(records) + SkippedLinesNote(skipped)).c_str(), stdout);
         return 0;
     }
-    if (options.backupRoot && !CSettingsStore().WriteRootDirectory(*options.backupRoot)) {
+    if (options.backupRoot && !CSettingsStore().WriteRootDirectory(*options.backupRoot, true)) {
         return Fail(kExitUsage, "--backup-root " + PathToUtf8(*options.backupRoot) +
                                     ": cannot be stored (too long?)");
     }
     if (!options.address.empty()) SetLocalAddressOverride(options.address);
 
     platform::SingleInstance instance;
-    switch (instance.TryClaim(dataFolder)) {
+    const auto claim =
+        haveDataFolder ? instance.TryClaim(dataFolder) : platform::SingleInstance::Claim::Failed;
+    switch (claim) {
         case platform::SingleInstance::Claim::AlreadyRunning:
             return HandOver(dataFolder, options);
         case platform::SingleInstance::Claim::Failed:
-            std::fprintf(stderr, "harbrook: cannot tell whether Harbrook already runs; going on\n");
-            break;
+            // Two instances would share the settings and fight over the
+            // phone; better none than a second one.
+            return Fail(kExitFailure,
+                        "cannot tell whether Harbrook already runs (the instance lock in " +
+                            PathToUtf8(dataFolder) + " cannot be taken); not starting");
         case platform::SingleInstance::Claim::First:
             break;
     }
     if (options.send) {
         return Fail(kExitFailure, "--send hands files to a running Harbrook, and none runs");
     }
+    if (options.disconnect) {
+        return Fail(kExitFailure, "--disconnect is for a running Harbrook, and none runs");
+    }
     if (!platform::InitSockets()) {
-        const auto text = OwnStringTable().Find(kSocketsFailedText);
+        const auto text = OwnStringTable().Find(kStrSocketsFailed);
         return Fail(kExitFailure, text.value_or("sockets"));
     }
 
@@ -151,6 +170,7 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     settings.historyFile = historyFile;
     {
         Application app(host->Ui(), settings);
+        if (!haveDataFolder) host->Ui().ShowMessage(kNoDataFolderText);
         app.Start();
         // Only now can a later start be served: before this the requests
         // wait on the channel.

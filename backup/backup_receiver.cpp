@@ -1,5 +1,6 @@
 #include "backup/backup_receiver.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "backup/backup_session.h"
@@ -7,6 +8,8 @@
 #include "link/frames.h"
 #include "link/keywords.h"
 #include "link/stop_signal.h"
+#include "link/worker_support.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 
 namespace harbrook {
@@ -15,9 +18,6 @@ namespace {
 constexpr std::size_t kFirstIdentityBuffer = 50;
 constexpr std::size_t kTotalBuffer = 50;
 constexpr std::size_t kStatusCapacity = 300;
-constexpr unsigned kBackingUpText = 127;
-constexpr unsigned kCompletedText = 128;
-constexpr unsigned kFailedText = 129;
 
 void ShowStatus(LinkContext& link, unsigned id) {
     link.frontend.SetBannerStatus(LoadUiString(id, kStatusCapacity));
@@ -56,16 +56,35 @@ std::optional<std::string> WaitForPhone(LinkContext& link, zmq::socket_t& socket
     }
 }
 
+// Retries of a bind that found every backup port taken: from the idle
+// retry, doubling up to this many times it.
+constexpr int kMaxBindBackOff = 32;
+
+// A fixed English text, like the pairing server's: the ports are not the
+// user's doing and there is nothing to translate about them.
+constexpr const char* kNoBackupPort =
+    "Harbrook cannot receive backups: every backup port is taken. It keeps trying.";
+
 // One listening socket, at most one backup on it. False when the link is
-// stopped.
-bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> chunk) {
+// stopped. `backOff` grows while no backup port can be bound.
+bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> chunk,
+                    int& backOff) {
     LinkContextHandle context(link.stop);
     zmq::socket_t socket(context.get(), zmq::socket_type::router);
-    SetLinger(socket, link.timing.linger);
+    LingerOnClose linger(socket, link.timing.linger, link.stop);
     // The library drops a peer whose message could not be a chunk before it
     // allocates anything for it.
     SetMaxMessageSize(socket, kMaxChunkMessage);
-    if (const int port = BindFirstFree(socket, link.ports.backup)) link.backupPort = port;
+    const int port = BindFirstFree(socket, link.ports.backup);
+    if (port == 0) {
+        // Taken for a moment, most likely (a backup socket of ours closing,
+        // another program): say so once and try again, less and less often.
+        if (backOff == 0) link.frontend.ShowMessage(kNoBackupPort);
+        backOff = std::min(std::max(backOff * 2, 1), kMaxBindBackOff);
+        return link.stop.SleepFor(link.timing.backupIdleRetry * backOff);
+    }
+    backOff = 0;
+    link.backupPort = port;
     SetReceiveTimeout(socket, link.timing.transferReceive);
 
     auto identity = WaitForPhone(link, socket);
@@ -89,19 +108,21 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> c
 
     SendText(socket, *identity, true);
     SendText(socket, kw::kSufficient);
-    ShowStatus(link, kBackingUpText);
+    ShowStatus(link, kStrBackingUp);
     link.frontend.OnBackupStarted(total);
 
     BackupSession session(link, storage, socket, chunk, std::move(*identity), total);
     const BackupSession::Outcome outcome = session.Run();
-    if (outcome == BackupSession::Outcome::Completed) ShowStatus(link, kCompletedText);
-    if (outcome == BackupSession::Outcome::Failed) ShowStatus(link, kFailedText);
+    if (outcome == BackupSession::Outcome::Completed) ShowStatus(link, kStrBackupCompleted);
+    if (outcome == BackupSession::Outcome::Failed) ShowStatus(link, kStrBackupFailed);
     // Closed and free before anyone hears of the end: a phone that starts its
     // next backup at once reaches the next socket, not this closing one, and a
     // send may start.
-    socket.close();
+    linger.Close();
     busy.Release();
-    link.frontend.OnBackupEnded(outcome == BackupSession::Outcome::Completed);
+    const std::string reason =
+        outcome == BackupSession::Outcome::Failed ? session.FailureReason() : std::string();
+    link.frontend.OnBackupEnded({outcome, reason, session.FilesStored(), session.BytesReceived()});
     return true;
 }
 
@@ -111,13 +132,17 @@ void BackupReceiverThread(LinkContext& link, StorageLayout& storage) {
     // One chunk buffer for the life of the thread: memory does not grow with
     // the size or the number of files.
     std::vector<char> chunk(kChunkBufferSize);
+    int backOff = 0;
     while (!link.stop.StopRequested()) {
         try {
-            if (!ServeOneBackup(link, storage, chunk)) return;
+            if (!ServeOneBackup(link, storage, chunk, backOff)) return;
         } catch (const zmq::error_t& e) {
             if (IsTerminated(e)) return;
             // Anything else (out of sockets, say) is the system's trouble, not
             // the phone's: wait a little and listen again.
+            if (!link.stop.SleepFor(link.timing.backupIdleRetry)) return;
+        } catch (const std::exception&) {
+            // A file system error and the like: never out of the thread.
             if (!link.stop.SleepFor(link.timing.backupIdleRetry)) return;
         }
     }

@@ -1,9 +1,11 @@
 #include "backup/backup_session.h"
 
 #include "backup/backup_receiver.h"
+#include "core/peer_text.h"
 #include "link/decimal_text.h"
 #include "link/frames.h"
 #include "link/keywords.h"
+#include "platform/utf8.h"
 
 namespace harbrook {
 namespace {
@@ -24,7 +26,17 @@ std::optional<std::string> ReceiveWholeText(zmq::socket_t& socket, std::size_t b
     return std::move(frame->text);
 }
 
+// A stored path for a reason text: UTF-8, control characters written out.
+std::string Shown(const std::filesystem::path& path) {
+    return EscapeControls(platform::PathToUtf8(path));
+}
+
 }  // namespace
+
+BackupSession::Pull BackupSession::Failing(std::string why) {
+    m_failure = std::move(why);
+    return Pull::Failed;
+}
 
 BackupSession::BackupSession(LinkContext& link, const StorageLayout& storage, zmq::socket_t& socket,
                              std::span<char> chunkBuffer, std::string identity, std::int64_t total)
@@ -39,11 +51,19 @@ bool BackupSession::Reply(std::string_view word) {
     return SendText(m_socket, m_identity, true) && SendText(m_socket, word);
 }
 
+// The next message of the phone being served. Messages of any other peer are
+// dropped unanswered: a phone keeps one identity for a whole backup, and a
+// stranger must not write into it nor end it. Strangers cannot stretch the
+// wait past one receive time-out either.
 bool BackupSession::ReceiveIdentity() {
-    auto identity = ReceiveWholeText(m_socket, kIdentityBuffer);
-    if (!identity) return false;
-    m_identity = std::move(*identity);
-    return true;
+    const auto deadline = std::chrono::steady_clock::now() + m_link.timing.transferReceive;
+    for (;;) {
+        auto frame = RecvText(m_socket, kIdentityBuffer);
+        if (!frame) return false;
+        if (!frame->cut && !frame->longer && frame->text == m_identity) return true;
+        DiscardRestOfMessage(m_socket);
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+    }
 }
 
 // A receive that fails because the phone went away counts as a disconnect
@@ -75,18 +95,19 @@ std::optional<BackupSession::Offer> BackupSession::ReceiveOffer() {
 
 BackupSession::Pull BackupSession::PullFile(platform::File& file, std::int64_t announced) {
     bool requested = false;  // a "fetch" is already out for the next chunk
+    std::optional<BinaryFrame> frame;
     for (;;) {
         if (!requested) {
             if (!m_link.state.IsConnected()) return Pull::Disconnected;
-            if (!Reply(kw::kFetch)) return Pull::Failed;
+            if (!Reply(kw::kFetch)) return Failing("the phone could not be answered");
         }
-        if (!ReceiveIdentity())
-            return LostPeer() == Outcome::Failed ? Pull::Failed : Pull::Disconnected;
-        const auto frame = RecvBinary(m_socket, m_chunk);
-        if (!frame) return LostPeer() == Outcome::Failed ? Pull::Failed : Pull::Disconnected;
+        if (!ReceiveIdentity() || !(frame = RecvBinary(m_socket, m_chunk))) {
+            if (LostPeer() == Outcome::Disconnected) return Pull::Disconnected;
+            return Failing("the phone sent no part of the file in time");
+        }
         DiscardRestOfMessage(m_socket);
         // A chunk larger than its buffer is not a chunk of this protocol.
-        if (frame->cut) return Pull::Failed;
+        if (frame->cut) return Failing("the phone sent a part larger than the protocol allows");
         const std::span<const char> data(m_chunk.data(), frame->size);
         if (std::string_view(data.data(), data.size()) == kw::kEndMarker) return Pull::Done;
 
@@ -99,8 +120,11 @@ BackupSession::Pull BackupSession::PullFile(platform::File& file, std::int64_t a
         // phone reads and sends while we write; one chunk is still all that
         // is in flight.
         requested = more && m_link.state.IsConnected();
-        if (requested && !Reply(kw::kFetch)) return Pull::Failed;
-        if (!file.WriteAll(data)) return Pull::WriteFailed;
+        if (requested && !Reply(kw::kFetch)) return Failing("the phone could not be answered");
+        if (!file.WriteAll(data)) {
+            m_failure = "cannot write " + Shown(m_previousPath) + ": " + platform::LastFileError();
+            return Pull::WriteFailed;
+        }
         m_written = written;
         m_receivedInBackup += static_cast<std::int64_t>(data.size());
         if (!more) return Pull::Done;
@@ -113,6 +137,7 @@ void BackupSession::Report(const std::string& name, std::int64_t size, bool comp
     progress.totalBytes = m_total;
     progress.receivedBytes = m_receivedInBackup;
     progress.filesDone = ++m_filesDone;
+    if (complete) ++m_filesStored;
     progress.currentFile = name;
     m_link.frontend.OnBackupProgress(progress);
 }
@@ -120,12 +145,19 @@ void BackupSession::Report(const std::string& name, std::int64_t size, bool comp
 BackupSession::Outcome BackupSession::Run() {
     while (m_link.state.IsConnected()) {
         const auto offer = ReceiveOffer();
-        if (!offer) return LostPeer();
+        if (!offer) {
+            if (LostPeer() == Outcome::Failed)
+                m_failure = "the phone sent no next file in time, or a broken offer";
+            return LostPeer();
+        }
         if (offer->state == kw::kBackingEnd) return Outcome::Completed;
 
         std::filesystem::path target;
-        if (!m_storage.ResolveTargetPath(offer->name, offer->category, target))
+        if (!m_storage.ResolveTargetPath(offer->name, offer->category, target)) {
+            m_failure = "cannot store \"" + EscapeControls(offer->name) + "\" (category \"" +
+                        EscapeControls(offer->category) + "\"): not a usable file name or category";
             return Outcome::Failed;
+        }
         // The phone offers a file again, or one of the same name and size: the
         // earlier copy goes, while the allowance lasts.
         if (m_allowance != 0 && offer->size == m_previousSize && offer->name == m_previousName) {
@@ -133,7 +165,10 @@ BackupSession::Outcome BackupSession::Run() {
             platform::RemoveFile(m_previousPath);
         }
         platform::File file = CreateUniqueTargetFile(target);
-        if (!file) return Outcome::Failed;
+        if (!file) {
+            m_failure = "cannot create " + Shown(target) + ": " + platform::LastFileError();
+            return Outcome::Failed;
+        }
         m_previousName = offer->name;
         m_previousSize = offer->size;
         m_previousPath = target;
@@ -143,7 +178,7 @@ BackupSession::Outcome BackupSession::Run() {
             case Pull::Done:
                 break;
             case Pull::Failed:
-                return Outcome::Failed;
+                return Outcome::Failed;  // m_failure says why
             case Pull::Disconnected:
                 return Outcome::Disconnected;
             case Pull::WriteFailed:
@@ -162,7 +197,10 @@ BackupSession::Outcome BackupSession::Run() {
             else
                 verdict = kw::kFileError;  // stays until the phone offers it again
         }
-        if (!Reply(verdict)) return Outcome::Failed;
+        if (!Reply(verdict)) {
+            m_failure = "the phone could not be answered";
+            return Outcome::Failed;
+        }
         file.Close();
         Report(offer->name, offer->size, complete);
     }

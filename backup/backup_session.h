@@ -18,11 +18,10 @@ namespace harbrook {
 
 class BackupSession {
   public:
-    enum class Outcome {
-        Completed,     // the phone sent "backingEnd"
-        Failed,        // a broken or missing message, or a file we could not store
-        Disconnected,  // the connection monitor cleared the connected flag
-    };
+    // Completed: the phone sent "backingEnd"; Failed: a broken or missing
+    // message, or a file we could not store; Disconnected: the connection
+    // monitor cleared the connected flag.
+    using Outcome = BackupOutcome;
 
     BackupSession(LinkContext& link, const StorageLayout& storage, zmq::socket_t& socket,
                   std::span<char> chunkBuffer, std::string identity, std::int64_t total);
@@ -30,6 +29,12 @@ class BackupSession {
     // Runs the file loop. A stop of the link throws zmq::error_t (ETERM)
     // through here; whatever was written stays on disk.
     Outcome Run();
+
+    std::int64_t FilesStored() const { return m_filesStored; }  // complete ones
+    std::int64_t BytesReceived() const { return m_receivedInBackup; }
+    // Why a Failed backup failed, for people: a full disk, a name that cannot
+    // be stored, a phone that stopped answering. Empty otherwise.
+    const std::string& FailureReason() const { return m_failure; }
 
   private:
     struct Offer {
@@ -43,13 +48,14 @@ class BackupSession {
     Pull PullFile(platform::File& file, std::int64_t announced);
     bool Reply(std::string_view word);
     Outcome LostPeer() const;
+    Pull Failing(std::string why);
     void Report(const std::string& name, std::int64_t size, bool complete);
 
     LinkContext& m_link;
     const StorageLayout& m_storage;
     zmq::socket_t& m_socket;
     std::span<char> m_chunk;
-    std::string m_identity;  // of the message received last; every reply starts with it
+    std::string m_identity;  // of the phone being served; every reply starts with it
 
     // Backup state: the retry allowance is per backup, not per file.
     int m_allowance = 2;
@@ -60,6 +66,8 @@ class BackupSession {
     std::int64_t m_total = 0;
     std::int64_t m_receivedInBackup = 0;
     std::int64_t m_filesDone = 0;
+    std::int64_t m_filesStored = 0;
+    std::string m_failure;
 };
 
 }  // namespace harbrook

@@ -1,6 +1,7 @@
 #include "backup/storage_layout.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "core/settings_store.h"
 #include "locale/ui_strings.h"
@@ -93,15 +94,55 @@ bool ChooseStorageDrive(const VolumeSource& volumes, std::filesystem::path& root
     return true;
 }
 
+bool IsWindowsDeviceName(std::string_view name) {
+    // Device names count with any extension, any letter case and trailing
+    // blanks ("nul.txt", "Aux .mp3").
+    std::string base(name.substr(0, name.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (base == device) return true;
+    return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
+           base[3] >= '0' && base[3] <= '9';
+}
+
 std::string CleanFileName(std::string_view name) {
     std::string cleaned;
     for (char c : name)
         if (kForbidden.find(c) == std::string_view::npos) cleaned += c;
     // Names of only dots and blanks mean this folder or its parent, or vanish
-    // on Windows; device names reach a device instead of a file.
+    // on Windows.
     if (cleaned.find_first_not_of(". ") == std::string::npos) return {};
-    if (platform::IsReservedFileName(cleaned)) return {};
+    // On Windows a device name opens the device instead of a file. The tree
+    // may be copied there later, so no system gets such a name.
+    if (IsWindowsDeviceName(cleaned)) cleaned.insert(0, "_");
     return cleaned;
+}
+
+std::string FitFileName(std::string_view name, std::string_view suffix) {
+    const std::size_t dot = name.rfind('.');
+    const std::string_view stem = name.substr(0, dot);
+    const std::string_view extension = dot == std::string_view::npos ? "" : name.substr(dot);
+    std::string fitted = std::string(stem) + std::string(suffix) + std::string(extension);
+    if (platform::FileNameLength(fitted) <= platform::kMaxFileNameLength) return fitted;
+    const std::string tail = std::string(suffix) + std::string(extension);
+    const std::size_t tailLength = platform::FileNameLength(tail);
+    if (tailLength >= platform::kMaxFileNameLength) return {};
+    // Whole characters of the stem while they fit, counted as the file system counts.
+    const std::size_t room = platform::kMaxFileNameLength - tailLength;
+    std::size_t end = 0;
+    for (std::size_t used = 0; end < stem.size();) {
+        std::size_t len = 1;
+        while (end + len < stem.size() &&
+               (static_cast<unsigned char>(stem[end + len]) & 0xC0) == 0x80)
+            ++len;
+        used += platform::FileNameLength(stem.substr(end, len));
+        if (used > room) break;
+        end += len;
+    }
+    const std::string_view cut = stem.substr(0, end);
+    if (cut.empty()) return {};
+    return std::string(cut) + tail;
 }
 
 std::string StorageLayout::PhoneFolderName(std::string_view phoneName) {
@@ -114,7 +155,11 @@ bool StorageLayout::PrepareBackupFolders(std::int64_t neededBytes) {
     CSettingsStore settings;
     std::filesystem::path root;
     const bool stored = settings.ReadRootDirectory(root);
-    if (!stored || !MoreThan(m_volumes.FreeBytes(root), neededBytes)) {
+    const bool roomy = stored && MoreThan(m_volumes.FreeBytes(root), neededBytes);
+    // A root the user chose is never swapped for another drive: the phone
+    // hears that there is no room instead.
+    if (stored && !roomy && settings.IsRootDirectoryChosenByUser()) return false;
+    if (!roomy) {
         ChooseStorageDrive(m_volumes, root);  // on failure the stored root stays
         if (root.empty() || !AtLeast(m_volumes.FreeBytes(root), neededBytes)) return false;
         settings.WriteRootDirectory(root);
@@ -148,20 +193,24 @@ bool StorageLayout::ResolveTargetPath(std::string_view fileName, std::string_vie
     if (info == kCategories.end()) return false;
     const std::filesystem::path folder = KeptPath(info->category);
     if (folder.empty()) return false;
+    const std::string name = StoredFileName(fileName, categoryWord);
+    if (name.empty()) return false;
+    target = folder / Utf8ToPath(name);
+    return true;
+}
+
+std::string StoredFileName(std::string_view fileName, std::string_view categoryWord) {
     const std::size_t dot = fileName.rfind('.');
-    if (dot == std::string_view::npos) return false;
+    if (dot == std::string_view::npos) return {};
     std::string name = LenientUtf8(fileName);
     if (platform::Utf16Units(name) > kMaxNameUnits) {
         // Too long: fall back to the category word and the extension.
         const std::string fallback = std::string(categoryWord) + std::string(fileName.substr(dot));
         auto converted = platform::AnsiToUtf8(fallback);
-        if (!converted || platform::Utf16Units(*converted) > kMaxNameUnits) return false;
+        if (!converted || platform::Utf16Units(*converted) > kMaxNameUnits) return {};
         name = std::move(*converted);
     }
-    const std::string cleaned = CleanFileName(name);
-    if (cleaned.empty()) return false;
-    target = folder / Utf8ToPath(cleaned);
-    return true;
+    return FitFileName(CleanFileName(name));
 }
 
 }  // namespace harbrook

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "link/connection_state.h"
+#include "link/keywords.h"
 #include "link/link_context.h"
+#include "locale/string_ids.h"
 #include "platform/volumes.h"
 
 namespace harbrook {
@@ -27,14 +29,14 @@ struct CategoryInfo {
 };
 
 inline constexpr std::array<CategoryInfo, 5> kCategories{{
-    {BackupCategory::Camera, "camera", 122},
-    {BackupCategory::Tencent, "tencent", 123},
-    {BackupCategory::Other, "other", 124},
-    {BackupCategory::Document, "document", 125},
-    {BackupCategory::Audio, "audio", 126},
+    {BackupCategory::Camera, kw::kCamera, kStrFolderCamera},
+    {BackupCategory::Tencent, kw::kTencent, kStrFolderTencent},
+    {BackupCategory::Other, kw::kOther, kStrFolderOther},
+    {BackupCategory::Document, kw::kDocument, kStrFolderDocuments},
+    {BackupCategory::Audio, kw::kAudio, kStrFolderAudio},
 }};
 
-inline constexpr unsigned kBackupFolderStringId = 121;
+inline constexpr unsigned kBackupFolderStringId = kStrBackupFolder;
 inline constexpr std::string_view kDefaultPhoneFolder = "Smartphone";
 inline constexpr std::uint64_t kSystemDriveMinFree = 32'212'254'720ULL;  // 30 GiB, strictly more
 inline constexpr std::uint64_t kOtherDriveMinFree = 10'737'418'240ULL;   // 10 GiB, strictly more
@@ -87,8 +89,24 @@ class StorageLayout final : public BackupFolderPreparer {
     std::array<std::filesystem::path, kCategories.size()> m_kept;
 };
 
+// True for the names Windows keeps for devices (CON, NUL, COM1, ...), with or
+// without an extension.
+bool IsWindowsDeviceName(std::string_view name);
+
 // The file name with the nine characters Windows forbids (" \ / : * ? < > |)
-// removed. Empty when what is left is ".", ".." or a reserved device name.
+// removed, and a "_" before a device name. Empty when what is left is only
+// dots and blanks.
 std::string CleanFileName(std::string_view name);
+
+// The name under which a file the phone offers is stored: valid UTF-8 (bad
+// bytes become U+FFFD), cleaned and fitted to the file system's limit. Empty
+// when the name has no dot or cannot be made safe.
+std::string StoredFileName(std::string_view fileName, std::string_view categoryWord);
+
+// The name with `suffix` (a unique number such as "(1)", or nothing) before
+// its last dot, made to fit the file system's limit on one name: the stem is
+// shortened, never inside a character; the suffix and the extension stay.
+// Empty when they alone leave no room for one character of the stem.
+std::string FitFileName(std::string_view name, std::string_view suffix = {});
 
 }  // namespace harbrook

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "backup/backup_receiver.h"
+#include "backup/storage_layout.h"
 #include "platform/utf8.h"
 
 namespace harbrook {
@@ -18,7 +19,6 @@ platform::File CreateUniqueTargetFile(std::filesystem::path& path) {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos || (dot == 0 && !path.has_parent_path())) return {};
     const std::filesystem::path folder = path.parent_path();
-    const std::string stem = name.substr(0, dot), extension = name.substr(dot);
 
     std::filesystem::path candidate = path;
     for (int n = 1;; ++n) {
@@ -28,8 +28,9 @@ platform::File CreateUniqueTargetFile(std::filesystem::path& path) {
         if (kind == platform::PathKind::Missing || kind == platform::PathKind::Directory ||
             kind == platform::PathKind::Unknown || n > kLastNumber)
             break;
-        candidate =
-            folder / platform::PathFromUtf8(stem + "(" + std::to_string(n) + ")" + extension);
+        const std::string fitted = FitFileName(name, "(" + std::to_string(n) + ")");
+        if (fitted.empty()) return {};  // no room for a number
+        candidate = folder / platform::PathFromUtf8(fitted);
     }
     path = candidate;
     return platform::File::CreateAlways(path);

@@ -4,8 +4,10 @@ cmake_policy(SET CMP0057 NEW)
 # Every text is typed once, in a string source under res/strings/: one entry
 # a line, ID "text", where the text is a C string body (\" a quote, \\ a
 # backslash, \r\n a line break, \t a tab); blank lines and # comments are
-# skipped. From one source this makes, by MODE:
-#   table    C++ initialiser lines {ID, "text"} (the program's own table)
+# skipped. A line may name its string, ID Name "text": the code then says
+# kStrName (locale/string_ids.h). From one source this makes, by MODE:
+#   table    C++ initialiser lines {ID, "text"} (the program's own table) and,
+#            given IDS_OUTPUT, the header of the named ids
 #   rc       a Windows resource script with one STRINGTABLE (UTF-8), for a
 #            resource-only language DLL
 #   catalog  the compiled catalogue of the POSIX build (format in
@@ -44,12 +46,13 @@ foreach(line IN LISTS lines)
   if(line MATCHES "^[ \t]*(#.*)?$")
     continue()
   endif()
-  if(NOT line MATCHES "^([0-9]+)[ \t]+\"(.*)\"[ \t]*$")
+  if(NOT line MATCHES "^([0-9]+)[ \t]+([A-Za-z][A-Za-z0-9]*[ \t]+)?\"(.*)\"[ \t]*$")
     restore(shown "${line}")
     message(FATAL_ERROR "${INPUT}: cannot read line: ${shown}")
   endif()
   set(id "${CMAKE_MATCH_1}")
-  set(body "${CMAKE_MATCH_2}")
+  string(STRIP "${CMAKE_MATCH_2}" name)
+  set(body "${CMAKE_MATCH_3}")
   if(id GREATER 65535)
     message(FATAL_ERROR "${INPUT}: string id ${id} is above 65535")
   endif()
@@ -60,6 +63,7 @@ foreach(line IN LISTS lines)
   list(APPEND keys "${key}")
   set(body_${key} "${body}")
   set(id_${key} "${id}")
+  set(name_${key} "${name}")
 endforeach()
 list(SORT keys)
 
@@ -70,6 +74,19 @@ if(MODE STREQUAL "table")
     restore(text "${body_${key}}")
     string(APPEND out "{${id_${key}}, \"${text}\"},\n")
   endforeach()
+  if(DEFINED IDS_OUTPUT)
+    set(ids "// Generated from ${INPUT}; edit that file instead.\n#pragma once\n\nnamespace harbrook {\n\n")
+    foreach(key IN LISTS keys)
+      if(NOT name_${key} STREQUAL "")
+        string(APPEND ids "inline constexpr unsigned kStr${name_${key}} = ${id_${key}};\n")
+      endif()
+    endforeach()
+    string(APPEND ids "\n}  // namespace harbrook\n")
+    # Written only when changed, so that a new text rebuilds no code.
+    file(WRITE "${IDS_OUTPUT}.tmp" "${ids}")
+    file(COPY_FILE "${IDS_OUTPUT}.tmp" "${IDS_OUTPUT}" ONLY_IF_DIFFERENT)
+    file(REMOVE "${IDS_OUTPUT}.tmp")
+  endif()
 elseif(MODE STREQUAL "rc")
   string(APPEND out "// Generated from ${INPUT}; edit that file instead.\n")
   string(APPEND out "#pragma code_page(65001)\nSTRINGTABLE\nBEGIN\n")

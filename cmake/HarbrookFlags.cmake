@@ -9,10 +9,15 @@ target_include_directories(harbrook_flags INTERFACE ${PROJECT_SOURCE_DIR})
 
 if(HARBROOK_SANITIZE STREQUAL "address")
   set(_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+elseif(HARBROOK_SANITIZE STREQUAL "fuzzer")
+  # clang only: coverage for libFuzzer in every library; the fuzz targets
+  # themselves link the fuzzer's main (tests/fuzz).
+  set(_san -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+           -fno-omit-frame-pointer)
 elseif(HARBROOK_SANITIZE STREQUAL "thread")
   set(_san -fsanitize=thread -fno-omit-frame-pointer)
 elseif(NOT HARBROOK_SANITIZE STREQUAL "")
-  message(FATAL_ERROR "HARBROOK_SANITIZE must be empty, 'address' or 'thread'")
+  message(FATAL_ERROR "HARBROOK_SANITIZE must be empty, 'address', 'thread' or 'fuzzer'")
 endif()
 if(_san)
   target_compile_options(harbrook_flags INTERFACE ${_san})

@@ -70,11 +70,18 @@ bool CSettingsStore::ReadRootDirectory(std::filesystem::path& root) const {
     return true;
 }
 
-bool CSettingsStore::WriteRootDirectory(const std::filesystem::path& root) {
+bool CSettingsStore::WriteRootDirectory(const std::filesystem::path& root, bool chosenByUser) {
     const std::string text = PathToUtf8(root);
     if (text.empty() || platform::Utf16Units(text) > kMaxRootDirectoryUnits) return false;
     platform::RegistryKey key;
-    return key.CreateKey(kRootDirectoryKey) && key.Write("Directory", text);
+    return key.CreateKey(kRootDirectoryKey) && key.Write("Directory", text) &&
+           key.Write(kRootChosenValue, chosenByUser ? "1" : "0");
+}
+
+bool CSettingsStore::IsRootDirectoryChosenByUser() const {
+    platform::RegistryKey key;
+    std::string chosen;
+    return key.Open(kRootDirectoryKey) && key.Read(kRootChosenValue, chosen) && chosen == "1";
 }
 
 }  // namespace harbrook

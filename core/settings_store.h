@@ -42,13 +42,18 @@ class CSettingsStore {
 
     // The stored backup root. False when there is none, or it is too long.
     bool ReadRootDirectory(std::filesystem::path& root) const;
-    bool WriteRootDirectory(const std::filesystem::path& root);
+    // `chosenByUser` marks a root the user named: it is kept whatever a
+    // phone announces, where a root the program chose may give way to a
+    // roomier drive.
+    bool WriteRootDirectory(const std::filesystem::path& root, bool chosenByUser = false);
+    bool IsRootDirectoryChosenByUser() const;
 
     // Registry names.
     static constexpr std::string_view kPhoneNameValue = "PhoneName";
     static constexpr std::string_view kPhoneIdValue = "PhoneID";
     static constexpr std::string_view kPcIdKey = "Software\\Harbrook\\PC ID";
     static constexpr std::string_view kRootDirectoryKey = "Software\\Harbrook\\Root Directory";
+    static constexpr std::string_view kRootChosenValue = "ChosenByUser";
     static constexpr std::string_view kPhoneSectionPrefix =
         "Software\\Harbrook\\Phone Information\\PhoneSection";
 

@@ -85,4 +85,19 @@ std::string NetworkPrefix(std::string_view address) {
     return dot == std::string_view::npos ? std::string() : std::string(address.substr(0, dot + 1));
 }
 
+bool IsEndpointInNetwork(std::string_view text, std::string_view prefix) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return false;
+    const std::string_view address = text.substr(0, colon);
+    const std::string_view port = text.substr(colon + 1);
+    if (!IsDottedIPv4(address) || prefix.empty() || !address.starts_with(prefix)) return false;
+    if (port.empty() || port.size() > 5 || port.front() == '0') return false;
+    int value = 0;
+    for (char c : port) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + (c - '0');
+    }
+    return value <= 65535;
+}
+
 }  // namespace harbrook

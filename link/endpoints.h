@@ -34,4 +34,8 @@ std::string BuildEndpoint(std::atomic<int>& portField, int defaultPort);
 // empty without a dot.
 std::string NetworkPrefix(std::string_view address);
 
+// True for exactly "A.B.C.D:port" (a dotted IPv4 address and a port from 1 to
+// 65535) whose address starts with `prefix` ("A.B.C.", from NetworkPrefix).
+bool IsEndpointInNetwork(std::string_view text, std::string_view prefix);
+
 }  // namespace harbrook

@@ -1,7 +1,7 @@
 // Phone detection: while no phone is connected, one SUB socket listens for a
 // phone's beacon on every host of the PC's /24 network; the beacon names the
-// endpoint where the phone takes the detection request, and a phone that
-// answers "Connected" is marked connected.
+// endpoint on that network where the phone takes the detection request, and
+// a phone that answers "Connected" is marked connected.
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -47,12 +47,21 @@ zmq::socket_t OpenScan(LinkContext& link, zmq::context_t& context, const std::st
     return scan;
 }
 
-// One beacon: the phone's detection endpoint, or nothing.
-std::optional<std::string> ReceiveBeacon(zmq::socket_t& scan) {
+// One beacon: the phone's detection endpoint, or nothing. Only an endpoint
+// on the scanned network is taken, so that a device there cannot make the
+// PC connect to any other host.
+std::optional<std::string> ReceiveBeacon(zmq::socket_t& scan, const std::string& prefix) {
     auto beacon = RecvText(scan, kBeaconBuffer);
     if (beacon && beacon->more) DiscardRestOfMessage(scan);
-    if (!beacon || beacon->text.empty()) return std::nullopt;
+    if (!beacon || beacon->cut || !IsEndpointInNetwork(beacon->text, prefix)) return std::nullopt;
     return std::move(beacon->text);
+}
+
+// Beacons that queued up while a phone was connected are old news.
+void DropQueuedBeacons(zmq::socket_t& scan) {
+    zmq::message_t part;
+    while (scan.recv(part, zmq::recv_flags::dontwait)) {
+    }
 }
 
 // Offers the PC to the phone behind the beacon and takes its answer.
@@ -93,11 +102,15 @@ void Detect(LinkContext& link) {
     std::string pcId;
     CSettingsStore(link.clock).GetPcId(pcId);
 
+    // One scan for the life of the loop: its 254 connects are made once.
+    zmq::socket_t scan = OpenScan(link, context, prefix);
     while (true) {
-        while (link.state.IsConnected())
-            if (!link.stop.SleepFor(link.timing.detectionIdle)) return;
-        zmq::socket_t scan = OpenScan(link, context, prefix);
-        const auto beacon = ReceiveBeacon(scan);
+        if (link.state.IsConnected()) {
+            while (link.state.IsConnected())
+                if (!link.stop.SleepFor(link.timing.detectionIdle)) return;
+            DropQueuedBeacons(scan);
+        }
+        const auto beacon = ReceiveBeacon(scan, prefix);
         if (beacon) Handshake(link, context, *beacon, pcId);
     }
 }

@@ -12,8 +12,24 @@ void RunLinkWorker(StopSignal& stop, const std::function<void()>& body,
             return;
         } catch (const zmq::error_t& e) {
             if (IsTerminated(e) || !stop.SleepFor(pause)) return;
+        } catch (const std::exception&) {
+            // Not the network's (a file system error, memory): an exception
+            // that left the thread would end the whole program.
+            if (!stop.SleepFor(pause)) return;
         }
     }
+}
+
+void LingerOnClose::Close() {
+    if (!m_socket.handle()) return;
+    if (!m_stop.StopRequested()) {
+        try {
+            SetLinger(m_socket, m_linger);
+        } catch (const zmq::error_t&) {
+            // The stop came just now: close without linger.
+        }
+    }
+    m_socket.close();
 }
 
 bool BindPortPatiently(zmq::socket_t& socket, int port, StopSignal& stop,

@@ -10,9 +10,9 @@
 
 namespace harbrook {
 
-// Runs the worker's body. A stop (ETERM) ends it. Any other library failure
-// (out of file handles, say) pauses for `pause` and runs the body again from
-// the start, so a long-lived worker never dies of a passing fault.
+// Runs the worker's body. A stop (ETERM) ends it. Any other failure, of the
+// library (out of file handles, say) or any other exception, pauses for `pause` and runs the body
+// again from the start, so a long-lived worker never dies of a passing fault.
 void RunLinkWorker(StopSignal& stop, const std::function<void()>& body,
                    std::chrono::milliseconds pause = std::chrono::seconds(1));
 
@@ -22,5 +22,26 @@ void RunLinkWorker(StopSignal& stop, const std::function<void()>& body,
 // `patience`. False when the port stays taken (or a stop came).
 bool BindPortPatiently(zmq::socket_t& socket, int port, StopSignal& stop,
                        std::chrono::milliseconds patience = std::chrono::milliseconds(1000));
+
+// Gives a socket its linger as it closes, so that the last answer still
+// leaves, unless the link is stopping: then nothing unsent holds the stop.
+// Sockets start with no linger (see LinkContextHandle); declare the guard
+// after its socket so that it runs first.
+class LingerOnClose {
+  public:
+    LingerOnClose(zmq::socket_t& socket, std::chrono::milliseconds linger, const StopSignal& stop)
+        : m_socket(socket), m_linger(linger), m_stop(stop) {}
+    ~LingerOnClose() { Close(); }
+    LingerOnClose(const LingerOnClose&) = delete;
+    LingerOnClose& operator=(const LingerOnClose&) = delete;
+
+    // Closes the socket now (once).
+    void Close();
+
+  private:
+    zmq::socket_t& m_socket;
+    const std::chrono::milliseconds m_linger;
+    const StopSignal& m_stop;
+};
 
 }  // namespace harbrook

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 
 namespace harbrook::platform {
 
@@ -50,6 +51,10 @@ class File {
     explicit File(int fd) : m_fd(fd) {}
     int m_fd = -1;
 };
+
+// The system's words for why the last file operation of this thread failed
+// ("No space left on device"), for people to read.
+std::string LastFileError();
 
 // Deletes a file (not a folder). False when nothing was deleted.
 bool RemoveFile(const std::filesystem::path& path);

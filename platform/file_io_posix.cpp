@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "platform/file_io.h"
@@ -93,6 +94,10 @@ bool File::Close() {
 
 bool RemoveFile(const std::filesystem::path& path) {
     return ProbePath(path) != PathKind::Directory && ::unlink(path.c_str()) == 0;
+}
+
+std::string LastFileError() {
+    return std::strerror(errno);
 }
 
 }  // namespace harbrook::platform

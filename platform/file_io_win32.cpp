@@ -1,14 +1,15 @@
 // Plain file access on Windows: CreateFileW / ReadFile / WriteFile. The handle
 // is kept as a C runtime descriptor (_open_osfhandle) so the class layout is
 // the same on every system; _get_osfhandle gives the HANDLE back.
-#include <windows.h>
-#include <io.h>
 #include <fcntl.h>
+#include <io.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <utility>
 
 #include "platform/file_io.h"
+#include "platform/win32_text.h"
 
 namespace harbrook::platform {
 namespace {
@@ -124,6 +125,20 @@ bool RemoveFile(const std::filesystem::path& path) {
     const PathKind kind = ProbePath(path);
     if (kind == PathKind::Directory || kind == PathKind::Missing) return false;
     return DeleteFileW(path.c_str()) != 0;
+}
+
+std::string LastFileError() {
+    const DWORD code = GetLastError();
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    std::wstring words = n && text ? std::wstring(text, n) : std::wstring();
+    if (text) LocalFree(text);
+    while (!words.empty() &&
+           (words.back() == L'\r' || words.back() == L'\n' || words.back() == L'.'))
+        words.pop_back();
+    return words.empty() ? "system error " + std::to_string(code) : win32::Narrow(words);
 }
 
 }  // namespace harbrook::platform

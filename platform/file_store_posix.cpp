@@ -5,15 +5,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <set>
 
 namespace harbrook::platform::posix {
 namespace {
+std::atomic<std::uint64_t> g_reads{0}, g_replacements{0};
+
 std::recursive_mutex& ProcessMutex() {
     static std::recursive_mutex mutex;
     return mutex;
@@ -38,15 +40,45 @@ FileLock::~FileLock() {
     }
 }
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, bool& unreadable) {
+    // Plain system calls: a stream would throw from deep inside when the
+    // "file" turns out to be a folder.
+    unreadable = false;
+    ++g_reads;
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        unreadable = errno != ENOENT && errno != ENOTDIR;
+        return std::nullopt;
+    }
+    std::string content;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    char buffer[65536];
+    while (ok) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    if (!ok) {
+        unreadable = true;
+        return std::nullopt;
+    }
     return content;
 }
 
+std::uint64_t WholeFileReads() {
+    return g_reads;
+}
+
+std::uint64_t FileReplacements() {
+    return g_replacements;
+}
+
 bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view content) {
+    ++g_replacements;
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
     std::string tmp = file.string() + ".tmp-XXXXXX";
@@ -80,10 +112,14 @@ bool SetAsideCorruptFile(const std::filesystem::path& file, std::string_view why
                      static_cast<int>(why.size()), why.data(), aside.c_str());
         return true;
     }
-    {
+    // Said once per file: the caller keeps running without it and will try again.
+    const int error = errno;
+    static std::mutex mutex;
+    static std::set<std::string> reported;
+    std::lock_guard lock(mutex);
+    if (reported.insert(file.string()).second)
         std::fprintf(stderr, "harbrook: %s cannot be read (%.*s) nor set aside: %s\n", file.c_str(),
-                     static_cast<int>(why.size()), why.data(), std::strerror(errno));
-    }
+                     static_cast<int>(why.size()), why.data(), std::strerror(error));
     return false;
 }
 

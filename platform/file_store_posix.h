@@ -2,6 +2,7 @@
 // and a lock that serialises writers across threads and processes.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -23,12 +24,19 @@ class FileLock {
     int m_fd = -1;
 };
 
-// The file's bytes; nothing when it does not exist or cannot be read.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
+// The file's bytes; nothing when it does not exist or cannot be read. A file
+// that is there but cannot be read as one (a folder, no permission, an I/O
+// error) also sets `unreadable`, so that the caller can set it aside.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file, bool& unreadable);
 
 // Writes a temp file beside the target, flushes it and renames it over the
 // target, so readers see either the old or the new file, never half of one.
 bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view content);
+
+// How many whole-file reads and replacements this process has made: what a
+// settings operation costs, in a number that does not depend on the machine.
+std::uint64_t WholeFileReads();
+std::uint64_t FileReplacements();
 
 // Moves a file that cannot be parsed aside ("<file>.corrupt-<seconds>") and says
 // so on stderr, so that it is never silently overwritten.

@@ -5,6 +5,7 @@
 
 #include "platform/file_store_posix.h"
 #include "platform/profile.h"
+#include "platform/profile_text_posix.h"
 #include "platform/utf8.h"
 
 namespace harbrook::platform {
@@ -66,17 +67,14 @@ std::string CutToCapacity(std::string_view text, std::size_t capacity) {
 
 }  // namespace
 
-std::string ReadProfileString(const std::filesystem::path& file, std::string_view section,
+namespace posix {
+
+std::string LookUpProfileText(std::string_view content, std::string_view section,
                               std::string_view key, std::string_view defaultValue,
                               std::size_t capacity) {
-    std::optional<std::string> content;
-    {
-        posix::FileLock lock(file);
-        content = posix::ReadWholeFile(file);
-    }
-    if (!content || !Parsable(*content)) return CutToCapacity(defaultValue, capacity);
+    if (!Parsable(content)) return CutToCapacity(defaultValue, capacity);
     bool inSection = false;
-    for (std::string_view line : SplitLines(*content)) {
+    for (std::string_view line : SplitLines(content)) {
         if (auto name = SectionName(line)) {
             inSection = SameName(*name, section);
             continue;
@@ -94,18 +92,13 @@ std::string ReadProfileString(const std::filesystem::path& file, std::string_vie
     return CutToCapacity(defaultValue, capacity);
 }
 
-bool WriteProfileString(const std::filesystem::path& file, std::string_view section,
-                        std::string_view key, std::string_view value) {
-    if (section.empty() || key.empty()) return false;
+std::optional<std::string> SetProfileText(std::string_view content, std::string_view section,
+                                          std::string_view key, std::string_view value) {
+    if (section.empty() || key.empty()) return std::nullopt;
     const auto noBreak = [](std::string_view s) { return s.find_first_of("\r\n") == s.npos; };
     if (!noBreak(section) || !noBreak(key) || !noBreak(value) || key.find('=') != key.npos)
-        return false;
-    posix::FileLock lock(file);
-    std::string content = posix::ReadWholeFile(file).value_or(std::string());
-    if (!Parsable(content)) {
-        if (!posix::SetAsideCorruptFile(file, "not a text settings file")) return false;
-        content.clear();
-    }
+        return std::nullopt;
+    if (!Parsable(content)) content = {};
     const std::string entry = std::string(key) + "=" + std::string(value);
     std::vector<std::string_view> lines = SplitLines(content);
     std::string out;
@@ -150,7 +143,37 @@ bool WriteProfileString(const std::filesystem::path& file, std::string_view sect
         out += '\n';
     }
     // A file that ended without a blank last line had one empty split piece at most.
-    return posix::ReplaceFileAtomically(file, out);
+    return out;
+}
+
+}  // namespace posix
+
+std::string ReadProfileString(const std::filesystem::path& file, std::string_view section,
+                              std::string_view key, std::string_view defaultValue,
+                              std::size_t capacity) {
+    std::optional<std::string> content;
+    {
+        posix::FileLock lock(file);
+        bool unreadable = false;
+        content = posix::ReadWholeFile(file, unreadable);
+    }
+    return posix::LookUpProfileText(content.value_or(std::string()), section, key, defaultValue,
+                                    capacity);
+}
+
+bool WriteProfileString(const std::filesystem::path& file, std::string_view section,
+                        std::string_view key, std::string_view value) {
+    if (!posix::SetProfileText({}, section, key, value)) return false;
+    posix::FileLock lock(file);
+    bool unreadable = false;
+    std::string content = posix::ReadWholeFile(file, unreadable).value_or(std::string());
+    if (unreadable || !Parsable(content)) {
+        const char* why = unreadable ? "not a readable file" : "not a text settings file";
+        if (!posix::SetAsideCorruptFile(file, why)) return false;
+        content.clear();
+    }
+    const auto out = posix::SetProfileText(content, section, key, value);
+    return out && posix::ReplaceFileAtomically(file, *out);
 }
 
 }  // namespace harbrook::platform

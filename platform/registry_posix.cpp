@@ -1,31 +1,27 @@
 // The registry on POSIX: one text hive per user,
-// $XDG_CONFIG_HOME/harbrook/registry.hive (default ~/.config). Every operation
-// reads the file afresh under the file lock, and every change replaces it
-// atomically, so concurrent threads and processes see whole states only.
-//
-// Format: a first line "HARBROOK-HIVE 1", then "[key path]" lines each followed
-// by "name=value" lines, and a last line "END" (a file without it was cut and
-// is not trusted). Key paths, names and values are %XX-escaped where they hold
-// '%', '=', '[', ']' or control bytes. Names compare without regard to ASCII
-// case, as in the Windows registry.
+// $XDG_CONFIG_HOME/harbrook/registry.hive (default ~/.config). The parsed hive
+// is kept in memory with an index of its keys; every operation takes the file
+// lock and reads the file again only when it changed since (its inode, size or
+// time stamp differ), and every change replaces it atomically, so concurrent
+// threads and processes see whole states only. A lookup costs the same with
+// five phone records as with five thousand. The file format is described in
+// hive_format_posix.h.
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/file_store_posix.h"
+#include "platform/hive_format_posix.h"
 #include "platform/registry.h"
 
 namespace harbrook::platform {
 namespace {
 
-constexpr std::string_view kMagic = "HARBROOK-HIVE 1";
-constexpr std::string_view kEnd = "END";
-
-struct HiveKey {
-    std::string path;
-    std::vector<std::pair<std::string, std::string>> values;
-};
-using Hive = std::vector<HiveKey>;
+using posix::Hive;
+using posix::HiveKey;
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -48,103 +44,90 @@ std::filesystem::path HivePath() {
     return base / "harbrook" / "registry.hive";
 }
 
-std::string Escape(std::string_view text) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7F || c == '%' || c == '=' || c == '[' || c == ']') {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 0xF];
-        } else {
-            out += ch;
-        }
-    }
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
     return out;
 }
 
-std::optional<std::string> Unescape(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
+// What tells one state of the hive file from another without reading it.
+struct FileStamp {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    long long modifiedSeconds = 0, modifiedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp Stamp(const std::filesystem::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) return {};
+    return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+// The hive as last read or written, with its keys indexed by lower-case path.
+// Used under the file lock only, which also serialises the threads.
+class CachedHive {
+  public:
+    // The hive of `file`, read again only when the file changed; a missing
+    // file is an empty hive. A damaged or unreadable file is set aside (and
+    // reported) and then counts as empty; nothing when it could not be moved.
+    Hive* Load(const std::filesystem::path& file) {
+        const FileStamp stamp = Stamp(file);
+        if (m_valid && file == m_file && stamp == m_stamp) return &m_hive;
+        m_valid = false;
+        m_hive.clear();
+        bool unreadable = false;
+        auto content = posix::ReadWholeFile(file, unreadable);
+        if (content || unreadable) {
+            auto parsed = content ? posix::ParseHive(*content) : std::nullopt;
+            if (parsed) {
+                m_hive = std::move(*parsed);
+            } else {
+                const char* why = unreadable ? "not a readable file" : "damaged registry hive";
+                if (!posix::SetAsideCorruptFile(file, why)) return nullptr;
+            }
         }
-        if (i + 2 >= text.size()) return std::nullopt;
-        int v = 0;
-        for (std::size_t k = 1; k <= 2; ++k) {
-            const char c = text[i + k];
-            v <<= 4;
-            if (c >= '0' && c <= '9')
-                v |= c - '0';
-            else if (c >= 'A' && c <= 'F')
-                v |= c - 'A' + 10;
-            else
-                return std::nullopt;
-        }
-        out += static_cast<char>(v);
-        i += 2;
+        m_index.clear();
+        for (std::size_t i = 0; i < m_hive.size(); ++i) m_index.emplace(Lower(m_hive[i].path), i);
+        m_file = file;
+        m_stamp = Stamp(file);
+        m_valid = true;
+        return &m_hive;
     }
-    return out;
-}
 
-std::optional<Hive> Parse(std::string_view text) {
-    Hive hive;
-    std::size_t pos = 0;
-    std::vector<std::string_view> lines;
-    while (pos < text.size()) {
-        const std::size_t nl = text.find('\n', pos);
-        if (nl == std::string_view::npos) return std::nullopt;  // every line ends in '\n'
-        lines.push_back(text.substr(pos, nl - pos));
-        pos = nl + 1;
+    HiveKey* Find(std::string_view path) {
+        const auto it = m_index.find(Lower(path));
+        return it == m_index.end() ? nullptr : &m_hive[it->second];
     }
-    if (lines.size() < 2 || lines.front() != kMagic || lines.back() != kEnd) return std::nullopt;
-    for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
-        const std::string_view line = lines[i];
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            auto path = Unescape(line.substr(1, line.size() - 2));
-            if (!path || path->empty()) return std::nullopt;
-            hive.push_back(HiveKey{std::move(*path), {}});
-            continue;
-        }
-        const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos || hive.empty()) return std::nullopt;
-        auto name = Unescape(line.substr(0, eq));
-        auto value = Unescape(line.substr(eq + 1));
-        if (!name || !value) return std::nullopt;
-        hive.back().values.emplace_back(std::move(*name), std::move(*value));
+
+    HiveKey& Add(std::string_view path) {
+        m_index.emplace(Lower(path), m_hive.size());
+        return m_hive.emplace_back(HiveKey{std::string(path), {}});
     }
-    return hive;
-}
 
-std::string Serialize(const Hive& hive) {
-    std::string out(kMagic);
-    out += '\n';
-    for (const HiveKey& key : hive) {
-        out += '[' + Escape(key.path) + "]\n";
-        for (const auto& [name, value] : key.values)
-            out += Escape(name) + '=' + Escape(value) + '\n';
+    // Writes the hive as it is in memory; on failure the memory no longer
+    // matches the file and is read again next time.
+    bool Save() {
+        const bool ok = posix::ReplaceFileAtomically(m_file, posix::SerializeHive(m_hive));
+        m_stamp = Stamp(m_file);
+        m_valid = ok;
+        return ok;
     }
-    out += kEnd;
-    out += '\n';
-    return out;
-}
 
-// Loads the hive; a missing file is an empty hive. A damaged file is set aside
-// (and reported) and then counts as empty; nothing when it could not be moved.
-std::optional<Hive> Load(const std::filesystem::path& file) {
-    auto content = posix::ReadWholeFile(file);
-    if (!content) return Hive{};
-    if (auto hive = Parse(*content)) return hive;
-    if (!posix::SetAsideCorruptFile(file, "damaged registry hive")) return std::nullopt;
-    return Hive{};
-}
+  private:
+    bool m_valid = false;
+    std::filesystem::path m_file;
+    FileStamp m_stamp;
+    Hive m_hive;
+    std::unordered_map<std::string, std::size_t> m_index;
+};
 
-HiveKey* FindKey(Hive& hive, std::string_view path) {
-    for (HiveKey& key : hive)
-        if (SameName(key.path, path)) return &key;
-    return nullptr;
+CachedHive& Cache() {
+    static CachedHive cache;
+    return cache;
 }
 
 bool ValidKeyPath(std::string_view path) {
@@ -172,19 +155,19 @@ bool RegistryKey::CreateKey(std::string_view path) {
     if (!ValidKeyPath(path)) return false;
     const auto file = HivePath();
     posix::FileLock lock(file);
-    auto hive = Load(file);
-    if (!hive) return false;
+    CachedHive& cache = Cache();
+    if (!cache.Load(file)) return false;
     bool changed = false;
     // Every level exists as a key of its own, as in the Windows registry.
     for (std::size_t end = 0; end != std::string_view::npos;) {
         end = path.find('\\', end + 1);
         const std::string_view level = path.substr(0, end);
-        if (!FindKey(*hive, level)) {
-            hive->push_back(HiveKey{std::string(level), {}});
+        if (!cache.Find(level)) {
+            cache.Add(level);
             changed = true;
         }
     }
-    if (changed && !posix::ReplaceFileAtomically(file, Serialize(*hive))) return false;
+    if (changed && !cache.Save()) return false;
     m_impl->path = std::string(path);
     m_impl->open = true;
     return true;
@@ -195,8 +178,8 @@ bool RegistryKey::Open(std::string_view path) {
     if (!ValidKeyPath(path)) return false;
     const auto file = HivePath();
     posix::FileLock lock(file);
-    auto hive = Load(file);
-    if (!hive || !FindKey(*hive, path)) return false;
+    CachedHive& cache = Cache();
+    if (!cache.Load(file) || !cache.Find(path)) return false;
     m_impl->path = std::string(path);
     m_impl->open = true;
     return true;
@@ -206,9 +189,9 @@ bool RegistryKey::Read(std::string_view name, std::string& value) const {
     if (!m_impl->open) return false;
     const auto file = HivePath();
     posix::FileLock lock(file);
-    auto hive = Load(file);
-    if (!hive) return false;
-    const HiveKey* key = FindKey(*hive, m_impl->path);
+    CachedHive& cache = Cache();
+    if (!cache.Load(file)) return false;
+    const HiveKey* key = cache.Find(m_impl->path);
     if (!key) return false;
     for (const auto& [n, v] : key->values) {
         if (SameName(n, name)) {
@@ -223,24 +206,20 @@ bool RegistryKey::Write(std::string_view name, std::string_view value) {
     if (!m_impl->open) return false;
     const auto file = HivePath();
     posix::FileLock lock(file);
-    auto hive = Load(file);
-    if (!hive) return false;
-    HiveKey* key = FindKey(*hive, m_impl->path);
-    if (!key) {
-        // Removed behind our back (or the hive was set aside): recreate it.
-        hive->push_back(HiveKey{m_impl->path, {}});
-        key = &hive->back();
-    }
-    bool found = false;
+    CachedHive& cache = Cache();
+    if (!cache.Load(file)) return false;
+    HiveKey* key = cache.Find(m_impl->path);
+    // Removed behind our back (or the hive was set aside): recreate it.
+    if (!key) key = &cache.Add(m_impl->path);
     for (auto& [n, v] : key->values) {
         if (SameName(n, name)) {
+            if (v == value) return true;  // nothing to write
             v = std::string(value);
-            found = true;
-            break;
+            return cache.Save();
         }
     }
-    if (!found) key->values.emplace_back(std::string(name), std::string(value));
-    return posix::ReplaceFileAtomically(file, Serialize(*hive));
+    key->values.emplace_back(std::string(name), std::string(value));
+    return cache.Save();
 }
 
 }  // namespace harbrook::platform

@@ -9,11 +9,13 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/single_instance.h"
 
@@ -24,9 +26,11 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr std::size_t kMaxRequestBytes = 1 << 20;
-constexpr milliseconds kClientConnectWait{2000};
-constexpr milliseconds kClientAnswerWait{5000};
+// A later start ends within a second, whatever the running instance does.
+constexpr milliseconds kClientConnectWait{400};
+constexpr milliseconds kClientAnswerWait{500};
 constexpr milliseconds kServerReadWait{2000};
+constexpr std::size_t kMaxClients = 64;  // connections being read at one time
 constexpr char kAck = 'k';
 
 // The socket path, or a short stand-in under /tmp when the data folder's
@@ -72,22 +76,6 @@ bool SendAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
-}
-
-// Reads until the peer's end of stream; false on a time-out, an error or an
-// over-long request.
-bool ReadRequest(int fd, std::string& request) {
-    const auto until = Clock::now() + kServerReadWait;
-    char buffer[4096];
-    while (WaitReady(fd, POLLIN, until)) {
-        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        request.append(buffer, static_cast<std::size_t>(n));
-        if (request.size() > kMaxRequestBytes) return false;
-    }
-    return false;
 }
 
 }  // namespace
@@ -162,24 +150,62 @@ void SingleInstance::StopListening() {
     m_impl->wakePipe[0] = m_impl->wakePipe[1] = -1;
 }
 
+// Clients are served side by side, each with its own short deadline, so that
+// idle connections (anyone on this machine can open some) cannot hold up a
+// later start's request.
 void SingleInstance::Impl::Serve(const RequestHandler& handler) {
-    while (true) {
-        pollfd fds[2] = {{listenFd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return;
-        }
-        if (fds[1].revents) return;
-        if (!(fds[0].revents & POLLIN)) continue;
-        const int client = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-        if (client < 0) continue;
+    struct Client {
+        int fd;
         std::string request;
-        if (ReadRequest(client, request)) {
-            handler(request);
-            SendAll(client, std::string_view(&kAck, 1));
+        Clock::time_point until;
+    };
+    std::vector<Client> clients;
+    const auto drop = [&clients](std::size_t i) {
+        ::close(clients[i].fd);
+        clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
+    };
+    while (true) {
+        std::vector<pollfd> fds{{listenFd, POLLIN, 0}, {wakePipe[0], POLLIN, 0}};
+        auto next = Clock::time_point::max();
+        for (const Client& c : clients) {
+            fds.push_back({c.fd, POLLIN, 0});
+            next = std::min(next, c.until);
         }
-        ::close(client);
+        const int timeout = clients.empty() ? -1 : std::max(Remaining(next), 1);
+        if (::poll(fds.data(), fds.size(), timeout) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (fds[1].revents) break;
+        // Clients first: their indices match fds[2...] until one is dropped.
+        for (std::size_t i = clients.size(); i-- > 0;) {
+            if (!fds[i + 2].revents) {
+                if (Clock::now() >= clients[i].until) drop(i);
+                continue;
+            }
+            char buffer[4096];
+            const ssize_t n = ::recv(clients[i].fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+            if (n > 0) {
+                clients[i].request.append(buffer, static_cast<std::size_t>(n));
+                if (clients[i].request.size() > kMaxRequestBytes) drop(i);
+                continue;
+            }
+            if (n == 0) {  // the whole request is in
+                handler(clients[i].request);
+                SendAll(clients[i].fd, std::string_view(&kAck, 1));
+            }
+            drop(i);
+        }
+        if (fds[0].revents & POLLIN) {
+            const int client = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (client >= 0) {
+                if (clients.size() >= kMaxClients) drop(0);  // the oldest goes
+                clients.push_back({client, {}, Clock::now() + kServerReadWait});
+            }
+        }
     }
+    for (std::size_t i = clients.size(); i-- > 0;) drop(i);
 }
 
 DeliveryResult DeliverToRunningInstance(const std::filesystem::path& folder,

@@ -23,4 +23,9 @@ std::optional<std::string> Utf8ToAnsi(std::string_view utf8);
 // argv as given.
 std::vector<std::string> CommandLineUtf8(int argc, const char* const* argv);
 
+// The length of one file name as the file system limits it: bytes on POSIX,
+// UTF-16 code units on Windows. Either allows kMaxFileNameLength.
+std::size_t FileNameLength(std::string_view utf8);
+inline constexpr std::size_t kMaxFileNameLength = 255;
+
 }  // namespace harbrook::platform

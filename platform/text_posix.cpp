@@ -18,4 +18,8 @@ std::vector<std::string> CommandLineUtf8(int argc, const char* const* argv) {
     return std::vector<std::string>(argv, argv + argc);
 }
 
+std::size_t FileNameLength(std::string_view utf8) {
+    return utf8.size();
+}
+
 }  // namespace harbrook::platform

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "platform/text.h"
+#include "platform/utf8.h"
 #include "platform/win32_text.h"
 
 namespace harbrook::platform {
@@ -50,6 +51,10 @@ std::vector<std::string> CommandLineUtf8(int argc, const char* const* argv) {
     for (int i = 0; i < count; ++i) args.push_back(win32::Narrow(wide[i]));
     LocalFree(wide);
     return args;
+}
+
+std::size_t FileNameLength(std::string_view utf8) {
+    return Utf16Units(utf8);
 }
 
 }  // namespace harbrook::platform

@@ -5,9 +5,9 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-dev
           libcurl4-openssl-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-          zbar-tools xvfb
-          librsvg2-bin desktop-file-utils appstream lintian)  # the Debian package
-if [[ "${1:-}" == "--gui" ]]; then packages+=(qt6-base-dev); fi
+          zbar-tools xvfb clang-format
+          librsvg2-bin desktop-file-utils appstream lintian  # the Debian package
+          clang-15 libfuzzer-15-dev)  # the fuzz leg of scripts/test.sh
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
-# Builds Harbrook and runs every test: plain (with the Debian package built,
-# unpacked and checked), under AddressSanitizer +
-# UndefinedBehaviorSanitizer, under ThreadSanitizer, and as Windows programs
-# (mingw-w64 cross-build, tests under wine64, then the Windows and Linux
-# programs against each other).
-#   scripts/test.sh            all four
-#   scripts/test.sh plain      one of: plain asan tsan win
+# Builds Harbrook and runs every test: plain (with the benchmarks built, the
+# formatting checked and the Debian package built, unpacked and checked),
+# under AddressSanitizer + UndefinedBehaviorSanitizer, under ThreadSanitizer,
+# as Windows programs (mingw-w64 cross-build, tests under wine64, then the
+# Windows and Linux programs against each other), and the libFuzzer targets
+# for a few seconds each (clang).
+#   scripts/test.sh            all five
+#   scripts/test.sh plain      one of: plain asan tsan win fuzz
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 
 jobs=${HARBROOK_JOBS:-2}
 variants=("$@")
-((${#variants[@]})) || variants=(plain asan tsan win)
+((${#variants[@]})) || variants=(plain asan tsan win fuzz)
 
 # Everything a test runs talks to loopback only.
 export HARBROOK_ADDRESS=127.0.0.1
@@ -63,23 +64,73 @@ run_win() {
   fi
 }
 
+# Every C++ file of the tree as .clang-format has it.
+check_format() {
+  local unformatted
+  unformatted=$(git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run 2>&1 | grep -o '^[^:]*: warning' \
+                | cut -d: -f1 | sort -u)
+  if [[ -n $unformatted ]]; then
+    echo "not formatted (run clang-format -i on them):"
+    echo "$unformatted"
+    return 1
+  fi
+}
+
+# The fuzz leg: every reader of outside input (frames, numbers, dates, the
+# INI and hive files, the history, stored names) under libFuzzer with ASan and
+# UBSan, each for HARBROOK_FUZZ_SECONDS (8) from its seeds in tests/fuzz/corpus;
+# what the fuzzer learns goes to a throw-away folder. A failing input is kept
+# under build/ and named in the output.
+run_fuzz() {
+  local dir=build/test-fuzz seconds=${HARBROOK_FUZZ_SECONDS:-8} rc=0
+  mkdir -p build
+  echo "== fuzz: building in $dir"
+  cmake -S . -B "$dir" -DCMAKE_C_COMPILER=clang-15 -DCMAKE_CXX_COMPILER=clang++-15 \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARBROOK_SANITIZE=fuzzer -DHARBROOK_TESTS=OFF \
+        -DHARBROOK_BENCH=OFF >"$dir.configure.log" 2>&1 \
+    || { cat "$dir.configure.log"; return 1; }
+  nice cmake --build "$dir" -j"$jobs" --target fuzzers >"$dir.build.log" 2>&1 \
+    || { grep -E -B2 -A12 'error|Error' "$dir.build.log" | head -150; echo "build failed (fuzz)"; return 1; }
+  local corpus name work
+  for corpus in tests/fuzz/corpus/*/; do
+    name=$(basename "$corpus")
+    work=$(mktemp -d "${TMPDIR:-/tmp}/harbrook-fuzz-XXXXXX")
+    if "$dir/tests/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+         -print_final_stats=1 -artifact_prefix="$dir/crash-$name-" "$work" "$corpus" \
+         >"$dir/$name.log" 2>&1; then
+      echo "fuzz_$name: $(awk '/stat::number_of_executed_units/ {print $2}' "$dir/$name.log") runs, no failure"
+    else
+      echo "fuzz_$name FAILED:"; tail -n 30 "$dir/$name.log"; rc=1
+    fi
+    rm -rf "$work"
+  done
+  return $rc
+}
+
 status=0
 for v in "${variants[@]}"; do
   if [[ $v == win ]]; then
     run_win || status=1
     continue
   fi
+  if [[ $v == fuzz ]]; then
+    run_fuzz || status=1
+    continue
+  fi
+  bench=OFF
   case $v in
-    plain) sanitize="" ;;
+    plain) sanitize=""; bench=ON
+           echo "== plain: checking the formatting"
+           check_format || status=1 ;;
     asan)  sanitize=address ;;
     tsan)  sanitize=thread ;;
-    *) echo "unknown variant: $v (plain, asan, tsan or win)" >&2; exit 2 ;;
+    *) echo "unknown variant: $v (plain, asan, tsan, win or fuzz)" >&2; exit 2 ;;
   esac
   dir=build/test-$v
   mkdir -p build
   echo "== $v: building in $dir"
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARBROOK_WERROR=ON \
-        -DHARBROOK_SANITIZE="$sanitize" -DHARBROOK_BENCH=OFF -DHARBROOK_WIN_BINARIES= >"$dir.configure.log" 2>&1 \
+        -DHARBROOK_SANITIZE="$sanitize" -DHARBROOK_BENCH=$bench -DHARBROOK_WIN_BINARIES= >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log"; exit 1; }
   cmake --build "$dir" -j"$jobs" >"$dir.build.log" 2>&1 \
     || { grep -E -B2 -A12 'error|Error' "$dir.build.log" | head -150; echo "build failed ($v)"; exit 1; }

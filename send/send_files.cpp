@@ -9,6 +9,7 @@
 #include "link/frames.h"
 #include "link/keywords.h"
 #include "link/stop_signal.h"
+#include "link/worker_support.h"
 #include "locale/ui_strings.h"
 #include "platform/file_io.h"
 #include "platform/utf8.h"
@@ -32,10 +33,13 @@ void RestoreButton(LinkContext& link) {
 // The context and socket of one send. The socket is declared after the
 // context handle, so it closes first.
 struct SendConnection {
-    explicit SendConnection(StopSignal& stop)
-        : context(stop), socket(context.get(), zmq::socket_type::dealer) {}
+    SendConnection(StopSignal& stop, std::chrono::milliseconds lingerTime)
+        : context(stop),
+          socket(context.get(), zmq::socket_type::dealer),
+          linger(socket, lingerTime, stop) {}
     LinkContextHandle context;
     zmq::socket_t socket;
+    LingerOnClose linger;
 };
 
 // What a send holds once it has taken the transfer flag.
@@ -117,10 +121,9 @@ void RunSend(LinkContext& link, const std::vector<std::filesystem::path>& files,
         return;
     }
     hold.flag = true;
-    hold.connection.emplace(link.stop);
+    hold.connection.emplace(link.stop, link.timing.linger);
     zmq::socket_t& socket = hold.connection->socket;
     SetIdentity(socket, kw::kPcSending);
-    SetLinger(socket, link.timing.linger);
     SetReceiveTimeout(socket, link.timing.transferReceive);
     if (!ConnectTo(socket, address)) {
         EndSend(link, hold);
@@ -166,13 +169,17 @@ std::uint64_t TotalSelectedSize(const std::vector<std::filesystem::path>& files)
     return total;
 }
 
-std::jthread OnSendFiles(LinkContext& link, std::vector<std::filesystem::path> files) {
+std::jthread OnSendFiles(LinkContext& link, std::vector<std::filesystem::path> files,
+                         std::function<void()> ended) {
     if (link.state.PhoneAddress().empty()) {
         Say(link, send_text::kNoPhone);
         return {};
     }
     link.frontend.SetSendButton(LoadUiString(send_text::kSending, kButtonCapacity), false);
-    return std::jthread([&link, chosen = std::move(files)] { SendFilesThread(link, chosen); });
+    return std::jthread([&link, chosen = std::move(files), ended = std::move(ended)] {
+        SendFilesThread(link, chosen);
+        if (ended) ended();
+    });
 }
 
 void SendFilesThread(LinkContext& link, const std::vector<std::filesystem::path>& files) {
@@ -188,6 +195,14 @@ void SendFilesThread(LinkContext& link, const std::vector<std::filesystem::path>
             if (!held) RestoreButton(link);
             Say(link, send_text::kConnectionLost);
         }
+    } catch (const std::exception&) {
+        // A file that gave way under us (a file system error, memory): the
+        // thread ends like a send of bad files, never with the program.
+        if (hold.flag || hold.connection)
+            EndSend(link, hold);
+        else
+            RestoreButton(link);
+        Say(link, send_text::kBadFiles);
     }
 }
 

@@ -3,10 +3,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <thread>
 #include <vector>
 
 #include "link/link_context.h"
+#include "locale/string_ids.h"
 
 namespace harbrook {
 
@@ -15,15 +17,16 @@ inline constexpr std::size_t kSendPieceSize = 300000;
 
 // Texts of the send, by string-table ID.
 namespace send_text {
-inline constexpr unsigned kSendFiles = 107;       // the button at rest
-inline constexpr unsigned kSending = 143;         // the button while a send runs
-inline constexpr unsigned kBadFiles = 144;        // a file cannot be measured, opened or named
-inline constexpr unsigned kNoPhone = 145;         // no phone connected
-inline constexpr unsigned kConnectionLost = 146;  // connect, reply or connection failure
-inline constexpr unsigned kNoSpace = 147;         // the phone answered "insufficient"
-inline constexpr unsigned kDone = 148;            // every file sent
-inline constexpr unsigned kBackupRunning = 149;   // the transfer flag is taken
-inline constexpr unsigned kNoPermission = 150;    // an unexpected answer, or "fileError"
+inline constexpr unsigned kSendFiles = kStrSendFiles;  // the button at rest
+inline constexpr unsigned kSending = kStrSending;      // the button while a send runs
+inline constexpr unsigned kBadFiles = kStrBadFiles;    // a file cannot be measured, opened or named
+inline constexpr unsigned kNoPhone = kStrNoPhone;      // no phone connected
+inline constexpr unsigned kConnectionLost =
+    kStrConnectionLost;                            // connect, reply or connection failure
+inline constexpr unsigned kNoSpace = kStrNoSpace;  // the phone answered "insufficient"
+inline constexpr unsigned kDone = kStrSendDone;    // every file sent
+inline constexpr unsigned kBackupRunning = kStrBackupRunning;  // the transfer flag is taken
+inline constexpr unsigned kNoPermission = kStrNoPermission;  // an unexpected answer, or "fileError"
 }  // namespace send_text
 
 // The sum of the files' sizes; 0 when any cannot be opened or measured or is
@@ -34,8 +37,10 @@ std::uint64_t TotalSelectedSize(const std::vector<std::filesystem::path>& files)
 // end: refuses with message 145 when no phone address is known; otherwise
 // sets the button to "Sending", disabled, and starts SendFilesThread with the
 // chosen files. The caller keeps the returned thread (joining it on quit); it
-// is not joinable when nothing was started.
-std::jthread OnSendFiles(LinkContext& link, std::vector<std::filesystem::path> files);
+// is not joinable when nothing was started. `ended`, when given, is called on
+// the send thread as its last act, so the caller can reap it.
+std::jthread OnSendFiles(LinkContext& link, std::vector<std::filesystem::path> files,
+                         std::function<void()> ended = {});
 
 // The transfer itself; every outcome is reported through the front end and
 // the button restored. Returns early, quietly, when the link is stopped.

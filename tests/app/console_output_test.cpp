@@ -7,6 +7,8 @@
 #include <map>
 
 #include "app/backup_watch.h"
+#include "app/history_table.h"
+#include "core/peer_text.h"
 #include "locale/ui_strings.h"
 #include "tests/support/sandbox.h"
 #include "ui/console/console_frontend.h"
@@ -124,15 +126,15 @@ TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
     watch.OnBackupProgress({1000, 1000, 2, "b.mp4"});
     clock.Set(1'700'000'042);
     watch.SetBannerStatus(LoadUiString(128, 300));
-    watch.OnBackupEnded(true);
+    watch.OnBackupEnded({BackupOutcome::Completed});
 
     watch.OnBackupStarted(5000);
     watch.SetBannerStatus(LoadUiString(129, 300));
-    watch.OnBackupEnded(false);
+    watch.OnBackupEnded({BackupOutcome::Failed, "cannot write x.jpg: No space left on device"});
 
-    watch.OnBackupStarted(5000);  // the phone goes away: no status text
-    watch.OnBackupEnded(false);
-    watch.OnBackupEnded(false);  // a stray end records nothing
+    watch.OnBackupStarted(5000);
+    watch.OnBackupEnded({BackupOutcome::Disconnected});
+    watch.OnBackupEnded({BackupOutcome::Failed});  // a stray end records nothing
 
     const auto records = ReadBackupHistory(history);
     ASSERT_EQ(records.size(), 3u);
@@ -143,6 +145,8 @@ TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
     EXPECT_EQ(records[0].endSeconds - records[0].startSeconds, 42);
     EXPECT_EQ(records[0].outcome, "completed");
     EXPECT_EQ(records[1].outcome, "failed");
+    EXPECT_EQ(records[1].reason, "cannot write x.jpg: No space left on device");
+    EXPECT_EQ(records[0].reason, "");
     EXPECT_EQ(records[1].files, 0);
     EXPECT_EQ(records[2].outcome, "interrupted");
     EXPECT_EQ(ui.records.size(), 3u);
@@ -161,8 +165,7 @@ TEST(BackupWatchTest, ABackupCutShortByAQuitIsInterruptedNotFailed) {
     watch.EndOpenBackup();  // nothing runs: nothing to record
     watch.OnBackupStarted(100);
     watch.NoteQuitting();
-    watch.SetBannerStatus(LoadUiString(129, 300));  // the receiver's socket went away
-    watch.OnBackupEnded(false);
+    watch.OnBackupEnded({BackupOutcome::Failed});  // the receiver's socket went away
     watch.OnBackupStarted(100);
     watch.EndOpenBackup();  // the receiver stopped without an end
     watch.EndOpenBackup();
@@ -191,6 +194,7 @@ TEST(ConsoleFrontendTest, APipeGetsOneLinePerEventAndNothingIsLost) {
     ui.OnProgressReading(reading);
     ui.SetBannerStatus("Backup completed");
     ui.OnBackupRecorded({0, 3, "Pixel", 1, 2'000'000, {}, "completed"});
+    ui.OnBackupRecorded({0, 3, "Pixel", 0, 0, {}, "failed", "cannot write a.jpg: Disk full"});
     ui.SetSendButton("Sending", false);
     ui.SetSendButton("Send Files", true);
     ui.ShowMessage("line one.\r\nline two.");
@@ -210,6 +214,8 @@ TEST(ConsoleFrontendTest, APipeGetsOneLinePerEventAndNothingIsLost) {
     EXPECT_TRUE(Has(text, "] Progress: 100%  2.0 MB of 2.0 MB"));
     EXPECT_TRUE(Has(text, "] Backup completed\n"));
     EXPECT_TRUE(Has(text, "] Backup completed: 1 file, 2.0 MB in 0:03\n"));
+    EXPECT_TRUE(
+        Has(text, "] Backup failed: 0 files, 0 B in 0:03; cannot write a.jpg: Disk full\n"));
     EXPECT_TRUE(Has(text, "] Sending...\n"));
     EXPECT_FALSE(Has(text, "Send Files"));
     EXPECT_TRUE(Has(text, "] line one.\nline two.\n"));
@@ -283,6 +289,39 @@ TEST(ConsoleOutput, LinesAreBuiltFromTheLanguagesOwnSentences) {
                     "] \u63a5\u7d9a\uff1aPixel \u306b\u63a5\u7d9a\u3057\u307e\u3057"
                     "\u305f\u3002\u63a5\u7d9a\u4e2d\u3002\n"))
         << text;
+}
+
+// Anyone on the network can pair under any name: what a peer sends reaches
+// the terminal with its control characters written out, never acted upon.
+TEST(ConsoleFrontendTest, APeersTextReachesTheTerminalEscaped) {
+    EXPECT_EQ(EscapeControls("Ünïcode 電話 a\\b"), "Ünïcode 電話 a\\b");
+    EXPECT_EQ(EscapeControls("\x1b[2J\r\n\x7f"), "\\x1b[2J\\x0d\\x0a\\x7f");
+    EXPECT_EQ(EscapeControls("\xc2\x9b"
+                             "31m \xe2\x80\xae"
+                             "gpj.exe \xff\xc3"),
+              "\\x9b31m \\u202egpj.exe \\xff\\xc3");
+    Captured out;
+    ConsoleFrontend ui(out.file(), true);
+    ui.OnPaired("\x1b]0;owned\x07", "id\n[12:00:00] Backup completed");
+    ui.OnConnectionStateChanged(true, "Pixel\x1b[2J");
+    ui.OnFileReceived("a\x1b[31m.jpg", 5, "/r/My Album/a\x1b[31m.jpg", true);
+    ui.OnBackupRecorded({0, 1, "\x1b[2J", 1, 5, {}, "completed"});
+    const std::string text = out.text();
+    EXPECT_TRUE(Has(text, "Paired with \\x1b]0;owned\\x07 (id\\x0a[12:00:00] Backup completed)"))
+        << text;
+    EXPECT_TRUE(Has(text, "Connected to Pixel\\x1b[2J."));
+    EXPECT_TRUE(Has(text, "Received a\\x1b[31m.jpg (5 B) into My Album/a\\x1b[31m.jpg"));
+    // The only escapes are the front end's own: clearing the progress line.
+    EXPECT_FALSE(Has(text, "\x1b]")) << text;
+    EXPECT_FALSE(Has(text, "\x1b[2J"));
+    EXPECT_FALSE(Has(text, "\x1b[31m"));
+    EXPECT_FALSE(Has(text, "\n[12:00:00] Backup completed"));
+
+    BackupRecord record{0, 1, "\x1b]0;x\x07\nfake", 1, 5, {"b\x1b[2J.jpg"}, "completed"};
+    const std::string table = FormatHistoryTable({record});
+    EXPECT_FALSE(Has(table, "\x1b")) << table;
+    EXPECT_TRUE(Has(table, "\\x1b]0;x\\x07\\x0afake"));
+    EXPECT_TRUE(Has(table, "incomplete: b\\x1b[2J.jpg"));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 namespace harbrook {
 namespace {
 
-TEST(InstanceRequestTest, ShowAndSendSurviveTheTrip) {
+TEST(InstanceRequestTest, ShowSendAndDisconnectSurviveTheTrip) {
     const auto show = DecodeRequest(EncodeRequest({}));
     ASSERT_TRUE(show);
     EXPECT_EQ(show->kind, InstanceRequest::Kind::Show);
@@ -21,7 +21,12 @@ TEST(InstanceRequestTest, ShowAndSendSurviveTheTrip) {
     EXPECT_EQ(back->kind, InstanceRequest::Kind::Send);
     EXPECT_EQ(back->files, send.files);
 
+    const auto disconnect = DecodeRequest(EncodeRequest({InstanceRequest::Kind::Disconnect, {}}));
+    ASSERT_TRUE(disconnect);
+    EXPECT_EQ(disconnect->kind, InstanceRequest::Kind::Disconnect);
+
     EXPECT_FALSE(DecodeRequest("quit"));
+    EXPECT_FALSE(DecodeRequest(std::string("disconnect\0a", 12)));
     EXPECT_FALSE(DecodeRequest("send"));                      // no file
     EXPECT_FALSE(DecodeRequest(std::string("send\0\0", 6)));  // an empty name
     EXPECT_FALSE(DecodeRequest(std::string("sendx\0a", 7)));
@@ -46,6 +51,7 @@ TEST(BackupHistoryTest, RecordsAreAppendedAndReadBackExactly) {
     BackupRecord good = Record("completed");
     BackupRecord failed = Record("failed");
     failed.incomplete = {"VID 1.mp4", "odd;name%.txt", "tab\there.jpg"};
+    failed.reason = "cannot write a\tb;%.jpg: Disk full";
     ASSERT_TRUE(AppendBackupRecord(file, good));
     ASSERT_TRUE(AppendBackupRecord(file, failed));
     { std::ofstream(file, std::ios::app) << "a line from somewhere else\n"; }
@@ -59,6 +65,7 @@ TEST(BackupHistoryTest, RecordsAreAppendedAndReadBackExactly) {
     EXPECT_EQ(records[0].bytes, 1234567);
     EXPECT_TRUE(records[0].incomplete.empty());
     EXPECT_EQ(records[1].incomplete, failed.incomplete);
+    EXPECT_EQ(records[1].reason, failed.reason);
     EXPECT_EQ(records[1].outcome, "failed");
 }
 
@@ -69,19 +76,45 @@ TEST(BackupHistoryTest, UtcTextRoundTrips) {
     EXPECT_EQ(seconds, 1714568645);
     EXPECT_FALSE(ParseUtc("2024-05-01 13:04:05", seconds));
     EXPECT_FALSE(ParseUtc("yesterday", seconds));
+    // Moments that cannot exist are not read as some other moment.
+    for (const char* bad :
+         {"2024-13-45 99:99:99Z", "2024-02-30 00:00:00Z", "2023-02-29 00:00:00Z",
+          "-7937-01-01 00:00:00Z", "2024-05-01 24:00:00Z", "2024-5-1 1:2:3Z",
+          "2024-05-01 13:04:05Z!", "2024-05-01 13:04:+5Z", " 2024-05-01 13:04:05Z"})
+        EXPECT_FALSE(ParseUtc(bad, seconds)) << bad;
+    ASSERT_TRUE(ParseUtc("2024-02-29 23:59:59Z", seconds));
+    EXPECT_EQ(FormatUtc(seconds), "2024-02-29 23:59:59Z");
+}
+
+TEST(BackupHistoryTest, DamagedLinesAreSkippedAndCounted) {
+    test::Sandbox sandbox;
+    const auto file = sandbox.root() / "history.txt";
+    ASSERT_TRUE(AppendBackupRecord(file, Record("completed")));
+    {
+        std::ofstream out(file, std::ios::app);
+        out << "2024-13-45 99:99:99Z\t2024-05-01 13:04:05Z\tx\t1\t1\t0\t\tcompleted\n";
+        out << "2024-05-01 13:04:05Z\t2024-05-01 13:05:05Z\tx\t-1\t1\t0\t\tcompleted\n\n";
+    }
+    std::size_t skipped = 9;
+    EXPECT_EQ(ReadBackupHistory(file, &skipped).size(), 1u);
+    EXPECT_EQ(skipped, 2u);
+    EXPECT_EQ(SkippedLinesNote(2), "2 lines of the history could not be read and were skipped.\n");
+    EXPECT_EQ(SkippedLinesNote(0), "");
 }
 
 TEST(BackupHistoryTest, TheTableHasAHeaderARowPerBackupAndTheIncompleteNames) {
     EXPECT_EQ(FormatHistoryTable({}), "No backup has been recorded yet.\n");
     BackupRecord failed = Record("failed");
+    failed.reason = "cannot write VID_2.mp4: Disk full";
     failed.phone = "Ünïcode phone";
     failed.incomplete = {"VID_1.mp4"};
     const std::string table = FormatHistoryTable({Record("completed"), failed});
     EXPECT_NE(table.find("Started (UTC)"), std::string::npos);
-    EXPECT_NE(table.find("2024-05-01 13:04:05Z  1:15  Pixel 7;%"), std::string::npos) << table;
+    EXPECT_NE(table.find("2024-05-01 13:04:05Z  1:15  Pixel\\x097;%"), std::string::npos) << table;
     EXPECT_NE(table.find("1.2 MB"), std::string::npos);
     EXPECT_NE(table.find("completed"), std::string::npos);
     EXPECT_NE(table.find("    incomplete: VID_1.mp4\n"), std::string::npos);
+    EXPECT_NE(table.find("    why: cannot write VID_2.mp4: Disk full\n"), std::string::npos);
     // Columns line up: every row's outcome starts at the header's column,
     // counted in characters, not bytes.
     std::vector<std::size_t> columns;

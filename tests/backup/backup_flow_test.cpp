@@ -2,9 +2,12 @@
 // categories, chunk boundaries, retries and the endings of a backup.
 #include <gtest/gtest.h>
 
+#include <zmq.hpp>
+
 #include "link/keywords.h"
 #include "platform/utf8.h"
 #include "tests/backup/transfer_harness.h"
+#include "tools/phone/phone_requests.h"
 
 namespace harbrook::test {
 namespace {
@@ -103,6 +106,56 @@ TEST_F(BackupFlowTest, ChunkBoundariesTakeTheRightNumberOfFetches) {
     ExpectStored(expected);
 }
 
+TEST_F(BackupFlowTest, APhoneThatBacksUpTheMomentItIsPairedIsServed) {
+    h.link.state.SetConnectionState(false, "", "", "");
+    const std::string qrText = h.StartPairing();
+    phone::PhoneProfile phone;
+    phone.name = "Pixel";
+    phone.id = "id1";
+    phone.routingId = "r-id1";
+    phone.address = "127.0.0.1";
+    const auto file = MakePhoneFile(PhoneDir() / "IMG_1.jpg", 1000, "camera");
+    ASSERT_TRUE(phone::Pair(phone, qrText));
+    const auto report = RunPhoneBackup(h.PhoneOptions(), {file});
+    EXPECT_EQ(report.totalReply, "sufficient");
+    EXPECT_TRUE(report.ended) << report.problem;
+    ExpectStored({{file, BackupCategory::Camera}});
+}
+
+TEST_F(BackupFlowTest, WindowsDeviceNamesAreStoredUnderSafeNamesAndTheBackupGoesOn) {
+    std::vector<BackupFile> files;
+    unsigned seed = 1;
+    for (const char* name : {"aux.mp3", "con.pdf", "nul.txt", "com1.log", "LPT2.jpg", "zz.jpg"})
+        files.push_back(MakePhoneFile(PhoneDir() / name, 1000, "other", seed++));
+    const auto report = RunPhoneBackup(h.PhoneOptions(), files);
+    EXPECT_TRUE(report.ended) << report.problem;
+    EXPECT_EQ(report.filesAccepted, 6);
+    const auto other = h.CategoryFolder(BackupCategory::Other);
+    for (const auto& file : files) {
+        const std::string stored = file.name == "zz.jpg" ? file.name : "_" + file.name;
+        EXPECT_EQ(HashFile(other / stored), HashFile(file.source)) << stored;
+    }
+}
+
+TEST(BackupReceiverTest, PortsTakenAtStartAreTriedAgainAndTheUserIsToldOnce) {
+    TransferHarness h;
+    {
+        zmq::context_t context;
+        std::vector<zmq::socket_t> blockers;
+        for (int port : h.link.ports.backup) {
+            blockers.emplace_back(context, zmq::socket_type::router);
+            blockers.back().set(zmq::sockopt::linger, 0);
+            blockers.back().bind("tcp://*:" + std::to_string(port));
+        }
+        h.StartReceiver(false);
+        ASSERT_TRUE(WaitFor([&] { return !h.frontend.messages().empty(); }));
+    }
+    ASSERT_TRUE(WaitFor([&] { return h.link.backupPort.load() != 0; }));
+    EXPECT_EQ(h.frontend.messages().size(), 1u);
+    const auto file = MakePhoneFile(h.sandbox.root() / "phone" / "a.pdf", 1000, "document");
+    EXPECT_TRUE(RunPhoneBackup(h.PhoneOptions(), {file}).ended);
+}
+
 TEST_F(BackupFlowTest, RefusedOffersFailTheBackupAndTheNextOneIsServed) {
     struct Case {
         const char* what;
@@ -128,7 +181,7 @@ TEST_F(BackupFlowTest, RefusedOffersFailTheBackupAndTheNextOneIsServed) {
         EXPECT_FALSE(report.ended);
         ASSERT_TRUE(h.WaitForBackupEnds(++ended));
         EXPECT_EQ(h.frontend.lastBanner(), kFailed);
-        EXPECT_FALSE(h.frontend.backupEnds().back());
+        EXPECT_FALSE(h.frontend.LastBackupCompleted());
         std::filesystem::remove(file.source);
     }
     EXPECT_TRUE(FilesUnder(h.PhoneFolder()).empty());

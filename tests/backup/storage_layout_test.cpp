@@ -143,6 +143,22 @@ TEST_F(StorageLayoutTest, NoRoomChangesNothing) {
     EXPECT_FALSE(layout.ResolveTargetPath("a.jpg", "camera", target)) << "nothing prepared yet";
 }
 
+// The user's folder stays the root even when a phone announces more than it
+// holds; only a root the program chose itself gives way to a roomier drive.
+TEST_F(StorageLayoutTest, ARootTheUserChoseIsNeverReplaced) {
+    CSettingsStore().WriteRootDirectory(stored, true);
+    volumes.extraFree[stored] = 100;
+    EXPECT_FALSE(layout.PrepareBackupFolders(1000)) << "no room: insufficient";
+    EXPECT_EQ(StoredRoot(), stored);
+    EXPECT_FALSE(std::filesystem::exists(big / "Backup of Harbrook"));
+    ASSERT_TRUE(layout.PrepareBackupFolders(50));
+    EXPECT_EQ(StoredRoot(), stored);
+    EXPECT_TRUE(std::filesystem::is_directory(stored / "Backup of Harbrook"));
+    CSettingsStore().WriteRootDirectory(stored);  // as the drive choice stores it
+    ASSERT_TRUE(layout.PrepareBackupFolders(1000));
+    EXPECT_EQ(StoredRoot(), big);
+}
+
 TEST_F(StorageLayoutTest, NoStoredRootAndNoChoiceFails) {
     volumes.drives.clear();
     EXPECT_FALSE(layout.PrepareBackupFolders(1));
@@ -184,6 +200,15 @@ TEST_F(StorageLayoutTest, ResolvesNamesIntoTheirCategoryFolderOnly) {
     EXPECT_FALSE(layout.ResolveTargetPath(".", "camera", t));
     EXPECT_FALSE(layout.ResolveTargetPath("/.", "camera", t));
     EXPECT_FALSE(layout.ResolveTargetPath("?.", "camera", t));
+
+    // Windows device names get a "_" on every system, so the tree can move there.
+    ASSERT_TRUE(layout.ResolveTargetPath("Aux .mp3", "camera", t));
+    EXPECT_EQ(t.filename(), "_Aux .mp3");
+    ASSERT_TRUE(layout.ResolveTargetPath("com9.tar.gz", "camera", t));
+    EXPECT_EQ(t.filename(), "_com9.tar.gz");
+    ASSERT_TRUE(layout.ResolveTargetPath("console.log", "camera", t));
+    EXPECT_EQ(t.filename(), "console.log");
+    EXPECT_EQ(StorageLayout::PhoneFolderName("CON"), "_CON");
 }
 
 TEST_F(StorageLayoutTest, OverlongNamesFallBackToCategoryAndExtension) {

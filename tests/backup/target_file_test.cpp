@@ -5,7 +5,9 @@
 #include <fstream>
 
 #include "backup/backup_receiver.h"
+#include "backup/storage_layout.h"
 #include "link/decimal_text.h"
+#include "platform/text.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::test {
@@ -59,6 +61,23 @@ TEST_F(TargetFileTest, AllTwoHundredNamesTakenOverwritesTheLast) {
     EXPECT_EQ(path, Dir() / "x(199).jpg");
     EXPECT_EQ(ReadFileBytes(path), "");  // truncated
     EXPECT_FALSE(std::filesystem::exists(Dir() / "x(200).jpg"));
+}
+
+TEST_F(TargetFileTest, NumberedCopiesOfTheLongestNamesStayWithinTheLimit) {
+    const std::string longest = std::string(251, 'L') + ".jpg";
+    Touch(longest);
+    auto path = Dir() / longest;
+    ASSERT_TRUE(CreateUniqueTargetFile(path));
+    EXPECT_EQ(path.filename(), std::string(248, 'L') + "(1).jpg");
+    // Characters are dropped whole: "\xc3\xa9" is two bytes, one UTF-16 unit.
+    std::string accented;
+    for (int i = 0; i < 127; ++i) accented += "\xc3\xa9";
+    EXPECT_EQ(FitFileName(accented + ".x", "(12)").size() % 2, 0u) << "no half character";
+    EXPECT_LE(platform::FileNameLength(FitFileName(accented + ".x", "(12)")),
+              platform::kMaxFileNameLength);
+    EXPECT_TRUE(FitFileName(accented + ".x", "(12)").ends_with("(12).x"));
+    EXPECT_EQ(FitFileName("a." + std::string(260, 'e')), "") << "no room left for the stem";
+    EXPECT_EQ(FitFileName("short.txt", "(3)"), "short(3).txt");
 }
 
 TEST_F(TargetFileTest, FolderInTheWayFails) {

@@ -1,11 +1,14 @@
 #include "tests/backup/transfer_harness.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <mutex>
 #include <set>
 
 #include "backup/backup_receiver.h"
 #include "core/settings_store.h"
+#include "link/link_threads.h"
 #include "locale/ui_strings.h"
 #include "tests/support/sandbox_system.h"
 
@@ -41,11 +44,13 @@ PortPlan FreePorts() {
     PortPlan plan;
     plan.backup = {FreePort(), FreePort(), FreePort()};
     plan.send = FreePort();
+    plan.pairing = {FreePort(), FreePort(), FreePort()};
     return plan;
 }
 
 TransferHarness::TransferHarness(Timing timing)
-    : link(frontend, storage, FreePorts(), timing), storage(link.state) {
+    : link(frontend, m_folders, FreePorts(), timing), storage(link.state) {
+    m_folders.layout = &storage;
     backupRoot = sandbox.root() / "backup-root";
     std::filesystem::create_directories(backupRoot);
     CSettingsStore().WriteRootDirectory(backupRoot);
@@ -56,15 +61,25 @@ TransferHarness::~TransferHarness() {
     Stop();
 }
 
-void TransferHarness::StartReceiver() {
+void TransferHarness::StartReceiver(bool expectBound) {
     m_receiver = std::jthread([this] { BackupReceiverThread(link, storage); });
-    WaitFor([this] { return link.backupPort.load() != 0; });
+    if (expectBound) {
+        EXPECT_TRUE(WaitFor([this] { return link.backupPort.load() != 0; }))
+            << "the backup receiver bound no port";
+    }
+}
+
+std::string TransferHarness::StartPairing() {
+    m_pairing = std::jthread([this] { PairingServerThread(link); });
+    WaitFor([this] { return link.pairingPort.load() != 0; });
+    return "127.0.0.1:" + std::to_string(link.pairingPort.load());
 }
 
 std::chrono::milliseconds TransferHarness::Stop() {
     const auto start = std::chrono::steady_clock::now();
     link.stop.RequestStop();
     if (m_receiver.joinable()) m_receiver.join();
+    if (m_pairing.joinable()) m_pairing.join();
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                  start);
 }

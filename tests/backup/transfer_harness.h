@@ -31,8 +31,11 @@ class TransferHarness {
     TransferHarness(const TransferHarness&) = delete;
     TransferHarness& operator=(const TransferHarness&) = delete;
 
-    // Starts BackupReceiverThread and waits until it has bound its port.
-    void StartReceiver();
+    // Starts BackupReceiverThread and, unless told not to, expects it to bind
+    // its port.
+    void StartReceiver(bool expectBound = true);
+    // Starts PairingServerThread; its QR text once it has bound.
+    std::string StartPairing();
     // Stops every worker and joins the receiver; returns how long that took.
     std::chrono::milliseconds Stop();
 
@@ -47,12 +50,24 @@ class TransferHarness {
 
     Sandbox sandbox;  // first: it points HOME and the XDG folders at the sandbox
     RecorderFrontend frontend;
+
+  private:
+    // The link needs a folder preparer before the storage layout, which
+    // needs the link's state, exists.
+    struct LateFolders final : BackupFolderPreparer {
+        StorageLayout* layout = nullptr;
+        bool PrepareBackupFolders(std::int64_t neededBytes) override {
+            return layout && layout->PrepareBackupFolders(neededBytes);
+        }
+    } m_folders;
+
+  public:
     LinkContext link;
     StorageLayout storage;
     std::filesystem::path backupRoot;
 
   private:
-    std::jthread m_receiver;
+    std::jthread m_receiver, m_pairing;
 };
 
 // A phone file of `size` pattern bytes at `path` (folders made as needed).

@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/text.h"
-
 #include <thread>
 #include <vector>
 
+#include "platform/text.h"
 #include "tests/support/recorder_frontend.h"
 
 namespace harbrook {

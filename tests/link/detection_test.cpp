@@ -52,6 +52,32 @@ TEST_F(DetectionTest, ABeaconOnHost37IsFoundAndThePhoneMarkedConnected) {
     EXPECT_FALSE(WaitFor([&] { return beacon.Requests().size() > seen + 1; }, 500ms));
 }
 
+TEST_F(DetectionTest, ABeaconPointingOutsideTheScannedNetworkIsIgnored) {
+    Start(PhoneDetectionThread);
+    // Elsewhere on loopback, but not in the scanned 127.0.0.0/24.
+    const auto elsewhere = MakePhone("elsewhere", "127.0.1.40");
+    phone::BeaconService target(elsewhere, 100ms);
+    ASSERT_TRUE(target.Start());
+    const auto phone = MakePhone("p40", "127.0.0.40");
+    phone::BeaconService beacon(phone, 100ms);
+    const std::vector<std::string> texts{elsewhere.DetectEndpoint(),
+                                         "localhost:" + std::to_string(elsewhere.detectPort),
+                                         phone.DetectEndpoint() + "x"};
+    beacon.SetBeaconText(texts[0]);
+    ASSERT_TRUE(beacon.Start());
+    for (const std::string& text : texts) {
+        beacon.SetBeaconText(text);
+        const std::size_t sent = beacon.BeaconsSent();
+        ASSERT_TRUE(WaitFor([&] { return beacon.BeaconsSent() >= sent + 5; }));
+    }
+    EXPECT_FALSE(link.state.IsConnected());
+    EXPECT_TRUE(target.Requests().empty());
+    EXPECT_TRUE(beacon.Requests().empty());
+    // The same scan still finds a phone that names itself.
+    beacon.SetBeaconText(std::nullopt);
+    EXPECT_TRUE(WaitFor([&] { return ConnectedAs("p40"); }, 10s));
+}
+
 TEST_F(DetectionTest, APhoneThatStartsItsBeaconLaterIsStillFound) {
     Start(PhoneDetectionThread);
     const auto phone = MakePhone("late", "127.0.0.201");
@@ -95,9 +121,7 @@ TEST_F(DetectionTest, AfterTheDisconnectNoticeOnlyAPairingBringsThePhoneBack) {
     EXPECT_FALSE(link.state.IsConnected());
     // The monitor no longer answers heartbeats "Connected".
     const auto late = phone::SendHeartbeat(phone, link.BuildMonitorEndpoint(), "Connected", 300ms);
-    if (late) {
-        EXPECT_EQ(late->status, "Disconnected");
-    }
+    EXPECT_FALSE(late && late->status == "Connected");
     EXPECT_FALSE(link.state.IsConnected());
 
     PairPhone(phone);

@@ -1,6 +1,7 @@
 #include "link/endpoints.h"
 
 #include <gtest/gtest.h>
+
 #include "tests/support/sandbox.h"
 
 namespace harbrook {
@@ -26,6 +27,17 @@ TEST(EndpointText, RejectsEverythingElse) {
         EXPECT_FALSE(IsValidEndpointText(bad)) << bad;
     }
     EXPECT_FALSE(IsValidEndpointText(std::string_view("1.2.3.4:5\0", 10)));
+}
+
+TEST(EndpointText, BeaconsMayNameOnlyTheScannedNetwork) {
+    EXPECT_TRUE(IsEndpointInNetwork("192.168.1.20:24639", "192.168.1."));
+    EXPECT_TRUE(IsEndpointInNetwork("127.0.0.254:65535", "127.0.0."));
+    for (const char* bad :
+         {"192.168.2.20:24639", "192.168.10.20:24639", "8.8.8.8:53", "192.168.1.20",
+          "192.168.1.20:", "192.168.1.20:0", "192.168.1.20:65536", "192.168.1.20:080",
+          "192.168.1.20:5 ", "192.168.1.256:5", "192.168.1.20:5:6", "localhost:5"})
+        EXPECT_FALSE(IsEndpointInNetwork(bad, "192.168.1.")) << bad;
+    EXPECT_FALSE(IsEndpointInNetwork("1.2.3.4:5", ""));
 }
 
 TEST(EndpointText, DottedAddressesForOptions) {

@@ -4,6 +4,7 @@
 
 #include <zmq.hpp>
 
+#include "link/worker_support.h"
 #include "tests/link/link_fixture.h"
 #include "tests/support/sandbox_system.h"
 #include "tools/phone/phone_requests.h"
@@ -186,6 +187,21 @@ TEST_F(HostileTest, DisconnectListenerIgnoresBadNoticesAndTakesTheNextGoodOne) {
     ASSERT_TRUE(phone::SendDisconnectNotice(phone, "127.0.0.1"));
     ASSERT_TRUE(WaitFor([&] { return !link.state.IsConnected(); }));
     EXPECT_TRUE(link.state.IsDisconnectRequested());
+}
+
+// A worker whose body throws anything (a file system error on a damaged
+// settings file, say) runs again after its pause; the exception never ends
+// the program.
+TEST(LinkWorkerTest, AnExceptionNeverLeavesAWorker) {
+    StopSignal stop;
+    int runs = 0;
+    RunLinkWorker(
+        stop,
+        [&] {
+            if (++runs == 1) throw std::runtime_error("Is a directory");
+        },
+        std::chrono::milliseconds(1));
+    EXPECT_EQ(runs, 2);
 }
 
 }  // namespace

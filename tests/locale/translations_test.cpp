@@ -24,7 +24,7 @@ std::vector<unsigned> TranslatedIds() {
                                       {133u, 150u},
                                       {152u, 156u},
                                       {200u, 234u},
-                                      {240u, 253u}}) {
+                                      {240u, 254u}}) {
         for (unsigned id = first; id <= last; ++id) ids.push_back(id);
     }
     return ids;

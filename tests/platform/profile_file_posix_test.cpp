@@ -44,6 +44,17 @@ TEST_F(ProfileFileTest, BinaryFileIsKeptAsideOnWrite) {
     EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "1.2");
 }
 
+// A folder (or any file that exists but cannot be read) in the settings
+// file's place reads as the defaults and is set aside on the next write.
+TEST_F(ProfileFileTest, AFolderInTheFilesPlaceReadsAsDefaultAndIsSetAsideOnWrite) {
+    std::filesystem::create_directories(ini / "inside");
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "none");
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(WriteProfileString(ini, "harbrook", "date", "1.2"));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("kept as"), std::string::npos);
+    EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "1.2");
+}
+
 TEST_F(ProfileFileTest, AUtf8FileIsReadAsUtf8) {
     Write("[s]\nu=\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x\n");
     EXPECT_EQ(ReadProfileString(ini, "s", "u", "none", 4), "\xC3\xA9\xC3\xA9");

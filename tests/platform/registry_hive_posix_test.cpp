@@ -51,5 +51,18 @@ TEST_F(RegistryHiveTest, TruncatedHiveIsKeptAsideNotOverwritten) {
     EXPECT_EQ(value, "Windows-2");
 }
 
+// A folder in the hive's place: set aside like a damaged hive, no exception.
+TEST_F(RegistryHiveTest, AFolderInTheHivesPlaceIsSetAsideAndTheHiveStartsAfresh) {
+    std::filesystem::create_directories(sandbox.hiveFile() / "inside");
+    testing::internal::CaptureStderr();
+    RegistryKey key;
+    ASSERT_TRUE(key.CreateKey("Software\\Harbrook\\PC ID"));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("kept as"), std::string::npos);
+    ASSERT_TRUE(key.Write("ID", "Windows-3"));
+    std::string value;
+    ASSERT_TRUE(key.Read("ID", value));
+    EXPECT_EQ(value, "Windows-3");
+}
+
 }  // namespace
 }  // namespace harbrook::platform

@@ -1,12 +1,15 @@
-#include "platform/single_instance.h"
-
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <future>
 #include <mutex>
 #include <vector>
 
+#include "platform/single_instance.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::platform {
@@ -69,6 +72,29 @@ TEST(SingleInstanceTest, NobodyThereIsReportedAndAStaleSocketIsReplaced) {
     Inbox inbox;
     ASSERT_TRUE(first.Listen(inbox.Handler()));
     EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "show"), DeliveryResult::Delivered);
+}
+
+// Connections that never say anything (anyone on this machine may open
+// them) must not keep a later start's request waiting.
+TEST(SingleInstanceTest, IdleConnectionsDoNotHoldUpARequest) {
+    Sandbox sandbox;
+    SingleInstance first;
+    ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
+    Inbox inbox;
+    ASSERT_TRUE(first.Listen(inbox.Handler()));
+    const std::string path = (sandbox.root() / "harbrook.sock").string();
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    std::vector<int> idle;
+    for (int i = 0; i < 20; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
+        idle.push_back(fd);
+    }
+    EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "show"), DeliveryResult::Delivered);
+    EXPECT_EQ(inbox.Get(), std::vector<std::string>{"show"});
+    for (int fd : idle) ::close(fd);
 }
 
 TEST(SingleInstanceTest, ADeepDataFolderStillGetsASocket) {

@@ -1,7 +1,6 @@
 // The Windows names other programs (and older starts) rely on.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <mutex>
 #include <vector>

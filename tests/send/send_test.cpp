@@ -305,5 +305,27 @@ TEST_F(SendTimeoutTest, DisconnectAndStopEndTheSendQuickly) {
     ExpectAtRest();
 }
 
+class SendLingerTest : public SendTest {
+  protected:
+    SendLingerTest() : SendTest(LongLinger()) {}
+    static Timing LongLinger() {
+        Timing t = FastTiming(milliseconds(10000));
+        t.linger = milliseconds(10000);  // what a send would flush, if it could
+        return t;
+    }
+};
+
+TEST_F(SendLingerTest, AStopWhileTheSendWaitsForAnAbsentPhoneEndsAtOnce) {
+    const auto file = MakeFile("a.bin", 1000);
+    std::jthread worker = OnSendFiles(h.link, {file});
+    // Nobody listens: the total waits, unsent, for a phone that never comes.
+    std::this_thread::sleep_for(milliseconds(300));
+    auto stopped = std::async(std::launch::async, [&] {
+        h.link.stop.RequestStop();
+        worker.join();
+    });
+    EXPECT_EQ(stopped.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+}
+
 }  // namespace
 }  // namespace harbrook::test

@@ -3,6 +3,8 @@
 #include <ctime>
 #include <vector>
 
+#include "core/peer_text.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/local_time.h"
 #include "platform/utf8.h"
@@ -42,7 +44,7 @@ std::string Text(unsigned id, const std::vector<std::string>& arguments) {
     return FormatUiText(Text(id), arguments);
 }
 std::string ProductName() {
-    return LoadUiString(104, 50);
+    return LoadUiString(kStrProductName, 50);
 }
 
 std::string Clock() {
@@ -82,10 +84,13 @@ void ConsoleFrontend::Line(const std::string& text) {
 }
 
 std::string ConsoleFrontend::StateText() const {
-    if (!m_connected) return Joined(Text(kNotConnected), FormatWithText(Text(108), ProductName()));
+    if (!m_connected) {
+        return Joined(Text(kNotConnected), FormatWithText(Text(kStrOpenOnPhone), ProductName()));
+    }
     const std::string name = m_phoneName.empty() ? Text(kSmartphone) : m_phoneName;
     // "Connected to %s" has no full stop of its own.
-    return Text(kTwoSentences, {FormatWithText(Text(116), name), Text(109)});
+    return Text(kTwoSentences,
+                {FormatWithText(Text(kStrConnectedTo), name), Text(kStrComputerConnected)});
 }
 
 void ConsoleFrontend::PrintWelcome() {
@@ -99,9 +104,9 @@ void ConsoleFrontend::PrintPairingCode() {
         return;
     }
     if (!m_progressLine.empty()) std::fputs("\r\x1b[K", m_out);
-    std::fprintf(m_out, "\n%s\n%s\n%s\n%s\n", Text(113).c_str(),
-                 FormatWithText(Text(114), ProductName()).c_str(),
-                 FormatWithText(Text(115), ProductName()).c_str(),
+    std::fprintf(m_out, "\n%s\n%s\n%s\n%s\n", Text(kStrPairingTitle).c_str(),
+                 FormatWithText(Text(kStrPairingStepInstall), ProductName()).c_str(),
+                 FormatWithText(Text(kStrPairingStepScan), ProductName()).c_str(),
                  RenderQrForTerminal(m_qrText, m_terminal).c_str());
     std::fflush(m_out);
     Line(Text(kPairingCode, {m_qrText}));
@@ -124,14 +129,14 @@ void ConsoleFrontend::OnOpenMainWindow() {
 void ConsoleFrontend::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
     std::lock_guard lock(m_mutex);
     m_connected = connected;
-    m_phoneName = phoneName;
+    m_phoneName = EscapeControls(phoneName);
     Line(Joined(Text(connected ? kConnected : kDisconnected), StateText()));
 }
 
 void ConsoleFrontend::OnPaired(const std::string& phoneName, const std::string& phoneId) {
     std::lock_guard lock(m_mutex);
-    Line(Text(kPairedWith, {phoneName.empty() ? Text(kSmartphone) : phoneName}) + " (" + phoneId +
-         ")");
+    Line(Text(kPairedWith, {phoneName.empty() ? Text(kSmartphone) : EscapeControls(phoneName)}) +
+         " (" + EscapeControls(phoneId) + ")");
 }
 
 void ConsoleFrontend::SetBannerStatus(const std::string& text) {
@@ -171,7 +176,9 @@ void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
     // Windows, and throw for a name it cannot hold).
     const std::string folder = platform::PathToUtf8(storedAs.parent_path().filename());
     Line(Text(complete ? kReceivedInto : kReceivedIncompleteInto,
-              {name, FormatBytes(size), folder + "/" + platform::PathToUtf8(storedAs.filename())}));
+              {EscapeControls(name), FormatBytes(size),
+               EscapeControls(folder) + "/" +
+                   EscapeControls(platform::PathToUtf8(storedAs.filename()))}));
 }
 
 void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {
@@ -207,6 +214,7 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
     if (!record.incomplete.empty()) {
         text += ", " + Text(kIncompleteCount, {std::to_string(record.incomplete.size())});
     }
+    if (!record.reason.empty()) text += "; " + EscapeControls(record.reason);
     Line(text);
 }
 

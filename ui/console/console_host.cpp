@@ -1,10 +1,9 @@
 #include "ui/console/console_host.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "locale/ui_strings.h"
+#include "platform/console.h"
 #include "platform/quit_request.h"
 #include "ui/console/console_frontend.h"
 
@@ -13,7 +12,7 @@ namespace {
 
 class ConsoleHost final : public FrontEndHost {
   public:
-    ConsoleHost() : m_ui(stdout, ::isatty(STDOUT_FILENO) == 1) {}
+    ConsoleHost() : m_ui(stdout, platform::IsTerminal(stdout)) {}
 
     AppFrontend& Ui() override { return m_ui; }
 

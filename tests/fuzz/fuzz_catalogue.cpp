@@ -1,8 +1,6 @@
 // libFuzzer target: any bytes as a string catalogue. Parse must refuse or
 // accept without reading out of bounds, and whatever it accepts must hand
 // out only valid UTF-8 that lies inside the input.
-//   cmake -DCMAKE_CXX_COMPILER=clang++-15 -DHARBROOK_FUZZ=ON ...
-//   build/.../catalogue_fuzz -max_total_time=60
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
