@@ -4,7 +4,16 @@
 #include <cmath>
 #include <cstdio>
 
+#include "locale/ui_strings.h"
+
 namespace harbrook {
+namespace {
+constexpr std::size_t kCapacity = 512;
+constexpr unsigned kBytesOfText = 212;
+constexpr unsigned kTimeLeftText = 213;
+constexpr unsigned kOneFileText = 214;
+constexpr unsigned kFilesText = 215;
+}  // namespace
 
 void ProgressMeter::Start(std::int64_t totalBytes, TimePoint now) {
     m_samples.clear();
@@ -75,12 +84,18 @@ std::string FormatProgress(const ProgressReading& r) {
     char percent[8];
     std::snprintf(percent, sizeof percent, "%3d%%", r.percent);
     std::string line = percent;
-    line += "  " + FormatBytes(r.doneBytes) + " of " + FormatBytes(r.totalBytes);
+    line += "  " + FormatUiText(LoadUiString(kBytesOfText, kCapacity),
+                                {FormatBytes(r.doneBytes), FormatBytes(r.totalBytes)});
     if (r.bytesPerSecond > 0) {
         line += "  " + FormatBytes(static_cast<std::int64_t>(r.bytesPerSecond)) + "/s";
     }
-    if (r.secondsLeft) line += "  " + FormatDuration(*r.secondsLeft) + " left";
-    line += "  (" + std::to_string(r.filesDone) + (r.filesDone == 1 ? " file)" : " files)");
+    if (r.secondsLeft) {
+        line += "  " + FormatUiText(LoadUiString(kTimeLeftText, kCapacity),
+                                    {FormatDuration(*r.secondsLeft)});
+    }
+    line +=
+        "  " + FormatUiText(LoadUiString(r.filesDone == 1 ? kOneFileText : kFilesText, kCapacity),
+                            {std::to_string(r.filesDone)});
     return line;
 }
 
