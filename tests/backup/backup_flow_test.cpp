@@ -150,8 +150,14 @@ TEST_F(BackupFlowTest, APhoneThatBacksUpTheMomentItIsPairedIsServed) {
 TEST_F(BackupFlowTest, WindowsDeviceNamesAreStoredUnderSafeNamesAndTheBackupGoesOn) {
     std::vector<BackupFile> files;
     unsigned seed = 1;
-    for (const char* name : {"aux.mp3", "con.pdf", "nul.txt", "com1.log", "LPT2.jpg", "zz.jpg"})
-        files.push_back(MakePhoneFile(PhoneDir() / name, 1000, "other", seed++));
+    for (const char* name : {"aux.mp3", "con.pdf", "nul.txt", "com1.log", "LPT2.jpg", "zz.jpg"}) {
+        // The phone's copy lies under a plain name: on Windows the test itself
+        // could not make a file called aux.mp3 (it would open the device).
+        files.push_back(MakePhoneFile(PhoneDir() / ("source" + std::to_string(seed)), 1000,
+                                      "other", seed));
+        files.back().name = name;
+        ++seed;
+    }
     const auto report = RunPhoneBackup(h.PhoneOptions(), files);
     EXPECT_TRUE(report.ended) << report.problem;
     EXPECT_EQ(report.filesAccepted, 6);
