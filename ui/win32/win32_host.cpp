@@ -1,9 +1,11 @@
 #include "ui/win32/win32_host.h"
 
+// windows.h first: the others build on it.
+#include <windows.h>
+//
 #include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <thread>
 
