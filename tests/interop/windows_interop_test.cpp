@@ -9,6 +9,7 @@
 
 #include "core/settings_store.h"
 #include "tests/app/child_process.h"
+#include "tests/interop/wine_support.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::test {
@@ -19,13 +20,6 @@ namespace fs = std::filesystem;
 
 constexpr int kPortsUsed = 14;  // the PC's 13 and the phone's detection port
 const char* const kWideName = "report \u5199\u771F.pdf";  // CJK letters
-
-// How a Windows program sees a Linux path: wine maps / to drive Z:.
-std::string WinPath(const fs::path& p) {
-    std::string s = "Z:" + fs::absolute(p).string();
-    std::replace(s.begin(), s.end(), '/', '\\');
-    return s;
-}
 
 std::string StripCr(std::string s) {
     s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());

@@ -119,6 +119,9 @@ void CharbrookDlg::Render() {
     m_nav[0].SetChecked(checked == harbrook::NavButton::ConnectPhone);
     m_nav[1].SetChecked(checked == harbrook::NavButton::ReceivedFiles);
     m_banner.Render(m_bannerModel.View());
+    // Paint what changed now, not when the queue runs dry: a backup keeps
+    // the queue busy with progress.
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void CharbrookDlg::OpenMainWindow() {

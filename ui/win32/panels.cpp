@@ -97,7 +97,7 @@ INT_PTR PhoneConnectDlg::HandlePanelMessage(UINT message, WPARAM, LPARAM lParam)
 
 void PhoneConnectedDlg::SetHeadline(const std::string& text) {
     SetText(Item(IDC_CONNECTED_HEADLINE), Wide(text));
-    InvalidateRect(Hwnd(), nullptr, TRUE);
+    RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 INT_PTR PhoneConnectedDlg::HandlePanelMessage(UINT message, WPARAM wParam, LPARAM) {
