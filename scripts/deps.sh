@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-dev
           libcurl4-openssl-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-          zbar-tools xvfb)
+          zbar-tools xvfb librsvg2-bin imagemagick trayer xdotool nsis)
 if [[ "${1:-}" == "--gui" ]]; then packages+=(qt6-base-dev); fi
 
 missing=()
