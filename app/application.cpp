@@ -1,5 +1,8 @@
 #include "app/application.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "app/instance_request.h"
 #include "backup/backup_receiver.h"
 #include "link/link_threads.h"
@@ -22,16 +25,19 @@ Application::~Application() {
 }
 
 void Application::Start() {
-    std::lock_guard lock(m_mutex);
-    if (m_started || m_stopped) return;
-    m_started = true;
-    // The order matters to the phone: it pairs first, then heartbeats, and
-    // only then offers a backup or its disconnect notice.
-    m_workers.emplace_back([this] { PairingServerThread(m_link); });
-    m_workers.emplace_back([this] { ConnectionMonitorThread(m_link); });
-    m_workers.emplace_back([this] { PhoneDetectionThread(m_link); });
-    m_workers.emplace_back([this] { BackupReceiverThread(m_link, m_storage); });
-    m_workers.emplace_back([this] { DisconnectListenerThread(m_link); });
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_started || m_stopped) return;
+        m_started = true;
+        // The order matters to the phone: it pairs first, then heartbeats,
+        // and only then offers a backup or its disconnect notice.
+        m_workers.emplace_back([this] { PairingServerThread(m_link); });
+        m_workers.emplace_back([this] { ConnectionMonitorThread(m_link); });
+        m_workers.emplace_back([this] { PhoneDetectionThread(m_link); });
+        m_workers.emplace_back([this] { BackupReceiverThread(m_link, m_storage); });
+        m_workers.emplace_back([this] { DisconnectListenerThread(m_link); });
+    }
+    // Both may ask the user something: no lock of ours is held.
     StartBackupReminder();
     StartUpdateCheck();
 }
@@ -43,18 +49,18 @@ void Application::StartUpdateCheck() {}
 
 void Application::Stop() {
     std::vector<std::thread> workers;
-    std::vector<std::jthread> sends;
+    std::vector<Task> tasks;
     {
         std::lock_guard lock(m_mutex);
         if (m_stopped) return;
         m_stopped = true;
         workers.swap(m_workers);
-        sends.swap(m_sends);
+        tasks.swap(m_tasks);
     }
     m_watch.NoteQuitting();
     m_link.stop.RequestStop();
     for (auto& worker : workers) worker.join();
-    for (auto& send : sends) send.join();
+    for (auto& task : tasks) task.thread.join();
     m_watch.EndOpenBackup();
     // No worker runs any more; keep a late caller away from the front end.
     m_link.state.DetachDisplayHook();
@@ -67,26 +73,63 @@ void Application::OpenMainWindow() {
 void Application::HandleRequest(const std::string& bytes) {
     const auto request = DecodeRequest(bytes);
     if (!request) return;  // from a newer or foreign program: ignore
-    if (request->kind == InstanceRequest::Kind::Show) {
-        OpenMainWindow();
-    } else {
-        SendFiles(request->files);
+    switch (request->kind) {
+        case InstanceRequest::Kind::Show:
+            return OpenMainWindow();
+        case InstanceRequest::Kind::Send:
+            SendFiles(request->files);
+            return;
+        case InstanceRequest::Kind::Disconnect:
+            return Disconnect();
     }
 }
 
-bool Application::SendFiles(std::vector<std::filesystem::path> files) {
+void Application::ReapEndedTasks() {
+    std::vector<Task> ended;
+    {
+        std::lock_guard lock(m_mutex);
+        auto first = std::stable_partition(m_tasks.begin(), m_tasks.end(),
+                                           [](const Task& task) { return !*task.ended; });
+        std::move(first, m_tasks.end(), std::back_inserter(ended));
+        m_tasks.erase(first, m_tasks.end());
+    }
+    // Each joins, outside the lock, a thread whose work is done.
+}
+
+void Application::Keep(Task task) {
     std::lock_guard lock(m_mutex);
-    if (m_stopped) return false;
-    std::jthread send = OnSendFiles(m_link, std::move(files));
-    if (!send.joinable()) return false;
-    m_sends.push_back(std::move(send));
+    // A stop that came meanwhile has asked the link to stop: the task ends at
+    // once and is joined as `task` goes, after the lock is released.
+    if (!m_stopped) m_tasks.push_back(std::move(task));
+}
+
+bool Application::SendFiles(std::vector<std::filesystem::path> files) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopped) return false;
+    }
+    ReapEndedTasks();
+    // The send may tell the user something at once (no phone, say): no lock
+    // of ours is held while it does.
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    std::jthread thread = OnSendFiles(m_link, std::move(files), [ended] { *ended = true; });
+    if (!thread.joinable()) return false;
+    Keep({std::move(thread), std::move(ended)});
     return true;
 }
 
 void Application::Disconnect() {
-    std::lock_guard lock(m_mutex);
-    if (m_stopped) return;
-    m_sends.emplace_back([this] { DisconnectThread(m_link); });
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopped) return;
+    }
+    ReapEndedTasks();
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    Keep({std::jthread([this, ended] {
+              DisconnectThread(m_link);
+              *ended = true;
+          }),
+          ended});
 }
 
 }  // namespace harbrook

@@ -2,7 +2,9 @@
 // one front end they talk to, from start-up to quit.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -48,8 +50,8 @@ class Application {
     // nothing was started (the front end has been told why).
     bool SendFiles(std::vector<std::filesystem::path> files);
 
-    // The connected panel's "Disconnect": the phone is marked disconnected at
-    // once and told on a worker of its own.
+    // The connected panel's "Disconnect" button: marks the phone disconnected
+    // at once and tells the phone on a thread of its own.
     void Disconnect();
 
     LinkContext& Link() { return m_link; }
@@ -75,9 +77,21 @@ class Application {
     LinkContext m_link;
     StorageLayout m_storage;
 
-    std::mutex m_mutex;  // guards the thread list and the flags
+    // A thread for one piece of work (a send, a disconnect).
+    struct Task {
+        std::jthread thread;
+        std::shared_ptr<std::atomic<bool>> ended;
+    };
+    // Joins the tasks that have ended, so threads do not pile up until quit.
+    void ReapEndedTasks();
+    // Keeps a started task until it ends or the application stops.
+    void Keep(Task task);
+
+    // Guards the thread lists and the flags. Never held while the front end
+    // is called: a window may answer on the very thread that waits here.
+    std::mutex m_mutex;
     std::vector<std::thread> m_workers;
-    std::vector<std::jthread> m_sends;  // sends and disconnects, joined on stop; each ends on its own
+    std::vector<Task> m_tasks;  // joined on stop, or by the next task once ended
     bool m_started = false;
     bool m_stopped = false;
 };

@@ -1,12 +1,8 @@
 #include "app/backup_watch.h"
 
-#include "locale/ui_strings.h"
+#include <optional>
 
 namespace harbrook {
-namespace {
-constexpr unsigned kBackupFailedText = 129;
-constexpr std::size_t kStatusCapacity = 300;
-}  // namespace
 
 BackupWatch::BackupWatch(AppFrontend& ui, std::filesystem::path historyFile, const Clock& clock)
     : m_ui(ui), m_historyFile(std::move(historyFile)), m_clock(clock) {}
@@ -22,7 +18,7 @@ void BackupWatch::EndOpenBackup() {
         if (!m_running) return;
         m_quitting = true;
     }
-    OnBackupEnded(false);
+    OnBackupEnded({BackupOutcome::Disconnected});
 }
 
 void BackupWatch::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
@@ -30,14 +26,6 @@ void BackupWatch::OnConnectionStateChanged(bool connected, const std::string& ph
 }
 
 void BackupWatch::SetBannerStatus(const std::string& text) {
-    {
-        // "Backup failed" is how the receiver tells a failure from the
-        // phone going away; the history keeps the difference.
-        std::lock_guard lock(m_mutex);
-        if (m_running && text == LoadUiString(kBackupFailedText, kStatusCapacity)) {
-            m_failedStatusSeen = true;
-        }
-    }
     m_ui.SetBannerStatus(text);
 }
 
@@ -65,7 +53,6 @@ void BackupWatch::OnBackupStarted(std::int64_t totalBytes) {
     {
         std::lock_guard lock(m_mutex);
         m_running = true;
-        m_failedStatusSeen = false;
         m_record = {};
         m_record.startSeconds = m_clock.NowSeconds();
         if (m_state) m_record.phone = m_state->GetConnectedPhoneNameW();
@@ -103,24 +90,28 @@ void BackupWatch::OnFileReceived(const std::string& name, std::int64_t size,
     m_ui.OnFileReceived(name, size, storedAs, complete);
 }
 
-void BackupWatch::OnBackupEnded(bool completed) {
-    BackupRecord record;
+void BackupWatch::OnBackupEnded(const BackupEnd& end) {
+    std::optional<BackupRecord> record;
     ProgressReading last;
     {
         std::lock_guard lock(m_mutex);
-        if (!m_running) return m_ui.OnBackupEnded(completed);
-        m_running = false;
-        m_record.endSeconds = m_clock.NowSeconds();
-        m_record.outcome = completed                           ? "completed"
-                           : m_failedStatusSeen && !m_quitting ? "failed"
-                                                               : "interrupted";
-        record = m_record;
-        last = m_meter.Read();
+        if (m_running) {
+            m_running = false;
+            m_record.endSeconds = m_clock.NowSeconds();
+            // A backup that a quit cuts short failed for no fault of its own.
+            const bool failed = end.outcome == BackupOutcome::Failed && !m_quitting;
+            m_record.outcome = end.outcome == BackupOutcome::Completed ? "completed"
+                               : failed                                ? "failed"
+                                                                       : "interrupted";
+            record = m_record;
+            last = m_meter.Read();
+        }
     }
+    if (!record) return m_ui.OnBackupEnded(end);  // a stray end: nothing to record
     m_ui.OnProgressReading(last);
-    m_ui.OnBackupEnded(completed);
-    if (!m_historyFile.empty()) AppendBackupRecord(m_historyFile, record);
-    m_ui.OnBackupRecorded(record);
+    m_ui.OnBackupEnded(end);
+    if (!m_historyFile.empty()) AppendBackupRecord(m_historyFile, *record);
+    m_ui.OnBackupRecorded(*record);
 }
 
 }  // namespace harbrook

@@ -42,7 +42,7 @@ class BackupWatch final : public Frontend {
     void OnBackupProgress(const BackupProgress& progress) override;
     void OnFileReceived(const std::string& name, std::int64_t size,
                         const std::filesystem::path& storedAs, bool complete) override;
-    void OnBackupEnded(bool completed) override;
+    void OnBackupEnded(const BackupEnd& end) override;
 
   private:
     AppFrontend& m_ui;
@@ -52,7 +52,6 @@ class BackupWatch final : public Frontend {
 
     std::mutex m_mutex;  // guards what follows
     bool m_running = false;
-    bool m_failedStatusSeen = false;
     bool m_quitting = false;
     BackupRecord m_record;
     ProgressMeter m_meter;

@@ -5,10 +5,12 @@
 namespace harbrook {
 namespace {
 constexpr std::string_view kSendWord = "send";
-}
+constexpr std::string_view kDisconnectWord = "disconnect";
+}  // namespace
 
 std::string EncodeRequest(const InstanceRequest& request) {
     if (request.kind == InstanceRequest::Kind::Show) return {};
+    if (request.kind == InstanceRequest::Kind::Disconnect) return std::string(kDisconnectWord);
     std::string bytes(kSendWord);
     for (const auto& file : request.files) {
         bytes += '\0';
@@ -21,6 +23,10 @@ std::optional<InstanceRequest> DecodeRequest(const std::string& bytes) {
     InstanceRequest request;
     if (bytes.empty()) return request;
     const std::string_view all(bytes);
+    if (all == kDisconnectWord) {
+        request.kind = InstanceRequest::Kind::Disconnect;
+        return request;
+    }
     if (all.substr(0, kSendWord.size()) != kSendWord) return std::nullopt;
     std::string_view rest = all.substr(kSendWord.size());
     request.kind = InstanceRequest::Kind::Send;

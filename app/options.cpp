@@ -49,6 +49,8 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             o.history = true;
         } else if (arg == "--headless") {
             o.headless = true;
+        } else if (arg == "--disconnect") {
+            o.disconnect = true;
         } else if (arg == "--quick-timing") {
             o.quickTiming = true;
         } else if (arg == "--address") {
@@ -75,6 +77,7 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             return fail("unknown option: " + std::string(arg) + " (try --help)");
         }
     }
+    if (o.send && o.disconnect) return fail("--send and --disconnect do not go together");
     return parsed;
 }
 
@@ -122,6 +125,7 @@ shows the running Harbrook instead of starting another.
                        (the default without DISPLAY or WAYLAND_DISPLAY)
   --send FILE...       hand the files to the running Harbrook, which sends
                        them to the connected phone
+  --disconnect         tell the running Harbrook to disconnect the phone
   --history            print the backup history and end
   --version            print the version and end
   --help               print this text and end

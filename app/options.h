@@ -17,6 +17,7 @@ struct Options {
     bool headless = false;  // the console front end even where a display exists
     std::string address;    // overrides the local address lookup
     std::optional<std::filesystem::path> backupRoot;  // absolute
+    bool disconnect = false;  // hand the user's disconnect to the running instance
     bool send = false;
     std::vector<std::filesystem::path> sendFiles;  // absolute, so another process can use them
     // For testing: every PC port from one base, and short link timings.

@@ -28,7 +28,7 @@ bool FindPhoneFolders(const ReceivedFilesSources& sources,
                       std::vector<std::filesystem::path>& folders);
 
 struct FolderAction {
-    std::optional<unsigned> message;           // a string ID, shown first
+    std::optional<unsigned> message;          // a string ID, shown first
     std::vector<std::filesystem::path> open;  // then opened in this order
 };
 

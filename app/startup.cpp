@@ -25,17 +25,22 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
-// A later start: hand the request over and end. Silent when it arrives.
+// A later start: hand the request over and end. A plain start ends silently
+// whatever becomes of its request; a send or a disconnect that does not
+// arrive is reported, since the user waits for it.
 int HandOver(const std::filesystem::path& dataFolder, const Options& options) {
     InstanceRequest request;
     if (options.send) {
         request.kind = InstanceRequest::Kind::Send;
         request.files = options.sendFiles;
+    } else if (options.disconnect) {
+        request.kind = InstanceRequest::Kind::Disconnect;
     }
     std::string why;
     const auto result =
         platform::DeliverToRunningInstance(dataFolder, EncodeRequest(request), &why);
     if (result == platform::DeliveryResult::Delivered) return 0;
+    if (request.kind == InstanceRequest::Kind::Show) return 0;
     return Fail(kExitFailure, "Harbrook is already running but cannot be reached: " + why);
 }
 
@@ -116,6 +121,9 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     }
     if (options.send) {
         return Fail(kExitFailure, "--send hands files to a running Harbrook, and none runs");
+    }
+    if (options.disconnect) {
+        return Fail(kExitFailure, "--disconnect is for a running Harbrook, and none runs");
     }
     if (!platform::InitSockets()) {
         const auto text = OwnStringTable().Find(kSocketsFailedText);

@@ -89,13 +89,19 @@ std::string BannerProgressLine(const ProgressReading& reading) {
     return line;
 }
 
-BackupSummary SummariseBackup(BackupSummaryOutcome outcome, std::int64_t files,
-                              std::int64_t bytes, std::int64_t seconds) {
+BackupSummary SummariseBackup(BackupSummaryOutcome outcome, std::int64_t files, std::int64_t bytes,
+                              std::int64_t seconds) {
     BackupSummary summary;
     switch (outcome) {
-        case BackupSummaryOutcome::Completed: summary.title = Text(kBackupCompleted, 300); break;
-        case BackupSummaryOutcome::Failed: summary.title = Text(kBackupFailed, 300); break;
-        case BackupSummaryOutcome::Interrupted: summary.title = Text(kBackupInterrupted, 300); break;
+        case BackupSummaryOutcome::Completed:
+            summary.title = Text(kBackupCompleted, 300);
+            break;
+        case BackupSummaryOutcome::Failed:
+            summary.title = Text(kBackupFailed, 300);
+            break;
+        case BackupSummaryOutcome::Interrupted:
+            summary.title = Text(kBackupInterrupted, 300);
+            break;
     }
     summary.body = FillPlaceholders(Text(kBackupSummary), {{"files", std::to_string(files)},
                                                            {"size", FormatBytes(bytes)},

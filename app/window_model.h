@@ -82,8 +82,8 @@ struct BackupSummary {
     std::string body;
 };
 enum class BackupSummaryOutcome { Completed, Failed, Interrupted };
-BackupSummary SummariseBackup(BackupSummaryOutcome outcome, std::int64_t files,
-                              std::int64_t bytes, std::int64_t seconds);
+BackupSummary SummariseBackup(BackupSummaryOutcome outcome, std::int64_t files, std::int64_t bytes,
+                              std::int64_t seconds);
 
 // Replaces each "{name}" of the template by its value; other text stays.
 std::string FillPlaceholders(std::string text,

@@ -29,10 +29,10 @@ inline constexpr unsigned kBackupFailed = 129;
 inline constexpr unsigned kNoFilesReceived = 141;
 inline constexpr unsigned kFolderModified = 142;
 // Our own additions.
-inline constexpr unsigned kBackupSummary = 300;      // {files} {size} {time}
+inline constexpr unsigned kBackupSummary = 300;  // {files} {size} {time}
 inline constexpr unsigned kBackupInterrupted = 301;
-inline constexpr unsigned kProgressOfTotal = 302;    // {percent} {total}
-inline constexpr unsigned kTimeLeft = 303;           // {time}
+inline constexpr unsigned kProgressOfTotal = 302;  // {percent} {total}
+inline constexpr unsigned kTimeLeft = 303;         // {time}
 inline constexpr unsigned kChooseFilesTitle = 304;
 inline constexpr unsigned kAllFilesFilter = 305;
 

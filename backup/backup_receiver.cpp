@@ -101,7 +101,7 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> c
     // send may start.
     socket.close();
     busy.Release();
-    link.frontend.OnBackupEnded(outcome == BackupSession::Outcome::Completed);
+    link.frontend.OnBackupEnded({outcome, {}, session.FilesStored(), session.BytesReceived()});
     return true;
 }
 

@@ -114,6 +114,7 @@ void BackupSession::Report(const std::string& name, std::int64_t size, bool comp
     progress.totalBytes = m_total;
     progress.receivedBytes = m_receivedInBackup;
     progress.filesDone = ++m_filesDone;
+    if (complete) ++m_filesStored;
     progress.currentFile = name;
     m_link.frontend.OnBackupProgress(progress);
 }

@@ -18,11 +18,10 @@ namespace harbrook {
 
 class BackupSession {
   public:
-    enum class Outcome {
-        Completed,     // the phone sent "backingEnd"
-        Failed,        // a broken or missing message, or a file we could not store
-        Disconnected,  // the connection monitor cleared the connected flag
-    };
+    // Completed: the phone sent "backingEnd"; Failed: a broken or missing
+    // message, or a file we could not store; Disconnected: the connection
+    // monitor cleared the connected flag.
+    using Outcome = BackupOutcome;
 
     BackupSession(LinkContext& link, const StorageLayout& storage, zmq::socket_t& socket,
                   std::span<char> chunkBuffer, std::string identity, std::int64_t total);
@@ -30,6 +29,9 @@ class BackupSession {
     // Runs the file loop. A stop of the link throws zmq::error_t (ETERM)
     // through here; whatever was written stays on disk.
     Outcome Run();
+
+    std::int64_t FilesStored() const { return m_filesStored; }  // complete ones
+    std::int64_t BytesReceived() const { return m_receivedInBackup; }
 
   private:
     struct Offer {
@@ -62,6 +64,7 @@ class BackupSession {
     std::int64_t m_total = 0;
     std::int64_t m_receivedInBackup = 0;
     std::int64_t m_filesDone = 0;
+    std::int64_t m_filesStored = 0;
 };
 
 }  // namespace harbrook

@@ -1,6 +1,7 @@
 #include "backup/storage_layout.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "core/settings_store.h"
 #include "locale/ui_strings.h"
@@ -93,14 +94,28 @@ bool ChooseStorageDrive(const VolumeSource& volumes, std::filesystem::path& root
     return true;
 }
 
+bool IsWindowsDeviceName(std::string_view name) {
+    // Device names count with any extension, any letter case and trailing
+    // blanks ("nul.txt", "Aux .mp3").
+    std::string base(name.substr(0, name.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (base == device) return true;
+    return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
+           base[3] >= '0' && base[3] <= '9';
+}
+
 std::string CleanFileName(std::string_view name) {
     std::string cleaned;
     for (char c : name)
         if (kForbidden.find(c) == std::string_view::npos) cleaned += c;
     // Names of only dots and blanks mean this folder or its parent, or vanish
-    // on Windows; device names reach a device instead of a file.
+    // on Windows.
     if (cleaned.find_first_not_of(". ") == std::string::npos) return {};
-    if (platform::IsReservedFileName(cleaned)) return {};
+    // On Windows a device name opens the device instead of a file. The tree
+    // may be copied there later, so no system gets such a name.
+    if (IsWindowsDeviceName(cleaned)) cleaned.insert(0, "_");
     return cleaned;
 }
 

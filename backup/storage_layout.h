@@ -87,8 +87,13 @@ class StorageLayout final : public BackupFolderPreparer {
     std::array<std::filesystem::path, kCategories.size()> m_kept;
 };
 
+// True for the names Windows keeps for devices (CON, NUL, COM1, ...), with or
+// without an extension.
+bool IsWindowsDeviceName(std::string_view name);
+
 // The file name with the nine characters Windows forbids (" \ / : * ? < > |)
-// removed. Empty when what is left is ".", ".." or a reserved device name.
+// removed, and a "_" before a device name. Empty when what is left is only
+// dots and blanks.
 std::string CleanFileName(std::string_view name);
 
 }  // namespace harbrook

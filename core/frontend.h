@@ -1,9 +1,12 @@
 // What the core needs from a user interface. The Qt window, the console and
 // the tests each implement it; the core never touches a window itself.
 //
-// Calls arrive on worker threads. Implementations must be thread-safe and must
-// not call back into the core while handling OnConnectionStateChanged (it runs
-// under the connection lock).
+// Calls arrive on worker threads and are one-way: an implementation shows what
+// it is handed (or queues it for its UI thread) and returns at once, so a
+// worker never waits for a person. Implementations must be thread-safe. The
+// core makes no call here while it holds a lock of its own, with one
+// exception: OnConnectionStateChanged runs under the connection lock, so it
+// must not call back into the core.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +23,21 @@ struct BackupProgress {
     std::string currentFile;  // name as the phone sent it
 };
 
+enum class BackupOutcome {
+    Completed,     // the phone said it had sent everything
+    Failed,        // a broken message or a file that could not be stored
+    Disconnected,  // the phone went away, or the program is stopping
+};
+
+// How a backup ended, handed over as a value: front ends and the history
+// decide on the outcome, never on the banner's (translated) text.
+struct BackupEnd {
+    BackupOutcome outcome;
+    std::string reason{};    // why it failed, for people; empty otherwise
+    std::int64_t files = 0;  // stored complete in this backup
+    std::int64_t bytes = 0;  // received in this backup
+};
+
 class Frontend {
   public:
     virtual ~Frontend() = default;
@@ -31,10 +49,12 @@ class Frontend {
     // The banner's status caption (backup progress in words).
     virtual void SetBannerStatus(const std::string& text) = 0;
 
-    // A message with an OK button. Blocks the calling worker until dismissed.
+    // A message with an OK button. One-way: returns at once and never blocks
+    // the worker; a window queues it for its UI thread, the console prints it.
     virtual void ShowMessage(const std::string& text) = 0;
 
-    // An OK/Cancel question; true for OK. Blocks the calling worker.
+    // An OK/Cancel question; true for OK. The one call that blocks the worker
+    // until answered, so the core asks it only with no lock held.
     virtual bool AskOkCancel(const std::string& text) = 0;
 
     // The "Send Files" button: its caption and whether it can be pressed.
@@ -50,7 +70,7 @@ class Frontend {
     virtual void OnBackupProgress(const BackupProgress& /*progress*/) {}
     virtual void OnFileReceived(const std::string& /*name*/, std::int64_t /*size*/,
                                 const std::filesystem::path& /*storedAs*/, bool /*complete*/) {}
-    virtual void OnBackupEnded(bool /*completed*/) {}
+    virtual void OnBackupEnded(const BackupEnd& /*end*/) {}
 };
 
 }  // namespace harbrook

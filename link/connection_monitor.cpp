@@ -38,7 +38,9 @@ void AnswerHeartbeat(LinkContext& link, zmq::socket_t& socket, const std::string
     if (!frames || !AllNonEmpty(*frames)) return;  // malformed: no answer, no change
     const std::string& routingId = (*frames)[0].text;
     const std::string& name = (*frames)[1].text;
-    const std::string& id = (*frames)[2].text;
+    // Cut as the connected phone's identity was kept, so that a long one
+    // still matches.
+    const std::string_view id = ConnectionState::KeptText((*frames)[2].text);
     const std::string& address = (*frames)[3].text;
     const std::string& status = (*frames)[4].text;
 
@@ -61,8 +63,15 @@ void Monitor(LinkContext& link) {
     std::string pcId;
     CSettingsStore(link.clock).GetPcId(pcId);
     int misses = link.timing.monitorMisses;
+    std::uint64_t watched = 0;  // the connection the misses count for
 
     while (WaitUntilConnected(link)) {
+        // A new connection starts with every window forgiven, however the
+        // one before ended.
+        if (link.state.Connections() != watched) {
+            watched = link.state.Connections();
+            misses = link.timing.monitorMisses;
+        }
         zmq::socket_t socket(context, zmq::socket_type::router);
         SetLinger(socket, link.timing.monitorLinger);
         SetMaxMessageSize(socket, kMaxTextMessage);
@@ -75,6 +84,7 @@ void Monitor(LinkContext& link) {
             case PollOutcome::Failed:
                 break;
             case PollOutcome::TimedOut:
+                if (link.state.Connections() != watched) break;  // counted for the next one
                 if (misses > 0) {
                     --misses;
                 } else {

@@ -9,15 +9,20 @@ namespace harbrook {
 void ConnectionState::SetConnectionState(bool connected, std::string_view name, std::string_view id,
                                          std::string_view address) {
     std::lock_guard lock(m_lock);
-    const std::string keptName(platform::CutToBytes(name, kMaxTextBytes));
+    const std::string keptName(KeptText(name));
     {
         std::lock_guard texts(m_textLock);
         m_name = keptName;
-        m_id = platform::CutToBytes(id, kMaxTextBytes);
-        m_address = platform::CutToBytes(address, kMaxTextBytes);
+        m_id = KeptText(id);
+        m_address = KeptText(address);
     }
     if (m_hook) m_hook->OnConnectionStateChanged(connected, keptName);
+    if (connected) ++m_connections;
     m_connected.store(connected);
+}
+
+std::string_view ConnectionState::KeptText(std::string_view text) {
+    return platform::CutToBytes(text, kMaxTextBytes);
 }
 
 void ConnectionState::DetachDisplayHook() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -23,6 +24,9 @@ class ConnectionState {
     explicit ConnectionState(Frontend* displayHook = nullptr) : m_hook(displayHook) {}
 
     // Texts of 100 bytes or more are cut to at most 99 at a character boundary.
+    static std::string_view KeptText(std::string_view text);
+
+    // Texts are kept as KeptText makes them.
     void SetConnectionState(bool connected, std::string_view name, std::string_view id,
                             std::string_view address);
 
@@ -35,6 +39,9 @@ class ConnectionState {
     std::string PhoneAddress() const;  // dotted IPv4 without port, or empty
 
     bool IsConnected() const { return m_connected.load(); }
+    // Counts the calls that marked a phone connected: a change tells a new
+    // connection from the one watched before.
+    std::uint64_t Connections() const { return m_connections.load(); }
     bool IsDisconnectRequested() const { return m_disconnectRequested.load(); }
     void SetDisconnectRequested(bool requested) { m_disconnectRequested.store(requested); }
 
@@ -48,6 +55,7 @@ class ConnectionState {
     std::string m_name, m_id, m_address;
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_disconnectRequested{false};
+    std::atomic<std::uint64_t> m_connections{0};
 };
 
 }  // namespace harbrook

@@ -24,12 +24,3 @@ bool NameExistsIn(const std::filesystem::path& folder, const std::filesystem::pa
 bool CreateOneDirectory(const std::filesystem::path& path);
 
 }  // namespace harbrook::platform
-
-namespace harbrook::platform {
-
-// True for names the file system reserves whatever the folder (Windows device
-// names such as CON, NUL, COM1, with or without an extension). Always false on
-// POSIX.
-bool IsReservedFileName(std::string_view name);
-
-}  // namespace harbrook::platform

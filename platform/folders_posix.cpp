@@ -39,9 +39,3 @@ bool CreateOneDirectory(const std::filesystem::path& path) {
 }
 
 }  // namespace harbrook::platform
-
-namespace harbrook::platform {
-bool IsReservedFileName(std::string_view) {
-    return false;
-}
-}  // namespace harbrook::platform

@@ -33,19 +33,4 @@ bool CreateOneDirectory(const std::filesystem::path& path) {
     return CreateDirectoryW(path.wstring().c_str(), nullptr) != 0;
 }
 
-bool IsReservedFileName(std::string_view name) {
-    // The device names count with any extension and any letter case ("nul.txt").
-    std::string base(name.substr(0, name.find('.')));
-    while (!base.empty() && (base.back() == ' ')) base.pop_back();
-    std::transform(base.begin(), base.end(), base.begin(), [](char c) {
-        return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    });
-    static const char* const fixed[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    for (const char* d : fixed)
-        if (base == d) return true;
-    if (base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0))
-        return base[3] >= '0' && base[3] <= '9';
-    return false;
-}
-
 }  // namespace harbrook::platform

@@ -24,8 +24,9 @@ constexpr wchar_t kMutexName[] = L"KVHarbrook";
 constexpr wchar_t kShowEventName[] = L"HarbrookShowEvent";
 constexpr wchar_t kPipeName[] = L"\\\\.\\pipe\\HarbrookRequest";
 constexpr std::uint64_t kMaxRequestBytes = 1 << 20;
-constexpr milliseconds kClientConnectWait{2000};
-constexpr milliseconds kClientAnswerWait{5000};
+// A later start ends within a second, whatever the running instance does.
+constexpr milliseconds kClientConnectWait{400};
+constexpr milliseconds kClientAnswerWait{500};
 constexpr milliseconds kServerReadWait{2000};
 constexpr char kAck = 'k';
 

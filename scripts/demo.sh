@@ -5,9 +5,23 @@
 # receives a file from the PC and disconnects; then the backup folder tree and
 # the history are printed. Nothing outside the temporary folder is touched
 # and nothing leaves 127.0.0.1.
+#   scripts/demo.sh            in the terminal (Harbrook runs --headless)
+#   scripts/demo.sh --window   Harbrook's window on your desktop: the QR code,
+#                              the pairing, the banner during the backup, the
+#                              file sent back; the window stays until you quit
 #   HARBROOK_DEMO_PORTS=N   first of the 14 ports the demo uses (45390)
 #   HARBROOK_DEMO_KEEP=1    keep the temporary folder afterwards
 set -euo pipefail
+window=
+case "${1:-}" in
+  --window) window=1 ;;
+  "") ;;
+  *) echo "usage: scripts/demo.sh [--window]" >&2; exit 2 ;;
+esac
+if [[ -n $window && -z ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]]; then
+  echo "demo.sh --window needs a desktop (DISPLAY is not set)" >&2
+  exit 2
+fi
 cd "$(dirname "$0")/.."
 root=$PWD
 scripts/deps.sh
@@ -55,6 +69,11 @@ head -c 90000 /dev/urandom >"$sample/Documents/report.pdf"
 printf 'Dear Harbrook,\nthis letter was backed up from a phone.\n' >"$sample/Documents/letter.txt"
 head -c 1200000 /dev/urandom >"$sample/Music/song.mp3"
 (cd "$sample" && find . -type f -printf '    %-40P %10s bytes\n' | sort)
+
+if [[ -n $window ]]; then
+  source scripts/demo-window.sh
+  exit 0
+fi
 
 step "Harbrook starts (headless, on loopback, ports $base-$((base + 13)))"
 # Started directly, not through the pc function, so that $! is Harbrook itself.

@@ -5,8 +5,12 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-dev
           libcurl4-openssl-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
-          zbar-tools xvfb librsvg2-bin imagemagick trayer xdotool nsis)
-if [[ "${1:-}" == "--gui" ]]; then packages+=(qt6-base-dev); fi
+          zbar-tools xvfb
+          # The window: SVG artwork drawn by Qt and rendered at build time,
+          # and what its end-to-end test drives and looks with.
+          qt6-svg-dev librsvg2-bin imagemagick fonts-noto-core trayer xdotool x11-utils
+          # The Windows installer.
+          nsis)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -166,13 +166,17 @@ std::uint64_t TotalSelectedSize(const std::vector<std::filesystem::path>& files)
     return total;
 }
 
-std::jthread OnSendFiles(LinkContext& link, std::vector<std::filesystem::path> files) {
+std::jthread OnSendFiles(LinkContext& link, std::vector<std::filesystem::path> files,
+                         std::function<void()> ended) {
     if (link.state.PhoneAddress().empty()) {
         Say(link, send_text::kNoPhone);
         return {};
     }
     link.frontend.SetSendButton(LoadUiString(send_text::kSending, kButtonCapacity), false);
-    return std::jthread([&link, chosen = std::move(files)] { SendFilesThread(link, chosen); });
+    return std::jthread([&link, chosen = std::move(files), ended = std::move(ended)] {
+        SendFilesThread(link, chosen);
+        if (ended) ended();
+    });
 }
 
 void SendFilesThread(LinkContext& link, const std::vector<std::filesystem::path>& files) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -34,8 +35,10 @@ std::uint64_t TotalSelectedSize(const std::vector<std::filesystem::path>& files)
 // end: refuses with message 145 when no phone address is known; otherwise
 // sets the button to "Sending", disabled, and starts SendFilesThread with the
 // chosen files. The caller keeps the returned thread (joining it on quit); it
-// is not joinable when nothing was started.
-std::jthread OnSendFiles(LinkContext& link, std::vector<std::filesystem::path> files);
+// is not joinable when nothing was started. `ended`, when given, is called on
+// the send thread as its last act, so the caller can reap it.
+std::jthread OnSendFiles(LinkContext& link, std::vector<std::filesystem::path> files,
+                         std::function<void()> ended = {});
 
 // The transfer itself; every outcome is reported through the front end and
 // the button restored. Returns early, quietly, when the link is stopped.

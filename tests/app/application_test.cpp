@@ -75,12 +75,19 @@ TEST(ApplicationTest, StartsTheWorkersServesRequestsAndStopsWithinASecond) {
     ASSERT_EQ(ui.Messages().size(), 1u);  // no phone: refused at once
     EXPECT_NE(ui.Messages()[0].find("You need to connect your phone"), std::string::npos);
 
+    // The user's disconnect, as a later start hands it over.
+    app->Link().state.SetConnectionState(true, "Pixel", "id", "127.0.0.1");
+    app->HandleRequest(EncodeRequest({InstanceRequest::Kind::Disconnect, {}}));
+    EXPECT_TRUE(WaitFor([&] { return !app->Link().state.IsConnected(); }));
+    EXPECT_TRUE(app->Link().state.IsDisconnectRequested());
+
+    const int changes = ui.stateChanges;
     const auto asked = std::chrono::steady_clock::now();
     app->Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
     // Nothing reaches the front end any more, and the object can go.
     app->Link().state.SetConnectionState(true, "late", "id", "127.0.0.1");
-    EXPECT_EQ(ui.stateChanges, 0);
+    EXPECT_EQ(ui.stateChanges, changes);
     EXPECT_FALSE(app->SendFiles({sandbox.root() / "x.txt"}));
     app.reset();
     SetLocalAddressOverride("");

@@ -123,15 +123,15 @@ TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
     watch.OnBackupProgress({1000, 1000, 2, "b.mp4"});
     clock.Set(1'700'000'042);
     watch.SetBannerStatus(LoadUiString(128, 300));
-    watch.OnBackupEnded(true);
+    watch.OnBackupEnded({BackupOutcome::Completed});
 
     watch.OnBackupStarted(5000);
     watch.SetBannerStatus(LoadUiString(129, 300));
-    watch.OnBackupEnded(false);
+    watch.OnBackupEnded({BackupOutcome::Failed});
 
-    watch.OnBackupStarted(5000);  // the phone goes away: no status text
-    watch.OnBackupEnded(false);
-    watch.OnBackupEnded(false);  // a stray end records nothing
+    watch.OnBackupStarted(5000);
+    watch.OnBackupEnded({BackupOutcome::Disconnected});
+    watch.OnBackupEnded({BackupOutcome::Failed});  // a stray end records nothing
 
     const auto records = ReadBackupHistory(history);
     ASSERT_EQ(records.size(), 3u);
@@ -160,8 +160,7 @@ TEST(BackupWatchTest, ABackupCutShortByAQuitIsInterruptedNotFailed) {
     watch.EndOpenBackup();  // nothing runs: nothing to record
     watch.OnBackupStarted(100);
     watch.NoteQuitting();
-    watch.SetBannerStatus(LoadUiString(129, 300));  // the receiver's socket went away
-    watch.OnBackupEnded(false);
+    watch.OnBackupEnded({BackupOutcome::Failed});  // the receiver's socket went away
     watch.OnBackupStarted(100);
     watch.EndOpenBackup();  // the receiver stopped without an end
     watch.EndOpenBackup();

@@ -10,7 +10,7 @@
 namespace harbrook {
 namespace {
 
-TEST(InstanceRequestTest, ShowAndSendSurviveTheTrip) {
+TEST(InstanceRequestTest, ShowSendAndDisconnectSurviveTheTrip) {
     const auto show = DecodeRequest(EncodeRequest({}));
     ASSERT_TRUE(show);
     EXPECT_EQ(show->kind, InstanceRequest::Kind::Show);
@@ -21,7 +21,12 @@ TEST(InstanceRequestTest, ShowAndSendSurviveTheTrip) {
     EXPECT_EQ(back->kind, InstanceRequest::Kind::Send);
     EXPECT_EQ(back->files, send.files);
 
+    const auto disconnect = DecodeRequest(EncodeRequest({InstanceRequest::Kind::Disconnect, {}}));
+    ASSERT_TRUE(disconnect);
+    EXPECT_EQ(disconnect->kind, InstanceRequest::Kind::Disconnect);
+
     EXPECT_FALSE(DecodeRequest("quit"));
+    EXPECT_FALSE(DecodeRequest(std::string("disconnect\0a", 12)));
     EXPECT_FALSE(DecodeRequest("send"));                      // no file
     EXPECT_FALSE(DecodeRequest(std::string("send\0\0", 6)));  // an empty name
     EXPECT_FALSE(DecodeRequest(std::string("sendx\0a", 7)));

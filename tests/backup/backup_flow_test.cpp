@@ -5,6 +5,7 @@
 #include "link/keywords.h"
 #include "platform/utf8.h"
 #include "tests/backup/transfer_harness.h"
+#include "tools/phone/phone_requests.h"
 
 namespace harbrook::test {
 namespace {
@@ -103,6 +104,37 @@ TEST_F(BackupFlowTest, ChunkBoundariesTakeTheRightNumberOfFetches) {
     ExpectStored(expected);
 }
 
+TEST_F(BackupFlowTest, APhoneThatBacksUpTheMomentItIsPairedIsServed) {
+    h.link.state.SetConnectionState(false, "", "", "");
+    const std::string qrText = h.StartPairing();
+    phone::PhoneProfile phone;
+    phone.name = "Pixel";
+    phone.id = "id1";
+    phone.routingId = "r-id1";
+    phone.address = "127.0.0.1";
+    const auto file = MakePhoneFile(PhoneDir() / "IMG_1.jpg", 1000, "camera");
+    ASSERT_TRUE(phone::Pair(phone, qrText));
+    const auto report = RunPhoneBackup(h.PhoneOptions(), {file});
+    EXPECT_EQ(report.totalReply, "sufficient");
+    EXPECT_TRUE(report.ended) << report.problem;
+    ExpectStored({{file, BackupCategory::Camera}});
+}
+
+TEST_F(BackupFlowTest, WindowsDeviceNamesAreStoredUnderSafeNamesAndTheBackupGoesOn) {
+    std::vector<BackupFile> files;
+    unsigned seed = 1;
+    for (const char* name : {"aux.mp3", "con.pdf", "nul.txt", "com1.log", "LPT2.jpg", "zz.jpg"})
+        files.push_back(MakePhoneFile(PhoneDir() / name, 1000, "other", seed++));
+    const auto report = RunPhoneBackup(h.PhoneOptions(), files);
+    EXPECT_TRUE(report.ended) << report.problem;
+    EXPECT_EQ(report.filesAccepted, 6);
+    const auto other = h.CategoryFolder(BackupCategory::Other);
+    for (const auto& file : files) {
+        const std::string stored = file.name == "zz.jpg" ? file.name : "_" + file.name;
+        EXPECT_EQ(HashFile(other / stored), HashFile(file.source)) << stored;
+    }
+}
+
 TEST_F(BackupFlowTest, RefusedOffersFailTheBackupAndTheNextOneIsServed) {
     struct Case {
         const char* what;
@@ -128,7 +160,7 @@ TEST_F(BackupFlowTest, RefusedOffersFailTheBackupAndTheNextOneIsServed) {
         EXPECT_FALSE(report.ended);
         ASSERT_TRUE(h.WaitForBackupEnds(++ended));
         EXPECT_EQ(h.frontend.lastBanner(), kFailed);
-        EXPECT_FALSE(h.frontend.backupEnds().back());
+        EXPECT_FALSE(h.frontend.LastBackupCompleted());
         std::filesystem::remove(file.source);
     }
     EXPECT_TRUE(FilesUnder(h.PhoneFolder()).empty());

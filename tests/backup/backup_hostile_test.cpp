@@ -102,7 +102,7 @@ TEST_F(BackupHostileTest, NamesThatReachForOtherFoldersStayInTheCategoryFolder) 
             EXPECT_FALSE(word.has_value());  // the PC hung up
         }
         ASSERT_TRUE(h.WaitForBackupEnds(++ended));
-        EXPECT_EQ(h.frontend.backupEnds().back(), c.stored);
+        EXPECT_EQ(h.frontend.LastBackupCompleted(), c.stored);
         ExpectNothingOutsideTheCategories(before);
     }
     EXPECT_FALSE(std::filesystem::exists("/etc/x.jpg"));
@@ -125,7 +125,7 @@ TEST_F(BackupHostileTest, AbsurdSizesCostOnlyWhatActuallyArrives) {
     EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("fileError"));
     End(*link);
     ASSERT_TRUE(h.WaitForBackupEnds(1));
-    EXPECT_TRUE(h.frontend.backupEnds().back());
+    EXPECT_TRUE(h.frontend.LastBackupCompleted());
     EXPECT_EQ(std::filesystem::file_size(h.CategoryFolder(BackupCategory::Camera) / "huge.mp4"),
               10u);
 }
@@ -165,7 +165,7 @@ TEST_F(BackupHostileTest, OversizedChunksAndStrayFramesEndOnlyThatBackup) {
         ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
         link->SendChunk(std::string(3'000'000, 'x'));
         ASSERT_TRUE(h.WaitForBackupEnds(2));
-        EXPECT_FALSE(h.frontend.backupEnds().back());
+        EXPECT_FALSE(h.frontend.LastBackupCompleted());
     }
     {  // Extra frames after an offer or a chunk are dropped; the talk goes on.
         auto link = Begin();
@@ -175,7 +175,7 @@ TEST_F(BackupHostileTest, OversizedChunksAndStrayFramesEndOnlyThatBackup) {
         EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("fileEnd"));
         End(*link);
         ASSERT_TRUE(h.WaitForBackupEnds(3));
-        EXPECT_TRUE(h.frontend.backupEnds().back());
+        EXPECT_TRUE(h.frontend.LastBackupCompleted());
     }
     EXPECT_EQ(ReadFileBytes(h.CategoryFolder(BackupCategory::Document) / "c.bin"), "abc");
 }

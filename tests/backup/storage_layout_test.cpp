@@ -184,6 +184,15 @@ TEST_F(StorageLayoutTest, ResolvesNamesIntoTheirCategoryFolderOnly) {
     EXPECT_FALSE(layout.ResolveTargetPath(".", "camera", t));
     EXPECT_FALSE(layout.ResolveTargetPath("/.", "camera", t));
     EXPECT_FALSE(layout.ResolveTargetPath("?.", "camera", t));
+
+    // Windows device names get a "_" on every system, so the tree can move there.
+    ASSERT_TRUE(layout.ResolveTargetPath("Aux .mp3", "camera", t));
+    EXPECT_EQ(t.filename(), "_Aux .mp3");
+    ASSERT_TRUE(layout.ResolveTargetPath("com9.tar.gz", "camera", t));
+    EXPECT_EQ(t.filename(), "_com9.tar.gz");
+    ASSERT_TRUE(layout.ResolveTargetPath("console.log", "camera", t));
+    EXPECT_EQ(t.filename(), "console.log");
+    EXPECT_EQ(StorageLayout::PhoneFolderName("CON"), "_CON");
 }
 
 TEST_F(StorageLayoutTest, OverlongNamesFallBackToCategoryAndExtension) {

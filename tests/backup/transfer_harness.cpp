@@ -6,6 +6,7 @@
 
 #include "backup/backup_receiver.h"
 #include "core/settings_store.h"
+#include "link/link_threads.h"
 #include "locale/ui_strings.h"
 #include "tests/support/sandbox_system.h"
 
@@ -41,6 +42,7 @@ PortPlan FreePorts() {
     PortPlan plan;
     plan.backup = {FreePort(), FreePort(), FreePort()};
     plan.send = FreePort();
+    plan.pairing = {FreePort(), FreePort(), FreePort()};
     return plan;
 }
 
@@ -61,10 +63,17 @@ void TransferHarness::StartReceiver() {
     WaitFor([this] { return link.backupPort.load() != 0; });
 }
 
+std::string TransferHarness::StartPairing() {
+    m_pairing = std::jthread([this] { PairingServerThread(link); });
+    WaitFor([this] { return link.pairingPort.load() != 0; });
+    return "127.0.0.1:" + std::to_string(link.pairingPort.load());
+}
+
 std::chrono::milliseconds TransferHarness::Stop() {
     const auto start = std::chrono::steady_clock::now();
     link.stop.RequestStop();
     if (m_receiver.joinable()) m_receiver.join();
+    if (m_pairing.joinable()) m_pairing.join();
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                  start);
 }

@@ -33,6 +33,8 @@ class TransferHarness {
 
     // Starts BackupReceiverThread and waits until it has bound its port.
     void StartReceiver();
+    // Starts PairingServerThread; its QR text once it has bound.
+    std::string StartPairing();
     // Stops every worker and joins the receiver; returns how long that took.
     std::chrono::milliseconds Stop();
 
@@ -52,7 +54,7 @@ class TransferHarness {
     std::filesystem::path backupRoot;
 
   private:
-    std::jthread m_receiver;
+    std::jthread m_receiver, m_pairing;
 };
 
 // A phone file of `size` pattern bytes at `path` (folders made as needed).

@@ -14,6 +14,7 @@ using phone::SendHeartbeat;
 
 class MonitorTest : public LinkTest {
   protected:
+    explicit MonitorTest(Timing timing = FastTiming()) : LinkTest(timing) {}
     // A phone marked connected as a pairing would leave it, with the monitor up.
     phone::PhoneProfile ConnectPhone(const std::string& id = "phone-A") {
         auto phone = MakePhone(id);
@@ -99,6 +100,46 @@ TEST_F(MonitorTest, HeartbeatsInBetweenResetTheSilenceCount) {
                              std::chrono::duration_cast<std::chrono::milliseconds>(
                                  next - std::chrono::steady_clock::now())));
     }
+}
+
+TEST_F(MonitorTest, APhoneWithAnIdentityOfAHundredBytesOrMoreStaysConnected) {
+    for (const std::size_t length : {99u, 100u, 150u, 254u}) {
+        SCOPED_TRACE(length);
+        auto phone = MakePhone(std::string(length, 'i'));
+        phone.routingId = "long";  // a routing identity must fit its 20 bytes
+        if (link.monitorPort.load() == 0) Start(ConnectionMonitorThread);
+        ASSERT_TRUE(WaitFor([&] { return link.monitorPort.load() != 0; }));
+        link.state.SetConnectionState(true, phone.name, phone.id, phone.address);
+        const auto answer = SendHeartbeat(phone, Monitor());
+        ASSERT_TRUE(answer);
+        EXPECT_EQ(answer->status, "Connected");
+        // Another heartbeat is answered while the first one's verdict stands.
+        ASSERT_TRUE(SendHeartbeat(phone, Monitor()));
+        EXPECT_TRUE(link.state.IsConnected());
+    }
+}
+
+class MonitorCountTest : public MonitorTest {
+  protected:
+    MonitorCountTest() : MonitorTest(SlowerWindows()) {}
+    static Timing SlowerWindows() {
+        Timing t = FastTiming();
+        t.monitorWindow = 400ms;  // room to place a change between two windows
+        return t;
+    }
+};
+
+TEST_F(MonitorCountTest, ANewConnectionIsForgivenEverySilentWindowAgain) {
+    const auto phone = ConnectPhone();
+    // Two and a half silent windows, then the connection ends another way
+    // (the phone's notice, the user's disconnect).
+    std::this_thread::sleep_for(5 * link.timing.monitorWindow / 2);
+    link.state.SetConnectionState(false, "", "", "");
+    link.state.SetConnectionState(true, phone.name, phone.id, phone.address);
+    // The new connection survives three silent windows, as the first would have.
+    EXPECT_FALSE(WaitFor(
+        [&] { return !link.state.IsConnected(); },
+        std::chrono::duration_cast<std::chrono::milliseconds>(5 * link.timing.monitorWindow / 2)));
 }
 
 }  // namespace

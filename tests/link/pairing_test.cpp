@@ -129,6 +129,21 @@ TEST_F(PairingTest, NoFreePortShowsOneMessageAndEndsThePairingServer) {
     EXPECT_EQ(link.pairingPort.load(), 0);
 }
 
+TEST_F(PairingTest, TwoPhonesPairingAtTheSameMomentAreBothAnswered) {
+    Start(PairingServerThread);
+    const std::string qrText = AwaitPairingText();
+    const auto first = MakePhone("first"), second = MakePhone("second");
+    std::optional<phone::PairingReply> firstReply, secondReply;
+    {
+        std::jthread a([&] { firstReply = Pair(first, qrText, std::chrono::seconds(8)); });
+        std::jthread b([&] { secondReply = Pair(second, qrText, std::chrono::seconds(8)); });
+    }
+    EXPECT_TRUE(firstReply);
+    EXPECT_TRUE(secondReply);
+    EXPECT_NE(SectionOf("first"), "<none>");
+    EXPECT_NE(SectionOf("second"), "<none>");
+}
+
 TEST_F(PairingTest, PairingClearsARequestedDisconnect) {
     link.state.SetDisconnectRequested(true);
     Start(PairingServerThread);

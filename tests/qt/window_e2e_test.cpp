@@ -64,8 +64,9 @@ class WindowEndToEnd : public ::testing::Test {
 
     void StartTray() {
         tray = std::make_unique<ChildProcess>(
-            TRAYER_EXE, std::vector<std::string>{"--edge", "top", "--align", "right", "--widthtype",
-                                                 "request", "--height", "32"},
+            TRAYER_EXE,
+            std::vector<std::string>{"--edge", "top", "--align", "right", "--widthtype", "request",
+                                     "--height", "32"},
             logs, "trayer");
         ASSERT_TRUE(WaitFor([&] { return !TrayWindow().empty(); }, 10s));
     }
@@ -98,8 +99,8 @@ class WindowEndToEnd : public ::testing::Test {
                std::stoi(m[1]) >= 16;
     }
     std::vector<std::string> PcArgs() const {
-        return {"--address",   "127.0.0.1",         "--ports-base", std::to_string(base),
-                "--backup-root", backupRoot.string()};
+        return {"--address",          "127.0.0.1",     "--ports-base",
+                std::to_string(base), "--backup-root", backupRoot.string()};
     }
     void StartPc() {
         pc = std::make_unique<ChildProcess>(HARBROOK_EXE, PcArgs(), logs, "pc");
@@ -149,8 +150,8 @@ class WindowEndToEnd : public ::testing::Test {
     }
     void ClickNavigation(double fromTop) const {
         // The navigation buttons' middles, as fractions of the window.
-        Run(XDOTOOL_EXE, {"mousemove", "--window", Window(), "70", std::to_string(int(fromTop * WindowHeight())),
-                          "click", "1"});
+        Run(XDOTOOL_EXE, {"mousemove", "--window", Window(), "70",
+                          std::to_string(int(fromTop * WindowHeight())), "click", "1"});
     }
     Finished Run(const fs::path& program, std::vector<std::string> args) const {
         return RunToEnd(program, std::move(args), logs, "tool", 20s);
@@ -179,18 +180,17 @@ TEST_F(WindowEndToEnd, TrayStartPairingBackupAndAWindowWithoutTray) {
     EXPECT_EQ(RunToEnd(HARBROOK_EXE, PcArgs(), logs, "second").status, 0);
     ASSERT_TRUE(WaitFor([&] { return !Window().empty(); }, 10s));
     const std::string pairing = "127.0.0.1:" + std::to_string(base);
-    EXPECT_TRUE(WaitForShot("2-connect-panel", [&](const fs::path& shot) {
-        return Decode(shot) == pairing;
-    })) << "the QR code on the screen does not read " << pairing;
+    EXPECT_TRUE(WaitForShot("2-connect-panel",
+                            [&](const fs::path& shot) { return Decode(shot) == pairing; }))
+        << "the QR code on the screen does not read " << pairing;
 
     // The phone scans the code and pairs: the connected panel and picture.
     phone = std::make_unique<ChildProcess>(
         HARBROOK_PHONE_EXE,
-        std::vector<std::string>{"run", pairing, "--address", "127.0.0.1", "--name", "Test Pixel",
-                                 "--id", "e2e-pixel", "--interval", "500", "--beacon-port",
-                                 std::to_string(base + 9), "--detect-port",
-                                 std::to_string(base + 13), "--disconnect-port",
-                                 std::to_string(base + 12)},
+        std::vector<std::string>{
+            "run", pairing, "--address", "127.0.0.1", "--name", "Test Pixel", "--id", "e2e-pixel",
+            "--interval", "500", "--beacon-port", std::to_string(base + 9), "--detect-port",
+            std::to_string(base + 13), "--disconnect-port", std::to_string(base + 12)},
         logs, "phone");
     EXPECT_TRUE(WaitForShot("3-connected-panel", [&](const fs::path& shot) {
         return Decode(shot).empty() && Share(shot, kBanner, kTickGreen) > 0.002 &&

@@ -126,7 +126,10 @@ QByteArray GifFrame(int hundredths) {
     QByteArray frame = QByteArray::fromHex("21f90400");
     frame.append(char(hundredths & 0xff)).append(char(hundredths >> 8));
     frame.append(QByteArray::fromHex("0000"));
-    return frame + QByteArray::fromHex("2c000000000400040000" "0204848f0905" "00");
+    return frame + QByteArray::fromHex(
+                       "2c000000000400040000"
+                       "0204848f0905"
+                       "00");
 }
 
 TEST_F(Widgets, PictureControlLoadsStillPicturesAndPlaysAnimations) {
@@ -164,6 +167,22 @@ TEST_F(Widgets, PictureControlLoadsStillPicturesAndPlaysAnimations) {
     EXPECT_TRUE(view.IsPlaying());
     view.Unload();
     EXPECT_FALSE(view.IsPlaying());
+}
+
+TEST_F(Widgets, RightToLeftMirrorsTheWindow) {
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+    MainWindow window;
+    window.OpenMainWindow();
+    QApplication::processEvents();
+    const QPoint nav = window.NavConnect()->mapTo(&window, QPoint(0, 0));
+    const QPoint panel = window.PanelOnShow()->mapTo(&window, QPoint(0, 0));
+    EXPECT_GT(nav.x(), panel.x());  // the navigation is on the right
+    EXPECT_EQ(panel.x(), 0);
+    window.grab().save(QString(HARBROOK_SHOTS_DIR) + "/offscreen-rtl.png");
+    QApplication::setLayoutDirection(Qt::LeftToRight);
+    window.NavReceived()->click();
+    QApplication::processEvents();
+    window.grab().save(QString(HARBROOK_SHOTS_DIR) + "/offscreen-received-files.png");
 }
 
 }  // namespace

@@ -39,9 +39,9 @@ void RecorderFrontend::OnBackupStarted(std::int64_t totalBytes) {
     std::lock_guard lock(m_mutex);
     m_backupStarts.push_back(totalBytes);
 }
-void RecorderFrontend::OnBackupEnded(bool completed) {
+void RecorderFrontend::OnBackupEnded(const BackupEnd& end) {
     std::lock_guard lock(m_mutex);
-    m_backupEnds.push_back(completed);
+    m_backupEnds.push_back(end);
 }
 
 #define HARBROOK_RECORDER_GETTER(type, name, member) \
@@ -57,8 +57,13 @@ HARBROOK_RECORDER_GETTER(std::string, sendButtonText, m_sendText)
 HARBROOK_RECORDER_GETTER(bool, sendButtonEnabled, m_sendEnabled)
 HARBROOK_RECORDER_GETTER(std::vector<std::filesystem::path>, receivedFiles, m_received)
 HARBROOK_RECORDER_GETTER(std::vector<std::int64_t>, backupStarts, m_backupStarts)
-HARBROOK_RECORDER_GETTER(std::vector<bool>, backupEnds, m_backupEnds)
+HARBROOK_RECORDER_GETTER(std::vector<BackupEnd>, backupEnds, m_backupEnds)
 #undef HARBROOK_RECORDER_GETTER
+
+bool RecorderFrontend::LastBackupCompleted() const {
+    std::lock_guard lock(m_mutex);
+    return !m_backupEnds.empty() && m_backupEnds.back().outcome == BackupOutcome::Completed;
+}
 
 std::string RecorderFrontend::lastBanner() const {
     std::lock_guard lock(m_mutex);

@@ -26,7 +26,7 @@ class RecorderFrontend : public Frontend {
     void OnFileReceived(const std::string& name, std::int64_t size,
                         const std::filesystem::path& storedAs, bool complete) override;
     void OnBackupStarted(std::int64_t totalBytes) override;
-    void OnBackupEnded(bool completed) override;
+    void OnBackupEnded(const BackupEnd& end) override;
 
     std::vector<StateChange> stateChanges() const;
     std::vector<std::string> banners() const;
@@ -37,7 +37,8 @@ class RecorderFrontend : public Frontend {
     bool sendButtonEnabled() const;
     std::vector<std::filesystem::path> receivedFiles() const;
     std::vector<std::int64_t> backupStarts() const;
-    std::vector<bool> backupEnds() const;  // true for a completed backup
+    std::vector<BackupEnd> backupEnds() const;
+    bool LastBackupCompleted() const;
 
     std::atomic<bool> answerOk{true};
 
@@ -47,7 +48,7 @@ class RecorderFrontend : public Frontend {
     std::vector<std::string> m_banners, m_messages, m_questions, m_qr;
     std::vector<std::filesystem::path> m_received;
     std::vector<std::int64_t> m_backupStarts;
-    std::vector<bool> m_backupEnds;
+    std::vector<BackupEnd> m_backupEnds;
     std::string m_sendText = "Send Files";
     bool m_sendEnabled = true;
 };

@@ -18,6 +18,7 @@ constexpr const char* kUsage =
     "  --identity TEXT         socket identity (default harbrook-phone)\n"
     "  --timeout MS            wait for each word of the PC (default 15000)\n"
     "  --include-empty         offer empty files too (the PC refuses them)\n"
+    "  --pace MS               pause before each chunk, as a phone on slow Wi-Fi (demos)\n"
     "Misbehaviour, for tests:\n"
     "  --total TEXT            announce this total instead of the true one\n"
     "  --short N               the first N deliveries leave out their last byte\n"
@@ -60,7 +61,11 @@ int RunBackupCommand(int argc, char** argv) {
             ok = count(options.sizeDelta);
         else if (arg == "--vanish-after")
             ok = count(options.vanishAfterChunks);
-        else if (arg == "--timeout") {
+        else if (arg == "--pace") {
+            std::int64_t ms = 0;
+            ok = count(ms);
+            options.pace = std::chrono::milliseconds(ms);
+        } else if (arg == "--timeout") {
             std::int64_t ms = 0;
             ok = count(ms);
             options.replyTimeout = std::chrono::milliseconds(ms);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <thread>
 
 #include "link/frames.h"
 #include "link/keywords.h"
@@ -174,6 +175,7 @@ class Deliverer {
                 Say("vanishing in the middle of " + file.name);
                 return Delivery::Stop;
             }
+            if (m_options.pace.count() > 0) std::this_thread::sleep_for(m_options.pace);
             const auto want = static_cast<std::size_t>(
                 std::min<std::int64_t>(static_cast<std::int64_t>(m_buffer.size()), toSend - sent));
             const auto got = source.Read(std::span<char>(m_buffer.data(), want));

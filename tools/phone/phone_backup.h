@@ -64,7 +64,8 @@ struct BackupOptions {
     std::string pcEndpoint;  // address:port of the PC's backup receiver
     std::string identity = "harbrook-phone";
     std::chrono::milliseconds replyTimeout{15000};
-    int maxResends = 5;  // per file, against a PC that never accepts
+    int maxResends = 5;                 // per file, against a PC that never accepts
+    std::chrono::milliseconds pace{0};  // pause before each chunk, like a slow network
     // Ways to misbehave, for tests.
     std::optional<std::string> announcedTotal;  // instead of the true sum
     int shortDeliveries = 0;                    // this many deliveries leave out their last byte

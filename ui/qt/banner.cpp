@@ -68,10 +68,9 @@ Banner::Banner(QWidget* parent) : QWidget(parent) {
 
 void Banner::Render(const BannerView& view) {
     m_picture = view.picture;
-    m_statusPicture->setPixmap(ArtPixmap(view.picture == BannerPicture::Connected
-                                             ? "status_connected"
-                                             : "status_not_connected",
-                                         kStatusPicture, devicePixelRatioF()));
+    m_statusPicture->setPixmap(ArtPixmap(
+        view.picture == BannerPicture::Connected ? "status_connected" : "status_not_connected",
+        kStatusPicture, devicePixelRatioF()));
     m_text->setText(QString::fromStdString(view.text));
     m_progress->setText(QString::fromStdString(view.progressLine));
     m_progress->setVisible(!view.progressLine.empty());

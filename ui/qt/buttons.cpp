@@ -57,14 +57,15 @@ void NavButton::paintEvent(QPaintEvent*) {
     }
     if (isChecked()) {
         // An accent bar on the leading edge.
-        const QRect bar = QStyle::visualRect(layoutDirection(), rect(),
-                                             QRect(0, 6, 4, height() - 12));
+        const QRect bar =
+            QStyle::visualRect(layoutDirection(), rect(), QRect(0, 6, 4, height() - 12));
         painter.setBrush(kAccent);
         painter.drawRoundedRect(bar, 2, 2);
     }
     const QRect iconRect = QStyle::visualRect(
         layoutDirection(), rect(), QRect(kPadding, (height() - kNavIcon) / 2, kNavIcon, kNavIcon));
-    icon().paint(&painter, iconRect, Qt::AlignCenter, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+    icon().paint(&painter, iconRect, Qt::AlignCenter,
+                 isEnabled() ? QIcon::Normal : QIcon::Disabled);
     painter.setFont(isChecked() ? Bold(font()) : font());
     painter.setPen(isEnabled() ? kNavText : palette().color(QPalette::Disabled, QPalette::Text));
     const QRect textRect = QStyle::visualRect(layoutDirection(), rect(), TextRect(rect()));
@@ -95,12 +96,12 @@ int CategoryButton::TextWidth(int width) const {
 int CategoryButton::heightForWidth(int width) const {
     const int textWidth = TextWidth(width);
     const int title = QFontMetrics(Bold(font())).height();
-    const int description = m_description.isEmpty()
-                                ? 0
-                                : QFontMetrics(font())
-                                      .boundingRect(QRect(0, 0, textWidth, 2000),
-                                                    Qt::TextWordWrap, m_description)
-                                      .height();
+    const int description =
+        m_description.isEmpty()
+            ? 0
+            : QFontMetrics(font())
+                  .boundingRect(QRect(0, 0, textWidth, 2000), Qt::TextWordWrap, m_description)
+                  .height();
     return std::max(kPictureSide, title + 4 + description) + 2 * kPadding;
 }
 
@@ -117,20 +118,20 @@ void CategoryButton::paintEvent(QPaintEvent*) {
         painter.setBrush(isDown() ? kCategoryBorder : kCategoryFace);
         painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
     }
-    const QRect pictureRect =
-        QStyle::visualRect(layoutDirection(), rect(),
-                           QRect(kPadding, (height() - kPictureSide) / 2, kPictureSide, kPictureSide));
+    const QRect pictureRect = QStyle::visualRect(
+        layoutDirection(), rect(),
+        QRect(kPadding, (height() - kPictureSide) / 2, kPictureSide, kPictureSide));
     icon().paint(&painter, pictureRect);
 
     const int textLeft = kPadding + kPictureSide + 2 * kPadding;
     const QFont titleFont = m_description.isEmpty() ? font() : Bold(font());
     const int titleHeight = QFontMetrics(titleFont).height();
-    const int descriptionHeight =
-        m_description.isEmpty() ? 0
-                                : QFontMetrics(font())
-                                      .boundingRect(QRect(0, 0, TextWidth(width()), 2000),
-                                                    Qt::TextWordWrap, m_description)
-                                      .height();
+    const int descriptionHeight = m_description.isEmpty()
+                                      ? 0
+                                      : QFontMetrics(font())
+                                            .boundingRect(QRect(0, 0, TextWidth(width()), 2000),
+                                                          Qt::TextWordWrap, m_description)
+                                            .height();
     // Title and description together, centred beside the picture.
     const int blockHeight = titleHeight + (m_description.isEmpty() ? 0 : 4 + descriptionHeight);
     int top = std::max(kPadding, (height() - blockHeight) / 2);
@@ -143,10 +144,9 @@ void CategoryButton::paintEvent(QPaintEvent*) {
     top += titleHeight + 4;
     painter.setFont(font());
     painter.setPen(m_clrDescription);
-    painter.drawText(
-        QStyle::visualRect(layoutDirection(), rect(),
-                           QRect(textLeft, top, TextWidth(width()), height() - top)),
-        Qt::AlignLeading | Qt::AlignTop | Qt::TextWordWrap, m_description);
+    painter.drawText(QStyle::visualRect(layoutDirection(), rect(),
+                                        QRect(textLeft, top, TextWidth(width()), height() - top)),
+                     Qt::AlignLeading | Qt::AlignTop | Qt::TextWordWrap, m_description);
 }
 
 }  // namespace harbrook::qt

@@ -76,9 +76,8 @@ void QrView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     // Whole device pixels, so that no module is a pixel wider than another.
     const QPointF device = target.topLeft() * ratio;
-    painter.drawImage(QRectF(QPointF(std::round(device.x()), std::round(device.y())) / ratio,
-                             shown),
-                      m_image);
+    painter.drawImage(
+        QRectF(QPointF(std::round(device.x()), std::round(device.y())) / ratio, shown), m_image);
 }
 
 ConnectPanel::ConnectPanel(DialogBaseUnits units, QWidget* parent) : QWidget(parent) {

@@ -102,11 +102,10 @@ void QtFrontend::OnBackupRecorded(const BackupRecord& record) {
     Post([this, summary, outcome] {
         m_window.OnBackupEnded();
         if (m_tray.isVisible()) {
-            m_tray.showMessage(QString::fromStdString(summary.title),
-                               QString::fromStdString(summary.body),
-                               outcome == BackupSummaryOutcome::Completed
-                                   ? QSystemTrayIcon::Information
-                                   : QSystemTrayIcon::Warning);
+            m_tray.showMessage(
+                QString::fromStdString(summary.title), QString::fromStdString(summary.body),
+                outcome == BackupSummaryOutcome::Completed ? QSystemTrayIcon::Information
+                                                           : QSystemTrayIcon::Warning);
         }
     });
 }

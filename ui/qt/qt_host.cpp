@@ -42,6 +42,9 @@ class QtHost final : public FrontEndHost {
         QGuiApplication::setDesktopFileName("harbrook");
         // Only "Quit" ends the program, not the last window closing.
         QApplication::setQuitOnLastWindowClosed(false);
+        // The language's own direction: Arabic and Hebrew texts lay the window out mirrored.
+        if (QString::fromStdString(window_text::Text(window_text::kConnectPhone)).isRightToLeft())
+            QApplication::setLayoutDirection(Qt::RightToLeft);
     }
 
     AppFrontend& Ui() override { return m_frontend; }
@@ -107,7 +110,8 @@ class QtHost final : public FrontEndHost {
         const FolderAction action = OpenCategoryFolder(sources, folder);
         if (action.message) m_window.ShowMessage(LoadUiString(*action.message, 200));
         for (const auto& path : action.open) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(PathToUtf8(path))));
+            QDesktopServices::openUrl(
+                QUrl::fromLocalFile(QString::fromStdString(PathToUtf8(path))));
         }
     }
 
