@@ -51,6 +51,9 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             o.headless = true;
         } else if (arg == "--disconnect") {
             o.disconnect = true;
+        } else if (arg == "--autostart") {
+            if (!value(v) || (v != "on" && v != "off")) return fail("--autostart needs on or off");
+            o.autostart = (v == "on");
         } else if (arg == "--quick-timing") {
             o.quickTiming = true;
         } else if (arg == "--address") {
@@ -126,8 +129,11 @@ shows the running Harbrook instead of starting another.
   --send FILE...       hand the files to the running Harbrook, which sends
                        them to the connected phone
   --disconnect         tell the running Harbrook to disconnect the phone
+  --autostart on|off   start Harbrook (in the tray, without its window) when
+                       you log in, or no longer; then end
   --history            print the backup history and end
-  --version            print the version and end
+  --version            print the version and the folder of the program's
+                       files (the phone picture, the languages), and end
   --help               print this text and end
 
 Testing:

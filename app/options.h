@@ -13,9 +13,10 @@ namespace harbrook {
 struct Options {
     bool help = false;
     bool version = false;
-    bool history = false;   // print the backup history and end
-    bool headless = false;  // the console front end even where a display exists
-    std::string address;    // overrides the local address lookup
+    bool history = false;           // print the backup history and end
+    bool headless = false;          // the console front end even where a display exists
+    std::optional<bool> autostart;  // --autostart on|off: switch start at login and end
+    std::string address;            // overrides the local address lookup
     std::optional<std::filesystem::path> backupRoot;  // absolute
     bool disconnect = false;  // hand the user's disconnect to the running instance
     bool send = false;

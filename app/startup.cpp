@@ -10,6 +10,8 @@
 #include "core/settings_store.h"
 #include "link/endpoints.h"
 #include "locale/ui_strings.h"
+#include "platform/autostart.h"
+#include "platform/folders.h"
 #include "platform/net.h"
 #include "platform/single_instance.h"
 
@@ -77,7 +79,18 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         return 0;
     }
     if (options.version) {
-        std::printf("harbrook %s\n", HARBROOK_VERSION);
+        std::printf("harbrook %s\nprogram files: %s\n", HARBROOK_VERSION,
+                    PathToUtf8(platform::ProgramFilesFolder()).c_str());
+        return 0;
+    }
+    if (options.autostart) {
+        std::string why;
+        if (!platform::SetStartAtLogin(*options.autostart, platform::ExecutablePath(), &why)) {
+            return Fail(kExitFailure, "--autostart: " + why);
+        }
+        std::printf("Harbrook %s at login (%s).\n",
+                    *options.autostart ? "starts" : "no longer starts",
+                    platform::StartAtLoginPlace().c_str());
         return 0;
     }
     for (const auto& file : options.sendFiles) {

@@ -33,7 +33,9 @@ std::filesystem::path FolderOf(const std::filesystem::path& file) {
 }
 
 bool GetModuleFolder(std::filesystem::path& folder) {
-    folder = FolderOf(platform::ExecutablePath());
+    // Everything read from "the program's folder" is a file installed with
+    // it, so an installed program looks in its shared folder instead.
+    folder = WithTrailingSeparator(platform::ProgramFilesFolder());
     return true;
 }
 

@@ -1,5 +1,5 @@
 // The program's own folders: the per-user data folder
-// (<user data>/Orvanta Lab/Harbrook/) and the folder of the executable. Both are
+// (<user data>/Orvanta Lab/Harbrook/) and the folder of the program's files. Both are
 // returned with a trailing separator, so a file name can follow directly.
 #pragma once
 
@@ -12,7 +12,9 @@ namespace harbrook {
 // file in the way counts as present, and the next level then fails).
 bool GetAppDataFolder(std::filesystem::path& folder);
 
-// The folder of the running executable.
+// The folder of the files installed with the program: the running
+// executable's folder, or <prefix>/share/harbrook/ for a program installed in
+// <prefix>/bin/ (platform::ProgramFilesFolder).
 bool GetModuleFolder(std::filesystem::path& folder);
 
 // True when the name already exists in the parent folder (file or folder) or

@@ -16,6 +16,17 @@ std::optional<std::filesystem::path> UserDataFolder();
 // POSIX: /proc/self/exe. Empty when unknown.
 std::filesystem::path ExecutablePath();
 
+// The folder of the files installed with the program and read while it runs
+// (the phone picture, the language libraries, harbrook.ini). Windows: the
+// executable's folder, where the installer puts them. POSIX: an installed
+// program lies in <prefix>/bin/ and keeps them in <prefix>/share/harbrook/;
+// a program run from its build tree finds them beside itself. Empty when the
+// executable's path is unknown.
+std::filesystem::path ProgramFilesFolder();
+
+// The same rule for a given executable path (looks at the file system).
+std::filesystem::path ProgramFilesFolderOf(const std::filesystem::path& executable);
+
 // True when anything (file or folder) of that name exists in the folder,
 // searching that folder only. Windows: SearchPathW.
 bool NameExistsIn(const std::filesystem::path& folder, const std::filesystem::path& name);

@@ -29,6 +29,23 @@ std::filesystem::path ExecutablePath() {
     return ec ? std::filesystem::path() : path;
 }
 
+std::filesystem::path ProgramFilesFolderOf(const std::filesystem::path& executable) {
+    if (executable.empty()) return {};
+    const auto folder = executable.parent_path();
+    // Only a bin/ folder with the shared folder beside it counts as installed:
+    // a build tree may well have a bin/ of its own.
+    if (folder.filename() == "bin") {
+        const auto shared = folder.parent_path() / "share" / "harbrook";
+        std::error_code ec;
+        if (std::filesystem::is_directory(shared, ec)) return shared;
+    }
+    return folder;
+}
+
+std::filesystem::path ProgramFilesFolder() {
+    return ProgramFilesFolderOf(ExecutablePath());
+}
+
 bool NameExistsIn(const std::filesystem::path& folder, const std::filesystem::path& name) {
     struct stat st {};
     return ::lstat((folder / name).c_str(), &st) == 0;

@@ -23,6 +23,14 @@ std::filesystem::path ExecutablePath() {
     return std::filesystem::path(std::wstring(buffer.data(), n));
 }
 
+std::filesystem::path ProgramFilesFolderOf(const std::filesystem::path& executable) {
+    return executable.parent_path();
+}
+
+std::filesystem::path ProgramFilesFolder() {
+    return ProgramFilesFolderOf(ExecutablePath());
+}
+
 bool NameExistsIn(const std::filesystem::path& folder, const std::filesystem::path& name) {
     std::array<wchar_t, 1024> found{};
     return SearchPathW(folder.wstring().c_str(), name.wstring().c_str(), nullptr,

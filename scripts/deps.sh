@@ -10,7 +10,9 @@ packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-de
           # and what its end-to-end test drives and looks with.
           qt6-svg-dev librsvg2-bin imagemagick fonts-noto-core trayer xdotool x11-utils
           # The Windows installer.
-          nsis)
+          nsis
+          # The Debian package.
+          desktop-file-utils appstream lintian)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds Harbrook and runs every test: plain, under AddressSanitizer +
+# Builds Harbrook and runs every test: plain (with the Debian package built,
+# unpacked and checked), under AddressSanitizer +
 # UndefinedBehaviorSanitizer, under ThreadSanitizer, and as Windows programs
 # (mingw-w64 cross-build, tests under wine64, then the Windows and Linux
 # programs against each other).
@@ -84,5 +85,16 @@ for v in "${variants[@]}"; do
     || { grep -E -B2 -A12 'error|Error' "$dir.build.log" | head -150; echo "build failed ($v)"; exit 1; }
   echo "== $v: running the tests"
   (cd "$dir" && ctest -j"$jobs" --output-on-failure) || status=1
+  if [[ $v == plain ]]; then
+    # The Debian package from the same build: unpacked, run and linted.
+    echo "== plain: the Debian package"
+    log=$dir.package.log
+    if scripts/package-deb.sh "$dir" >"$log" 2>&1 &&
+       scripts/check-deb.sh "$(tail -n1 "$log")" "$dir" >>"$log" 2>&1; then
+      grep '^lintian summary' "$log" || true; tail -n1 "$log"
+    else
+      cat "$log"; echo "package checks failed"; status=1
+    fi
+  fi
 done
 exit $status

@@ -42,6 +42,9 @@ TEST(OptionsTest, UsableCommandLines) {
     EXPECT_TRUE(Parse({"-h"}).options.help);
     EXPECT_TRUE(Parse({"--version"}).options.version);
     EXPECT_TRUE(Parse({"--history"}).options.history);
+    EXPECT_FALSE(Parse({"--headless"}).options.autostart.has_value());
+    EXPECT_EQ(Parse({"--autostart", "on"}).options.autostart, true);
+    EXPECT_EQ(Parse({"--autostart", "off"}).options.autostart, false);
 }
 
 TEST(OptionsTest, FileNamesAreReadAsUtf8) {
@@ -68,6 +71,9 @@ TEST(OptionsTest, BadCommandLinesGiveOneLineReasons) {
              {"--ports-base", "4x"},
              {"--send"},
              {"--send", "--headless"},
+             {"--autostart"},
+             {"--autostart", "yes"},
+             {"--autostart", "--headless"},
          }) {
         const auto p = Parse(args);
         EXPECT_FALSE(p.error.empty()) << args[0];
@@ -90,7 +96,7 @@ TEST(OptionsTest, HelpNamesEveryOption) {
     const std::string usage = UsageText();
     for (const char* option :
          {"--address", "--backup-root", "--headless", "--send", "--history", "--version", "--help",
-          "--ports-base", "--quick-timing", "HARBROOK_ADDRESS"}) {
+          "--ports-base", "--quick-timing", "--autostart", "HARBROOK_ADDRESS"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }
