@@ -24,10 +24,12 @@ constexpr const char* kCrossRed = "#FF5A5F";   // not-connected picture
 constexpr const char* kAlbumBlue = "#2F80ED";  // the My Album tile
 constexpr const char* kOtherOrange = "#F2994A";
 constexpr const char* kTitleGreen = "#0A644F";  // category titles, RGB(10, 100, 79)
+constexpr const char* kFaceBorder = "#C9E4DA";  // a category button's face
 
 constexpr Region kBanner{0.0, 0.0, 1.0, 0.14};
 constexpr Region kBannerText{0.36, 0.0, 0.98, 0.14};  // right of the status picture
 constexpr Region kPanel{0.27, 0.17, 1.0, 1.0};
+constexpr Region kAlbumButton{0.278, 0.229, 0.964, 0.347};  // 12, 28, 360 by 40 in the panel
 
 class WindowsWindowEndToEnd : public ::testing::Test {
   protected:
@@ -157,6 +159,15 @@ TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
                screen->Share(shot, kPanel, kAlbumBlue) > 0.003 &&
                screen->Share(shot, kPanel, kTitleGreen) > 0.001;
     })) << "no Received Files panel";
+
+    // A category button shows its face only while the pointer is over it.
+    EXPECT_LT(screen->Share(shots / "5-received-files.png", kAlbumButton, kFaceBorder), 0.002);
+    screen->Tool(XDOTOOL_EXE,
+                 {"mousemove", "--window", window.id, std::to_string(window.width * 62 / 100),
+                  std::to_string(window.height * 98 / 340)});
+    EXPECT_TRUE(WaitForShot("5b-category-under-pointer", [&](const fs::path& shot) {
+        return screen->Share(shot, kAlbumButton, kFaceBorder) > 0.005;
+    })) << "no face on the button under the pointer";
 
     // Esc hides the window; the icon stays.
     screen->Tool(XDOTOOL_EXE, {"key", "--window", window.id, "Escape"});
