@@ -88,26 +88,28 @@ std::optional<GifLayout> WalkGif(std::span<const std::uint8_t> data) {
     layout.width = Word(data, 6);
     layout.height = Word(data, 8);
     layout.headerSize = kHeaderSize + ColourTableSize(data[10]);
-    std::optional<std::size_t> control;  // a graphic control extension waiting for its image
+    // A graphic control extension waiting for its image, or kNone.
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t control = kNone;
     for (std::size_t at = layout.headerSize; at < data.size();) {
         const Block block = ReadBlock(data, at);
         if (block.kind == Kind::Broken || block.kind == Kind::Trailer) break;
-        if (block.kind == Kind::GraphicControl && !control) control = at;
-        if (block.kind == Kind::PlainText) control.reset();  // its extension was for the text
+        if (block.kind == Kind::GraphicControl && control == kNone) control = at;
+        if (block.kind == Kind::PlainText) control = kNone;  // its extension was for the text
         if (block.kind == Kind::Image) {
             GifFrame frame;
-            frame.begin = control.value_or(at);
+            frame.begin = control == kNone ? at : control;
             frame.end = at + block.length;
             frame.left = Word(data, at + 1);
             frame.top = Word(data, at + 3);
             frame.width = Word(data, at + 5);
             frame.height = Word(data, at + 7);
-            if (control) {
-                frame.delay = static_cast<std::uint32_t>(Word(data, *control + 4));
-                frame.disposal = (data[*control + 3] >> 2) & 7;
+            if (control != kNone) {
+                frame.delay = static_cast<std::uint32_t>(Word(data, control + 4));
+                frame.disposal = (data[control + 3] >> 2) & 7;
             }
             layout.frames.push_back(frame);
-            control.reset();
+            control = kNone;
         }
         at += block.length;
     }

@@ -40,13 +40,16 @@ bool CharbrookDlg::Create() {
 
 bool CharbrookDlg::Post(std::function<void()> work) {
     auto* posted = new std::function<void()>(std::move(work));
-    if (Hwnd() && PostMessageW(Hwnd(), kRunPosted, 0, reinterpret_cast<LPARAM>(posted)))
+    // Read once: the UI thread clears it when the window goes.
+    const HWND target = m_postTarget.load();
+    if (target && PostMessageW(target, kRunPosted, 0, reinterpret_cast<LPARAM>(posted)))
         return true;
     delete posted;
     return false;
 }
 
 void CharbrookDlg::OnInitDialog() {
+    m_postTarget = Hwnd();
     HINSTANCE self = GetModuleHandleW(nullptr);
     m_icon =
         static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(IDI_HARBROOK), IMAGE_ICON,
@@ -282,6 +285,7 @@ INT_PTR CharbrookDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                     return FALSE;
             }
         case WM_DESTROY:
+            m_postTarget = nullptr;
             m_tray.Remove();
             PostQuitMessage(0);
             return TRUE;

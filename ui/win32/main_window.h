@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -76,6 +77,8 @@ class CharbrookDlg final : public DialogWindow {
     HICON m_smallIcon = nullptr;
     HBRUSH m_navBrush = nullptr;
     bool m_bAllowShow = false;
+    // Where workers post to: set once the window exists, cleared when it goes.
+    std::atomic<HWND> m_postTarget{nullptr};
 };
 
 }  // namespace harbrook::win32
