@@ -12,9 +12,13 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A GIF with a two-colour global table and 1-by-1 images.
+// The header of a 3-by-2 GIF with a two-colour global table.
+constexpr std::uint8_t kHeader[] = {'G',  'I', 'F', '8', '9', 'a', 3,   0,   2,  0,
+                                    0x80, 0,   0,   0,   0,   0,   255, 255, 255};
+
+// A GIF with 1-by-1 images.
 struct GifMaker {
-    Bytes bytes{'G', 'I', 'F', '8', '9', 'a', 3, 0, 2, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255};
+    Bytes bytes = Bytes(std::begin(kHeader), std::end(kHeader));
 
     GifMaker& Control(int delay, int disposal) {
         Add({0x21, 0xF9, 4, std::uint8_t(disposal << 2), std::uint8_t(delay & 0xFF),
