@@ -1,6 +1,6 @@
-// The harbrook executable: the window front end where a display exists,
-// the console with --headless, without a display, or in a build without a
-// window.
+// The harbrook executable: the window front end where one can be shown (on
+// Windows always), the console with --headless, without a display, or in a
+// build without a window.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -13,14 +13,6 @@
 #include "program/window_host.h"
 #include "ui/console/console_host.h"
 
-namespace {
-bool HasDisplay() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 && *x11) || (wayland && *wayland);
-}
-}  // namespace
-
 int main(int argc, char** argv) {
     // Before any thread exists, so that all of them inherit it.
     harbrook::platform::BlockQuitRequests();
@@ -30,12 +22,12 @@ int main(int argc, char** argv) {
     std::vector<const char*> utf8Argv;
     for (const auto& arg : args) utf8Argv.push_back(arg.c_str());
     utf8Argv.push_back(nullptr);
-    return harbrook::RunHarbrook(
-        static_cast<int>(args.size()), utf8Argv.data(), [](const harbrook::Options& options) {
-            if (!options.headless && HasDisplay()) {
-                if (auto window = harbrook::MakeWindowHost(options)) return window;
-                std::fputs("harbrook: this build has no window; running in the terminal\n", stderr);
-            }
-            return harbrook::MakeConsoleHost();
-        });
+    return harbrook::RunHarbrook(static_cast<int>(args.size()), utf8Argv.data(),
+                                 [](const harbrook::Options& options) {
+                                     if (!options.headless) {
+                                         if (auto window = harbrook::MakeWindowHost(options))
+                                             return window;
+                                     }
+                                     return harbrook::MakeConsoleHost();
+                                 });
 }

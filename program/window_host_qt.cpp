@@ -4,6 +4,7 @@
 namespace harbrook {
 
 std::unique_ptr<FrontEndHost> MakeWindowHost(const Options& options) {
+    if (!HasDisplay()) return nullptr;
     return MakeQtHost(options);
 }
 

@@ -57,7 +57,7 @@ run_win() {
           -DHARBROOK_SANITIZE= -DHARBROOK_BENCH=OFF \
           -DHARBROOK_WIN_BINARIES="$PWD/$dir" >"$native.configure.log" 2>&1 \
       || { cat "$native.configure.log"; return 1; }
-    nice cmake --build "$native" -j"$jobs" --target windows_interop_tests harbrook harbrook-phone \
+    nice cmake --build "$native" -j"$jobs" --target windows_interop_tests windows_window_e2e_tests harbrook harbrook-phone \
          >"$native.build.log" 2>&1 \
       || { grep -E -B2 -A12 'error|Error' "$native.build.log" | head -150; echo "build failed (interop)"; return 1; }
     (cd "$native" && ctest -j1 -L windows-interop --output-on-failure) || return 1

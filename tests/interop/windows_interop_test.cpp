@@ -9,6 +9,7 @@
 
 #include "core/settings_store.h"
 #include "tests/app/child_process.h"
+#include "tests/interop/wine_support.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::test {
@@ -19,13 +20,6 @@ namespace fs = std::filesystem;
 
 constexpr int kPortsUsed = 14;  // the PC's 13 and the phone's detection port
 const char* const kWideName = "report \u5199\u771F.pdf";  // CJK letters
-
-// How a Windows program sees a Linux path: wine maps / to drive Z:.
-std::string WinPath(const fs::path& p) {
-    std::string s = "Z:" + fs::absolute(p).string();
-    std::replace(s.begin(), s.end(), '/', '\\');
-    return s;
-}
 
 std::string StripCr(std::string s) {
     s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
@@ -212,6 +206,59 @@ TEST_F(WindowsInteropTest, LinuxHarbrookWithTheWindowsPhone) {
     pc.Signal(SIGTERM);
     EXPECT_EQ(pc.Wait(10s), 0) << pc.Err();
 }
+
+#ifdef WIN_HARBROOK_SETUP
+// The installer, silent, into this test's own prefix: the program, its
+// picture, the Start-menu entry and the uninstall record land per user, the
+// installed program pairs, and the uninstaller takes it all away again.
+TEST_F(WindowsInteropTest, SilentInstallThenTheInstalledProgramPairs) {
+    const auto install = RunToEnd(WINE_RUN, {WIN_HARBROOK_SETUP, "/S"}, logs, "setup", 120s);
+    ASSERT_EQ(install.status, 0) << install.out << install.err;
+    fs::path folder;
+    for (const auto& user : fs::directory_iterator(wineprefix / "drive_c" / "users")) {
+        const fs::path candidate = user.path() / "AppData" / "Local" / "Programs" / "Harbrook";
+        if (fs::exists(candidate / "harbrook.exe")) folder = candidate;
+    }
+    ASSERT_FALSE(folder.empty()) << "harbrook.exe is not under the user's programs";
+    EXPECT_TRUE(fs::exists(folder / "mobile.jpg"));
+    EXPECT_TRUE(fs::exists(folder / "uninstall.exe"));
+    EXPECT_TRUE(fs::exists(folder.parent_path().parent_path().parent_path() / "Roaming" /
+                           "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Harbrook" /
+                           "Harbrook.lnk"));
+    const auto record = RunToEnd(
+        WINE_RUN,
+        {"reg", "query", "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Harbrook"},
+        logs, "reg", 60s);
+    EXPECT_NE(StripCr(record.out).find("uninstall.exe"), std::string::npos) << record.out;
+    // Start at login is offered but not chosen by default.
+    const auto run =
+        RunToEnd(WINE_RUN,
+                 {"reg", "query", "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "/v",
+                  "Harbrook"},
+                 logs, "reg-run", 60s);
+    EXPECT_NE(run.status, 0) << run.out;
+
+    {
+        ChildProcess pc(WINE_RUN,
+                        Wine(WinPath(folder / "harbrook.exe").c_str(), PcArgs(WinPath(backupRoot))),
+                        logs, "installed");
+        ASSERT_TRUE(pc.WaitForOutput("Pairing code: 127.0.0.1:" + std::to_string(base), 60s))
+            << pc.Out() << pc.Err();
+        ChildProcess phone(HARBROOK_PHONE_EXE, PhoneRunArgs(), logs, "phone");
+        EXPECT_TRUE(pc.WaitForOutput("] Connected: Connected to Test Pixel.", 30s))
+            << pc.Out() << phone.Out() << phone.Err();
+        RunToEnd("/usr/lib/wine/wineserver", {"-k"}, logs, "wineserver-k", 20s);
+    }
+
+    // "_?=" runs the uninstaller in place, so that it ends when it is done.
+    const auto uninstall =
+        RunToEnd(WINE_RUN, {WinPath(folder / "uninstall.exe"), "/S", "_?=" + WinPath(folder)}, logs,
+                 "uninstall", 120s);
+    EXPECT_EQ(uninstall.status, 0) << uninstall.out << uninstall.err;
+    EXPECT_FALSE(fs::exists(folder / "harbrook.exe"));
+    EXPECT_FALSE(fs::exists(folder / "mobile.jpg"));
+}
+#endif
 
 }  // namespace
 }  // namespace harbrook::test

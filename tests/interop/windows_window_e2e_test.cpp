@@ -1,0 +1,197 @@
+// The Windows program's window under wine, on a private X screen with trayer
+// as the notification area, against the Linux phone stand-in; judged by
+// screenshots, which stay in the build folder for people to look at.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "tests/app/child_process.h"
+#include "tests/app/x_screen.h"
+#include "tests/interop/wine_support.h"
+#include "tests/support/sandbox.h"
+
+namespace harbrook::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr int kPortsUsed = 14;
+constexpr const char* kWine = "/usr/lib/wine/wine64";
+
+// Colours of our own artwork (res/art) and of the window.
+constexpr const char* kTickGreen = "#3DDC84";  // connected picture, progress bar
+constexpr const char* kCrossRed = "#FF5A5F";   // not-connected picture
+constexpr const char* kAlbumBlue = "#2F80ED";  // the My Album tile
+constexpr const char* kOtherOrange = "#F2994A";
+constexpr const char* kTitleGreen = "#0A644F";  // category titles, RGB(10, 100, 79)
+constexpr const char* kFaceBorder = "#C9E4DA";  // a category button's face
+
+constexpr Region kBanner{0.0, 0.0, 1.0, 0.14};
+constexpr Region kBannerText{0.36, 0.0, 0.98, 0.14};  // right of the status picture
+constexpr Region kPanel{0.27, 0.17, 1.0, 1.0};
+constexpr Region kAlbumButton{0.278, 0.229, 0.964, 0.347};  // 12, 28, 360 by 40 in the panel
+
+class WindowsWindowEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directories(shots);
+        fs::create_directories(logs);
+        fs::create_directories(backupRoot);
+        fs::create_directories(wineprefix);
+        base = FreePortRun(kPortsUsed);
+        ASSERT_NE(base, 0);
+        ::setenv("WINEPREFIX", wineprefix.c_str(), 1);
+        ::setenv("WINEDEBUG", "-all", 1);
+        ::setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+        ::setenv("LC_ALL", "C.UTF-8", 1);
+        // A fresh prefix takes a while to make; do it before anything times.
+        const auto boot = RunToEnd(WINE_RUN, {"cmd", "/c", "echo ready"}, logs, "wineboot", 180s);
+        ASSERT_EQ(boot.status, 0) << boot.out << boot.err;
+        // The boot ran without a display; its desktop process (which holds
+        // the notification area) must be gone before the program starts one
+        // on the X screen.
+        RunToEnd("/usr/lib/wine/wineserver", {"-w"}, logs, "wineserver-w", 60s);
+        screen = std::make_unique<XScreen>(logs);
+        ASSERT_TRUE(screen->Started());
+    }
+    void TearDown() override {
+        phone.reset();
+        pc.reset();
+        RunToEnd("/usr/lib/wine/wineserver", {"-k"}, logs, "wineserver-k", 20s);
+        screen.reset();
+        for (const char* name : {"WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES", "LC_ALL"})
+            ::unsetenv(name);
+    }
+
+    std::vector<std::string> PcArgs() const {
+        return {WIN_HARBROOK_EXE,     "--address",     "127.0.0.1",        "--ports-base",
+                std::to_string(base), "--backup-root", WinPath(backupRoot)};
+    }
+    // The main window, when it is on show.
+    XScreen::Window Window() const {
+        for (const auto& w : screen->VisibleWindows("^Harbrook$"))
+            if (w.width > 200) return w;
+        return {};
+    }
+    fs::path Shot(const std::string& name) const {
+        const fs::path file = shots / (name + ".png");
+        const std::string window = Window().id;
+        screen->Shot(window.empty() ? "root" : window, file);
+        return file;
+    }
+    // Takes screenshots until one satisfies the check.
+    bool WaitForShot(const std::string& name, const std::function<bool(const fs::path&)>& check,
+                     std::chrono::milliseconds deadline = 20s) const {
+        return WaitFor([&] { return !Window().id.empty() && check(Shot(name)); }, deadline);
+    }
+    // The tray icon's menu: a small window without a name that shows up
+    // after a right click.
+    XScreen::Window Menu() const {
+        for (const auto& w : screen->VisibleWindows("^$"))
+            if (w.width >= 60 && w.width < 600 && w.height >= 40 && w.height < 300) return w;
+        return {};
+    }
+
+    Sandbox sandbox;
+    const fs::path logs = sandbox.root() / "logs";
+    const fs::path shots = HARBROOK_SHOTS_DIR;
+    const fs::path backupRoot = sandbox.root() / "backups";
+    const fs::path wineprefix = sandbox.root() / "wine";
+    int base = 0;
+    std::unique_ptr<XScreen> screen;
+    std::unique_ptr<ChildProcess> pc, phone;
+};
+
+TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
+    ASSERT_TRUE(screen->StartTray());
+    pc = std::make_unique<ChildProcess>(kWine, PcArgs(), logs, "pc");
+    // A start shows only the icon in the tray.
+    ASSERT_TRUE(WaitFor([&] { return screen->TrayHoldsAnIcon(); }, 60s)) << pc->Err();
+    EXPECT_TRUE(Window().id.empty());
+    screen->Shot("root", shots / "1-hidden-start.png");
+
+    // A second start shows the running window and ends.
+    std::vector<std::string> again = PcArgs();
+    EXPECT_EQ(RunToEnd(kWine, again, logs, "second", 60s).status, 0);
+    ASSERT_TRUE(WaitFor([&] { return !Window().id.empty(); }, 20s));
+    const std::string pairing = "127.0.0.1:" + std::to_string(base);
+    EXPECT_TRUE(WaitForShot("2-connect-panel",
+                            [&](const fs::path& shot) {
+                                return screen->Decode(shot) == pairing &&
+                                       screen->Share(shot, kBanner, kCrossRed) > 0.001;
+                            }))
+        << "the QR code on the screen does not read " << pairing;
+
+    // The phone scans the code and pairs: the connected panel and picture.
+    phone = std::make_unique<ChildProcess>(
+        HARBROOK_PHONE_EXE,
+        std::vector<std::string>{
+            "run", pairing, "--address", "127.0.0.1", "--name", "Test Pixel", "--id", "e2e-pixel",
+            "--interval", "500", "--beacon-port", std::to_string(base + 9), "--detect-port",
+            std::to_string(base + 13), "--disconnect-port", std::to_string(base + 12)},
+        logs, "phone");
+    EXPECT_TRUE(WaitForShot("3-connected-panel", [&](const fs::path& shot) {
+        return screen->Decode(shot).empty() && screen->Share(shot, kBanner, kTickGreen) > 0.002 &&
+               screen->Share(shot, kBanner, kCrossRed) < 0.0005;
+    })) << "no connected panel";
+
+    // A backup whose phone stalls after a few pieces: the PC waits for the
+    // next one for ten seconds, with the progress bar on the banner.
+    const fs::path sample = sandbox.root() / "phone" / "DCIM";
+    fs::create_directories(sample);
+    WritePatternFile(sample / "IMG_0001.jpg", 3'000'000);
+    ChildProcess backup(HARBROOK_PHONE_EXE,
+                        {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6),
+                         "--vanish-after", "3", sample.parent_path().string()},
+                        logs, "backup");
+    EXPECT_TRUE(WaitForShot(
+        "4-banner-during-backup",
+        [&](const fs::path& shot) { return screen->Share(shot, kBannerText, kTickGreen) > 0.002; },
+        9s))
+        << "no progress bar on the banner";
+    backup.Wait(20s);
+
+    // Received Files: the category buttons with their pictures and titles.
+    const XScreen::Window window = Window();
+    screen->Click(window.id, window.width / 10, window.height * 121 / 340);
+    EXPECT_TRUE(WaitForShot("5-received-files", [&](const fs::path& shot) {
+        return screen->Share(shot, kPanel, kOtherOrange) > 0.003 &&
+               screen->Share(shot, kPanel, kAlbumBlue) > 0.003 &&
+               screen->Share(shot, kPanel, kTitleGreen) > 0.001;
+    })) << "no Received Files panel";
+
+    // A category button shows its face only while the pointer is over it:
+    // the face's border adds its colour to the button's area.
+    const double withoutFace =
+        screen->Share(shots / "5-received-files.png", kAlbumButton, kFaceBorder);
+    screen->Tool(XDOTOOL_EXE,
+                 {"mousemove", "--window", window.id, std::to_string(window.width * 62 / 100),
+                  std::to_string(window.height * 98 / 340)});
+    EXPECT_TRUE(WaitForShot("5b-category-under-pointer", [&](const fs::path& shot) {
+        return screen->Share(shot, kAlbumButton, kFaceBorder) > withoutFace + 0.01;
+    })) << "no face on the button under the pointer";
+
+    // Esc hides the window; the icon stays.
+    screen->Tool(XDOTOOL_EXE, {"key", "--window", window.id, "Escape"});
+    EXPECT_TRUE(WaitFor([&] { return Window().id.empty(); }, 10s)) << "Esc did not hide the window";
+    EXPECT_TRUE(screen->TrayHoldsAnIcon());
+
+    // "Quit" in the icon's menu removes the icon and ends the program.
+    const std::string tray = screen->TrayWindow();
+    const auto geometry = screen->Tool(XDOTOOL_EXE, {"getwindowgeometry", tray}).out;
+    int x = 0, y = 0, w = 0, h = 0;
+    ASSERT_EQ(std::sscanf(geometry.c_str() + geometry.find("Position:"), "Position: %d,%d", &x, &y),
+              2);
+    ASSERT_EQ(std::sscanf(geometry.c_str() + geometry.find("Geometry:"), "Geometry: %dx%d", &w, &h),
+              2);
+    screen->Click("root", x + w - 11, y + h / 2, 3);
+    XScreen::Window menu;
+    ASSERT_TRUE(WaitFor([&] { return !(menu = Menu()).id.empty(); }, 10s)) << "no tray menu";
+    screen->Shot("root", shots / "6-tray-menu.png");
+    screen->Click(menu.id, 30, menu.height - 10);  // the last item, "Quit"
+    EXPECT_TRUE(WaitFor([&] { return !screen->TrayHoldsAnIcon(); }, 10s)) << "the icon stayed";
+    EXPECT_EQ(pc->Wait(30s), 0) << pc->Err();
+}
+
+}  // namespace
+}  // namespace harbrook::test

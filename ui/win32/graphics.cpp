@@ -1,0 +1,174 @@
+#include "ui/win32/graphics.h"
+
+#include <objidl.h>
+#include <shlwapi.h>
+// GDI+'s headers use min and max unqualified.
+#include <algorithm>
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "locale/ui_strings.h"
+#include "platform/win32_text.h"
+
+namespace harbrook::win32 {
+
+GdiplusSession::GdiplusSession() {
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&m_token, &input, nullptr) != Gdiplus::Ok) m_token = 0;
+}
+
+GdiplusSession::~GdiplusSession() {
+    if (m_token) Gdiplus::GdiplusShutdown(m_token);
+}
+
+Image Image::FromBytes(const void* data, std::size_t size) {
+    Image image;
+    if (!data || size == 0 || size > 0x7fffffff) return image;
+    IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(data), static_cast<UINT>(size));
+    if (!stream) return image;
+    {
+        Gdiplus::Bitmap bitmap(stream);
+        const int width = static_cast<int>(bitmap.GetWidth());
+        const int height = static_cast<int>(bitmap.GetHeight());
+        if (bitmap.GetLastStatus() == Gdiplus::Ok && width > 0 && height > 0 && width <= 8192 &&
+            height <= 8192) {
+            auto pixels = std::make_shared<std::vector<std::uint32_t>>(
+                static_cast<std::size_t>(width) * height);
+            Gdiplus::BitmapData rows{};
+            rows.Width = width;
+            rows.Height = height;
+            rows.Stride = width * 4;
+            rows.PixelFormat = PixelFormat32bppPARGB;
+            rows.Scan0 = pixels->data();
+            Gdiplus::Rect all(0, 0, width, height);
+            if (bitmap.LockBits(&all,
+                                Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                                PixelFormat32bppPARGB, &rows) == Gdiplus::Ok) {
+                bitmap.UnlockBits(&rows);
+                image.m_width = width;
+                image.m_height = height;
+                image.m_pixels = std::move(pixels);
+            }
+        }
+    }
+    stream->Release();
+    return image;
+}
+
+Image Image::FromFile(const std::filesystem::path& file) {
+    // Read whole, so that the file is not held open while it is shown.
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return {};
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+    return FromBytes(bytes.data(), bytes.size());
+}
+
+Image Image::FromResource(int id) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(10));  // RT_RCDATA
+    if (!found) return {};
+    HGLOBAL loaded = LoadResource(module, found);
+    if (!loaded) return {};
+    return FromBytes(LockResource(loaded), SizeofResource(module, found));
+}
+
+void Image::Draw(HDC dc, const RECT& target) const {
+    if (Empty()) return;
+    Gdiplus::Bitmap bitmap(m_width, m_height, m_width * 4, PixelFormat32bppPARGB,
+                           reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(m_pixels->data())));
+    Gdiplus::Graphics graphics(dc);
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    graphics.DrawImage(&bitmap, Gdiplus::Rect(target.left, target.top, target.right - target.left,
+                                              target.bottom - target.top));
+}
+
+int WholePixelScale(int width, int height, int spaceWidth, int spaceHeight) {
+    if (width <= 0 || height <= 0) return 1;
+    return std::max(1, std::min(spaceWidth / width, spaceHeight / height));
+}
+
+void Image::DrawWholePixels(HDC dc, const RECT& space) const {
+    if (Empty()) return;
+    const int spaceWidth = space.right - space.left;
+    const int spaceHeight = space.bottom - space.top;
+    const int scale = WholePixelScale(m_width, m_height, spaceWidth, spaceHeight);
+    const int width = m_width * scale;
+    const int height = m_height * scale;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = m_width;
+    info.bmiHeader.biHeight = -m_height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    // Nearest pixel, no smoothing: each module stays a sharp square.
+    const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+    StretchDIBits(dc, space.left + (spaceWidth - width) / 2, space.top + (spaceHeight - height) / 2,
+                  width, height, 0, 0, m_width, m_height, m_pixels->data(), &info, DIB_RGB_COLORS,
+                  SRCCOPY);
+    SetStretchBltMode(dc, oldMode);
+}
+
+std::wstring Wide(const std::string& utf8) {
+    return platform::win32::Widen(utf8);
+}
+
+std::wstring LoadText(unsigned id, std::size_t capacity) {
+    return Wide(LoadUiString(id, capacity));
+}
+
+HFONT DeriveFont(HWND window, bool bold, double scale) {
+    LOGFONTW font{};
+    HFONT base = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    if (!base) base = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    GetObjectW(base, sizeof(font), &font);
+    if (bold) font.lfWeight = FW_BOLD;
+    font.lfHeight = static_cast<LONG>(font.lfHeight * scale);
+    font.lfQuality = CLEARTYPE_QUALITY;
+    return CreateFontIndirectW(&font);
+}
+
+BufferedPaint::BufferedPaint(HWND window) : m_window(window) {
+    m_screen = BeginPaint(window, &m_paint);
+    GetClientRect(window, &m_client);
+    m_memory = CreateCompatibleDC(m_screen);
+    m_bitmap = CreateCompatibleBitmap(m_screen, std::max<LONG>(1, m_client.right),
+                                      std::max<LONG>(1, m_client.bottom));
+    m_oldBitmap = SelectObject(m_memory, m_bitmap);
+}
+
+BufferedPaint::~BufferedPaint() {
+    BitBlt(m_screen, 0, 0, m_client.right, m_client.bottom, m_memory, 0, 0, SRCCOPY);
+    SelectObject(m_memory, m_oldBitmap);
+    DeleteObject(m_bitmap);
+    DeleteDC(m_memory);
+    EndPaint(m_window, &m_paint);
+}
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+    const COLORREF old = SetBkColor(dc, colour);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    SetBkColor(dc, old);
+}
+
+void FillRounded(HDC dc, const RECT& rect, int radius, COLORREF fill, COLORREF border) {
+    HBRUSH brush = CreateSolidBrush(fill);
+    HPEN pen = CreatePen(PS_SOLID, 1, border);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, radius, radius);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+}
+
+}  // namespace harbrook::win32

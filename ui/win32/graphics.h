@@ -1,0 +1,87 @@
+// Pictures and text for the Win32 window: still pictures decoded once by
+// GDI+ (PNG, JPEG, BMP, a GIF's first image) into 32-bit pixels, drawn
+// smoothly or by whole pixels; texts loaded from the string table as UTF-16;
+// fonts derived from a dialog's own; painting through a memory image.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace harbrook::win32 {
+
+// Starts GDI+ for the life of the object; pictures are usable meanwhile.
+class GdiplusSession {
+  public:
+    GdiplusSession();
+    ~GdiplusSession();
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
+
+  private:
+    ULONG_PTR m_token = 0;
+};
+
+// A decoded picture: premultiplied 32-bit BGRA rows, top row first.
+class Image {
+  public:
+    // Empty when the data is not a picture GDI+ reads.
+    static Image FromBytes(const void* data, std::size_t size);
+    static Image FromFile(const std::filesystem::path& file);
+    static Image FromResource(int id);  // an RCDATA resource of the program
+
+    bool Empty() const { return m_width <= 0 || m_height <= 0; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+
+    // Scaled smoothly to the rectangle, blended over what is there.
+    void Draw(HDC dc, const RECT& target) const;
+    // At a whole multiple of its size, every pixel a square block: a QR code
+    // stays sharp and scannable. The picture is centred in the rectangle.
+    void DrawWholePixels(HDC dc, const RECT& space) const;
+
+  private:
+    int m_width = 0;
+    int m_height = 0;
+    std::shared_ptr<const std::vector<std::uint32_t>> m_pixels;
+};
+
+// The largest whole scale at which a picture fits the space (at least 1).
+int WholePixelScale(int width, int height, int spaceWidth, int spaceHeight);
+
+// The text of a string-table ID as UTF-16.
+std::wstring LoadText(unsigned id, std::size_t capacity);
+std::wstring Wide(const std::string& utf8);
+
+// A font like the window's, bold and/or scaled; the caller deletes it.
+HFONT DeriveFont(HWND window, bool bold, double scale);
+
+// Paints through a memory image of the client area, then copies it at once
+// (no flicker). Use in WM_PAINT.
+class BufferedPaint {
+  public:
+    explicit BufferedPaint(HWND window);
+    ~BufferedPaint();
+    BufferedPaint(const BufferedPaint&) = delete;
+    BufferedPaint& operator=(const BufferedPaint&) = delete;
+    HDC Dc() const { return m_memory; }
+    const RECT& Client() const { return m_client; }
+
+  private:
+    HWND m_window;
+    PAINTSTRUCT m_paint{};
+    HDC m_screen = nullptr;
+    HDC m_memory = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_oldBitmap = nullptr;
+    RECT m_client{};
+};
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour);
+void FillRounded(HDC dc, const RECT& rect, int radius, COLORREF fill, COLORREF border);
+
+}  // namespace harbrook::win32

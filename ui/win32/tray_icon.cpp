@@ -1,0 +1,106 @@
+#include "ui/win32/tray_icon.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+#include "app/window_texts.h"
+#include "ui/win32/graphics.h"
+#include "ui/win32/resource_ids.h"
+
+namespace harbrook::win32 {
+namespace {
+
+using namespace window_text;
+
+constexpr UINT kRetryMs = 5000;
+
+NOTIFYICONDATAW Record(HWND owner) {
+    NOTIFYICONDATAW record{};
+    record.cbSize = sizeof(record);
+    record.hWnd = owner;
+    record.uID = IDI_HARBROOK;
+    return record;
+}
+
+}  // namespace
+
+void TrayIcon::Start(HWND owner) {
+    m_owner = owner;
+    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    if (!TryAdd()) {
+        m_retrying = true;
+        SetTimer(m_owner, kRetryTimer, kRetryMs, nullptr);
+    }
+}
+
+bool TrayIcon::TryAdd() {
+    NOTIFYICONDATAW record = Record(m_owner);
+    record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    record.uCallbackMessage = kCallbackMessage;
+    // Always the program's own icon, never one of a language library.
+    record.hIcon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_HARBROOK), IMAGE_ICON,
+                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    const std::wstring tip = LoadText(kTrayTip, kButtonText);
+    // The tip field holds 127 characters and the terminator; a longer text is cut.
+    wcsncpy(record.szTip, tip.c_str(), std::size(record.szTip) - 1);
+    m_shown = Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
+    return m_shown;
+}
+
+void TrayIcon::Remove() {
+    if (m_retrying) KillTimer(m_owner, kRetryTimer);
+    m_retrying = false;
+    if (!m_shown) return;
+    NOTIFYICONDATAW record = Record(m_owner);
+    Shell_NotifyIconW(NIM_DELETE, &record);
+    m_shown = false;
+}
+
+void TrayIcon::ShowMenu() {
+    HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_TRAY));
+    if (!menu) return;
+    HMENU popup = GetSubMenu(menu, 0);
+    ModifyMenuW(popup, ID_OPEN_MAIN_WINDOW, MF_BYCOMMAND | MF_STRING, ID_OPEN_MAIN_WINDOW,
+                LoadText(kOpenMainWindow, kButtonText).c_str());
+    ModifyMenuW(popup, ID_QUIT, MF_BYCOMMAND | MF_STRING, ID_QUIT,
+                LoadText(kQuit, kButtonText).c_str());
+    SetMenuDefaultItem(popup, 0, TRUE);
+    // Foreground first, or the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(m_owner);
+    POINT at{};
+    GetCursorPos(&at);
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, m_owner, nullptr);
+    PostMessageW(m_owner, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+bool TrayIcon::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kCallbackMessage) {
+        if (LOWORD(lParam) == WM_LBUTTONDOWN) {
+            if (onOpen) onOpen();
+        }
+        if (LOWORD(lParam) == WM_RBUTTONDOWN) ShowMenu();
+        return true;
+    }
+    if (message == WM_TIMER && wParam == kRetryTimer) {
+        if (TryAdd()) {
+            KillTimer(m_owner, kRetryTimer);
+            m_retrying = false;
+        }
+        return true;
+    }
+    if (m_taskbarCreated && message == m_taskbarCreated) {
+        // The shell restarted and forgot the icon.
+        m_shown = false;
+        if (!m_retrying && !TryAdd()) {
+            m_retrying = true;
+            SetTimer(m_owner, kRetryTimer, kRetryMs, nullptr);
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace harbrook::win32
