@@ -153,8 +153,8 @@ TEST_F(BackupFlowTest, WindowsDeviceNamesAreStoredUnderSafeNamesAndTheBackupGoes
     for (const char* name : {"aux.mp3", "con.pdf", "nul.txt", "com1.log", "LPT2.jpg", "zz.jpg"}) {
         // The phone's copy lies under a plain name: on Windows the test itself
         // could not make a file called aux.mp3 (it would open the device).
-        files.push_back(MakePhoneFile(PhoneDir() / ("source" + std::to_string(seed)), 1000,
-                                      "other", seed));
+        files.push_back(
+            MakePhoneFile(PhoneDir() / ("source" + std::to_string(seed)), 1000, "other", seed));
         files.back().name = name;
         ++seed;
     }
@@ -218,7 +218,8 @@ TEST_F(BackupFlowTest, RefusedOffersFailTheBackupAndTheNextOneIsServed) {
     EXPECT_TRUE(FilesUnder(h.PhoneFolder()).empty());
 
     const auto good = MakePhoneFile(PhoneDir() / "ok.jpg", 1000, "camera");
-    EXPECT_TRUE(RunPhoneBackup(h.PhoneOptions(), {good}).ended);
+    const auto report = RunPhoneBackup(h.PhoneOptions(), {good});
+    EXPECT_TRUE(report.ended) << report.problem;
     ASSERT_TRUE(h.WaitForBackupEnds(ended + 1));
     EXPECT_EQ(h.frontend.lastBanner(), kCompleted);
 }

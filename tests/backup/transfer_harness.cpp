@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <mutex>
 #include <set>
@@ -101,6 +102,11 @@ phone::BackupOptions TransferHarness::PhoneOptions() const {
     phone::BackupOptions options;
     options.pcEndpoint = BackupEndpoint();
     options.replyTimeout = std::chrono::milliseconds(8000);
+    // Each backup its own identity, as the hostile tests do: the PC may still
+    // know a closed link's socket under the old one for a moment, and it
+    // serves the first of two peers with one identity.
+    static std::atomic<unsigned> links{0};
+    options.identity = "harbrook-phone-" + std::to_string(++links);
     return options;
 }
 
