@@ -1,7 +1,6 @@
 #include "backup/storage_layout.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "core/settings_store.h"
 #include "locale/ui_strings.h"
@@ -92,18 +91,6 @@ bool ChooseStorageDrive(const VolumeSource& volumes, std::filesystem::path& root
     if (!chosen) return false;
     root = chosen->volume.root;
     return true;
-}
-
-bool IsWindowsDeviceName(std::string_view name) {
-    // Device names count with any extension, any letter case and trailing
-    // blanks ("nul.txt", "Aux .mp3").
-    std::string base(name.substr(0, name.find('.')));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    for (char& c : base) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
-        if (base == device) return true;
-    return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
-           base[3] >= '0' && base[3] <= '9';
 }
 
 std::string CleanFileName(std::string_view name) {

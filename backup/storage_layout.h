@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/device_names.h"
 #include "link/connection_state.h"
 #include "link/keywords.h"
 #include "link/link_context.h"
@@ -88,10 +89,6 @@ class StorageLayout final : public BackupFolderPreparer {
     mutable std::mutex m_mutex;
     std::array<std::filesystem::path, kCategories.size()> m_kept;
 };
-
-// True for the names Windows keeps for devices (CON, NUL, COM1, ...), with or
-// without an extension.
-bool IsWindowsDeviceName(std::string_view name);
 
 // The file name with the nine characters Windows forbids (" \ / : * ? < > |)
 // removed, and a "_" before a device name. Empty when what is left is only
