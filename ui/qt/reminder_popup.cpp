@@ -26,8 +26,9 @@ ScreenRect ToScreenRect(const QRect& rect) {
 }  // namespace
 
 ReminderPopup::ReminderPopup(const std::filesystem::path& dataFolder)
-    : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint),
+    // A title bar with the close box only: no minimise or maximise.
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_reminder(dataFolder) {
     setWindowTitle(Q(ProductName()));
     const DialogBaseUnits units = MainWindow::BaseUnitsOf(font());
@@ -38,7 +39,11 @@ ReminderPopup::ReminderPopup(const std::filesystem::path& dataFolder)
         // A longer translation takes more lines rather than being cut.
         label->setWordWrap(true);
         label->setTextFormat(Qt::PlainText);
+        label->setAlignment(Qt::AlignLeading | Qt::AlignTop);
     }
+    // The boxes of the texts: about three lines each.
+    m_headline->setMinimumHeight(DluToPixelsY(23, units));
+    m_detail->setMinimumHeight(DluToPixelsY(27, units));
     m_backup = new QPushButton(Q(Text(kBackupNow)));
     m_backup->setMinimumSize(DluToPixelsX(270, units), DluToPixelsY(33, units));
     m_noShow = new QCheckBox(Q(Text(kNoShowAgain)));
@@ -50,7 +55,7 @@ ReminderPopup::ReminderPopup(const std::filesystem::path& dataFolder)
     layout->addWidget(m_headline);
     layout->addWidget(m_detail);
     layout->addWidget(m_backup, 0, Qt::AlignLeading);
-    layout->addSpacing(DluToPixelsY(3, units));
+    layout->addSpacing(DluToPixelsY(6, units));
     layout->addWidget(m_noShow);
     m_noShow->setContentsMargins(DluToPixelsX(3, units), 0, 0, 0);
 
