@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
+#include <utility>
 
 #include "app/progress_meter.h"
 #include "core/peer_text.h"
+#include "locale/ui_strings.h"
 
 namespace harbrook {
 namespace {
@@ -12,11 +15,37 @@ namespace {
 constexpr std::size_t kColumns = 7;
 using Row = std::array<std::string, kColumns>;
 
-// Width on screen, counting code points (phone names may be any script).
+// Cells a terminal gives one character: two for East Asian wide ones, none
+// for marks that combine with the one before (Arabic vowels, Thai tones).
+std::size_t Cells(char32_t c) {
+    constexpr std::pair<char32_t, char32_t> kWide[] = {
+        {0x1100, 0x115F}, {0x2E80, 0x303E}, {0x3041, 0x33FF}, {0x3400, 0x4DBF},
+        {0x4E00, 0x9FFF}, {0xA000, 0xA4CF}, {0xAC00, 0xD7A3}, {0xF900, 0xFAFF},
+        {0xFE30, 0xFE4F}, {0xFF00, 0xFF60}, {0xFFE0, 0xFFE6}, {0x20000, 0x3FFFD}};
+    constexpr std::pair<char32_t, char32_t> kCombining[] = {
+        {0x0300, 0x036F}, {0x0610, 0x061A}, {0x064B, 0x065F}, {0x0670, 0x0670},
+        {0x0E31, 0x0E31}, {0x0E34, 0x0E3A}, {0x0E47, 0x0E4E}, {0x200B, 0x200F}};
+    const auto in = [c](const auto& ranges) {
+        return std::any_of(std::begin(ranges), std::end(ranges),
+                           [c](const auto& r) { return c >= r.first && c <= r.second; });
+    };
+    return in(kWide) ? 2 : in(kCombining) ? 0 : 1;
+}
+
+// Width on screen (phone names and the headings may be any script).
 std::size_t Width(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    std::size_t width = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length && i + k < text.size(); ++k) {
+            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        width += Cells(c);
+        i += length;
+    }
+    return width;
 }
 
 std::string Pad(const std::string& text, std::size_t width, bool right) {
@@ -30,17 +59,35 @@ std::string Printable(const std::string& text) {
     return EscapeControls(text);
 }
 
+constexpr std::size_t kCapacity = 512;
+constexpr unsigned kNoBackupText = 221;
+constexpr unsigned kFirstHeadingText = 222;  // and the six after it, in column order
+constexpr unsigned kIncompleteFileText = 229;
+
+std::string Text(std::size_t id) {
+    return LoadUiString(static_cast<unsigned>(id), kCapacity);
+}
+
+// The stored outcome is a keyword; the table shows it in the user's language.
+std::string OutcomeText(const std::string& outcome) {
+    if (outcome == "completed") return Text(230);
+    if (outcome == "failed") return Text(231);
+    if (outcome == "interrupted") return Text(232);
+    return Printable(outcome);
+}
+
 }  // namespace
 
 std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
-    if (records.empty()) return "No backup has been recorded yet.\n";
-    std::vector<Row> rows{
-        {"Started (UTC)", "Took", "Phone", "Files", "Received", "Incomplete", "Outcome"}};
+    if (records.empty()) return Text(kNoBackupText) + "\n";
+    Row heading;
+    for (std::size_t c = 0; c < kColumns; ++c) heading[c] = Text(kFirstHeadingText + c);
+    std::vector<Row> rows{heading};
     for (const auto& r : records) {
         rows.push_back({FormatUtc(r.startSeconds), FormatDuration(r.endSeconds - r.startSeconds),
                         r.phone.empty() ? "-" : Printable(r.phone), std::to_string(r.files),
                         FormatBytes(r.bytes), std::to_string(r.incomplete.size()),
-                        Printable(r.outcome)});
+                        OutcomeText(r.outcome)});
     }
     std::array<std::size_t, kColumns> widths{};
     for (const auto& row : rows) {
@@ -63,7 +110,7 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
             out += std::string(total, '-') + '\n';
         } else {
             for (const auto& name : records[i - 1].incomplete)
-                out += "    incomplete: " + Printable(name) + '\n';
+                out += "    " + FormatUiText(Text(kIncompleteFileText), {Printable(name)}) + '\n';
             if (!records[i - 1].reason.empty())
                 out += "    why: " + Printable(records[i - 1].reason) + '\n';
         }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "link/endpoints.h"
+#include "locale/ui_strings.h"
 #include "platform/utf8.h"
 
 namespace harbrook {
@@ -60,6 +61,9 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             if (!value(v)) return fail("--address needs an IPv4 address (A.B.C.D)");
             if (!IsDottedIPv4(v)) return fail("--address: not an IPv4 address: " + std::string(v));
             o.address = v;
+        } else if (arg == "--language") {
+            if (!value(v)) return fail("--language needs a language name (german, japan, ...)");
+            o.language = std::string(v);
         } else if (arg == "--backup-root") {
             if (!value(v) || v.empty()) return fail("--backup-root needs a folder");
             o.backupRoot = Absolute(v);
@@ -116,37 +120,37 @@ Timing QuickTiming() {
 }
 
 std::string UsageText() {
-    return R"(Usage: harbrook [options]
-Backs up the paired phone to this PC and sends files to it. A second start
-shows the running Harbrook instead of starting another.
-
-  --address A.B.C.D    use this as the PC's address (in the QR code and for
-                       finding the phone on its /24 network) instead of the
-                       host name's; also the environment variable HARBROOK_ADDRESS
-  --backup-root DIR    keep backups under DIR for good (an existing, writable folder)
-  --headless           run in the terminal even where a display exists
-                       (the default without DISPLAY or WAYLAND_DISPLAY)
-  --send FILE...       hand the files to the running Harbrook, which sends
-                       them to the connected phone
-  --disconnect         tell the running Harbrook to disconnect the phone
-  --autostart on|off   start Harbrook (in the tray, without its window) when
-                       you log in, or no longer; then end
-  --history            print the backup history and end
-  --version            print the version and the folder of the program's
-                       files (the phone picture, the languages), and end
-  --help               print this text and end
-
-Testing:
-  --ports-base N       take every PC port from N to N+12 instead of the
-                       standard ones (pairing N..N+2, monitor N+3..N+5, backup
-                       N+6..N+8, beacon N+9, disconnect notice N+10, send N+11,
-                       user disconnect N+12)
-  --quick-timing       heartbeat, detection and transfer waits of a second or
-                       two instead of tens of seconds; a due update check 2 s
-                       after start instead of 2 minutes
-
-Exit status: 0 on success, 1 when Harbrook cannot run, 2 for a bad command line.
-)";
+    constexpr std::size_t kCapacity = 1024;
+    // Option, its value, and the string of its description.
+    struct Line {
+        const char* option;
+        unsigned text;
+    };
+    const auto describe = [&](std::string& out, const Line& line) {
+        constexpr std::size_t kColumn = 23;
+        std::string head = std::string("  ") + line.option;
+        head += std::string(head.size() < kColumn ? kColumn - head.size() : 1, ' ');
+        std::string text = LoadUiString(line.text, kCapacity);
+        // Each further line of the description starts under the first.
+        for (std::size_t at = text.find('\n'); at != std::string::npos;
+             at = text.find('\n', at + 1)) {
+            text.insert(at + 1, std::string(kColumn, ' '));
+        }
+        out += head + text + "\n";
+    };
+    std::string out = LoadUiString(240, kCapacity) + "\n\n";
+    for (const Line& line :
+         {Line{"--address A.B.C.D", 241}, Line{"--backup-root DIR", 242}, Line{"--headless", 243},
+          Line{"--language NAME", 252}, Line{"--send FILE...", 244}, Line{"--disconnect", 254},
+          Line{"--autostart on|off", 253}, Line{"--history", 245}, Line{"--version", 246},
+          Line{"--help", 247}}) {
+        describe(out, line);
+    }
+    out += "\n" + LoadUiString(248, kCapacity) + "\n";
+    for (const Line& line : {Line{"--ports-base N", 249}, Line{"--quick-timing", 250}}) {
+        describe(out, line);
+    }
+    return out + "\n" + LoadUiString(251, kCapacity) + "\n";
 }
 
 }  // namespace harbrook

@@ -18,6 +18,8 @@ struct Options {
     bool headless = false;          // the console front end even where a display exists
     std::optional<bool> autostart;  // --autostart on|off: switch start at login and end
     std::string address;            // overrides the local address lookup
+    // For this run, instead of the "language" key of program_config.ini.
+    std::optional<std::string> language;
     std::optional<std::filesystem::path> backupRoot;  // absolute
     bool disconnect = false;  // hand the user's disconnect to the running instance
     bool send = false;

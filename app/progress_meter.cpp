@@ -4,7 +4,16 @@
 #include <cmath>
 #include <cstdio>
 
+#include "locale/ui_strings.h"
+
 namespace harbrook {
+namespace {
+constexpr std::size_t kCapacity = 512;
+constexpr unsigned kBytesOfText = 212;
+constexpr unsigned kTimeLeftText = 213;
+constexpr unsigned kOneFileText = 214;
+constexpr unsigned kFilesText = 215;
+}  // namespace
 
 void ProgressMeter::Start(std::int64_t totalBytes, TimePoint now) {
     m_samples.clear();
@@ -15,7 +24,11 @@ void ProgressMeter::Start(std::int64_t totalBytes, TimePoint now) {
 
 void ProgressMeter::Update(std::int64_t doneBytes, std::int64_t filesDone,
                            const std::string& currentFile, TimePoint now) {
-    m_samples.push_back({now, doneBytes});
+    const std::size_t n = m_samples.size();
+    if (n >= 2 && now - m_samples[n - 2].at < kSampleSpacing)
+        m_samples.back() = {now, doneBytes};
+    else
+        m_samples.push_back({now, doneBytes});
     // Keep one sample at or before the window's start, so the window is full.
     while (m_samples.size() > 2 && m_samples[1].at <= now - kRateWindow) m_samples.pop_front();
 
@@ -71,12 +84,18 @@ std::string FormatProgress(const ProgressReading& r) {
     char percent[8];
     std::snprintf(percent, sizeof percent, "%3d%%", r.percent);
     std::string line = percent;
-    line += "  " + FormatBytes(r.doneBytes) + " of " + FormatBytes(r.totalBytes);
+    line += "  " + FormatUiText(LoadUiString(kBytesOfText, kCapacity),
+                                {FormatBytes(r.doneBytes), FormatBytes(r.totalBytes)});
     if (r.bytesPerSecond > 0) {
         line += "  " + FormatBytes(static_cast<std::int64_t>(r.bytesPerSecond)) + "/s";
     }
-    if (r.secondsLeft) line += "  " + FormatDuration(*r.secondsLeft) + " left";
-    line += "  (" + std::to_string(r.filesDone) + (r.filesDone == 1 ? " file)" : " files)");
+    if (r.secondsLeft) {
+        line += "  " + FormatUiText(LoadUiString(kTimeLeftText, kCapacity),
+                                    {FormatDuration(*r.secondsLeft)});
+    }
+    line +=
+        "  " + FormatUiText(LoadUiString(r.filesDone == 1 ? kOneFileText : kFilesText, kCapacity),
+                            {std::to_string(r.filesDone)});
     return line;
 }
 

@@ -25,11 +25,15 @@ class ProgressMeter {
   public:
     using TimePoint = std::chrono::steady_clock::time_point;
     static constexpr std::chrono::seconds kRateWindow{5};
+    // Updates closer together than this share one sample: a backup of
+    // thousands of small files a second keeps a window of a few dozen.
+    static constexpr std::chrono::milliseconds kSampleSpacing{100};
 
     void Start(std::int64_t totalBytes, TimePoint now);
     void Update(std::int64_t doneBytes, std::int64_t filesDone, const std::string& currentFile,
                 TimePoint now);
     ProgressReading Read() const { return m_reading; }
+    std::size_t SamplesKept() const { return m_samples.size(); }
 
   private:
     struct Sample {

@@ -9,6 +9,7 @@
 #include "core/app_folders.h"
 #include "core/settings_store.h"
 #include "link/endpoints.h"
+#include "locale/language_selector.h"
 #include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/autostart.h"
@@ -77,6 +78,14 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     const ParsedOptions parsed = ParseOptions(argc, argv);
     if (!parsed.error.empty()) return Fail(kExitUsage, parsed.error);
     const Options& options = parsed.options;
+    // Texts from here on are in the chosen language; the library stays
+    // loaded until the end of this run.
+    CLanguageSelector languages;
+    if (options.language) languages.SetOneRunLanguage(*options.language);
+    g_hLangModule = languages.SelectLanguageModule(&OwnStringTable());
+    struct OwnTableAgain {
+        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
+    } ownTableAgain;
     if (options.help) {
         std::fputs(UsageText().c_str(), stdout);
         return 0;

@@ -67,8 +67,7 @@ constexpr const char* kNoBackupPort =
 
 // One listening socket, at most one backup on it. False when the link is
 // stopped. `backOff` grows while no backup port can be bound.
-bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> chunk,
-                    int& backOff) {
+bool ServeOneBackup(LinkContext& link, StorageLayout& storage, int& backOff) {
     LinkContextHandle context(link.stop);
     zmq::socket_t socket(context.get(), zmq::socket_type::router);
     LingerOnClose linger(socket, link.timing.linger, link.stop);
@@ -111,7 +110,7 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> c
     ShowStatus(link, kStrBackingUp);
     link.frontend.OnBackupStarted(total);
 
-    BackupSession session(link, storage, socket, chunk, std::move(*identity), total);
+    BackupSession session(link, storage, socket, std::move(*identity), total);
     const BackupSession::Outcome outcome = session.Run();
     if (outcome == BackupSession::Outcome::Completed) ShowStatus(link, kStrBackupCompleted);
     if (outcome == BackupSession::Outcome::Failed) ShowStatus(link, kStrBackupFailed);
@@ -129,13 +128,13 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, std::span<char> c
 }  // namespace
 
 void BackupReceiverThread(LinkContext& link, StorageLayout& storage) {
-    // One chunk buffer for the life of the thread: memory does not grow with
-    // the size or the number of files.
-    std::vector<char> chunk(kChunkBufferSize);
+    // Each chunk is written from the message it arrived in and freed when
+    // the next one comes: memory does not grow with the size or the number of
+    // files.
     int backOff = 0;
     while (!link.stop.StopRequested()) {
         try {
-            if (!ServeOneBackup(link, storage, chunk, backOff)) return;
+            if (!ServeOneBackup(link, storage, backOff)) return;
         } catch (const zmq::error_t& e) {
             if (IsTerminated(e)) return;
             // Anything else (out of sockets, say) is the system's trouble, not

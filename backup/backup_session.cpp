@@ -39,11 +39,10 @@ BackupSession::Pull BackupSession::Failing(std::string why) {
 }
 
 BackupSession::BackupSession(LinkContext& link, const StorageLayout& storage, zmq::socket_t& socket,
-                             std::span<char> chunkBuffer, std::string identity, std::int64_t total)
+                             std::string identity, std::int64_t total)
     : m_link(link),
       m_storage(storage),
       m_socket(socket),
-      m_chunk(chunkBuffer),
       m_identity(std::move(identity)),
       m_total(total) {}
 
@@ -58,9 +57,12 @@ bool BackupSession::Reply(std::string_view word) {
 bool BackupSession::ReceiveIdentity() {
     const auto deadline = std::chrono::steady_clock::now() + m_link.timing.transferReceive;
     for (;;) {
-        auto frame = RecvText(m_socket, kIdentityBuffer);
-        if (!frame) return false;
-        if (!frame->cut && !frame->longer && frame->text == m_identity) return true;
+        // Compared where it lies: this runs for every chunk. The phone's
+        // identity is never longer than its buffer and holds no zero byte.
+        if (!RecvFrame(m_socket, m_frame)) return false;
+        if (m_frame.size() < kIdentityBuffer &&
+            std::string_view(m_frame.data<char>(), m_frame.size()) == m_identity)
+            return true;
         DiscardRestOfMessage(m_socket);
         if (std::chrono::steady_clock::now() >= deadline) return false;
     }
@@ -95,20 +97,21 @@ std::optional<BackupSession::Offer> BackupSession::ReceiveOffer() {
 
 BackupSession::Pull BackupSession::PullFile(platform::File& file, std::int64_t announced) {
     bool requested = false;  // a "fetch" is already out for the next chunk
-    std::optional<BinaryFrame> frame;
     for (;;) {
         if (!requested) {
             if (!m_link.state.IsConnected()) return Pull::Disconnected;
             if (!Reply(kw::kFetch)) return Failing("the phone could not be answered");
         }
-        if (!ReceiveIdentity() || !(frame = RecvBinary(m_socket, m_chunk))) {
+        if (!ReceiveIdentity() || !RecvFrame(m_socket, m_frame)) {
             if (LostPeer() == Outcome::Disconnected) return Pull::Disconnected;
             return Failing("the phone sent no part of the file in time");
         }
-        DiscardRestOfMessage(m_socket);
-        // A chunk larger than its buffer is not a chunk of this protocol.
-        if (frame->cut) return Failing("the phone sent a part larger than the protocol allows");
-        const std::span<const char> data(m_chunk.data(), frame->size);
+        if (m_frame.more()) DiscardRestOfMessage(m_socket);
+        // A chunk larger than the phone app's buffer is not a chunk of this
+        // protocol.
+        if (m_frame.size() > kChunkBufferSize)
+            return Failing("the phone sent a part larger than the protocol allows");
+        const std::span<const char> data(m_frame.data<char>(), m_frame.size());
         if (std::string_view(data.data(), data.size()) == kw::kEndMarker) return Pull::Done;
 
         const std::int64_t written = m_written + static_cast<std::int64_t>(data.size());

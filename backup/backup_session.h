@@ -24,7 +24,7 @@ class BackupSession {
     using Outcome = BackupOutcome;
 
     BackupSession(LinkContext& link, const StorageLayout& storage, zmq::socket_t& socket,
-                  std::span<char> chunkBuffer, std::string identity, std::int64_t total);
+                  std::string identity, std::int64_t total);
 
     // Runs the file loop. A stop of the link throws zmq::error_t (ETERM)
     // through here; whatever was written stays on disk.
@@ -56,7 +56,9 @@ class BackupSession {
     LinkContext& m_link;
     const StorageLayout& m_storage;
     zmq::socket_t& m_socket;
-    std::span<char> m_chunk;
+    // The frame last received by the chunk loop. A chunk is written from the
+    // library's own memory, where the bytes landed from the socket.
+    zmq::message_t m_frame;
     std::string m_identity;  // of the phone being served; every reply starts with it
 
     // Backup state: the retry allowance is per backup, not per file.

@@ -1,7 +1,9 @@
 #include "backup/storage_layout.h"
 
 #include <algorithm>
+#include <cctype>
 
+#include "core/file_names.h"
 #include "core/settings_store.h"
 #include "locale/ui_strings.h"
 #include "platform/folders.h"

@@ -12,7 +12,6 @@
 #include <string_view>
 #include <vector>
 
-#include "core/device_names.h"
 #include "link/connection_state.h"
 #include "link/keywords.h"
 #include "link/link_context.h"

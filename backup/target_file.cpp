@@ -18,6 +18,9 @@ platform::File CreateUniqueTargetFile(std::filesystem::path& path) {
     const std::string name = platform::PathToUtf8(path.filename());
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos || (dot == 0 && !path.has_parent_path())) return {};
+    // Most names are free: then one call creates the file. A name that is
+    // taken, or anything else in the way, goes through the numbering below.
+    if (platform::File file = platform::File::CreateNew(path)) return file;
     const std::filesystem::path folder = path.parent_path();
 
     std::filesystem::path candidate = path;

@@ -1,10 +1,15 @@
 #include "bench/bench_common.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -15,8 +20,8 @@ extern char** environ;
 namespace harbrook::bench {
 namespace {
 
-long StatusKiB(const char* field) {
-    std::ifstream in("/proc/self/status");
+long StatusKiB(const char* field, const std::string& file = "/proc/self/status") {
+    std::ifstream in(file);
     std::string line;
     const std::string key = std::string(field) + ":";
     while (std::getline(in, line))
@@ -48,6 +53,11 @@ void WriteDataSet(const DataSet& set, const std::filesystem::path& folder) {
 }
 
 int RunProgram(const std::vector<std::string>& argv, bool quiet) {
+    const int pid = SpawnProgram(argv, quiet);
+    return pid < 0 ? -1 : WaitProgram(pid);
+}
+
+int SpawnProgram(const std::vector<std::string>& argv, bool quiet) {
     std::vector<char*> args;
     for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -57,15 +67,61 @@ int RunProgram(const std::vector<std::string>& argv, bool quiet) {
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return -1;
+    return rc == 0 ? pid : -1;
+}
+
+int WaitProgram(int pid) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+long ProcessStatus(int pid, const char* field) {
+    return StatusKiB(field, "/proc/" + std::to_string(pid) + "/status");
+}
+
+bool PortAccepts(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    ::close(fd);
+    return ok;
+}
+
+int FreeLoopbackPortRange(int count) {
+    // Ports from a spread of starting points in the range below the
+    // system's ephemeral ports, each checked by binding it.
+    for (int base = 20000 + ::getpid() % 97 * 100; base + count < 32000; base += count) {
+        bool free = true;
+        for (int port = base; free && port < base + count; ++port) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_in addr{};
+            addr.sin_family = AF_INET;
+            addr.sin_addr.s_addr = htonl(INADDR_ANY);
+            addr.sin_port = htons(static_cast<std::uint16_t>(port));
+            free = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+            if (fd >= 0) ::close(fd);
+        }
+        if (free) return base;
+    }
+    return 0;
+}
+
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 long ResidentKiB() {

@@ -1,7 +1,8 @@
 // What the benchmarks share: data sets on disk, child processes, clocks,
-// memory readings and `cp` as the yardstick of the disk.
+// memory readings, ports and `cp` as the yardstick of the disk.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -25,7 +26,28 @@ void WriteDataSet(const DataSet& set, const std::filesystem::path& folder);
 // Runs a program to its end; the exit status, or -1 when it could not start.
 int RunProgram(const std::vector<std::string>& argv, bool quiet = true);
 
+// Starts a program (its output to /dev/null when quiet); its process id, or
+// -1. WaitProgram waits for its end and gives the exit status (-1 when it
+// did not exit by itself).
+int SpawnProgram(const std::vector<std::string>& argv, bool quiet = true);
+int WaitProgram(int pid);
+
+// A field of /proc/PID/status ("VmHWM", "VmRSS", "Threads") as a number
+// (KiB for the memory fields); -1 when it cannot be read.
+long ProcessStatus(int pid, const char* field);
+
+// True when a TCP connect to 127.0.0.1:port is accepted at once.
+bool PortAccepts(int port);
+
+// The first of `count` consecutive TCP ports on 127.0.0.1 that nothing
+// listens on; 0 when none was found.
+int FreeLoopbackPortRange(int count);
+
 double SecondsSince(std::chrono::steady_clock::time_point start);
+
+// CPU time (user and system) this process has used so far, all its threads,
+// not its children.
+double ProcessCpuSeconds();
 
 // Resident memory of this process now and at its peak since the last reset,
 // in KiB (from /proc/self/status).
@@ -62,7 +84,12 @@ class QuietFrontend : public Frontend {
     bool AskOkCancel(const std::string&) override { return true; }
     void SetSendButton(const std::string&, bool) override {}
     bool ShowQrCode(const std::filesystem::path&, const std::string&) override { return false; }
+    void OnBackupEnded(const BackupEnd& end) override {
+        completed = end.outcome == BackupOutcome::Completed;
+        backupEnded = true;
+    }
     std::string lastBanner, lastMessage;  // read after the worker has finished
+    std::atomic<bool> backupEnded{false}, completed{false};
 };
 
 }  // namespace harbrook::bench

@@ -28,6 +28,14 @@ bool GetAppDataFolder(std::filesystem::path& folder) {
     return true;
 }
 
+bool GetAppDataFolderPath(std::filesystem::path& folder) {
+    folder.clear();
+    const auto base = platform::UserDataFolder();
+    if (!base) return false;
+    folder = WithTrailingSeparator(*base / "Orvanta Lab" / "Harbrook");
+    return true;
+}
+
 std::filesystem::path FolderOf(const std::filesystem::path& file) {
     return WithTrailingSeparator(file.parent_path());
 }

@@ -12,6 +12,10 @@ namespace harbrook {
 // file in the way counts as present, and the next level then fails).
 bool GetAppDataFolder(std::filesystem::path& folder);
 
+// The same path without creating the program's levels (for reading a file
+// that may be there, before anything is to be written).
+bool GetAppDataFolderPath(std::filesystem::path& folder);
+
 // The folder of the files installed with the program: the running
 // executable's folder, or <prefix>/share/harbrook/ for a program installed in
 // <prefix>/bin/ (platform::ProgramFilesFolder).

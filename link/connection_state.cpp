@@ -15,6 +15,7 @@ void ConnectionState::SetConnectionState(bool connected, std::string_view name, 
         m_name = keptName;
         m_id = KeptText(id);
         m_address = KeptText(address);
+        if (connected && !m_address.empty()) m_lastAddress = m_address;
     }
     if (m_hook) m_hook->OnConnectionStateChanged(connected, keptName);
     if (connected) ++m_connections;
@@ -43,6 +44,11 @@ std::string ConnectionState::PhoneName() const {
 std::string ConnectionState::PhoneAddress() const {
     std::lock_guard texts(m_textLock);
     return m_address;
+}
+
+std::string ConnectionState::LastPhoneAddress() const {
+    std::lock_guard texts(m_textLock);
+    return m_lastAddress;
 }
 
 std::string ConnectionState::GetConnectedPhoneNameW() const {

@@ -37,6 +37,10 @@ class ConnectionState {
     std::string GetConnectedPhoneNameW() const;
     std::string PhoneName() const;     // as the phone sent it
     std::string PhoneAddress() const;  // dotted IPv4 without port, or empty
+    // The address of the phone that was connected last, kept after it has
+    // gone: where it is most likely to come back. Empty until a phone with
+    // an address has been connected.
+    std::string LastPhoneAddress() const;
 
     bool IsConnected() const { return m_connected.load(); }
     // Counts the calls that marked a phone connected: a change tells a new
@@ -52,7 +56,7 @@ class ConnectionState {
     Frontend* m_hook;
     std::mutex m_lock;              // the connection lock
     mutable std::mutex m_textLock;  // guards the three texts only
-    std::string m_name, m_id, m_address;
+    std::string m_name, m_id, m_address, m_lastAddress;
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_disconnectRequested{false};
     std::atomic<std::uint64_t> m_connections{0};

@@ -56,6 +56,10 @@ std::optional<BinaryFrame> RecvBinary(zmq::socket_t& socket, std::span<char> buf
         std::nullopt);
 }
 
+bool RecvFrame(zmq::socket_t& socket, zmq::message_t& message) {
+    return Guard([&] { return socket.recv(message).has_value(); }, false);
+}
+
 bool SendBytes(zmq::socket_t& socket, std::span<const char> bytes, bool more) {
     return Guard(
         [&] {

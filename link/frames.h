@@ -47,6 +47,11 @@ struct BinaryFrame {
 };
 std::optional<BinaryFrame> RecvBinary(zmq::socket_t& socket, std::span<char> buffer);
 
+// Receives one frame into `message`, whose memory the library filled as the
+// bytes arrived: the caller reads it where it lies, without a copy. False on
+// time-out or error.
+bool RecvFrame(zmq::socket_t& socket, zmq::message_t& message);
+
 // Sends one frame; `more` marks that further frames of the message follow.
 bool SendText(zmq::socket_t& socket, std::string_view text, bool more = false);
 bool SendBytes(zmq::socket_t& socket, std::span<const char> bytes, bool more = false);

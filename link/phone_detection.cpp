@@ -22,29 +22,78 @@ constexpr std::size_t kBeaconBuffer = 100;
 // Name, identity, address, the phone's status word.
 constexpr std::array<std::size_t, 4> kReplyBuffers{100, 100, 100, 50};
 
+// The host number (1 to 254) of an address on the scanned network; 0 for an
+// address elsewhere.
+int HostOnNetwork(const std::string& address, const std::string& prefix) {
+    if (address.size() <= prefix.size() || address.compare(0, prefix.size(), prefix) != 0) return 0;
+    int host = 0;
+    for (char c : address.substr(prefix.size())) {
+        if (c < '0' || c > '9' || host > 254) return 0;
+        host = host * 10 + (c - '0');
+    }
+    return host <= 254 ? host : 0;
+}
+
+std::string BeaconEndpoint(const LinkContext& link, const std::string& prefix, int host) {
+    char endpoint[200];
+    std::snprintf(endpoint, sizeof endpoint, "tcp://%s%d:%d", prefix.c_str(), host,
+                  link.ports.beacon);
+    return endpoint;
+}
+
+// Connects the scan to one host and subscribes. The library takes the
+// reconnect intervals per connect, when it is made: the host of the phone
+// connected last is retried often, the others rarely.
+void ConnectHost(zmq::socket_t& scan, const LinkContext& link, const std::string& endpoint,
+                 bool lastPhone) {
+    if (lastPhone)
+        SetReconnectInterval(scan, link.timing.scanReconnectLastPhone,
+                             link.timing.scanReconnectLastPhone);
+    else
+        SetReconnectInterval(scan, link.timing.scanReconnect, link.timing.scanReconnectMax);
+    try {
+        scan.connect(endpoint);
+    } catch (const zmq::error_t& e) {
+        if (IsTerminated(e)) throw;
+        return;  // this host only
+    }
+    scan.set(zmq::sockopt::subscribe, "");
+}
+
 // A SUB socket connected to the beacon port of hosts 1 to 254 after the
 // prefix. The connects to hosts where nothing listens stay pending and the
 // library retries them, so a phone that starts its beacon later is heard; the
 // reconnect back-off keeps those retries from costing an idle PC its CPU.
-zmq::socket_t OpenScan(LinkContext& link, zmq::context_t& context, const std::string& prefix) {
+zmq::socket_t OpenScan(LinkContext& link, zmq::context_t& context, const std::string& prefix,
+                       int lastPhoneHost) {
     zmq::socket_t scan(context, zmq::socket_type::sub);
     // The subscriptions queued for hosts that never answer must not be kept.
     SetLinger(scan, std::chrono::milliseconds(0));
     SetMaxMessageSize(scan, kMaxTextMessage);
-    SetReconnectInterval(scan, link.timing.scanReconnect, link.timing.scanReconnectMax);
-    for (int host = 1; host <= 254; ++host) {
-        char endpoint[200];
-        std::snprintf(endpoint, sizeof endpoint, "tcp://%s%d:%d", prefix.c_str(), host,
-                      link.ports.beacon);
-        try {
-            scan.connect(endpoint);
-        } catch (const zmq::error_t& e) {
-            if (IsTerminated(e)) throw;
-            continue;  // this host only
-        }
-        scan.set(zmq::sockopt::subscribe, "");
-    }
+    for (int host = 1; host <= 254; ++host)
+        ConnectHost(scan, link, BeaconEndpoint(link, prefix, host), host == lastPhoneHost);
     return scan;
+}
+
+// After a connection has ended: when it was another phone's than the one the
+// scan follows, the scan's connect to the new one's host is made again with
+// the short interval, and the old one's with the long.
+void FollowLastPhone(zmq::socket_t& scan, const LinkContext& link, const std::string& prefix,
+                     int& followedHost) {
+    const int host = HostOnNetwork(link.state.LastPhoneAddress(), prefix);
+    if (host == 0 || host == followedHost) return;
+    const auto remake = [&](int h, bool lastPhone) {
+        const std::string endpoint = BeaconEndpoint(link, prefix, h);
+        try {
+            scan.disconnect(endpoint);
+        } catch (const zmq::error_t& e) {
+            if (IsTerminated(e)) throw;  // otherwise it was not connected: connect it now
+        }
+        ConnectHost(scan, link, endpoint, lastPhone);
+    };
+    if (followedHost != 0) remake(followedHost, false);
+    remake(host, true);
+    followedHost = host;
 }
 
 // One beacon: the phone's detection endpoint, or nothing. Only an endpoint
@@ -103,12 +152,14 @@ void Detect(LinkContext& link) {
     CSettingsStore(link.clock).GetPcId(pcId);
 
     // One scan for the life of the loop: its 254 connects are made once.
-    zmq::socket_t scan = OpenScan(link, context, prefix);
+    int followedHost = HostOnNetwork(link.state.LastPhoneAddress(), prefix);
+    zmq::socket_t scan = OpenScan(link, context, prefix, followedHost);
     while (true) {
         if (link.state.IsConnected()) {
             while (link.state.IsConnected())
                 if (!link.stop.SleepFor(link.timing.detectionIdle)) return;
             DropQueuedBeacons(scan);
+            FollowLastPhone(scan, link, prefix, followedHost);
         }
         const auto beacon = ReceiveBeacon(scan, prefix);
         if (beacon) Handshake(link, context, *beacon, pcId);

@@ -34,10 +34,15 @@ struct Timing {
     ms insufficientPause{2000};  // backup: pause after "insufficient"
     ms linger{3000};             // pairing, backup, send sockets
     ms monitorLinger{10000};     // monitor socket
-    // Reconnect back-off of the /24 scan's 254 pending connects, so that an
-    // idle PC does not keep retrying them all every 100 ms.
+    // Reconnect back-off of the /24 scan's pending connects, so that an idle
+    // PC does not keep retrying them all every 100 ms: a new phone is heard
+    // within scanReconnectMax + scanReconnect (the library adds up to one
+    // first interval at random to each wait) and its next beacon.
     ms scanReconnect{1000};
-    ms scanReconnectMax{4000};
+    ms scanReconnectMax{26000};
+    // The address of the phone connected last is retried at this fixed
+    // interval, so that it is found again about a second after it comes back.
+    ms scanReconnectLastPhone{300};
 };
 
 }  // namespace harbrook

@@ -35,6 +35,13 @@ const LanguageModule& OwnStringTable() {
     return table;
 }
 
+std::vector<unsigned> OwnStringIds() {
+    std::vector<unsigned> ids;
+    for (const Entry& e : kEnglish) ids.push_back(e.id);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
 const LanguageModule* g_hLangModule = &OwnStringTable();
 
 bool LoadUiString(unsigned id, std::string& text, std::size_t capacity) {
@@ -66,6 +73,28 @@ std::string FormatWithText(std::string_view format, std::string_view argument) {
             if (format[i + 1] == 's' && !used) {
                 out += argument;
                 used = true;
+                ++i;
+                continue;
+            }
+        }
+        out += format[i];
+    }
+    return out;
+}
+
+std::string FormatUiText(std::string_view format, const std::vector<std::string>& arguments) {
+    std::string out;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            const char directive = format[i + 1];
+            if (directive == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if ((directive == 's' || directive == 'd') && next < arguments.size()) {
+                out += arguments[next++];
                 ++i;
                 continue;
             }

@@ -6,18 +6,20 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "platform/language_library.h"
 
 namespace harbrook {
 
-// A source of translated texts (a language library).
-class LanguageModule {
-  public:
-    virtual ~LanguageModule() = default;
-    virtual std::optional<std::string> Find(unsigned id) const = 0;
-};
+// A source of texts by string id: a language library, or the program's own table.
+using LanguageModule = platform::LanguageLibrary;
 
 // The program's own string table.
 const LanguageModule& OwnStringTable();
+
+// The ids of the program's own table, rising.
+std::vector<unsigned> OwnStringIds();
 
 // The module texts are looked up in first; the own table until a language is
 // chosen. Set once at start-up, before any worker thread runs.
@@ -34,5 +36,10 @@ bool LoadUiString(unsigned id, std::string& text, std::size_t capacity);
 // printf-style "%s" replacement of the one argument (a translated text may
 // carry other characters, never other directives that we honour).
 std::string FormatWithText(std::string_view format, std::string_view argument);
+
+// printf-style replacement of every "%s" and "%d" by the next argument, in
+// order ("%d" takes the number already written as text); "%%" is one "%".
+// Directives beyond the arguments stay as they are.
+std::string FormatUiText(std::string_view format, const std::vector<std::string>& arguments);
 
 }  // namespace harbrook

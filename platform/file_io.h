@@ -32,6 +32,9 @@ class File {
     // Never follows a link at the last component, so a planted link cannot
     // redirect the write elsewhere.
     static File CreateAlways(const std::filesystem::path& path);
+    // Creates the file only when nothing at all is at the path yet (no file,
+    // folder or link); closed otherwise.
+    static File CreateNew(const std::filesystem::path& path);
     // Opens an existing regular file for reading, sharing it with everybody.
     static File OpenRead(const std::filesystem::path& path);
 

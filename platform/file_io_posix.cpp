@@ -41,6 +41,14 @@ File File::CreateAlways(const std::filesystem::path& path) {
     return File(fd);
 }
 
+File File::CreateNew(const std::filesystem::path& path) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    return File(fd);
+}
+
 File File::OpenRead(const std::filesystem::path& path) {
     int fd;
     do {

@@ -69,6 +69,17 @@ File File::CreateAlways(const std::filesystem::path& path) {
     return File(Adopt(h, _O_BINARY));
 }
 
+File File::CreateNew(const std::filesystem::path& path) {
+    HANDLE h =
+        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        return File();
+    }
+    return File(Adopt(h, _O_BINARY));
+}
+
 File File::OpenRead(const std::filesystem::path& path) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <vector>
 
-#include "core/device_names.h"
+#include "core/file_names.h"
 #include "platform/folders.h"
 #include "platform/http.h"
 #include "platform/profile.h"
@@ -103,7 +103,7 @@ bool MakeDownloadPath(std::string_view address, const std::filesystem::path& fol
     if (slash == std::string_view::npos || slash + 1 == address.size()) return false;
     const std::string_view name = address.substr(slash + 1);
     // A downloaded description names the installer's address: its name must
-    // stay a plain file name inside the folder on every system.
+    // stay a plain name inside the folder on every system.
     if (name == "." || name == ".." || name.find_first_of("\\:") != std::string_view::npos ||
         IsWindowsDeviceName(name)) {
         return false;

@@ -5,6 +5,7 @@
 
 #include "app/backup_history.h"
 #include "core/settings_store.h"
+#include "platform/profile.h"
 #include "platform/single_instance.h"
 #include "tests/app/child_process.h"
 #include "tests/support/sandbox.h"
@@ -316,6 +317,66 @@ TEST_F(HarbrookProcessTest, QuittingDuringABackupKeepsThePartialFile) {
     const auto records = ReadBackupHistory(sandbox.appData() / kHistoryFileName);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].outcome, "interrupted");
+}
+
+// The locale of messages, set for the children and restored at the end
+// (ctest runs every test under LC_ALL=C.UTF-8).
+class MessagesLocale {
+  public:
+    MessagesLocale() {
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+            const char* value = std::getenv(name);
+            m_saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+            UnsetEnv(name);
+        }
+    }
+    ~MessagesLocale() {
+        for (const auto& [name, value] : m_saved) value ? SetEnv(name, *value) : UnsetEnv(name);
+    }
+    void Lang(const std::string& value) { SetEnv("LANG", value); }
+
+  private:
+    std::vector<std::pair<const char*, std::optional<std::string>>> m_saved;
+};
+
+TEST_F(HarbrookProcessTest, SpeaksTheSystemsLanguageOrTheConfiguredOne) {
+    MessagesLocale locale;
+    const auto runUntilCode = [&](const std::string& tag, const std::string& code) {
+        ChildProcess pc(HARBROOK_EXE, PcArgs(), logs, tag);
+        EXPECT_TRUE(pc.WaitForOutput(code + "127.0.0.1:" + std::to_string(base), 10s))
+            << pc.Out() << pc.Err();
+        pc.Signal(SIGINT);
+        EXPECT_EQ(pc.Wait(10s), 0);
+        return pc.Out();
+    };
+    locale.Lang("de_DE.UTF-8");
+    std::string out = runUntilCode("de", "] Kopplungscode: ");
+    EXPECT_NE(out.find("] Harbrook l\u00e4uft. Nicht verbunden. \u00d6ffnen Sie Harbrook auf Ihrem "
+                       "Handy, um den PC zu verbinden.\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(
+        out.find("2. \u00d6ffnen Sie Harbrook auf dem Smartphone und scannen Sie den QR-Code"),
+        std::string::npos);
+    EXPECT_NE(out.find("Wird beendet (SIGINT)."), std::string::npos);
+
+    // The key decides over the system language, and --language over the key.
+    const auto ini = sandbox.appData() / "program_config.ini";
+    fs::create_directories(sandbox.appData());
+    locale.Lang("en_US.UTF-8");
+    ASSERT_TRUE(platform::WriteProfileString(ini, "harbrook", "language", "German"));
+    out = runUntilCode("key", "] Kopplungscode: ");
+    EXPECT_NE(out.find("Harbrook l\u00e4uft. Nicht verbunden."), std::string::npos) << out;
+    EXPECT_NE(Pc({"--help", "--language", "japan"}, "ja").out.find("\u4f7f\u3044\u65b9: harbrook"),
+              std::string::npos);
+    ASSERT_TRUE(platform::WriteProfileString(ini, "harbrook", "language", "klingon"));
+    locale.Lang("ar_EG.UTF-8");
+    EXPECT_EQ(Pc({"--help"}, "unknown").out.rfind("Usage: harbrook [options]", 0), 0u);
+    ASSERT_TRUE(platform::WriteProfileString(ini, "harbrook", "language", "none"));
+    EXPECT_NE(Pc({"--history"}, "ar")
+                  .out.find("\u0646\u0633\u062e \u0627\u062d\u062a\u064a\u0627\u0637\u064a"),
+              std::string::npos)
+        << "none: the system's Arabic";
 }
 
 }  // namespace

@@ -37,6 +37,18 @@ TEST(ProgressMeterTest, PercentRateAndTimeLeftFollowTheBytes) {
     EXPECT_EQ(*r.secondsLeft, 0);
 }
 
+TEST(ProgressMeterTest, ManyFilesASecondKeepTheWindowSmallAndTheRateTrue) {
+    ProgressMeter meter;
+    const auto t0 = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+    meter.Start(1'000'000'000, t0);
+    // 20 KB files, 4000 a second, for 8 s.
+    for (int i = 1; i <= 32000; ++i)
+        meter.Update(i * 20'000LL, i, "f.jpg", t0 + std::chrono::microseconds(250 * i));
+    EXPECT_LE(meter.SamplesKept(), 2 * ProgressMeter::kRateWindow / ProgressMeter::kSampleSpacing);
+    EXPECT_NEAR(meter.Read().bytesPerSecond, 80'000'000, 2'000'000);
+    EXPECT_EQ(meter.Read().filesDone, 32000);
+}
+
 TEST(ProgressMeterTest, ANothingAnnouncedBackupStaysAtZeroPercent) {
     ProgressMeter meter;
     const auto t0 = std::chrono::steady_clock::now();

@@ -134,5 +134,21 @@ TEST(BackupHistoryTest, TheTableHasAHeaderARowPerBackupAndTheIncompleteNames) {
     EXPECT_EQ(columns[1], columns[2]);
 }
 
+TEST(BackupHistory, WideCharactersTakeTwoCellsAndMarksNone) {
+    BackupRecord japanese = Record("completed");
+    japanese.phone = "\u592a\u90ce";  // two wide characters: four cells
+    BackupRecord thai = Record("completed");
+    thai.phone = "\u0e17\u0e35\u0e48";  // one letter and two marks above it: one cell
+    BackupRecord latin = Record("completed");
+    latin.phone = "abcde";
+    const std::string table = FormatHistoryTable({japanese, thai, latin});
+    // The phone column is as wide as its longest entry (five cells), then two
+    // blanks, then the file count right-aligned under "Files".
+    const auto followedBy = [](std::size_t blanks) { return std::string(blanks, ' ') + "3 "; };
+    EXPECT_NE(table.find("\u592a\u90ce" + followedBy(1 + 2 + 4)), std::string::npos) << table;
+    EXPECT_NE(table.find("\u0e17\u0e35\u0e48" + followedBy(4 + 2 + 4)), std::string::npos);
+    EXPECT_NE(table.find("abcde" + followedBy(2 + 4)), std::string::npos);
+}
+
 }  // namespace
 }  // namespace harbrook

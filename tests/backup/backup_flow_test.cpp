@@ -2,6 +2,8 @@
 // categories, chunk boundaries, retries and the endings of a backup.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <zmq.hpp>
 
 #include "link/keywords.h"
@@ -104,6 +106,29 @@ TEST_F(BackupFlowTest, ChunkBoundariesTakeTheRightNumberOfFetches) {
     EXPECT_EQ(report.fileErrors, 0);
     ASSERT_TRUE(h.WaitForBackupEnds(1));
     ExpectStored(expected);
+}
+
+TEST_F(BackupFlowTest, GeneratedFilesArriveAsTheyWereMade) {
+    // The benchmarks' phone: content made in memory, chunked like a file.
+    const auto files = phone::GenerateBackupFiles(3, 600'001);
+    const auto report = RunPhoneBackup(h.PhoneOptions(), files);
+    EXPECT_TRUE(report.ended) << report.problem;
+    EXPECT_EQ(report.chunksSent, 9);
+    ASSERT_TRUE(h.WaitForBackupEnds(1));
+    for (const auto& file : files) {
+        std::ifstream in(h.CategoryFolder(BackupCategory::Camera) / file.name, std::ios::binary);
+        const std::string stored((std::istreambuf_iterator<char>(in)), {});
+        std::string made;
+        for (std::int64_t at = 0; at < file.size;) {
+            const auto chunk = phone::GeneratedChunk(file, at);
+            made.append(chunk.data(), chunk.size());
+            at += static_cast<std::int64_t>(chunk.size());
+        }
+        EXPECT_EQ(made.size(), 600'001u);
+        EXPECT_TRUE(stored == made) << file.name;
+    }
+    // Every file a little different.
+    EXPECT_NE(phone::GeneratedChunk(files[0], 0)[0], phone::GeneratedChunk(files[1], 0)[0]);
 }
 
 TEST_F(BackupFlowTest, APhoneThatBacksUpTheMomentItIsPairedIsServed) {

@@ -13,6 +13,7 @@ using namespace std::chrono_literals;
 
 class DetectionTest : public LinkTest {
   protected:
+    using LinkTest::LinkTest;
     bool ConnectedAs(const std::string& id) const {
         std::string connected;
         link.state.GetConnectedPhoneId(connected);
@@ -88,6 +89,43 @@ TEST_F(DetectionTest, APhoneThatStartsItsBeaconLaterIsStillFound) {
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(WaitFor([&] { return ConnectedAs("late"); }, 10s));
     EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+}
+
+// The scan's intervals as shipped: the hosts that never answered back off to
+// tens of seconds; the rest of the timings stay fast.
+Timing ShippedScan() {
+    Timing t = FastTiming();
+    const Timing shipped;
+    t.scanReconnect = shipped.scanReconnect;
+    t.scanReconnectMax = shipped.scanReconnectMax;
+    t.scanReconnectLastPhone = shipped.scanReconnectLastPhone;
+    return t;
+}
+
+class ReturningPhoneTest : public DetectionTest {
+  protected:
+    ReturningPhoneTest() : DetectionTest(ShippedScan()) {}
+};
+
+TEST_F(ReturningPhoneTest, ThePhoneConnectedLastIsFoundSoonAfterItComesBack) {
+    const auto phone = MakePhone("back", "127.0.0.202");
+    {
+        phone::BeaconService beacon(phone, 100ms);
+        ASSERT_TRUE(beacon.Start());
+        Start(PhoneDetectionThread);
+        ASSERT_TRUE(WaitFor([&] { return ConnectedAs("back"); }, 10s));
+    }
+    // The phone goes away. While nothing answers, every other host's retries
+    // back off to seconds (the next one more than 1.8 s away by now).
+    link.state.SetConnectionState(false, "", "", "");
+    std::this_thread::sleep_for(5200ms);
+    phone::BeaconService beacon(phone, 100ms);
+    ASSERT_TRUE(beacon.Start());
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitFor([&] { return ConnectedAs("back"); }, 30s));
+    // Its address is retried at most 600 ms apart, and it beacons every
+    // 100 ms; the rest is room for a busy machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 1500ms);
 }
 
 TEST_F(DetectionTest, APhoneThatDeclinesIsNotConnected) {

@@ -46,6 +46,12 @@ TEST(UiStrings, LanguageModuleFirstThenOwnTable) {
     EXPECT_EQ(LoadUiString(107, 150), "Dateien senden");
     EXPECT_EQ(LoadUiString(129, 300), "Backup failed") << "missing in the library";
     EXPECT_EQ(LoadUiString(119, 10), "Trennen \xC3\xBC") << "cut between characters";
+    // A character outside the BMP takes two UTF-16 units: it goes whole or not at all.
+    german.texts[112] =
+        "ab\xF0\x9F\x98\x80"
+        "c";
+    EXPECT_EQ(LoadUiString(112, 4), "ab");
+    EXPECT_EQ(LoadUiString(112, 5), "ab\xF0\x9F\x98\x80");
     g_hLangModule = &OwnStringTable();
 }
 

@@ -45,7 +45,8 @@ TEST(DownloadPaths, LastSegmentOfTheAddressInTheFolder) {
     EXPECT_FALSE(MakeDownloadPath("http://h/..", folder, out));
     EXPECT_FALSE(MakeDownloadPath("http://h/x\\..\\..\\evil.exe", folder, out));
     EXPECT_FALSE(MakeDownloadPath("http://h/C:evil.exe", folder, out));
-    EXPECT_FALSE(MakeDownloadPath("http://h/nul.exe", folder, out)) << "a device on Windows";
+    EXPECT_FALSE(MakeDownloadPath("http://h/nul.exe", folder, out))
+        << "a device name on Windows, refused everywhere alike";
 
     std::filesystem::path of;
     EXPECT_TRUE(GetFolderOfFile(folder / "update.ini", of));

@@ -1,7 +1,9 @@
 // harbrook-phone backup: backs the given files and folders up to a PC.
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/utf8.h"
 #include "tools/phone/cli_args.h"
@@ -19,6 +21,8 @@ constexpr const char* kUsage =
     "  --timeout MS            wait for each word of the PC (default 15000)\n"
     "  --include-empty         offer empty files too (the PC refuses them)\n"
     "  --pace MS               pause before each chunk, as a phone on slow Wi-Fi (demos)\n"
+    "  --generate COUNT:SIZE   instead of files and folders: COUNT files of SIZE bytes\n"
+    "                          made in memory (IMG_000000.jpg ..., camera category)\n"
     "Misbehaviour, for tests:\n"
     "  --total TEXT            announce this total instead of the true one\n"
     "  --short N               the first N deliveries leave out their last byte\n"
@@ -32,6 +36,7 @@ int RunBackupCommand(int argc, char** argv) {
     BackupOptions options;
     std::vector<std::filesystem::path> roots;
     bool includeEmpty = false;
+    std::optional<std::pair<std::int64_t, std::int64_t>> generate;  // count, size
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -53,7 +58,15 @@ int RunBackupCommand(int argc, char** argv) {
             options.announcedTotal = argv[++i];
         else if (arg == "--category" && hasValue)
             options.category = argv[++i];
-        else if (arg == "--include-empty")
+        else if (arg == "--generate" && hasValue) {
+            const std::string value = argv[++i];
+            const std::size_t colon = value.find(':');
+            const auto count = ParseCount(value.substr(0, colon));
+            const auto size =
+                colon == std::string::npos ? std::nullopt : ParseCount(value.substr(colon + 1));
+            ok = count && size && *count > 0 && *count <= 1'000'000'000 && *size > 0;
+            if (ok) generate.emplace(*count, *size);
+        } else if (arg == "--include-empty")
             includeEmpty = true;
         else if (arg == "--short")
             ok = count(options.shortDeliveries);
@@ -78,11 +91,13 @@ int RunBackupCommand(int argc, char** argv) {
             return 2;
         }
     }
-    if (options.pcEndpoint.empty() || roots.empty()) {
+    if (options.pcEndpoint.empty() || roots.empty() == !generate) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    const auto files = CollectBackupFiles(roots, includeEmpty);
+    const auto files =
+        generate ? GenerateBackupFiles(static_cast<int>(generate->first), generate->second)
+                 : CollectBackupFiles(roots, includeEmpty);
     std::printf("offering %zu files\n", files.size());
     const BackupReport report = RunPhoneBackup(options, files, &std::cout);
     std::printf("accepted %d, rejected %d, chunks %d%s\n", report.filesAccepted, report.fileErrors,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
 #include <thread>
 
 #include "link/frames.h"
@@ -74,6 +75,41 @@ std::vector<BackupFile> CollectBackupFiles(const std::vector<std::filesystem::pa
                          static_cast<std::int64_t>(size)});
     }
     return files;
+}
+
+namespace {
+
+// One chunk of pattern bytes and 256 to spare: file n starts n % 256 bytes in.
+const std::vector<char>& Pattern() {
+    static const std::vector<char> pattern = [] {
+        std::vector<char> bytes(kPhoneChunkSize + 256);
+        std::uint32_t x = 12345;
+        for (char& c : bytes) c = static_cast<char>((x = x * 1664525u + 1013904223u) >> 24);
+        return bytes;
+    }();
+    return pattern;
+}
+
+}  // namespace
+
+std::vector<BackupFile> GenerateBackupFiles(int count, std::int64_t size,
+                                            const std::filesystem::path& folder) {
+    std::vector<BackupFile> files;
+    files.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "IMG_%06d.jpg", i);
+        files.push_back(
+            {{}, name, PickCategory(folder / name), size, static_cast<std::uint32_t>(i)});
+    }
+    return files;
+}
+
+std::span<const char> GeneratedChunk(const BackupFile& file, std::int64_t offset) {
+    const std::int64_t left = std::max<std::int64_t>(0, file.size - offset);
+    const auto n = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(kPhoneChunkSize), left));
+    return {Pattern().data() + file.seed % 256, n};
 }
 
 bool IsLoopbackEndpoint(std::string_view addressAndPort) {
@@ -152,8 +188,10 @@ class Deliverer {
           m_buffer(kPhoneChunkSize) {}
 
     Delivery Deliver(const BackupFile& file) {
-        platform::File source = platform::File::OpenRead(file.source);
-        if (!source) return Fail("cannot open " + platform::PathToUtf8(file.source));
+        const bool generated = file.source.empty();
+        platform::File source;
+        if (!generated) source = platform::File::OpenRead(file.source);
+        if (!generated && !source) return Fail("cannot open " + platform::PathToUtf8(file.source));
         const bool cutShort = m_shortLeft > 0;
         if (cutShort) --m_shortLeft;
         const std::int64_t toSend = cutShort ? file.size - 1 : file.size;
@@ -178,13 +216,18 @@ class Deliverer {
             if (m_options.pace.count() > 0) std::this_thread::sleep_for(m_options.pace);
             const auto want = static_cast<std::size_t>(
                 std::min<std::int64_t>(static_cast<std::int64_t>(m_buffer.size()), toSend - sent));
-            const auto got = source.Read(std::span<char>(m_buffer.data(), want));
-            if (!got) return Fail("cannot read " + platform::PathToUtf8(file.source));
-            const bool ok = *got > 0
-                                ? m_link.SendChunk(std::span<const char>(m_buffer.data(), *got))
-                                : m_link.SendChunk(kw::kEndMarker);
+            std::span<const char> chunk;
+            if (generated) {
+                chunk = GeneratedChunk(file, sent).first(want);
+            } else {
+                const auto got = source.Read(std::span<char>(m_buffer.data(), want));
+                if (!got) return Fail("cannot read " + platform::PathToUtf8(file.source));
+                chunk = std::span<const char>(m_buffer.data(), *got);
+            }
+            const bool ok =
+                !chunk.empty() ? m_link.SendChunk(chunk) : m_link.SendChunk(kw::kEndMarker);
             if (!ok) return Fail("cannot send a chunk of " + file.name);
-            sent += static_cast<std::int64_t>(*got);
+            sent += static_cast<std::int64_t>(chunk.size());
             ++m_report.chunksSent;
         }
     }

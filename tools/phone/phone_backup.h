@@ -21,10 +21,11 @@ namespace harbrook::phone {
 inline constexpr std::size_t kPhoneChunkSize = 300000;
 
 struct BackupFile {
-    std::filesystem::path source;
-    std::string name;      // what the PC is told: the file name without folders
-    std::string category;  // a wire word
+    std::filesystem::path source;  // empty for generated content
+    std::string name;              // what the PC is told: the file name without folders
+    std::string category;          // a wire word
     std::int64_t size = 0;
+    std::uint32_t seed = 0;  // generated content: which bytes (every file a little different)
 };
 
 // The phone's own rule: camera folders, then the Tencent apps' folders, then
@@ -35,6 +36,17 @@ std::string PickCategory(const std::filesystem::path& file);
 // files are left out unless asked for (the PC refuses a size of 0).
 std::vector<BackupFile> CollectBackupFiles(const std::vector<std::filesystem::path>& roots,
                                            bool includeEmpty = false);
+
+// `count` files of `size` bytes whose content is made in memory as it is
+// sent, so that a benchmark measures the PC and not the phone's disk: named
+// IMG_000000.jpg and up, with the category the phone gives them (a camera
+// folder's, or `folder`'s when given).
+std::vector<BackupFile> GenerateBackupFiles(int count, std::int64_t size,
+                                            const std::filesystem::path& folder = "DCIM/Camera");
+
+// The bytes of a generated file from `offset` on (at most kPhoneChunkSize),
+// without copying: they point into one pattern shared by all files.
+std::span<const char> GeneratedChunk(const BackupFile& file, std::int64_t offset);
 
 // True for an address-and-port text on 127.0.0.0/8: the stand-in talks to
 // this machine only.

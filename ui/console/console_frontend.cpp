@@ -1,6 +1,7 @@
 #include "ui/console/console_frontend.h"
 
 #include <ctime>
+#include <vector>
 
 #include "core/peer_text.h"
 #include "locale/string_ids.h"
@@ -14,8 +15,33 @@ namespace {
 
 constexpr std::size_t kTextCapacity = 512;
 
+// The terminal's own texts (the string table's 200s).
+enum ConsoleText : unsigned {
+    kNotConnected = 200,
+    kSmartphone = 201,
+    kIsRunning = 202,
+    kCodeNotReady = 203,
+    kPairingCode = 204,
+    kDisconnected = 205,
+    kPairedWith = 206,
+    kNobodyToAnswer = 207,
+    kBackupStarted = 208,
+    kReceivedInto = 209,
+    kReceivedIncompleteInto = 210,
+    kProgress = 211,
+    kBackupInterrupted = 216,
+    kFileTotals = 217,
+    kFilesTotals = 218,
+    kIncompleteCount = 219,
+    kConnected = 233,
+    kTwoSentences = 234,
+};
+
 std::string Text(unsigned id) {
     return LoadUiString(id, kTextCapacity);
+}
+std::string Text(unsigned id, const std::vector<std::string>& arguments) {
+    return FormatUiText(Text(id), arguments);
 }
 std::string ProductName() {
     return LoadUiString(kStrProductName, 50);
@@ -28,6 +54,15 @@ std::string Clock() {
     char text[16];
     std::strftime(text, sizeof text, "%H:%M:%S", &tm);
     return text;
+}
+
+// Two texts in a row: a blank between them, except after an ideographic full
+// stop or a full-width mark (Chinese and Japanese set none).
+std::string Joined(const std::string& first, const std::string& second) {
+    for (const char* mark : {"\u3002", "\uFF01", "\uFF1F", "\uFF09", "\uFF1A"}) {
+        if (first.ends_with(mark)) return first + second;
+    }
+    return first.empty() ? second : first + " " + second;
 }
 
 // Message texts carry Windows line breaks.
@@ -49,20 +84,23 @@ void ConsoleFrontend::Line(const std::string& text) {
 }
 
 std::string ConsoleFrontend::StateText() const {
-    if (!m_connected)
-        return "Not connected. " + FormatWithText(Text(kStrOpenOnPhone), ProductName());
-    const std::string name = m_phoneName.empty() ? "smartphone" : m_phoneName;
-    return FormatWithText(Text(kStrConnectedTo), name) + ". " + Text(kStrComputerConnected);
+    if (!m_connected) {
+        return Joined(Text(kNotConnected), FormatWithText(Text(kStrOpenOnPhone), ProductName()));
+    }
+    const std::string name = m_phoneName.empty() ? Text(kSmartphone) : m_phoneName;
+    // "Connected to %s" has no full stop of its own.
+    return Text(kTwoSentences,
+                {FormatWithText(Text(kStrConnectedTo), name), Text(kStrComputerConnected)});
 }
 
 void ConsoleFrontend::PrintWelcome() {
     std::lock_guard lock(m_mutex);
-    Line(ProductName() + " is running. " + StateText());
+    Line(Joined(Text(kIsRunning, {ProductName()}), StateText()));
 }
 
 void ConsoleFrontend::PrintPairingCode() {
     if (m_qrText.empty()) {
-        Line("The pairing code is not ready yet (no pairing port is bound).");
+        Line(Text(kCodeNotReady));
         return;
     }
     if (!m_progressLine.empty()) std::fputs("\r\x1b[K", m_out);
@@ -71,7 +109,7 @@ void ConsoleFrontend::PrintPairingCode() {
                  FormatWithText(Text(kStrPairingStepScan), ProductName()).c_str(),
                  RenderQrForTerminal(m_qrText, m_terminal).c_str());
     std::fflush(m_out);
-    Line("Pairing code: " + m_qrText);
+    Line(Text(kPairingCode, {m_qrText}));
 }
 
 bool ConsoleFrontend::ShowQrCode(const std::filesystem::path&, const std::string& text) {
@@ -92,13 +130,13 @@ void ConsoleFrontend::OnConnectionStateChanged(bool connected, const std::string
     std::lock_guard lock(m_mutex);
     m_connected = connected;
     m_phoneName = EscapeControls(phoneName);
-    Line(connected ? "Connected: " + StateText() : "Disconnected. " + StateText());
+    Line(Joined(Text(connected ? kConnected : kDisconnected), StateText()));
 }
 
 void ConsoleFrontend::OnPaired(const std::string& phoneName, const std::string& phoneId) {
     std::lock_guard lock(m_mutex);
-    Line("Paired with " + (phoneName.empty() ? "smartphone" : EscapeControls(phoneName)) + " (" +
-         EscapeControls(phoneId) + ")");
+    Line(Text(kPairedWith, {phoneName.empty() ? Text(kSmartphone) : EscapeControls(phoneName)}) +
+         " (" + EscapeControls(phoneId) + ")");
 }
 
 void ConsoleFrontend::SetBannerStatus(const std::string& text) {
@@ -115,7 +153,7 @@ void ConsoleFrontend::ShowMessage(const std::string& text) {
 // installs by itself: the answer is Cancel.
 bool ConsoleFrontend::AskOkCancel(const std::string& text) {
     std::lock_guard lock(m_mutex);
-    Line(WithoutCarriageReturns(text) + " (nobody to answer in the terminal: Cancel)");
+    Line(Joined(WithoutCarriageReturns(text), Text(kNobodyToAnswer)));
     return false;
 }
 
@@ -135,7 +173,7 @@ void ConsoleFrontend::OnBackupStarted(std::int64_t totalBytes) {
     std::lock_guard lock(m_mutex);
     m_backupRunning = true;
     m_lastPeriodic = std::chrono::steady_clock::now();
-    Line("Backup started: " + FormatBytes(totalBytes) + " announced");
+    Line(Text(kBackupStarted, {FormatBytes(totalBytes)}));
 }
 
 void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
@@ -144,15 +182,16 @@ void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
     // UTF-8 like the rest of the line (string() would be the ANSI code page on
     // Windows, and throw for a name it cannot hold).
     const std::string folder = platform::PathToUtf8(storedAs.parent_path().filename());
-    Line("Received " + EscapeControls(name) + " (" + FormatBytes(size) + ")" +
-         (complete ? "" : ", incomplete,") + " into " + EscapeControls(folder) + "/" +
-         EscapeControls(platform::PathToUtf8(storedAs.filename())));
+    Line(Text(complete ? kReceivedInto : kReceivedIncompleteInto,
+              {EscapeControls(name), FormatBytes(size),
+               EscapeControls(folder) + "/" +
+                   EscapeControls(platform::PathToUtf8(storedAs.filename()))}));
 }
 
 void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {
     std::lock_guard lock(m_mutex);
     if (!m_backupRunning) return;
-    const std::string text = "Progress: " + FormatProgress(reading);
+    const std::string text = Text(kProgress, {FormatProgress(reading)});
     if (m_terminal) {
         m_progressLine = text;
         std::fprintf(m_out, "\r\x1b[K%s", text.c_str());
@@ -172,11 +211,15 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
         std::fputs("\r\x1b[K", m_out);
         m_progressLine.clear();
     }
-    std::string text = "Backup " + record.outcome + ": " + std::to_string(record.files) +
-                       (record.files == 1 ? " file, " : " files, ") + FormatBytes(record.bytes) +
-                       " in " + FormatDuration(record.endSeconds - record.startSeconds);
+    const unsigned outcome = record.outcome == "completed" ? 128u
+                             : record.outcome == "failed"  ? 129u
+                                                           : unsigned{kBackupInterrupted};
+    std::string text = Text(outcome) + ": " +
+                       Text(record.files == 1 ? kFileTotals : kFilesTotals,
+                            {std::to_string(record.files), FormatBytes(record.bytes),
+                             FormatDuration(record.endSeconds - record.startSeconds)});
     if (!record.incomplete.empty()) {
-        text += ", " + std::to_string(record.incomplete.size()) + " incomplete";
+        text += ", " + Text(kIncompleteCount, {std::to_string(record.incomplete.size())});
     }
     if (!record.reason.empty()) text += "; " + EscapeControls(record.reason);
     Line(text);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "locale/ui_strings.h"
 #include "platform/console.h"
 #include "platform/quit_request.h"
 #include "ui/console/console_frontend.h"
@@ -18,7 +19,8 @@ class ConsoleHost final : public FrontEndHost {
     void Run(Application&) override {
         m_ui.PrintWelcome();
         const char* why = platform::WaitForQuitRequest();
-        std::fprintf(stdout, "Quitting (%s).\n", why);
+        constexpr unsigned kQuittingText = 220;
+        std::fprintf(stdout, "%s\n", FormatUiText(LoadUiString(kQuittingText, 512), {why}).c_str());
         std::fflush(stdout);
     }
 

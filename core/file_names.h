@@ -1,5 +1,5 @@
-// Names Windows keeps for its devices. Files never get them, on any system:
-// a backup tree or a download may be copied to Windows later.
+// Rules about file names that hold on every system, because a folder tree
+// made here may be copied to Windows later.
 #pragma once
 
 #include <string_view>

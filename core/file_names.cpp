@@ -1,4 +1,4 @@
-#include "core/device_names.h"
+#include "core/file_names.h"
 
 #include <cctype>
 #include <string>
@@ -14,7 +14,7 @@ bool IsWindowsDeviceName(std::string_view name) {
     for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
         if (base == device) return true;
     return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
-           base[3] >= '0' && base[3] <= '9';
+           base[3] >= '1' && base[3] <= '9';
 }
 
 }  // namespace harbrook

@@ -1,0 +1,11 @@
+#include <windows.h>
+
+#include "platform/system_language.h"
+
+namespace harbrook::platform {
+
+LanguageId SystemDefaultUiLanguage() {
+    return GetSystemDefaultUILanguage();
+}
+
+}  // namespace harbrook::platform
