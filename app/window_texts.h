@@ -28,6 +28,11 @@ inline constexpr unsigned kBackupCompleted = 128;
 inline constexpr unsigned kBackupFailed = 129;
 inline constexpr unsigned kNoFilesReceived = 141;
 inline constexpr unsigned kFolderModified = 142;
+// The backup reminder pop-up.
+inline constexpr unsigned kBackupNow = 152;
+inline constexpr unsigned kNoShowAgain = 153;
+inline constexpr unsigned kReminderHeadline = 155;
+inline constexpr unsigned kReminderDetail = 156;
 // Our own additions.
 inline constexpr unsigned kBackupSummary = 300;  // {files} {size} {time}
 inline constexpr unsigned kBackupInterrupted = 301;
@@ -35,6 +40,7 @@ inline constexpr unsigned kProgressOfTotal = 302;  // {percent} {total}
 inline constexpr unsigned kTimeLeft = 303;         // {time}
 inline constexpr unsigned kChooseFilesTitle = 304;
 inline constexpr unsigned kAllFilesFilter = 305;
+inline constexpr unsigned kStartAtLogin = 306;
 
 // The capacities the texts are loaded with.
 inline constexpr std::size_t kLongText = 512;

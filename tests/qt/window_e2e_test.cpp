@@ -74,8 +74,8 @@ class WindowEndToEnd : public ::testing::Test {
         // trayer's panel: 2 pixels wide when empty, wider by each icon.
         return FirstLine(Run(XDOTOOL_EXE, {"search", "--classname", "^panel$"}).out);
     }
-    // The program's visible windows: the main window and, once it is named,
-    // the icon in the tray.
+    // The program's visible windows: the main window, the backup reminder
+    // and, once it is named, the icon in the tray.
     struct Shown {
         std::string id;
         int width = 0, height = 0;
@@ -108,15 +108,22 @@ class WindowEndToEnd : public ::testing::Test {
         ASSERT_TRUE(WaitFor([&] { return fs::exists(sandbox.appData() / "qrcode.bmp"); }, 15s))
             << pc->Err();
     }
-    // The main window, when it is on show.
+    // The main window (340 dialog units tall) and the reminder (117), when on show.
+    static bool IsMainWindow(const Shown& w) { return w.width > 200 && w.height >= 400; }
+    static bool IsReminder(const Shown& w) { return w.width > 200 && w.height < 400; }
     std::string Window() const {
         for (const auto& w : HarbrookWindows())
-            if (w.width > 200) return w.id;
+            if (IsMainWindow(w)) return w.id;
+        return {};
+    }
+    std::string Reminder() const {
+        for (const auto& w : HarbrookWindows())
+            if (IsReminder(w)) return w.id;
         return {};
     }
     int WindowHeight() const {
         for (const auto& w : HarbrookWindows())
-            if (w.width > 200) return w.height;
+            if (IsMainWindow(w)) return w.height;
         return 0;
     }
     fs::path Shot(const std::string& name) const {
@@ -171,10 +178,14 @@ class WindowEndToEnd : public ::testing::Test {
 TEST_F(WindowEndToEnd, TrayStartPairingBackupAndAWindowWithoutTray) {
     StartTray();
     StartPc();
-    // A start shows only the icon in the tray.
+    // A first start shows the icon in the tray and the backup reminder, not
+    // the window; Esc closes the reminder.
     ASSERT_TRUE(WaitFor([&] { return TrayHoldsAnIcon(); }, 15s)) << pc->Err();
+    ASSERT_TRUE(WaitFor([&] { return !Reminder().empty(); }, 10s));
     EXPECT_TRUE(Window().empty());
     Run(IMPORT_EXE, {"-window", "root", (shots / "1-hidden-start.png").string()});
+    Run(XDOTOOL_EXE, {"windowfocus", "--sync", Reminder(), "key", "Escape"});
+    EXPECT_TRUE(WaitFor([&] { return Reminder().empty(); }, 10s));
 
     // A second start shows the running window and ends.
     EXPECT_EQ(RunToEnd(HARBROOK_EXE, PcArgs(), logs, "second").status, 0);
@@ -226,6 +237,7 @@ TEST_F(WindowEndToEnd, TrayStartPairingBackupAndAWindowWithoutTray) {
     tray.reset();
     StartPc();
     EXPECT_TRUE(WaitFor([&] { return !Window().empty(); }, 10s));
+    EXPECT_TRUE(Reminder().empty()) << "the reminder came again the same day";
     Shot("6-without-tray");
     pc->Signal(SIGTERM);
     EXPECT_EQ(pc->Wait(10s), 0) << pc->Err();

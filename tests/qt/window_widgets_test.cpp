@@ -1,36 +1,23 @@
-// The Qt window offscreen: navigation, hiding, the tray menu, the banner,
-// the QR code's scale and the picture control.
+// The Qt window offscreen: navigation, hiding, the tray menu and its start
+// at login, the banner, the QR code's scale and the picture control.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QTemporaryDir>
+#include <filesystem>
 
+#include "platform/autostart.h"
+#include "platform/folders.h"
+#include "tests/qt/widgets_fixture.h"
+#include "tests/support/sandbox.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/picture_view.h"
 #include "ui/qt/tray_icon.h"
 
 namespace harbrook::qt {
 namespace {
-
-class Widgets : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "window_widgets_test";
-        static char* argv[] = {name, nullptr};
-        app = new QApplication(argc, argv);
-    }
-    // Gone before the program's static objects are destroyed, which Qt's
-    // own globals need.
-    static void TearDownTestSuite() {
-        delete app;
-        app = nullptr;
-    }
-    static inline QApplication* app = nullptr;
-};
 
 TEST_F(Widgets, NavigationButtonsSwitchPanelsAndCheckThemselves) {
     MainWindow window;
@@ -74,12 +61,13 @@ TEST_F(Widgets, StartsHiddenAndCloseOrEscapeHideAgain) {
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(Widgets, TrayMenuOffersOpenAsDefaultAndQuit) {
+TEST_F(Widgets, TrayMenuOffersOpenAsDefaultStartAtLoginAndQuitLast) {
+    test::Sandbox sandbox;  // the login entry goes below its XDG_CONFIG_HOME
     TrayIcon tray;
     QStringList texts;
     for (QAction* action : tray.Menu()->actions())
         if (!action->isSeparator()) texts << action->text();
-    EXPECT_EQ(texts, (QStringList{"Open main window", "Quit"}));
+    EXPECT_EQ(texts, (QStringList{"Open main window", "Start at login", "Quit"}));
     ASSERT_NE(tray.Menu()->defaultAction(), nullptr);
     EXPECT_EQ(tray.Menu()->defaultAction()->text(), "Open main window");
     EXPECT_EQ(tray.toolTip(), "Transfer your files between mobile and PC.");
@@ -93,6 +81,42 @@ TEST_F(Widgets, TrayMenuOffersOpenAsDefaultAndQuit) {
     tray.Menu()->actions().back()->trigger();
     EXPECT_EQ(opened, 2);
     EXPECT_EQ(quit, 1);
+}
+
+TEST_F(Widgets, TrayStartAtLoginSwitchesTheLoginEntryAndShowsWhatIs) {
+    test::Sandbox sandbox;
+    const auto entry = sandbox.configHome() / "autostart" / "harbrook.desktop";
+    TrayIcon tray;
+    QAction* item = tray.StartAtLoginItem();
+    ASSERT_TRUE(item->isCheckable());
+    EXPECT_FALSE(item->isChecked());
+    QStringList failures;
+    QObject::connect(&tray, &TrayIcon::startAtLoginFailed,
+                     [&](const QString& why) { failures << why; });
+
+    item->trigger();
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_TRUE(std::filesystem::is_regular_file(entry));
+    EXPECT_NE(test::ReadFileBytes(entry).find("Exec="), std::string::npos);
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_FALSE(std::filesystem::exists(entry));
+
+    // Switched elsewhere meanwhile: the menu shows it when it opens.
+    ASSERT_TRUE(platform::SetStartAtLogin(true, platform::ExecutablePath(), nullptr));
+    emit tray.Menu()->aboutToShow();
+    EXPECT_TRUE(item->isChecked());
+    ASSERT_TRUE(platform::SetStartAtLogin(false, {}, nullptr));
+    emit tray.Menu()->aboutToShow();
+    EXPECT_FALSE(item->isChecked());
+
+    // Nowhere to write the entry: the tick stays off and the user hears why.
+    test::SetEnv("XDG_CONFIG_HOME", "relative");
+    test::SetEnv("HOME", "relative");
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    ASSERT_EQ(failures.size(), 1);
+    EXPECT_FALSE(failures.front().isEmpty());
 }
 
 TEST_F(Widgets, BannerShowsProgressWhileABackupRunsAndSendButtonFollows) {

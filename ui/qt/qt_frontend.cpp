@@ -89,6 +89,13 @@ void QtFrontend::OnOpenMainWindow() {
     Post([this] { m_window.OpenMainWindow(); });
 }
 
+void QtFrontend::ShowBackupReminder() {
+    // Start-up decides before the event loop runs: the pop-up shows as it starts.
+    Post([this] {
+        if (m_showReminder) m_showReminder();
+    });
+}
+
 void QtFrontend::OnProgressReading(const ProgressReading& reading) {
     Post([this, reading] { m_window.OnProgressReading(reading); });
 }

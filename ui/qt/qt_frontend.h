@@ -24,6 +24,8 @@ class QtFrontend final : public AppFrontend {
     // The UI thread is going away: pending and later questions are answered
     // with Cancel, and nothing more is shown.
     void Close();
+    // What shows the backup reminder's pop-up; run on the UI thread.
+    void SetReminderHandler(std::function<void()> show) { m_showReminder = std::move(show); }
 
     void OnConnectionStateChanged(bool connected, const std::string& phoneName) override;
     void SetBannerStatus(const std::string& text) override;
@@ -33,6 +35,7 @@ class QtFrontend final : public AppFrontend {
     bool ShowQrCode(const std::filesystem::path& bitmap, const std::string& text) override;
     void OnBackupStarted(std::int64_t totalBytes) override;
     void OnOpenMainWindow() override;
+    void ShowBackupReminder() override;
     void OnProgressReading(const ProgressReading& reading) override;
     void OnBackupRecorded(const BackupRecord& record) override;
 
@@ -42,7 +45,8 @@ class QtFrontend final : public AppFrontend {
 
     MainWindow& m_window;
     TrayIcon& m_tray;
-    std::mutex m_mutex;  // guards what follows
+    std::function<void()> m_showReminder;  // set before start-up, then only read
+    std::mutex m_mutex;                    // guards what follows
     bool m_closed = false;
     std::vector<std::shared_ptr<std::promise<bool>>> m_questions;
 };

@@ -16,6 +16,7 @@
 #include "send/send_files.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_frontend.h"
+#include "ui/qt/reminder_popup.h"
 #include "ui/qt/tray_icon.h"
 
 namespace harbrook {
@@ -45,6 +46,7 @@ class QtHost final : public FrontEndHost {
         // The language's own direction: Arabic and Hebrew texts lay the window out mirrored.
         if (QString::fromStdString(window_text::Text(window_text::kConnectPhone)).isRightToLeft())
             QApplication::setLayoutDirection(Qt::RightToLeft);
+        m_frontend.SetReminderHandler([this] { ShowReminder(); });
     }
 
     AppFrontend& Ui() override { return m_frontend; }
@@ -52,8 +54,8 @@ class QtHost final : public FrontEndHost {
     void Run(Application& app) override {
         Wire(app);
         LoadPhonePicture();
-        // The backup reminder pop-up takes its turn here, before the icon
-        // appears; its button opens the window (MainWindow::OpenMainWindow).
+        // A backup reminder that start-up found due waits in the event queue
+        // and shows as the loop starts, whether or not the window is open.
         const bool tray = QSystemTrayIcon::isSystemTrayAvailable();
         m_window.SetTrayPresent(tray);
         m_tray.Start();
@@ -76,6 +78,10 @@ class QtHost final : public FrontEndHost {
         QObject::connect(&m_tray, &qt::TrayIcon::openRequested, &m_window,
                          &qt::MainWindow::OpenMainWindow);
         QObject::connect(&m_tray, &qt::TrayIcon::quitRequested, qApp, &Quit);
+        QObject::connect(
+            &m_tray, &qt::TrayIcon::startAtLoginFailed, &m_window, [this](const QString& why) {
+                m_window.ShowMessage(Text(kStartAtLogin, kButtonText) + ": " + why.toStdString());
+            });
         QObject::connect(&m_window, &qt::MainWindow::disconnectClicked, &m_window,
                          [&app] { app.Disconnect(); });
         QObject::connect(&m_window, &qt::MainWindow::sendFilesClicked, &m_window, [this, &app] {
@@ -88,6 +94,18 @@ class QtHost final : public FrontEndHost {
                          });
         QObject::connect(&m_window, &qt::MainWindow::categoryClicked, &m_window,
                          [this, &app](unsigned folder) { OpenCategory(app, folder); });
+    }
+
+    // Once a start at most; the pop-up lives as long as the window.
+    void ShowReminder() {
+        if (m_reminder) return;
+        std::filesystem::path dataFolder;
+        GetAppDataFolder(dataFolder);
+        m_reminder = std::make_unique<qt::ReminderPopup>(dataFolder);
+        // Its button takes the tray's way to the window.
+        QObject::connect(m_reminder.get(), &qt::ReminderPopup::openMainWindowRequested, &m_window,
+                         &qt::MainWindow::OpenMainWindow);
+        m_reminder->ShowNow();
     }
 
     // A send needs the phone's address; the file dialog is not worth opening without it.
@@ -131,6 +149,7 @@ class QtHost final : public FrontEndHost {
     qt::MainWindow m_window;
     qt::TrayIcon m_tray;
     qt::QtFrontend m_frontend;
+    std::unique_ptr<qt::ReminderPopup> m_reminder;
 };
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "ui/qt/tray_icon.h"
 
 #include "app/window_texts.h"
+#include "platform/autostart.h"
+#include "platform/folders.h"
 #include "ui/qt/art.h"
 
 namespace harbrook::qt {
@@ -12,10 +14,18 @@ TrayIcon::TrayIcon(QObject* parent) : QSystemTrayIcon(parent) {
     setToolTip(QString::fromStdString(Text(kTrayTip, kButtonText)));
     QAction* open = m_menu.addAction(QString::fromStdString(Text(kOpenMainWindow, kButtonText)));
     m_menu.addSeparator();
+    m_startAtLogin = m_menu.addAction(QString::fromStdString(Text(kStartAtLogin, kButtonText)));
+    m_startAtLogin->setCheckable(true);
+    m_startAtLogin->setChecked(platform::StartsAtLogin());
+    m_menu.addSeparator();
     QAction* quit = m_menu.addAction(QString::fromStdString(Text(kQuit, kButtonText)));
     m_menu.setDefaultAction(open);  // drawn bold
     connect(open, &QAction::triggered, this, &TrayIcon::openRequested);
     connect(quit, &QAction::triggered, this, &TrayIcon::quitRequested);
+    connect(m_startAtLogin, &QAction::triggered, this, &TrayIcon::SwitchStartAtLogin);
+    // The entry may have been switched meanwhile (`harbrook --autostart`, by hand).
+    connect(&m_menu, &QMenu::aboutToShow, this,
+            [this] { m_startAtLogin->setChecked(platform::StartsAtLogin()); });
     setContextMenu(&m_menu);
     connect(this, &QSystemTrayIcon::activated, this, [this](ActivationReason reason) {
         if (reason == Trigger) emit openRequested();
@@ -29,6 +39,14 @@ void TrayIcon::Start() {
     // Keeps watching: a notification area that goes away and comes back
     // (the panel restarts) gets the icon again.
     m_retry.start();
+}
+
+void TrayIcon::SwitchStartAtLogin(bool on) {
+    std::string why;
+    const bool switched = platform::SetStartAtLogin(on, platform::ExecutablePath(), &why);
+    // The tick shows what is, not what was asked for.
+    m_startAtLogin->setChecked(platform::StartsAtLogin());
+    if (!switched) emit startAtLoginFailed(QString::fromStdString(why));
 }
 
 void TrayIcon::TryToShow() {

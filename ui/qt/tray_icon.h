@@ -1,7 +1,9 @@
 // The notification-area icon: its tip, a left click to open the window, and
-// the menu "Open main window" (the default, bold) and "Quit". It only
-// signals; the main window decides. Where no notification area exists yet,
-// it looks again every 5 seconds.
+// the menu "Open main window" (the default, bold), "Start at login" (checked
+// while the login entry exists) and "Quit". It signals what the user asks
+// for and the main window decides; only the start at login, a setting of its
+// own, it switches itself, the same way `harbrook --autostart` does. Where no
+// notification area exists yet, it looks again every 5 seconds.
 #pragma once
 
 #include <QAction>
@@ -20,15 +22,20 @@ class TrayIcon final : public QSystemTrayIcon {
     // Shows the icon now if a notification area exists, else keeps trying.
     void Start();
     QMenu* Menu() { return &m_menu; }
+    QAction* StartAtLoginItem() const { return m_startAtLogin; }
 
   signals:
     void openRequested();
     void quitRequested();
+    // The start at login could not be switched; the text says why.
+    void startAtLoginFailed(const QString& why);
 
   private:
     void TryToShow();
+    void SwitchStartAtLogin(bool on);
 
     QMenu m_menu;
+    QAction* m_startAtLogin;
     QTimer m_retry;
 };
 

@@ -1,0 +1,181 @@
+// The backup reminder pop-up and the questions the Qt front end asks, offscreen.
+#include "ui/qt/reminder_popup.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+#include <atomic>
+#include <optional>
+#include <thread>
+
+#include "app/window_texts.h"
+#include "platform/profile.h"
+#include "tests/qt/widgets_fixture.h"
+#include "tests/support/sandbox.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_frontend.h"
+#include "ui/qt/tray_icon.h"
+
+namespace harbrook::qt {
+namespace {
+
+std::string NoShow(const test::Sandbox& sandbox) {
+    return platform::ReadProfileString(sandbox.appData() / "program_config.ini", "harbrook",
+                                       "noshow", "none", 100);
+}
+
+void PressKey(QWidget* target, int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+}
+
+TEST_F(Widgets, ReminderShowsItsTextsAndWritesEveryClickOfItsCheckBox) {
+    test::Sandbox sandbox;
+    ReminderPopup popup(sandbox.appData());
+    EXPECT_EQ(popup.windowTitle(), "Harbrook");
+    EXPECT_EQ(popup.Headline()->text(),
+              "Easily back up photos, videos, documents and audio from your phone to your "
+              "computer.");
+    EXPECT_EQ(popup.Detail()->text(),
+              "One-click delete can help you greatly save cell phone space.");
+    EXPECT_EQ(popup.BackupButton()->text(), "Back up your phone's data");
+    EXPECT_EQ(popup.NoShowBox()->text(), "Do not show again.");
+    EXPECT_FALSE(popup.NoShowBox()->isChecked());
+    EXPECT_FALSE(popup.isVisible());
+    EXPECT_EQ(popup.parentWidget(), nullptr);  // a window of its own
+
+    popup.ShowNow();
+    EXPECT_TRUE(popup.isVisible());
+    // Nothing is cut: every text gets the height it needs at its width.
+    for (QWidget* part : std::initializer_list<QWidget*>{popup.Headline(), popup.Detail()}) {
+        EXPECT_GE(part->height(), part->heightForWidth(part->width()));
+    }
+    EXPECT_GE(popup.NoShowBox()->width(), popup.NoShowBox()->sizeHint().width());
+
+    EXPECT_EQ(NoShow(sandbox), "none");
+    popup.NoShowBox()->click();
+    EXPECT_EQ(NoShow(sandbox), "yes");
+    popup.NoShowBox()->click();
+    EXPECT_EQ(NoShow(sandbox), "no");
+    popup.NoShowBox()->click();
+    EXPECT_EQ(NoShow(sandbox), "yes");
+    popup.close();  // closing writes nothing
+    EXPECT_FALSE(popup.isVisible());
+    EXPECT_EQ(NoShow(sandbox), "yes");
+}
+
+TEST_F(Widgets, ReminderButtonOpensTheWindowAndEnterEscAndCloseBoxCloseIt) {
+    test::Sandbox sandbox;
+    ReminderPopup popup(sandbox.appData());
+    int opened = 0;
+    QObject::connect(&popup, &ReminderPopup::openMainWindowRequested, [&] { ++opened; });
+
+    popup.ShowNow();
+    popup.BackupButton()->click();
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(popup.isVisible());
+
+    for (int key : {Qt::Key_Escape, Qt::Key_Return}) {
+        popup.ShowNow();
+        popup.NoShowBox()->setFocus();
+        PressKey(&popup, key);
+        EXPECT_FALSE(popup.isVisible()) << key;
+    }
+    popup.ShowNow();
+    EXPECT_TRUE(popup.close());
+    EXPECT_FALSE(popup.isVisible());
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(NoShow(sandbox), "none");
+}
+
+TEST_F(Widgets, ReminderStandsOnABottomPanelAndHangsBelowATopOne) {
+    const QSize frame(400, 200);
+    const QRect screen(0, 0, 1920, 1080);
+    EXPECT_EQ(ReminderPopup::PlaceOnScreen(screen, QRect(0, 0, 1920, 1040), frame),
+              QPoint(1520, 840));
+    EXPECT_EQ(ReminderPopup::PlaceOnScreen(screen, QRect(0, 32, 1920, 1048), frame),
+              QPoint(1520, 32));
+    // A second screen right of the first, its panel along the bottom.
+    EXPECT_EQ(
+        ReminderPopup::PlaceOnScreen(QRect(1920, 0, 1280, 1024), QRect(1920, 0, 1280, 994), frame),
+        QPoint(2800, 794));
+
+    // Offscreen there is no panel: the bottom right corner, the whole
+    // window inside the screen.
+    test::Sandbox sandbox;
+    ReminderPopup popup(sandbox.appData());
+    popup.ShowNow();
+    const QRect area = popup.screen()->availableGeometry();
+    const QRect outer = popup.frameGeometry();
+    EXPECT_EQ(outer.right(), area.right());
+    EXPECT_EQ(outer.bottom(), area.bottom());
+}
+
+// Runs the event loop while a worker asks the update question; `act` gets
+// the message box once it is up and decides how the loop goes on.
+struct AskedQuestion {
+    std::optional<bool> answer;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+};
+
+AskedQuestion AskOnWorker(const std::function<void(QMessageBox*)>& act) {
+    MainWindow window;
+    TrayIcon tray;
+    QtFrontend ui(window, tray);
+    AskedQuestion asked;
+    std::atomic<bool> answered = false;
+    std::thread worker([&] {
+        asked.answer = ui.AskOkCancel(window_text::Text(154));
+        answered = true;
+    });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (answered) return QCoreApplication::exit(0);
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !asked.text.isEmpty()) return;
+        asked.text = box->text();
+        asked.buttons = box->standardButtons();
+        act(box);
+    });
+    poll.start(10);
+    QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });  // never hang the suite
+    EXPECT_EQ(QApplication::exec(), 0);
+    ui.Close();  // as the program does once its loop has ended
+    worker.join();
+    return asked;
+}
+
+TEST_F(Widgets, UpdateQuestionIsAnOkCancelBoxAndQuittingAnswersCancel) {
+    const QString question =
+        "New version of Harbrook is available. Do you want to download and install it?";
+    AskedQuestion ok = AskOnWorker([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+    EXPECT_EQ(ok.text, question);
+    EXPECT_EQ(ok.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(ok.answer, true);
+
+    // "Quit" while the box is open: the program's loop ends, and the worker
+    // (which the application's stop waits for) gets Cancel.
+    AskedQuestion quit = AskOnWorker([](QMessageBox*) { QCoreApplication::exit(0); });
+    EXPECT_EQ(quit.text, question);
+    EXPECT_EQ(quit.answer, false);
+}
+
+TEST_F(Widgets, ReminderHookShowsThePopupFromTheEventLoop) {
+    MainWindow window;
+    TrayIcon tray;
+    QtFrontend ui(window, tray);
+    int shown = 0;
+    ui.SetReminderHandler([&] { ++shown; });
+    ui.ShowBackupReminder();
+    EXPECT_EQ(shown, 0);  // start-up runs before the loop
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown, 1);
+}
+
+}  // namespace
+}  // namespace harbrook::qt
