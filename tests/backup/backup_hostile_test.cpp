@@ -130,11 +130,12 @@ TEST_F(BackupHostileTest, NamesThatGrowPastTheLimitAreShortenedKeepingTheExtensi
     const std::string longest = std::string(251, 'L') + ".jpg";
     // The second offer of the longest name differs in size: a new file, not
     // a resend of the first.
-    const std::vector<std::pair<std::string, std::string>> files{
-        {longest, "ok"},
-        {longest, "ok!"},
-        {std::string(100, '\xff') + ".jpg", "ok"},
-        {std::string(200, 'c') + "\xe2\x82.png", "ok"}};
+    std::vector<std::pair<std::string, std::string>> files{
+        {longest, "ok"}, {longest, "ok!"}, {std::string(200, 'c') + "\xe2\x82.png", "ok"}};
+    // 104 UTF-16 units but 304 bytes: within the limit on Windows, over it on
+    // Linux. Under wine the Windows name lands on a Linux file system, which
+    // cuts it at 255 bytes, so this one is checked on Linux only.
+    if (!kWindows) files.emplace_back(std::string(100, '\xff') + ".jpg", "ok");
     auto link = Begin();
     for (const auto& [name, content] : files) {
         link->SendOffer(name, std::to_string(content.size()), "camera", "file");
