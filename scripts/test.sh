@@ -18,6 +18,7 @@ variants=("$@")
 # Everything a test runs talks to loopback only.
 export HARBROOK_ADDRESS=127.0.0.1
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # libzmq, libpgm and libstdc++ are not built with ThreadSanitizer: it only
 # checks accesses made from our own (instrumented) code, and scripts/tsan.supp
