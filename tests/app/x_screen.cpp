@@ -27,12 +27,13 @@ std::string FirstLine(const std::string& text) {
 
 XScreen::XScreen(std::filesystem::path logs) : m_logs(std::move(logs)) {
     std::filesystem::create_directories(m_logs);
-    // Xvfb picks a free display and tells it on its stdout.
-    m_xvfb =
-        std::make_unique<ChildProcess>(XVFB_EXE,
-                                       std::vector<std::string>{"-displayfd", "1", "-screen", "0",
-                                                                "1280x900x24", "-nolisten", "tcp"},
-                                       m_logs, "xvfb");
+    // Xvfb picks a free display and tells it on its stdout; -noreset keeps it
+    // from resetting (and refusing clients for a moment) when the last one leaves.
+    m_xvfb = std::make_unique<ChildProcess>(
+        XVFB_EXE,
+        std::vector<std::string>{"-displayfd", "1", "-noreset", "-screen", "0", "1280x900x24",
+                                 "-nolisten", "tcp"},
+        m_logs, "xvfb");
     if (!WaitFor([&] { return m_xvfb->Out().find('\n') != std::string::npos; }, 20s)) return;
     m_display = ":" + FirstLine(m_xvfb->Out());
     SetEnv("DISPLAY", m_display);

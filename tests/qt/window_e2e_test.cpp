@@ -40,11 +40,13 @@ class WindowEndToEnd : public ::testing::Test {
         fs::create_directories(backupRoot);
         base = FreePortRun(kPortsUsed);
         ASSERT_NE(base, 0);
-        // Xvfb picks a free display and tells it on its stdout.
+        // Xvfb picks a free display and tells it on its stdout. -noreset: the
+        // server would otherwise reset when its last client leaves (the tray
+        // and the program between two starts) and refuse the next for a moment.
         xvfb = std::make_unique<ChildProcess>(
             XVFB_EXE,
-            std::vector<std::string>{"-displayfd", "1", "-screen", "0", "1280x900x24", "-nolisten",
-                                     "tcp"},
+            std::vector<std::string>{"-displayfd", "1", "-noreset", "-screen", "0", "1280x900x24",
+                                     "-nolisten", "tcp"},
             logs, "xvfb");
         ASSERT_TRUE(WaitFor([&] { return xvfb->Out().find('\n') != std::string::npos; }, 20s))
             << xvfb->Err();
