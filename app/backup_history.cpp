@@ -114,9 +114,10 @@ bool ParseUtc(const std::string& text, std::int64_t& seconds) {
 
 std::string FormatBackupLine(const BackupRecord& r) {
     std::string names;
-    for (const auto& name : r.incomplete) {
-        if (!names.empty()) names += ';';
-        names += Escape(name);
+    for (std::size_t i = 0; i < r.incomplete.size(); ++i) {
+        // By position, not by what is there so far: a first name may be empty.
+        if (i > 0) names += ';';
+        names += Escape(r.incomplete[i]);
     }
     std::ostringstream line;
     line << FormatUtc(r.startSeconds) << '\t' << FormatUtc(r.endSeconds) << '\t' << Escape(r.phone)

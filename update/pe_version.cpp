@@ -165,6 +165,7 @@ class SpanSource final : public ByteSource {
     std::uint64_t Size() const override { return m_bytes.size(); }
     bool Read(std::uint64_t offset, void* out, std::size_t count) const override {
         if (offset > m_bytes.size() || count > m_bytes.size() - offset) return false;
+        if (count == 0) return true;  // memcpy may not see the null of an empty read
         std::memcpy(out, m_bytes.data() + offset, count);
         return true;
     }
