@@ -67,9 +67,9 @@ TEST(SingleInstanceTest, NobodyThereIsReportedAndAStaleSocketIsReplaced) {
 
     // What a crashed instance leaves behind: a socket file nobody serves.
     { std::ofstream(sandbox.root() / "harbrook.sock") << "stale"; }
+    Inbox inbox;  // outlives the listener that fills it
     SingleInstance first;
     ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-    Inbox inbox;
     ASSERT_TRUE(first.Listen(inbox.Handler()));
     EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "show"), DeliveryResult::Delivered);
 }
@@ -78,9 +78,9 @@ TEST(SingleInstanceTest, NobodyThereIsReportedAndAStaleSocketIsReplaced) {
 // them) must not keep a later start's request waiting.
 TEST(SingleInstanceTest, IdleConnectionsDoNotHoldUpARequest) {
     Sandbox sandbox;
+    Inbox inbox;  // outlives the listener that fills it
     SingleInstance first;
     ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-    Inbox inbox;
     ASSERT_TRUE(first.Listen(inbox.Handler()));
     const std::string path = (sandbox.root() / "harbrook.sock").string();
     sockaddr_un addr{};
@@ -102,9 +102,9 @@ TEST(SingleInstanceTest, ADeepDataFolderStillGetsASocket) {
     auto deep = sandbox.root();
     for (int i = 0; i < 8; ++i) deep /= std::string(20, static_cast<char>('a' + i));
     std::filesystem::create_directories(deep);
+    Inbox inbox;  // outlives the listener that fills it
     SingleInstance first;
     ASSERT_EQ(first.TryClaim(deep), SingleInstance::Claim::First);
-    Inbox inbox;
     ASSERT_TRUE(first.Listen(inbox.Handler()));
     EXPECT_EQ(DeliverToRunningInstance(deep, "deep"), DeliveryResult::Delivered);
     EXPECT_EQ(inbox.Get(), std::vector<std::string>{"deep"});

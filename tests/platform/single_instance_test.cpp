@@ -47,9 +47,9 @@ TEST(SingleInstanceTest, OneClaimAtATimeAndItIsGivenUpWithTheObject) {
 
 TEST(SingleInstanceTest, RequestsArriveIntactAndAreConfirmed) {
     Sandbox sandbox;
+    Inbox inbox;  // outlives the listener that fills it
     SingleInstance first;
     ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-    Inbox inbox;
     ASSERT_TRUE(first.Listen(inbox.Handler()));
 
     std::string big(200000, 'x');
@@ -64,11 +64,11 @@ TEST(SingleInstanceTest, RequestsArriveIntactAndAreConfirmed) {
 
 TEST(SingleInstanceTest, ARequestBeforeListeningWaitsForTheListener) {
     Sandbox sandbox;
+    Inbox inbox;  // outlives the listener that fills it
     SingleInstance first;
     ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
     auto delivery = std::async(std::launch::async,
                                [&] { return DeliverToRunningInstance(sandbox.root(), "early"); });
-    Inbox inbox;
     ASSERT_TRUE(first.Listen(inbox.Handler()));
     EXPECT_EQ(delivery.get(), DeliveryResult::Delivered);
     EXPECT_EQ(inbox.Get(), std::vector<std::string>{"early"});
@@ -83,9 +83,9 @@ TEST(SingleInstanceTest, NobodyThereIsReported) {
 
 TEST(SingleInstanceTest, StopListeningReturnsAndLaterRequestsGoUnanswered) {
     Sandbox sandbox;
+    Inbox inbox;  // outlives the listener that fills it
     SingleInstance first;
     ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-    Inbox inbox;
     ASSERT_TRUE(first.Listen(inbox.Handler()));
     first.StopListening();
     std::string why;

@@ -35,10 +35,10 @@ TEST(SingleInstanceWin32Test, TheClaimIsTheNamedMutexKVHarbrook) {
 
 TEST(SingleInstanceWin32Test, TheShowEventAloneWakesTheRunningInstance) {
     Sandbox sandbox;
+    std::mutex mutex;  // both outlive the listener that fills them
+    std::vector<std::string> requests;
     SingleInstance first;
     ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-    std::mutex mutex;
-    std::vector<std::string> requests;
     ASSERT_TRUE(first.Listen([&](const std::string& r) {
         std::lock_guard lock(mutex);
         requests.push_back(r);
