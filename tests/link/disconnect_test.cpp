@@ -59,17 +59,19 @@ TEST_F(DisconnectTest, AnUnreachablePhoneDoesNotHoldTheThread) {
 TEST_F(DisconnectTest, OnlyTheExactNoticeDisconnects) {
     Start(DisconnectListenerThread);
     link.state.SetConnectionState(true, "Phone", "id", "127.0.0.1");
-    const auto send = [&](std::string_view text) {
+    // The listener starts over after each wrong notice, so a notice may have to
+    // wait for it to bind again: the last one waits long enough for that.
+    const auto send = [&](std::string_view text, int lingerMs = 1000) {
         zmq::context_t context;
         zmq::socket_t req(context, zmq::socket_type::req);
-        req.set(zmq::sockopt::linger, 1000);
+        req.set(zmq::sockopt::linger, lingerMs);
         req.connect("tcp://127.0.0.1:" + std::to_string(plan.disconnectNotice));
         req.send(zmq::buffer(text));
     };
     for (std::string_view wrong : {"disconnected", "Disconnected!", "Connected", "Disc"})
         send(wrong);
     // Each notice gets a fresh socket; the right one still arrives after the wrong ones.
-    send("Disconnected");
+    send("Disconnected", 5000);
     ASSERT_TRUE(WaitFor([&] { return !link.state.IsConnected(); }));
     EXPECT_TRUE(link.state.IsDisconnectRequested());
     EXPECT_EQ(frontend.stateChanges().size(), 2u);
