@@ -7,7 +7,7 @@ packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-de
           libcurl4-openssl-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
           zbar-tools xvfb clang-format
           librsvg2-bin desktop-file-utils appstream lintian  # the Debian package
-          clang-15 libfuzzer-15-dev  # the fuzz leg of scripts/test.sh
+          clang-15 libfuzzer-15-dev llvm-15  # the fuzz leg of scripts/test.sh (llvm-15: its symbolizer)
           # The window: SVG artwork drawn by Qt and rendered at build time,
           # and what its end-to-end test drives and looks with.
           qt6-svg-dev imagemagick fonts-noto-core trayer xdotool x11-utils

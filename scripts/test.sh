@@ -92,6 +92,9 @@ run_fuzz() {
     || { cat "$dir.configure.log"; return 1; }
   nice cmake --build "$dir" -j"$jobs" --target fuzzers >"$dir.build.log" 2>&1 \
     || { grep -E -B2 -A12 'error|Error' "$dir.build.log" | head -150; echo "build failed (fuzz)"; return 1; }
+  # A crash report with file and line numbers needs clang's own symbolizer.
+  [[ -x /usr/lib/llvm-15/bin/llvm-symbolizer ]] \
+    && export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-15/bin/llvm-symbolizer
   local corpus name work
   for corpus in tests/fuzz/corpus/*/; do
     name=$(basename "$corpus")
@@ -101,7 +104,7 @@ run_fuzz() {
          >"$dir/$name.log" 2>&1; then
       echo "fuzz_$name: $(awk '/stat::number_of_executed_units/ {print $2}' "$dir/$name.log") runs, no failure"
     else
-      echo "fuzz_$name FAILED:"; tail -n 30 "$dir/$name.log"; rc=1
+      echo "fuzz_$name FAILED:"; tail -n 60 "$dir/$name.log"; rc=1
     fi
     rm -rf "$work"
   done
