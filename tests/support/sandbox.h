@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "link/port_plan.h"
 
 namespace harbrook::test {
 
@@ -37,9 +40,17 @@ void UnsetEnv(const char* name);
 bool WaitFor(const std::function<bool()>& predicate,
              std::chrono::milliseconds deadline = std::chrono::seconds(10));
 
-// A run of `count` consecutive TCP ports that are free on this machine now;
-// 0 when none was found.
+// TCP ports free on this machine now, none handed out twice in a process
+// and none that Harbrook uses by default: `count` of them, a run of `count`
+// consecutive ones (its first; 0 when none was found), or one for each port
+// of a plan.
+std::vector<int> FreePorts(int count);
 int FreePortRun(int count);
+PortPlan FreePortPlan();
+
+// Short waits everywhere (heartbeat windows of 200 ms, quick retries), so
+// that tests run fast; the receive time-out long enough for a sanitizer build.
+Timing FastTiming(std::chrono::milliseconds transferReceive = std::chrono::milliseconds(3000));
 
 // Writes `size` bytes of a repeatable pattern to the file.
 void WritePatternFile(const std::filesystem::path& file, std::uintmax_t size, unsigned seed = 1);
