@@ -63,6 +63,18 @@ void UnsetEnv(const char* name) {
     system::UnsetEnv(name);
 }
 
+ClearedEnv::ClearedEnv(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        const char* value = std::getenv(name);
+        m_saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        UnsetEnv(name);
+    }
+}
+
+ClearedEnv::~ClearedEnv() {
+    for (const auto& [name, value] : m_saved) value ? SetEnv(name, *value) : UnsetEnv(name);
+}
+
 bool WaitFor(const std::function<bool()>& predicate, std::chrono::milliseconds deadline) {
     const auto until = std::chrono::steady_clock::now() + deadline;
     while (!predicate()) {

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,19 @@ class Sandbox {
 // Sets or removes an environment variable of this process.
 void SetEnv(const char* name, const std::string& value);
 void UnsetEnv(const char* name);
+
+// Unsets the variables for as long as it lives, then gives them back the
+// values they had.
+class ClearedEnv {
+  public:
+    explicit ClearedEnv(std::initializer_list<const char*> names);
+    ~ClearedEnv();
+    ClearedEnv(const ClearedEnv&) = delete;
+    ClearedEnv& operator=(const ClearedEnv&) = delete;
+
+  private:
+    std::vector<std::pair<const char*, std::optional<std::string>>> m_saved;
+};
 
 // Polls the predicate until it holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& predicate,
