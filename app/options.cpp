@@ -18,6 +18,18 @@ std::optional<int> ParsePort(std::string_view text) {
     return value;
 }
 
+// The reasons a command line is refused.
+constexpr unsigned kAutostartNeedsValueText = 400;
+constexpr unsigned kAddressNeedsValueText = 401;
+constexpr unsigned kAddressNotIPv4Text = 402;
+constexpr unsigned kLanguageNeedsValueText = 403;
+constexpr unsigned kBackupRootNeedsValueText = 404;
+constexpr unsigned kPortsBaseNeedsValueText = 405;
+constexpr unsigned kPortsBaseOutOfRangeText = 406;
+constexpr unsigned kSendNeedsFileText = 407;
+constexpr unsigned kUnknownOptionText = 408;
+constexpr unsigned kSendWithDisconnectText = 409;
+
 std::filesystem::path Absolute(std::string_view text) {
     std::error_code ec;
     const std::filesystem::path given = platform::PathFromUtf8(text);  // arguments are UTF-8
@@ -30,8 +42,9 @@ std::filesystem::path Absolute(std::string_view text) {
 ParsedOptions ParseOptions(int argc, const char* const* argv) {
     ParsedOptions parsed;
     Options& o = parsed.options;
-    const auto fail = [&parsed](std::string message) {
-        parsed.error = std::move(message);
+    const auto fail = [&parsed](unsigned text, std::vector<std::string> arguments = {}) {
+        parsed.errorText = text;
+        parsed.errorArguments = std::move(arguments);
         return parsed;
     };
     for (int i = 1; i < argc; ++i) {
@@ -53,39 +66,44 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         } else if (arg == "--disconnect") {
             o.disconnect = true;
         } else if (arg == "--autostart") {
-            if (!value(v) || (v != "on" && v != "off")) return fail("--autostart needs on or off");
+            if (!value(v) || (v != "on" && v != "off")) return fail(kAutostartNeedsValueText);
             o.autostart = (v == "on");
         } else if (arg == "--quick-timing") {
             o.quickTiming = true;
         } else if (arg == "--address") {
-            if (!value(v)) return fail("--address needs an IPv4 address (A.B.C.D)");
-            if (!IsDottedIPv4(v)) return fail("--address: not an IPv4 address: " + std::string(v));
+            if (!value(v)) return fail(kAddressNeedsValueText);
+            if (!IsDottedIPv4(v)) return fail(kAddressNotIPv4Text, {std::string(v)});
             o.address = v;
         } else if (arg == "--language") {
-            if (!value(v)) return fail("--language needs a language name (german, japan, ...)");
+            if (!value(v)) return fail(kLanguageNeedsValueText);
             o.language = std::string(v);
         } else if (arg == "--backup-root") {
-            if (!value(v) || v.empty()) return fail("--backup-root needs a folder");
+            if (!value(v) || v.empty()) return fail(kBackupRootNeedsValueText);
             o.backupRoot = Absolute(v);
         } else if (arg == "--ports-base") {
-            if (!value(v)) return fail("--ports-base needs a port number");
+            if (!value(v)) return fail(kPortsBaseNeedsValueText);
             o.portsBase = ParsePort(v);
             if (!o.portsBase) {
-                return fail("--ports-base: not a port from 1024 to " +
-                            std::to_string(65535 - kPortsInPlan + 1) + ": " + std::string(v));
+                return fail(kPortsBaseOutOfRangeText,
+                            {std::to_string(65535 - kPortsInPlan + 1), std::string(v)});
             }
         } else if (arg == "--send") {
             o.send = true;
             while (i + 1 < argc && std::string_view(argv[i + 1]).substr(0, 2) != "--") {
                 o.sendFiles.push_back(Absolute(argv[++i]));
             }
-            if (o.sendFiles.empty()) return fail("--send needs at least one file");
+            if (o.sendFiles.empty()) return fail(kSendNeedsFileText);
         } else {
-            return fail("unknown option: " + std::string(arg) + " (try --help)");
+            return fail(kUnknownOptionText, {std::string(arg)});
         }
     }
-    if (o.send && o.disconnect) return fail("--send and --disconnect do not go together");
+    if (o.send && o.disconnect) return fail(kSendWithDisconnectText);
     return parsed;
+}
+
+std::string ParsedOptions::Error() const {
+    if (errorText == 0) return {};
+    return FormatUiText(LoadUiString(errorText, 512), errorArguments);
 }
 
 PortPlan PortPlanFromBase(int base) {

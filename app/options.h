@@ -31,7 +31,14 @@ struct Options {
 
 struct ParsedOptions {
     Options options;
-    std::string error;  // one line; empty when the command line is usable
+    // Why the command line is not usable: the string id of the reason and
+    // what fills its placeholders; 0 when it is usable. The text is made
+    // only when it is shown, so that it comes in the language chosen by then.
+    unsigned errorText = 0;
+    std::vector<std::string> errorArguments;
+
+    // The reason in one line, in the current language; empty when usable.
+    std::string Error() const;
 };
 
 // Reads argv[1..]. Paths are made absolute against the current folder.

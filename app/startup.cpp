@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "app/history_table.h"
 #include "app/instance_request.h"
@@ -22,9 +24,25 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr const char* kNoDataFolderText =
-    "Harbrook cannot create its data folder (is HOME set?). It runs without it: no backup "
-    "history is kept and a second start cannot find this one.";
+// What start-up says, in the chosen language.
+constexpr unsigned kCannotReachRunningText = 410;
+constexpr unsigned kSendNotAFileText = 411;
+constexpr unsigned kRootMissingText = 412;
+constexpr unsigned kRootNotAFolderText = 413;
+constexpr unsigned kRootNotWritableText = 414;
+constexpr unsigned kRootNotStoredText = 415;
+constexpr unsigned kLockNotTakenText = 416;
+constexpr unsigned kSendWithoutRunningText = 417;
+constexpr unsigned kDisconnectWithoutRunningText = 418;
+constexpr unsigned kStartsAtLoginText = 419;
+constexpr unsigned kNoLongerStartsAtLoginText = 420;
+constexpr unsigned kProgramFilesText = 421;
+constexpr unsigned kNoDataFolderText = 422;
+constexpr std::size_t kCapacity = 512;
+
+std::string Text(unsigned id, const std::vector<std::string>& arguments = {}) {
+    return FormatUiText(LoadUiString(id, kCapacity), arguments);
+}
 
 int Fail(int status, const std::string& message) {
     std::fprintf(stderr, "harbrook: %s\n", message.c_str());
@@ -47,7 +65,7 @@ int HandOver(const std::filesystem::path& dataFolder, const Options& options) {
         platform::DeliverToRunningInstance(dataFolder, EncodeRequest(request), &why);
     if (result == platform::DeliveryResult::Delivered) return 0;
     if (request.kind == InstanceRequest::Kind::Show) return 0;
-    return Fail(kExitFailure, "Harbrook is already running but cannot be reached: " + why);
+    return Fail(kExitFailure, Text(kCannotReachRunningText, {why}));
 }
 
 }  // namespace
@@ -55,8 +73,9 @@ int HandOver(const std::filesystem::path& dataFolder, const Options& options) {
 std::string BackupRootProblem(const std::filesystem::path& root) {
     std::error_code ec;
     const auto status = std::filesystem::status(root, ec);
-    if (!std::filesystem::exists(status)) return "does not exist";
-    if (!std::filesystem::is_directory(status)) return "is not a folder";
+    const std::vector<std::string> shown{PathToUtf8(root)};
+    if (!std::filesystem::exists(status)) return Text(kRootMissingText, shown);
+    if (!std::filesystem::is_directory(status)) return Text(kRootNotAFolderText, shown);
     // Permission bits do not tell the whole story (read-only mounts, ACLs):
     // try to write.
     const auto probe =
@@ -67,7 +86,7 @@ std::string BackupRootProblem(const std::filesystem::path& root) {
         if (!out || !(out << 'x') || !out.flush()) {
             out.close();
             std::filesystem::remove(probe, ec);
-            return "is not writable";
+            return Text(kRootNotWritableText, shown);
         }
     }
     std::filesystem::remove(probe, ec);
@@ -76,23 +95,24 @@ std::string BackupRootProblem(const std::filesystem::path& root) {
 
 int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) {
     const ParsedOptions parsed = ParseOptions(argc, argv);
-    if (!parsed.error.empty()) return Fail(kExitUsage, parsed.error);
     const Options& options = parsed.options;
-    // Texts from here on are in the chosen language; the library stays
-    // loaded until the end of this run.
+    // Texts from here on are in the chosen language, a refused command line
+    // included (with --language when it came before the fault); the library
+    // stays loaded until the end of this run.
     CLanguageSelector languages;
     if (options.language) languages.SetOneRunLanguage(*options.language);
     g_hLangModule = languages.SelectLanguageModule(&OwnStringTable());
     struct OwnTableAgain {
         ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
     } ownTableAgain;
+    if (parsed.errorText != 0) return Fail(kExitUsage, parsed.Error());
     if (options.help) {
         std::fputs(UsageText().c_str(), stdout);
         return 0;
     }
     if (options.version) {
-        std::printf("harbrook %s\nprogram files: %s\n", HARBROOK_VERSION,
-                    PathToUtf8(platform::ProgramFilesFolder()).c_str());
+        std::printf("harbrook %s\n%s\n", HARBROOK_VERSION,
+                    Text(kProgramFilesText, {PathToUtf8(platform::ProgramFilesFolder())}).c_str());
         return 0;
     }
     if (options.autostart) {
@@ -100,22 +120,22 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         if (!platform::SetStartAtLogin(*options.autostart, platform::ExecutablePath(), &why)) {
             return Fail(kExitFailure, "--autostart: " + why);
         }
-        std::printf("Harbrook %s at login (%s).\n",
-                    *options.autostart ? "starts" : "no longer starts",
-                    platform::StartAtLoginPlace().c_str());
+        std::printf("%s\n",
+                    Text(*options.autostart ? kStartsAtLoginText : kNoLongerStartsAtLoginText,
+                         {platform::StartAtLoginPlace()})
+                        .c_str());
         return 0;
     }
     for (const auto& file : options.sendFiles) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(file, ec)) {
-            return Fail(kExitUsage, "--send: not a file: " + PathToUtf8(file));
+            return Fail(kExitUsage, Text(kSendNotAFileText, {PathToUtf8(file)}));
         }
     }
     if (options.backupRoot) {
         const std::string problem = BackupRootProblem(*options.backupRoot);
         if (!problem.empty()) {
-            return Fail(kExitUsage,
-                        "--backup-root " + PathToUtf8(*options.backupRoot) + ": " + problem);
+            return Fail(kExitUsage, problem);
         }
     }
 
@@ -132,8 +152,7 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         return 0;
     }
     if (options.backupRoot && !CSettingsStore().WriteRootDirectory(*options.backupRoot, true)) {
-        return Fail(kExitUsage, "--backup-root " + PathToUtf8(*options.backupRoot) +
-                                    ": cannot be stored (too long?)");
+        return Fail(kExitUsage, Text(kRootNotStoredText, {PathToUtf8(*options.backupRoot)}));
     }
     if (!options.address.empty()) SetLocalAddressOverride(options.address);
 
@@ -150,17 +169,15 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
             // the settings and fight over the phone; better none than a
             // second one.
             if (!haveDataFolder) break;
-            return Fail(kExitFailure,
-                        "cannot tell whether Harbrook already runs (the instance lock in " +
-                            PathToUtf8(dataFolder) + " cannot be taken); not starting");
+            return Fail(kExitFailure, Text(kLockNotTakenText, {PathToUtf8(dataFolder)}));
         case platform::SingleInstance::Claim::First:
             break;
     }
     if (options.send) {
-        return Fail(kExitFailure, "--send hands files to a running Harbrook, and none runs");
+        return Fail(kExitFailure, Text(kSendWithoutRunningText));
     }
     if (options.disconnect) {
-        return Fail(kExitFailure, "--disconnect is for a running Harbrook, and none runs");
+        return Fail(kExitFailure, Text(kDisconnectWithoutRunningText));
     }
     if (!platform::InitSockets()) {
         const auto text = OwnStringTable().Find(kStrSocketsFailed);
@@ -178,7 +195,7 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     settings.dataFolder = dataFolder;
     {
         Application app(host->Ui(), settings);
-        if (!haveDataFolder) host->Ui().ShowMessage(kNoDataFolderText);
+        if (!haveDataFolder) host->Ui().ShowMessage(Text(kNoDataFolderText));
         app.Start();
         // Only now can a later start be served: before this the requests
         // wait on the channel.

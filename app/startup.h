@@ -28,7 +28,8 @@ using HostFactory = std::function<std::unique_ptr<FrontEndHost>(const Options&)>
 // (platform::BlockQuitRequests) so that every thread inherits that.
 int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost);
 
-// Why a folder cannot be the backup root, or empty when it can.
+// Why a folder cannot be the backup root, as one line naming it in the
+// current language, or empty when it can.
 std::string BackupRootProblem(const std::filesystem::path& root);
 
 }  // namespace harbrook

@@ -1,13 +1,15 @@
 #include <cstdio>
 
+#include "locale/ui_strings.h"
 #include "program/window_host.h"
 
 namespace harbrook {
 
 // This build has no window front end: every start runs in the terminal.
 std::unique_ptr<FrontEndHost> MakeWindowHost(const Options&) {
+    constexpr unsigned kNoWindowText = 423;
     if (HasDisplay())
-        std::fputs("harbrook: this build has no window; running in the terminal\n", stderr);
+        std::fprintf(stderr, "harbrook: %s\n", LoadUiString(kNoWindowText, 512).c_str());
     return nullptr;
 }
 

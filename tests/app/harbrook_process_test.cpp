@@ -356,6 +356,11 @@ TEST_F(HarbrookProcessTest, SpeaksTheSystemsLanguageOrTheConfiguredOne) {
         out.find("2. \u00d6ffnen Sie Harbrook auf dem Smartphone und scannen Sie den QR-Code"),
         std::string::npos);
     EXPECT_NE(out.find("Wird beendet (SIGINT)."), std::string::npos);
+    // A refused command line too, though the options are read before the
+    // language is chosen.
+    auto refused = Pc({"--frobnicate"}, "de-bad");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "harbrook: unbekannte Option: --frobnicate (siehe --help)\n");
 
     // The key decides over the system language, and --language over the key.
     const auto ini = sandbox.appData() / "program_config.ini";
@@ -366,6 +371,14 @@ TEST_F(HarbrookProcessTest, SpeaksTheSystemsLanguageOrTheConfiguredOne) {
     EXPECT_NE(out.find("Harbrook l\u00e4uft. Nicht verbunden."), std::string::npos) << out;
     EXPECT_NE(Pc({"--help", "--language", "japan"}, "ja").out.find("\u4f7f\u3044\u65b9: harbrook"),
               std::string::npos);
+    EXPECT_EQ(Pc({"--address", "10.0.0.256"}, "key-bad").err,
+              "harbrook: --address: keine IPv4-Adresse: 10.0.0.256\n");
+    refused = Pc({"--language", "japan", "--send"}, "ja-bad");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err,
+              "harbrook: --send \u306b\u306f\u5c11\u306a\u304f\u3068\u3082 1 "
+              "\u3064\u306e\u30d5\u30a1\u30a4\u30eb\u3092\u6307\u5b9a\u3057\u3066"
+              "\u304f\u3060\u3055\u3044\n");
     ASSERT_TRUE(platform::WriteProfileString(ini, "harbrook", "language", "klingon"));
     SetEnv("LANG", "ar_EG.UTF-8");
     EXPECT_EQ(Pc({"--help"}, "unknown").out.rfind("Usage: harbrook [options]", 0), 0u);

@@ -19,7 +19,7 @@ ParsedOptions Parse(std::vector<const char*> args) {
 TEST(OptionsTest, UsableCommandLines) {
     auto p = Parse({"--headless", "--address", "127.0.0.1", "--backup-root", "rel/dir",
                     "--ports-base", "40000", "--quick-timing"});
-    ASSERT_EQ(p.error, "");
+    ASSERT_EQ(p.Error(), "");
     EXPECT_TRUE(p.options.headless);
     EXPECT_TRUE(p.options.quickTiming);
     EXPECT_EQ(p.options.address, "127.0.0.1");
@@ -31,7 +31,7 @@ TEST(OptionsTest, UsableCommandLines) {
     // An absolute path is kept as given ("/tmp/..." is not absolute on Windows).
     const std::string given = (std::filesystem::temp_directory_path() / "b c.pdf").string();
     p = Parse({"--send", "a.jpg", given.c_str(), "--headless"});
-    ASSERT_EQ(p.error, "");
+    ASSERT_EQ(p.Error(), "");
     EXPECT_TRUE(p.options.send);
     ASSERT_EQ(p.options.sendFiles.size(), 2u);
     EXPECT_TRUE(p.options.sendFiles[0].is_absolute());
@@ -50,7 +50,7 @@ TEST(OptionsTest, UsableCommandLines) {
 TEST(OptionsTest, FileNamesAreReadAsUtf8) {
     const std::string name = "\xE5\x86\x99\xE7\x9C\x9F \xC3\xA9t\xC3\xA9.jpg";
     const auto p = Parse({"--send", name.c_str(), "--backup-root", name.c_str()});
-    ASSERT_EQ(p.error, "");
+    ASSERT_EQ(p.Error(), "");
     ASSERT_EQ(p.options.sendFiles.size(), 1u);
     EXPECT_EQ(platform::PathToUtf8(p.options.sendFiles[0].filename()), name);
     ASSERT_TRUE(p.options.backupRoot);
@@ -76,9 +76,15 @@ TEST(OptionsTest, BadCommandLinesGiveOneLineReasons) {
              {"--autostart", "--headless"},
          }) {
         const auto p = Parse(args);
-        EXPECT_FALSE(p.error.empty()) << args[0];
-        EXPECT_EQ(p.error.find('\n'), std::string::npos);
+        EXPECT_FALSE(p.Error().empty()) << args[0];
+        EXPECT_EQ(p.Error().find('\n'), std::string::npos);
     }
+    // The reason names what was wrong; a --language before the fault is
+    // kept, so that the reason can be shown in that language.
+    EXPECT_EQ(Parse({"--bogus"}).Error(), "unknown option: --bogus (try --help)");
+    EXPECT_EQ(Parse({"--ports-base", "80"}).Error(),
+              "--ports-base: not a port from 1024 to 65523: 80");
+    EXPECT_EQ(Parse({"--language", "german", "--bogus"}).options.language, "german");
 }
 
 TEST(OptionsTest, ThePortPlanFromABaseIsDistinctAndInRange) {

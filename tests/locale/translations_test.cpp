@@ -25,6 +25,7 @@ std::vector<unsigned> TranslatedIds() {
                                       {152u, 156u},
                                       {200u, 234u},
                                       {240u, 254u},
+                                      {400u, 424u},
                                       {300u, 305u}}) {
         for (unsigned id = first; id <= last; ++id) ids.push_back(id);
     }
