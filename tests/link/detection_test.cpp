@@ -74,9 +74,10 @@ TEST_F(DetectionTest, ABeaconPointingOutsideTheScannedNetworkIsIgnored) {
     EXPECT_FALSE(link.state.IsConnected());
     EXPECT_TRUE(target.Requests().empty());
     EXPECT_TRUE(beacon.Requests().empty());
-    // The same scan still finds a phone that names itself.
+    // The same scan still finds a phone that names itself (given time: under
+    // wine on a loaded machine this has taken more than 10 s).
     beacon.SetBeaconText(std::nullopt);
-    EXPECT_TRUE(WaitFor([&] { return ConnectedAs("p40"); }, 10s));
+    EXPECT_TRUE(WaitFor([&] { return ConnectedAs("p40"); }, 30s));
 }
 
 TEST_F(DetectionTest, APhoneThatStartsItsBeaconLaterIsStillFound) {
