@@ -26,7 +26,7 @@ std::vector<unsigned> TranslatedIds() {
                                       {200u, 234u},
                                       {240u, 254u},
                                       {400u, 424u},
-                                      {300u, 305u}}) {
+                                      {300u, 306u}}) {
         for (unsigned id = first; id <= last; ++id) ids.push_back(id);
     }
     return ids;
