@@ -1,10 +1,17 @@
 // Backup throughput of the PC side alone, measured in one run against the
-// limit of the same bytes: the wire (the same phone against a bare PC loop
-// that writes nothing) and the disk (a plain loop writing the same files in
-// 300000-byte pieces into the same folder). The phone is harbrook-phone in its
-// own process, serving generated content from memory, so that neither its
-// disk nor its reading is in any figure. The limit is the slower of wire and
-// disk; the ratio is that limit's time over the PC side's time.
+// limit of the same bytes. The phone is harbrook-phone in its own process,
+// serving generated content from memory, so that neither its disk nor its
+// reading is in any figure. The legs of a run:
+//   wire   the same phone against a bare PC loop that writes nothing;
+//   disk   a plain loop writing the same files in 300000-byte pieces into the
+//          same folder, alone on the machine;
+//   both   the bare loop and the plain write loop at the same time, in two
+//          threads: what a receiver that overlaps receiving and writing
+//          perfectly, and pays nothing for handing bytes over, would reach
+//          while the phone shares the machine with it;
+//   PC     the real receiver thread.
+// The limit is the slowest of wire, disk and both; the ratio is that limit's
+// time over the PC side's time.
 //   backup_bench [--scale F] [--dir FOLDER] [--repeat N] [--sets one-large,medium,small]
 #include <algorithm>
 #include <cstdio>
@@ -127,14 +134,16 @@ fs::path FolderOf(const fs::path& root) {
     return core.storage.KeptPath(BackupCategory::Camera);
 }
 
-// The disk's own speed for the same files: create, write in chunk-sized
-// pieces from memory, close; one after another in the same folder.
+// The disk's own speed for the same files: create (a new file, as the PC
+// side does), write in chunk-sized pieces from memory, close; one after
+// another in the same folder. Its CPU time is that of the calling thread.
 Leg TimeDisk(const DataSet& set, const fs::path& folder) {
     fs::create_directories(folder);
     const auto files = phone::GenerateBackupFiles(set.count, static_cast<std::int64_t>(set.size));
-    const LegClock clock;
+    const auto start = std::chrono::steady_clock::now();
+    const double cpu = ThreadCpuSeconds();
     for (const auto& file : files) {
-        platform::File out = platform::File::CreateAlways(folder / file.name);
+        platform::File out = platform::File::CreateNew(folder / file.name);
         for (std::int64_t done = 0; done < file.size;) {
             const auto chunk = phone::GeneratedChunk(file, done);
             out.WriteAll(chunk);
@@ -142,7 +151,29 @@ Leg TimeDisk(const DataSet& set, const fs::path& folder) {
         }
         out.Close();
     }
-    return clock.Read();
+    return {SecondsSince(start), ThreadCpuSeconds() - cpu};
+}
+
+// The bare loop and the plain write loop side by side, each on its own
+// thread, started together; the leg ends when both have.
+struct BothLegs {
+    Leg both, disk;  // disk: the write loop's own thread
+};
+BothLegs TimeWireAndDisk(const std::vector<std::string>& phone, int port, const DataSet& set,
+                         const fs::path& folder) {
+    zmq::context_t context;
+    zmq::socket_t router(context, zmq::socket_type::router);
+    BindPort(router, port);
+    BothLegs result;
+    const LegClock clock;
+    const int pid = SpawnProgram(phone);
+    {
+        std::jthread writer([&] { result.disk = TimeDisk(set, folder); });
+        WireBackupPc(router);
+        WaitProgram(pid);
+    }
+    result.both = clock.Read();
+    return result;
 }
 
 double Median(std::vector<double> values) {
@@ -168,41 +199,54 @@ void Compare(const DataSet& set, const fs::path& work, const std::string& self,
         const Leg bare = TimeWire({self, "--wire-phone", "127.0.0.1:" + std::to_string(barePort),
                                    std::to_string(set.count), std::to_string(set.size)},
                                   barePort);
-        // The two legs that write start alike: with nothing of ours, nor of
+        // The legs that write start alike: with nothing of ours, nor of
         // anyone else, left dirty in the page cache. They take turns at going
         // first.
         const fs::path folder = FolderOf(root);
         PcRun ours;
         Leg disk;
-        for (int leg = 0; leg < 2; ++leg) {
+        BothLegs both;
+        for (int leg = 0; leg < 3; ++leg) {
             ::sync();
-            if ((leg + run) % 2 == 0)
-                ours = TimeHarbrook(set, root, phoneTool);
-            else
-                disk = TimeDisk(set, folder);
+            switch ((leg + run) % 3) {
+                case 0:
+                    ours = TimeHarbrook(set, root, phoneTool);
+                    break;
+                case 1:
+                    disk = TimeDisk(set, folder);
+                    break;
+                default: {
+                    const int bothPort = FreeLoopbackPort();
+                    both = TimeWireAndDisk(GeneratingPhone(phoneTool, bothPort, set), bothPort, set,
+                                           folder);
+                }
+            }
             RemoveTree(root / "Backup of Harbrook");
         }
-        const double limit = std::max(wire.seconds, disk.seconds);
+        const double limit = std::max({wire.seconds, disk.seconds, both.both.seconds});
+        const char* bound = limit == wire.seconds   ? "wire"
+                            : limit == disk.seconds ? "disk"
+                                                    : "both";
         ratios.push_back(limit / ours.leg.seconds);
-        // What the PC side cannot avoid: the bare loop's work and the disk
-        // loop's, each on its own.
-        cpuRatios.push_back((wire.cpu + disk.cpu) / ours.leg.cpu);
+        // What the PC side cannot avoid: the bare loop's work and the write
+        // loop's, side by side.
+        cpuRatios.push_back(both.both.cpu / ours.leg.cpu);
         peak = std::max(peak, ours.peakGrowthKiB);
         std::printf(
-            "  run %d: wire %5.0f MiB/s (bare phone %5.0f)  disk %5.0f MiB/s  harbrook %5.0f MiB/s"
-            " %5.0f files/s  limit: %s  ratio %.2f\n"
-            "         PC CPU s/GiB: wire %.2f  disk %.2f  harbrook %.2f  (wire+disk)/harbrook "
-            "%.2f\n",
+            "  run %d: wire %5.0f MiB/s (bare phone %5.0f)  disk %5.0f  both %5.0f  harbrook %5.0f"
+            " MiB/s %5.0f files/s  limit: %s  ratio %.2f\n"
+            "         PC CPU s/GiB: wire %.2f  disk %.2f (beside the wire %.2f)  both %.2f  "
+            "harbrook %.2f  both/harbrook %.2f\n",
             run + 1, mib / wire.seconds, mib / bare.seconds, mib / disk.seconds,
-            mib / ours.leg.seconds, set.count / ours.leg.seconds,
-            wire.seconds >= disk.seconds ? "wire" : "disk", ratios.back(), wire.cpu * 1024 / mib,
-            disk.cpu * 1024 / mib, ours.leg.cpu * 1024 / mib, cpuRatios.back());
+            mib / both.both.seconds, mib / ours.leg.seconds, set.count / ours.leg.seconds, bound,
+            ratios.back(), wire.cpu * 1024 / mib, disk.cpu * 1024 / mib, both.disk.cpu * 1024 / mib,
+            both.both.cpu * 1024 / mib, ours.leg.cpu * 1024 / mib, cpuRatios.back());
         std::fflush(stdout);
     }
     std::printf("  harbrook / limit: median %.2f, spread %.2f..%.2f over %d runs\n", Median(ratios),
                 *std::min_element(ratios.begin(), ratios.end()),
                 *std::max_element(ratios.begin(), ratios.end()), repeats);
-    std::printf("  CPU (wire+disk) / harbrook: median %.2f, spread %.2f..%.2f\n", Median(cpuRatios),
+    std::printf("  CPU both / harbrook: median %.2f, spread %.2f..%.2f\n", Median(cpuRatios),
                 *std::min_element(cpuRatios.begin(), cpuRatios.end()),
                 *std::max_element(cpuRatios.begin(), cpuRatios.end()));
     std::printf("  peak memory growth of the PC side: %ld KiB\n", peak);
@@ -214,10 +258,11 @@ constexpr const char* kUsage =
     "Usage: backup_bench [--scale F] [--dir FOLDER] [--repeat N] [--sets LIST]\n"
     "Backs generated files up from harbrook-phone (content made in memory) to the PC\n"
     "side and prints, for every run, its throughput against the wire (the same phone\n"
-    "against a bare loop that writes nothing) and the disk (a plain write loop of the\n"
-    "same bytes in the same folder); the limit is the slower of the two. The CPU time\n"
-    "of the PC side is set against that of the bare loop plus the write loop, which\n"
-    "a busy machine disturbs far less than the wall-clock ratio.\n"
+    "against a bare loop that writes nothing), the disk (a plain write loop of the\n"
+    "same bytes in the same folder) and both of these at the same time in two\n"
+    "threads; the limit is the slowest of the three. The CPU time of the PC side is\n"
+    "set against that of the two loops side by side, which a busy machine disturbs\n"
+    "far less than the wall-clock ratio.\n"
     "  --scale F       scale the sets (file counts; the large file up to 1 GiB) by F (1)\n"
     "  --dir FOLDER    where the files are written (the temporary folder)\n"
     "  --repeat N      runs of each set (3)\n"

@@ -117,11 +117,21 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-double ProcessCpuSeconds() {
+namespace {
+double CpuSeconds(int who) {
     rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
+    ::getrusage(who, &usage);
     const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+}  // namespace
+
+double ProcessCpuSeconds() {
+    return CpuSeconds(RUSAGE_SELF);
+}
+
+double ThreadCpuSeconds() {
+    return CpuSeconds(RUSAGE_THREAD);
 }
 
 long ResidentKiB() {

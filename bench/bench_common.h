@@ -48,6 +48,8 @@ double SecondsSince(std::chrono::steady_clock::time_point start);
 // CPU time (user and system) this process has used so far, all its threads,
 // not its children.
 double ProcessCpuSeconds();
+// CPU time of the calling thread alone.
+double ThreadCpuSeconds();
 
 // Resident memory of this process now and at its peak since the last reset,
 // in KiB (from /proc/self/status).
