@@ -117,7 +117,7 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     }
     if (options.autostart) {
         std::string why;
-        if (!platform::SetStartAtLogin(*options.autostart, platform::ExecutablePath(), &why)) {
+        if (!platform::SetStartAtLogin(*options.autostart, platform::ProgramToStart(), &why)) {
             return Fail(kExitFailure, "--autostart: " + why);
         }
         std::printf("%s\n",

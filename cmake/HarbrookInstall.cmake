@@ -11,6 +11,9 @@ set(out ${CMAKE_BINARY_DIR}/desktop)
 set(doc_dir ${CMAKE_INSTALL_DATAROOTDIR}/doc/harbrook)
 
 install(TARGETS harbrook harbrook-phone RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET harbrook-window)
+  install(TARGETS harbrook-window RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 # Whatever the build puts beside the program: the phone picture, the language
 # libraries, harbrook.ini. Each is optional so that a tree without one still

@@ -16,6 +16,12 @@ std::optional<std::filesystem::path> UserDataFolder();
 // POSIX: /proc/self/exe. Empty when unknown.
 std::filesystem::path ExecutablePath();
 
+// The program a user starts, to name where a start at login is set up. On
+// Linux the window program (harbrook-window) is started through the harbrook
+// beside it, which hands over to it only when there is a display: that
+// harbrook is named. Otherwise the running executable.
+std::filesystem::path ProgramToStart();
+
 // The folder of the files installed with the program and read while it runs
 // (the phone picture, the language libraries, harbrook.ini). Windows: the
 // executable's folder, where the installer puts them. POSIX: an installed

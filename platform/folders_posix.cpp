@@ -29,6 +29,14 @@ std::filesystem::path ExecutablePath() {
     return ec ? std::filesystem::path() : path;
 }
 
+std::filesystem::path ProgramToStart() {
+    const auto executable = ExecutablePath();
+    if (executable.filename() != "harbrook-window") return executable;
+    const auto launcher = executable.parent_path() / "harbrook";
+    std::error_code ec;
+    return std::filesystem::is_regular_file(launcher, ec) ? launcher : executable;
+}
+
 std::filesystem::path ProgramFilesFolderOf(const std::filesystem::path& executable) {
     if (executable.empty()) return {};
     const auto folder = executable.parent_path();

@@ -23,6 +23,10 @@ std::filesystem::path ExecutablePath() {
     return std::filesystem::path(std::wstring(buffer.data(), n));
 }
 
+std::filesystem::path ProgramToStart() {
+    return ExecutablePath();
+}
+
 std::filesystem::path ProgramFilesFolderOf(const std::filesystem::path& executable) {
     return executable.parent_path();
 }

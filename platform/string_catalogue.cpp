@@ -61,13 +61,15 @@ std::optional<StringCatalogue> StringCatalogue::Parse(std::string bytes) {
 }
 
 std::optional<StringCatalogue> StringCatalogue::ReadFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
+    // Read in one piece of the file's own size: the catalogue keeps the
+    // bytes for the whole run, so no room beyond them is held.
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
     if (!in) return std::nullopt;
-    std::string bytes(kMaxBytes + 1, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) return std::nullopt;
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (bytes.size() > kMaxBytes) return std::nullopt;
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<std::uintmax_t>(size) > kMaxBytes) return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), size)) return std::nullopt;
     return Parse(std::move(bytes));
 }
 

@@ -1,6 +1,7 @@
-// The harbrook executable: the window front end where one can be shown (on
-// Windows always), the console with --headless, without a display, or in a
-// build without a window.
+// The harbrook executable (and on Linux harbrook-window, the same with the Qt
+// window): the window front end where one can be shown (on Windows always),
+// the console with --headless, without a display, or in a build without a
+// window.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,6 +15,7 @@
 #include "ui/console/console_host.h"
 
 int main(int argc, char** argv) {
+    harbrook::HandOverToWindowProgram(argc, argv);
     // Before any thread exists, so that all of them inherit it.
     harbrook::platform::BlockQuitRequests();
     // Every line (and the QR code's block characters) is written as UTF-8.

@@ -13,4 +13,6 @@ std::unique_ptr<FrontEndHost> MakeWindowHost(const Options&) {
     return nullptr;
 }
 
+void HandOverToWindowProgram(int, char**) {}
+
 }  // namespace harbrook

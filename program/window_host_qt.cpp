@@ -59,4 +59,6 @@ std::unique_ptr<FrontEndHost> MakeWindowHost(const Options& options) {
     return nullptr;
 }
 
+void HandOverToWindowProgram(int, char**) {}
+
 }  // namespace harbrook

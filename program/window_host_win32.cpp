@@ -8,4 +8,6 @@ std::unique_ptr<FrontEndHost> MakeWindowHost(const Options& options) {
     return MakeWin32Host(options);
 }
 
+void HandOverToWindowProgram(int, char**) {}
+
 }  // namespace harbrook

@@ -35,7 +35,7 @@ echo "== file list of $(basename "$deb")"
 echo "$listing"
 
 echo "== checks"
-expected=(/usr/bin/harbrook /usr/bin/harbrook-phone
+expected=(/usr/bin/harbrook /usr/bin/harbrook-window /usr/bin/harbrook-phone
           /usr/share/applications/harbrook.desktop /usr/share/applications/harbrook-send.desktop
           /usr/share/metainfo/lab.orvanta.Harbrook.metainfo.xml
           /usr/share/icons/hicolor/scalable/apps/harbrook.svg
@@ -49,7 +49,7 @@ for file in "${expected[@]}"; do
   grep -qxF "$file" <<<"$listing" || fail "missing from the package: $file"
 done
 [[ -d $root/usr/share/harbrook ]] || fail "no /usr/share/harbrook/ folder"
-strays=$(grep -vE '^/usr/(bin/harbrook(-phone)?|share/(harbrook|applications|metainfo|icons/hicolor|man/man1|doc/harbrook)/|lib/systemd/user/harbrook\.service$)' <<<"$listing" || true)
+strays=$(grep -vE '^/usr/(bin/harbrook(-phone|-window)?|share/(harbrook|applications|metainfo|icons/hicolor|man/man1|doc/harbrook)/|lib/systemd/user/harbrook\.service$)' <<<"$listing" || true)
 [[ -z $strays ]] || fail "files outside the layout (an autostart entry must never come with the package): $strays"
 if [[ -n $build ]]; then
   beside=$(dirname "$(find "$build" -maxdepth 2 -type f -name harbrook -perm -u+x | head -n1)")
@@ -67,8 +67,10 @@ echo "Depends: $depends"
 for lib in libzmq5 libqrencode4 libc6 libstdc++6; do
   grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib"
 done
-if readelf -d "$root/usr/bin/harbrook" | grep -q 'libQt6'; then
-  grep -q 'libqt6' <<<"$depends" || fail "harbrook links Qt but Depends lacks it"
+# The window lives in harbrook-window; harbrook itself must stay free of Qt.
+readelf -d "$root/usr/bin/harbrook" | grep -q 'libQt6' && fail "harbrook links Qt"
+if readelf -d "$root/usr/bin/harbrook-window" | grep -q 'libQt6'; then
+  grep -q 'libqt6' <<<"$depends" || fail "harbrook-window links Qt but Depends lacks it"
 fi
 pass "Depends"
 

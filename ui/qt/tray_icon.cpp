@@ -43,7 +43,7 @@ void TrayIcon::Start() {
 
 void TrayIcon::SwitchStartAtLogin(bool on) {
     std::string why;
-    const bool switched = platform::SetStartAtLogin(on, platform::ExecutablePath(), &why);
+    const bool switched = platform::SetStartAtLogin(on, platform::ProgramToStart(), &why);
     // The tick shows what is, not what was asked for.
     m_startAtLogin->setChecked(platform::StartsAtLogin());
     if (!switched) emit startAtLoginFailed(QString::fromStdString(why));
