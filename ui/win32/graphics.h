@@ -37,6 +37,8 @@ class Image {
     bool Empty() const { return m_width <= 0 || m_height <= 0; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
+    // Width × height pixels; null when empty.
+    const std::uint32_t* Pixels() const { return m_pixels ? m_pixels->data() : nullptr; }
 
     // Scaled smoothly to the rectangle, blended over what is there.
     void Draw(HDC dc, const RECT& target) const;
