@@ -10,7 +10,7 @@ packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-de
           clang-15 libfuzzer-15-dev llvm-15  # the fuzz leg of scripts/test.sh (llvm-15: its symbolizer)
           # The window: SVG artwork drawn by Qt and rendered at build time,
           # and what its end-to-end test drives and looks with.
-          qt6-svg-dev imagemagick fonts-noto-core trayer xdotool x11-utils
+          qt6-svg-dev libxcb1-dev imagemagick fonts-noto-core trayer xdotool x11-utils
           nsis)  # the Windows installer
 
 missing=()

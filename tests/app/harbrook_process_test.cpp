@@ -129,6 +129,21 @@ TEST_F(HarbrookProcessTest, WithoutADataFolderItRunsAndSaysSoOnce) {
     EXPECT_EQ(pc->Wait(2s), 0);
 }
 
+// A display that cannot be opened (the stale DISPLAY of an SSH login) gives
+// the terminal, not a crash.
+TEST_F(HarbrookProcessTest, ADisplayThatCannotBeOpenedGivesTheTerminal) {
+    const ClearedEnv cleared{"DISPLAY", "WAYLAND_DISPLAY"};
+    SetEnv("DISPLAY", ":8191");
+    auto args = PcArgs({"--backup-root", backupRoot.string()});
+    args.erase(args.begin());  // not --headless
+    ChildProcess pc(HARBROOK_EXE, args, logs, "nodisplay");
+    EXPECT_TRUE(pc.WaitForOutput("Pairing code: 127.0.0.1:" + std::to_string(base), 10s))
+        << pc.Err();
+    EXPECT_NE(pc.Err().find("running in the terminal"), std::string::npos) << pc.Err();
+    pc.Signal(SIGTERM);
+    EXPECT_EQ(pc.Wait(5s), 0) << pc.Err();
+}
+
 TEST_F(HarbrookProcessTest, ALockThatCannotBeTakenRefusesToStart) {
     fs::create_directories(sandbox.appData() / "harbrook.lock");
     const auto run = Pc(PcArgs(), "nolock");
@@ -319,28 +334,10 @@ TEST_F(HarbrookProcessTest, QuittingDuringABackupKeepsThePartialFile) {
     EXPECT_EQ(records[0].outcome, "interrupted");
 }
 
-// The locale of messages, set for the children and restored at the end
-// (ctest runs every test under LC_ALL=C.UTF-8).
-class MessagesLocale {
-  public:
-    MessagesLocale() {
-        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-            const char* value = std::getenv(name);
-            m_saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-            UnsetEnv(name);
-        }
-    }
-    ~MessagesLocale() {
-        for (const auto& [name, value] : m_saved) value ? SetEnv(name, *value) : UnsetEnv(name);
-    }
-    void Lang(const std::string& value) { SetEnv("LANG", value); }
-
-  private:
-    std::vector<std::pair<const char*, std::optional<std::string>>> m_saved;
-};
-
 TEST_F(HarbrookProcessTest, SpeaksTheSystemsLanguageOrTheConfiguredOne) {
-    MessagesLocale locale;
+    // ctest runs every test under LC_ALL=C.UTF-8; the children here get the
+    // locale each step sets, and it is restored at the end.
+    const ClearedEnv locale{"LC_ALL", "LC_MESSAGES", "LANG"};
     const auto runUntilCode = [&](const std::string& tag, const std::string& code) {
         ChildProcess pc(HARBROOK_EXE, PcArgs(), logs, tag);
         EXPECT_TRUE(pc.WaitForOutput(code + "127.0.0.1:" + std::to_string(base), 10s))
@@ -349,7 +346,7 @@ TEST_F(HarbrookProcessTest, SpeaksTheSystemsLanguageOrTheConfiguredOne) {
         EXPECT_EQ(pc.Wait(10s), 0);
         return pc.Out();
     };
-    locale.Lang("de_DE.UTF-8");
+    SetEnv("LANG", "de_DE.UTF-8");
     std::string out = runUntilCode("de", "] Kopplungscode: ");
     EXPECT_NE(out.find("] Harbrook l\u00e4uft. Nicht verbunden. \u00d6ffnen Sie Harbrook auf Ihrem "
                        "Handy, um den PC zu verbinden.\n"),
@@ -363,14 +360,14 @@ TEST_F(HarbrookProcessTest, SpeaksTheSystemsLanguageOrTheConfiguredOne) {
     // The key decides over the system language, and --language over the key.
     const auto ini = sandbox.appData() / "program_config.ini";
     fs::create_directories(sandbox.appData());
-    locale.Lang("en_US.UTF-8");
+    SetEnv("LANG", "en_US.UTF-8");
     ASSERT_TRUE(platform::WriteProfileString(ini, "harbrook", "language", "German"));
     out = runUntilCode("key", "] Kopplungscode: ");
     EXPECT_NE(out.find("Harbrook l\u00e4uft. Nicht verbunden."), std::string::npos) << out;
     EXPECT_NE(Pc({"--help", "--language", "japan"}, "ja").out.find("\u4f7f\u3044\u65b9: harbrook"),
               std::string::npos);
     ASSERT_TRUE(platform::WriteProfileString(ini, "harbrook", "language", "klingon"));
-    locale.Lang("ar_EG.UTF-8");
+    SetEnv("LANG", "ar_EG.UTF-8");
     EXPECT_EQ(Pc({"--help"}, "unknown").out.rfind("Usage: harbrook [options]", 0), 0u);
     ASSERT_TRUE(platform::WriteProfileString(ini, "harbrook", "language", "none"));
     EXPECT_NE(Pc({"--history"}, "ar")

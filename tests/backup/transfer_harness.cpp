@@ -14,43 +14,8 @@
 #include "tests/support/sandbox_system.h"
 
 namespace harbrook::test {
-namespace {
-
-int AskForFreePort() {
-    return system::AskForFreeLoopbackPort();
-}
-
-int FreePort() {
-    static std::mutex mutex;
-    static std::set<int> handedOut;
-    std::lock_guard lock(mutex);
-    for (;;) {
-        const int port = AskForFreePort();
-        if (port != 0 && handedOut.insert(port).second) return port;
-    }
-}
-
-}  // namespace
-
-Timing FastTiming(std::chrono::milliseconds transferReceive) {
-    Timing t;
-    t.transferReceive = transferReceive;
-    t.backupIdleRetry = std::chrono::milliseconds(20);
-    t.insufficientPause = std::chrono::milliseconds(100);
-    t.linger = std::chrono::milliseconds(300);
-    return t;
-}
-
-PortPlan FreePorts() {
-    PortPlan plan;
-    plan.backup = {FreePort(), FreePort(), FreePort()};
-    plan.send = FreePort();
-    plan.pairing = {FreePort(), FreePort(), FreePort()};
-    return plan;
-}
-
 TransferHarness::TransferHarness(Timing timing)
-    : link(frontend, m_folders, FreePorts(), timing), storage(link.state) {
+    : link(frontend, m_folders, FreePortPlan(), timing), storage(link.state) {
     m_folders.layout = &storage;
     backupRoot = sandbox.root() / "backup-root";
     std::filesystem::create_directories(backupRoot);

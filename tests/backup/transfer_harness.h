@@ -18,12 +18,6 @@
 
 namespace harbrook::test {
 
-// Short waits everywhere; receive time-outs long enough for a sanitizer build.
-Timing FastTiming(std::chrono::milliseconds transferReceive = std::chrono::milliseconds(3000));
-
-// Ports that nothing listened on a moment ago, distinct within one run.
-PortPlan FreePorts();
-
 class TransferHarness {
   public:
     explicit TransferHarness(Timing timing = FastTiming());

@@ -20,16 +20,6 @@
 
 namespace harbrook::test {
 
-// Distinct TCP ports, free on every interface when picked, from a range the
-// system does not hand out to outgoing connections.
-std::vector<int> PickFreePorts(std::size_t count);
-
-// Every port of a plan, picked with PickFreePorts.
-PortPlan FreePortPlan();
-
-// Heartbeat windows of 200 ms, quick retries; otherwise the documented rules.
-Timing FastTiming();
-
 // Counts the preparations and the needs they were asked for.
 class CountingFolders final : public BackupFolderPreparer {
   public:

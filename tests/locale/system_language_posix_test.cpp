@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "platform/system_language.h"
 #include "tests/support/sandbox.h"
 
@@ -9,13 +7,7 @@ namespace harbrook {
 namespace {
 
 TEST(LocaleEnvironment, LcAllThenLcMessagesThenLang) {
-    const char* names[] = {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
-    std::vector<std::optional<std::string>> saved;
-    for (const char* name : names) {
-        const char* value = std::getenv(name);
-        saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-        test::UnsetEnv(name);
-    }
+    const test::ClearedEnv cleared{"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
     // Each step sets one more variable: the id that wins then.
     const std::tuple<const char*, const char*, platform::LanguageId> steps[] = {
         {"LANG", "de_DE.UTF-8", 0x0407},
@@ -28,9 +20,6 @@ TEST(LocaleEnvironment, LcAllThenLcMessagesThenLang) {
     for (const auto& [name, value, id] : steps) {
         test::SetEnv(name, value);
         EXPECT_EQ(platform::SystemDefaultUiLanguage(), id) << name << '=' << value;
-    }
-    for (std::size_t i = 0; i < saved.size(); ++i) {
-        saved[i] ? test::SetEnv(names[i], *saved[i]) : test::UnsetEnv(names[i]);
     }
 }
 

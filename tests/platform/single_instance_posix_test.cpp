@@ -1,3 +1,4 @@
+// Where the claim and the request socket live: in the folder given to TryClaim.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -5,83 +6,34 @@
 
 #include <cstring>
 #include <fstream>
-#include <future>
-#include <mutex>
-#include <vector>
 
-#include "platform/single_instance.h"
-#include "tests/support/sandbox.h"
+#include "tests/platform/single_instance_fixture.h"
 
 namespace harbrook::platform {
 namespace {
 
-using test::Sandbox;
-using test::WaitFor;
-
-// The claim and the socket live in the folder given to TryClaim.
-
-// Collects the requests a listening instance receives.
-struct Inbox {
-    std::mutex mutex;
-    std::vector<std::string> requests;
-    SingleInstance::RequestHandler Handler() {
-        return [this](const std::string& r) {
-            std::lock_guard lock(mutex);
-            requests.push_back(r);
-        };
-    }
-    std::vector<std::string> Get() {
-        std::lock_guard lock(mutex);
-        return requests;
-    }
-};
-
-TEST(SingleInstanceTest, OneClaimPerFolderAndItIsGivenUpWithTheObject) {
-    Sandbox sandbox;
+TEST_F(SingleInstanceTest, OneClaimPerFolderAndAFolderThatCannotHoldItFails) {
     const auto a = sandbox.root() / "a", b = sandbox.root() / "b";
     std::filesystem::create_directories(a);
     std::filesystem::create_directories(b);
-    {
-        SingleInstance first;
-        ASSERT_EQ(first.TryClaim(a), SingleInstance::Claim::First);
-        SingleInstance second;
-        EXPECT_EQ(second.TryClaim(a), SingleInstance::Claim::AlreadyRunning);
-        SingleInstance elsewhere;
-        EXPECT_EQ(elsewhere.TryClaim(b), SingleInstance::Claim::First);
-    }
-    SingleInstance again;
-    EXPECT_EQ(again.TryClaim(a), SingleInstance::Claim::First);
+    SingleInstance one, second, elsewhere, nowhere;
+    ASSERT_EQ(one.TryClaim(a), SingleInstance::Claim::First);
+    EXPECT_EQ(second.TryClaim(a), SingleInstance::Claim::AlreadyRunning);
+    EXPECT_EQ(elsewhere.TryClaim(b), SingleInstance::Claim::First);
+    EXPECT_EQ(nowhere.TryClaim(sandbox.root() / "missing"), SingleInstance::Claim::Failed);
 }
 
-TEST(SingleInstanceTest, AFolderThatCannotHoldTheLockFails) {
-    Sandbox sandbox;
-    SingleInstance instance;
-    EXPECT_EQ(instance.TryClaim(sandbox.root() / "missing"), SingleInstance::Claim::Failed);
-}
-
-TEST(SingleInstanceTest, NobodyThereIsReportedAndAStaleSocketIsReplaced) {
-    Sandbox sandbox;
-    std::string why;
-    EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "show", &why), DeliveryResult::NoInstance);
-    EXPECT_FALSE(why.empty());
-
+TEST_F(SingleInstanceTest, AStaleSocketIsReplaced) {
     // What a crashed instance leaves behind: a socket file nobody serves.
     { std::ofstream(sandbox.root() / "harbrook.sock") << "stale"; }
-    Inbox inbox;  // outlives the listener that fills it
-    SingleInstance first;
-    ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-    ASSERT_TRUE(first.Listen(inbox.Handler()));
+    ClaimAndListen();
     EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "show"), DeliveryResult::Delivered);
 }
 
 // Connections that never say anything (anyone on this machine may open
 // them) must not keep a later start's request waiting.
-TEST(SingleInstanceTest, IdleConnectionsDoNotHoldUpARequest) {
-    Sandbox sandbox;
-    Inbox inbox;  // outlives the listener that fills it
-    SingleInstance first;
-    ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-    ASSERT_TRUE(first.Listen(inbox.Handler()));
+TEST_F(SingleInstanceTest, IdleConnectionsDoNotHoldUpARequest) {
+    ClaimAndListen();
     const std::string path = (sandbox.root() / "harbrook.sock").string();
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
@@ -97,15 +49,11 @@ TEST(SingleInstanceTest, IdleConnectionsDoNotHoldUpARequest) {
     for (int fd : idle) ::close(fd);
 }
 
-TEST(SingleInstanceTest, ADeepDataFolderStillGetsASocket) {
-    Sandbox sandbox;
+TEST_F(SingleInstanceTest, ADeepDataFolderStillGetsASocket) {
     auto deep = sandbox.root();
     for (int i = 0; i < 8; ++i) deep /= std::string(20, static_cast<char>('a' + i));
     std::filesystem::create_directories(deep);
-    Inbox inbox;  // outlives the listener that fills it
-    SingleInstance first;
-    ASSERT_EQ(first.TryClaim(deep), SingleInstance::Claim::First);
-    ASSERT_TRUE(first.Listen(inbox.Handler()));
+    ClaimAndListen(deep);
     EXPECT_EQ(DeliverToRunningInstance(deep, "deep"), DeliveryResult::Delivered);
     EXPECT_EQ(inbox.Get(), std::vector<std::string>{"deep"});
 }

@@ -2,41 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <future>
-#include <mutex>
-#include <vector>
 
-#include "tests/support/sandbox.h"
+#include "tests/platform/single_instance_fixture.h"
 
 namespace harbrook::platform {
 namespace {
 
-using test::Sandbox;
-using test::WaitFor;
-
-// Collects the requests a listening instance receives.
-struct Inbox {
-    std::mutex mutex;
-    std::vector<std::string> requests;
-    SingleInstance::RequestHandler Handler() {
-        return [this](const std::string& r) {
-            std::lock_guard lock(mutex);
-            requests.push_back(r);
-        };
-    }
-    std::vector<std::string> Get() {
-        std::lock_guard lock(mutex);
-        return requests;
-    }
-};
-
-TEST(SingleInstanceTest, OneClaimAtATimeAndItIsGivenUpWithTheObject) {
-    Sandbox sandbox;
+TEST_F(SingleInstanceTest, OneClaimAtATimeAndItIsGivenUpWithTheObject) {
     {
-        SingleInstance first;
-        ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-        EXPECT_EQ(first.TryClaim(sandbox.root()),
+        SingleInstance one;
+        ASSERT_EQ(one.TryClaim(sandbox.root()), SingleInstance::Claim::First);
+        EXPECT_EQ(one.TryClaim(sandbox.root()),
                   SingleInstance::Claim::First);  // kept, not retaken
         SingleInstance second;
         EXPECT_EQ(second.TryClaim(sandbox.root()), SingleInstance::Claim::AlreadyRunning);
@@ -45,13 +22,8 @@ TEST(SingleInstanceTest, OneClaimAtATimeAndItIsGivenUpWithTheObject) {
     EXPECT_EQ(again.TryClaim(sandbox.root()), SingleInstance::Claim::First);
 }
 
-TEST(SingleInstanceTest, RequestsArriveIntactAndAreConfirmed) {
-    Sandbox sandbox;
-    Inbox inbox;  // outlives the listener that fills it
-    SingleInstance first;
-    ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-    ASSERT_TRUE(first.Listen(inbox.Handler()));
-
+TEST_F(SingleInstanceTest, RequestsArriveIntactAndAreConfirmed) {
+    ClaimAndListen();
     std::string big(200000, 'x');
     big[5] = '\0';  // requests are bytes, not C strings
     EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), ""), DeliveryResult::Delivered);
@@ -62,10 +34,7 @@ TEST(SingleInstanceTest, RequestsArriveIntactAndAreConfirmed) {
     EXPECT_EQ(got[1], big);
 }
 
-TEST(SingleInstanceTest, ARequestBeforeListeningWaitsForTheListener) {
-    Sandbox sandbox;
-    Inbox inbox;  // outlives the listener that fills it
-    SingleInstance first;
+TEST_F(SingleInstanceTest, ARequestBeforeListeningWaitsForTheListener) {
     ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
     auto delivery = std::async(std::launch::async,
                                [&] { return DeliverToRunningInstance(sandbox.root(), "early"); });
@@ -74,19 +43,14 @@ TEST(SingleInstanceTest, ARequestBeforeListeningWaitsForTheListener) {
     EXPECT_EQ(inbox.Get(), std::vector<std::string>{"early"});
 }
 
-TEST(SingleInstanceTest, NobodyThereIsReported) {
-    Sandbox sandbox;
+TEST_F(SingleInstanceTest, NobodyThereIsReported) {
     std::string why;
     EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "show", &why), DeliveryResult::NoInstance);
     EXPECT_FALSE(why.empty());
 }
 
-TEST(SingleInstanceTest, StopListeningReturnsAndLaterRequestsGoUnanswered) {
-    Sandbox sandbox;
-    Inbox inbox;  // outlives the listener that fills it
-    SingleInstance first;
-    ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-    ASSERT_TRUE(first.Listen(inbox.Handler()));
+TEST_F(SingleInstanceTest, StopListeningReturnsAndLaterRequestsGoUnanswered) {
+    ClaimAndListen();
     first.StopListening();
     std::string why;
     EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "late", &why), DeliveryResult::NoAnswer);

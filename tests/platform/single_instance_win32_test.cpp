@@ -2,23 +2,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <mutex>
-#include <vector>
-
-#include "platform/single_instance.h"
-#include "tests/support/sandbox.h"
+#include "tests/platform/single_instance_fixture.h"
 
 namespace harbrook::platform {
 namespace {
 
-using test::Sandbox;
-using test::WaitFor;
-
-TEST(SingleInstanceWin32Test, TheClaimIsTheNamedMutexKVHarbrook) {
-    Sandbox sandbox;
+TEST_F(SingleInstanceTest, TheClaimIsTheNamedMutexKVHarbrook) {
     {
-        SingleInstance first;
-        ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
+        SingleInstance one;
+        ASSERT_EQ(one.TryClaim(sandbox.root()), SingleInstance::Claim::First);
         HANDLE seen = OpenMutexW(SYNCHRONIZE, FALSE, L"KVHarbrook");
         EXPECT_NE(seen, nullptr);
         if (seen) CloseHandle(seen);
@@ -33,28 +25,16 @@ TEST(SingleInstanceWin32Test, TheClaimIsTheNamedMutexKVHarbrook) {
     CloseHandle(other);
 }
 
-TEST(SingleInstanceWin32Test, TheShowEventAloneWakesTheRunningInstance) {
-    Sandbox sandbox;
-    std::mutex mutex;  // both outlive the listener that fills them
-    std::vector<std::string> requests;
-    SingleInstance first;
-    ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-    ASSERT_TRUE(first.Listen([&](const std::string& r) {
-        std::lock_guard lock(mutex);
-        requests.push_back(r);
-    }));
+TEST_F(SingleInstanceTest, TheShowEventAloneWakesTheRunningInstance) {
+    ClaimAndListen();
     HANDLE show = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"HarbrookShowEvent");
     ASSERT_NE(show, nullptr);
     ASSERT_TRUE(SetEvent(show));
     CloseHandle(show);
-    EXPECT_TRUE(WaitFor([&] {
-        std::lock_guard lock(mutex);
-        return requests.size() == 1;
-    }));
+    EXPECT_TRUE(test::WaitFor([&] { return inbox.Get().size() == 1; }));
     // The pipe still serves after a wake-up by the event.
     EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "after"), DeliveryResult::Delivered);
-    std::lock_guard lock(mutex);
-    EXPECT_EQ(requests, (std::vector<std::string>{"", "after"}));
+    EXPECT_EQ(inbox.Get(), (std::vector<std::string>{"", "after"}));
 }
 
 }  // namespace

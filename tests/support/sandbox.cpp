@@ -4,7 +4,9 @@
 
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <random>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -61,6 +63,18 @@ void UnsetEnv(const char* name) {
     system::UnsetEnv(name);
 }
 
+ClearedEnv::ClearedEnv(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        const char* value = std::getenv(name);
+        m_saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        UnsetEnv(name);
+    }
+}
+
+ClearedEnv::~ClearedEnv() {
+    for (const auto& [name, value] : m_saved) value ? SetEnv(name, *value) : UnsetEnv(name);
+}
+
 bool WaitFor(const std::function<bool()>& predicate, std::chrono::milliseconds deadline) {
     const auto until = std::chrono::steady_clock::now() + deadline;
     while (!predicate()) {
@@ -91,17 +105,94 @@ std::string ReadFileBytes(const std::filesystem::path& file) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-int FreePortRun(int count) {
-    std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> pick(20000, 60000 - count);
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        const int base = pick(random);
-        bool free = true;
-        for (int port = base; port < base + count && free; ++port)
-            free = system::TcpPortIsFree(port);
-        if (free) return base;
+namespace {
+
+// Picks ports below the system's range for outgoing connections, at random
+// so that test programs running side by side seldom meet, never one the
+// program uses by default (a Harbrook running here is left alone) and never
+// one this process handed out before.
+class PortPicker {
+  public:
+    std::vector<int> Pick(int count, bool consecutive) {
+        std::lock_guard lock(m_mutex);
+        std::uniform_int_distribution<int> pick(20000, 31999 - count);
+        std::vector<int> ports;
+        for (int attempt = 0; attempt < 10000 && int(ports.size()) < count; ++attempt) {
+            if (consecutive) {
+                ports.clear();
+                for (int port = pick(m_random); int(ports.size()) < count && Usable(port); ++port)
+                    ports.push_back(port);
+            } else if (const int port = pick(m_random); Usable(port)) {
+                m_taken.insert(port);
+                ports.push_back(port);
+            }
+        }
+        if (int(ports.size()) < count) return {};
+        m_taken.insert(ports.begin(), ports.end());
+        return ports;
     }
-    return 0;
+
+  private:
+    bool Usable(int port) const { return !m_taken.count(port) && system::TcpPortIsFree(port); }
+
+    std::mutex m_mutex;
+    std::mt19937 m_random{system::ProcessId() * 7919u +
+                          static_cast<unsigned>(std::random_device{}())};
+    std::set<int> m_taken = [] {
+        const PortPlan d;
+        std::set<int> taken{d.beacon, d.disconnectNotice, d.send, d.userDisconnect};
+        for (const PortList* list : {&d.pairing, &d.monitor, &d.backup})
+            taken.insert(list->begin(), list->end());
+        return taken;
+    }();
+};
+
+PortPicker& Picker() {
+    static PortPicker picker;
+    return picker;
+}
+
+}  // namespace
+
+std::vector<int> FreePorts(int count) {
+    return Picker().Pick(count, false);
+}
+
+int FreePortRun(int count) {
+    const auto ports = Picker().Pick(count, true);
+    return ports.empty() ? 0 : ports.front();
+}
+
+Timing FastTiming(std::chrono::milliseconds transferReceive) {
+    using ms = std::chrono::milliseconds;
+    Timing t;
+    t.connectedCheck = ms(20);
+    t.monitorWindow = ms(200);
+    t.monitorBindRetry = ms(100);
+    t.detectionIdle = ms(50);
+    t.detectionReply = ms(500);
+    t.disconnectReply = ms(500);
+    t.transferReceive = transferReceive;
+    t.backupIdleRetry = ms(20);
+    t.insufficientPause = ms(100);
+    t.linger = ms(300);
+    t.monitorLinger = ms(200);
+    t.scanReconnect = ms(100);
+    t.scanReconnectMax = ms(400);
+    return t;
+}
+
+PortPlan FreePortPlan() {
+    const auto p = FreePorts(13);
+    PortPlan plan;
+    plan.pairing = {p[0], p[1], p[2]};
+    plan.monitor = {p[3], p[4], p[5]};
+    plan.backup = {p[6], p[7], p[8]};
+    plan.beacon = p[9];
+    plan.disconnectNotice = p[10];
+    plan.send = p[11];
+    plan.userDisconnect = p[12];
+    return plan;
 }
 
 }  // namespace harbrook::test

@@ -5,7 +5,12 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "link/port_plan.h"
 
 namespace harbrook::test {
 
@@ -33,13 +38,34 @@ class Sandbox {
 void SetEnv(const char* name, const std::string& value);
 void UnsetEnv(const char* name);
 
+// Unsets the variables for as long as it lives, then gives them back the
+// values they had.
+class ClearedEnv {
+  public:
+    explicit ClearedEnv(std::initializer_list<const char*> names);
+    ~ClearedEnv();
+    ClearedEnv(const ClearedEnv&) = delete;
+    ClearedEnv& operator=(const ClearedEnv&) = delete;
+
+  private:
+    std::vector<std::pair<const char*, std::optional<std::string>>> m_saved;
+};
+
 // Polls the predicate until it holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& predicate,
              std::chrono::milliseconds deadline = std::chrono::seconds(10));
 
-// A run of `count` consecutive TCP ports that are free on this machine now;
-// 0 when none was found.
+// TCP ports free on this machine now, none handed out twice in a process
+// and none that Harbrook uses by default: `count` of them, a run of `count`
+// consecutive ones (its first; 0 when none was found), or one for each port
+// of a plan.
+std::vector<int> FreePorts(int count);
 int FreePortRun(int count);
+PortPlan FreePortPlan();
+
+// Short waits everywhere (heartbeat windows of 200 ms, quick retries), so
+// that tests run fast; the receive time-out long enough for a sanitizer build.
+Timing FastTiming(std::chrono::milliseconds transferReceive = std::chrono::milliseconds(3000));
 
 // Writes `size` bytes of a repeatable pattern to the file.
 void WritePatternFile(const std::filesystem::path& file, std::uintmax_t size, unsigned seed = 1);

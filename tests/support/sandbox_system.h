@@ -24,8 +24,6 @@ void RestoreUserDataFolder();
 unsigned ProcessId();
 // True when a TCP socket can bind the port on every interface now.
 bool TcpPortIsFree(int port);
-// A port the system hands out for 127.0.0.1 now; 0 when none.
-int AskForFreeLoopbackPort();
 // Connects to 127.0.0.1:port over plain TCP, writes the bytes and hangs up.
 // False when the connection was refused or the write failed.
 bool WriteToLoopbackPort(int port, const std::string& bytes);

@@ -114,22 +114,6 @@ bool TcpPortIsFree(int port) {
     return free;
 }
 
-int AskForFreeLoopbackPort() {
-    if (!SocketsReady()) return 0;
-    const SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (s == INVALID_SOCKET) return 0;
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int len = sizeof addr;
-    int port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
-        port = ntohs(addr.sin_port);
-    ::closesocket(s);
-    return port;
-}
-
 bool WriteToLoopbackPort(int port, const std::string& bytes) {
     if (!SocketsReady()) return false;
     const SOCKET s = ::socket(AF_INET, SOCK_STREAM, 0);
