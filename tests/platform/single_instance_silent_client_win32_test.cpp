@@ -4,12 +4,9 @@
 #include <windows.h>
 
 #include <chrono>
-#include <mutex>
 #include <thread>
-#include <vector>
 
-#include "platform/single_instance.h"
-#include "tests/support/sandbox.h"
+#include "tests/platform/single_instance_fixture.h"
 
 namespace harbrook::platform {
 namespace {
@@ -22,18 +19,10 @@ HANDLE ConnectSilently() {
                        OPEN_EXISTING, 0, nullptr);
 }
 
-TEST(SingleInstanceWin32Test, SilentClientsDoNotStallLaterStarts) {
-    test::Sandbox sandbox;
-    std::mutex mutex;  // both outlive the listener that fills them
-    std::vector<std::string> requests;
-    SingleInstance first;
-    ASSERT_EQ(first.TryClaim(sandbox.root()), SingleInstance::Claim::First);
-    ASSERT_TRUE(first.Listen([&](const std::string& r) {
-        std::lock_guard lock(mutex);
-        requests.push_back(r);
-    }));
+TEST_F(SingleInstanceTest, SilentClientsDoNotStallLaterStarts) {
+    ClaimAndListen();
     // Two of them, one before and one between the later starts.
-    HANDLE silent[2] = {ConnectSilently(), INVALID_HANDLE_VALUE};
+    HANDLE silent[3] = {ConnectSilently(), INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
     ASSERT_NE(silent[0], INVALID_HANDLE_VALUE);
     const auto start = Clock::now();
     EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "one"), DeliveryResult::Delivered);
@@ -49,15 +38,14 @@ TEST(SingleInstanceWin32Test, SilentClientsDoNotStallLaterStarts) {
             << i;
     }
     // Stopping does not wait for a silent client either.
-    HANDLE last = ConnectSilently();
+    silent[2] = ConnectSilently();
     const auto stop = Clock::now();
     first.StopListening();
     EXPECT_LT(Clock::now() - stop, 1s);
-    for (HANDLE h : {silent[0], silent[1], last}) {
+    for (HANDLE h : silent) {
         if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
     }
-    std::lock_guard lock(mutex);
-    EXPECT_EQ(requests,
+    EXPECT_EQ(inbox.Get(),
               (std::vector<std::string>{"one", "two", "again", "again", "again", "again"}));
 }
 
