@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
 #include <optional>
 #include <thread>
 
@@ -37,28 +36,15 @@ struct PixelGif {
     Bytes bytes = Bytes(std::begin(kHeader), std::end(kHeader));
 
     PixelGif& Frame(int x, int colour, int delay, int disposal) {
-        const Bytes control{0x21, 0xF9, 4, std::uint8_t(disposal << 2), std::uint8_t(delay),
-                            0,    0,    0};
         // Clear code, the colour, end code: three 3-bit codes.
-        const unsigned codes = 4u | unsigned(colour) << 3 | 5u << 6;
-        const Bytes image{0x2C,
-                          std::uint8_t(x),
-                          0,
-                          0,
-                          0,
-                          1,
-                          0,
-                          1,
-                          0,
-                          0,
-                          2,
-                          2,
-                          std::uint8_t(codes & 0xFF),
-                          std::uint8_t(codes >> 8),
-                          0};
-        bytes.insert(bytes.end(), control.begin(), control.end());
-        bytes.insert(bytes.end(), image.begin(), image.end());
+        const int codes = 4 | colour << 3 | 5 << 6;
+        Add({0x21, 0xF9, 4, disposal << 2, delay, 0, 0, 0});  // graphic control
+        Add({0x2C, x, 0, 0, 0, 1, 0, 1, 0, 0});               // a 1-by-1 image at x
+        Add({2, 2, codes & 0xFF, codes >> 8, 0});             // its data
         return *this;
+    }
+    void Add(std::initializer_list<int> more) {
+        for (int b : more) bytes.push_back(std::uint8_t(b));
     }
     Bytes Done() {
         bytes.push_back(0x3B);
@@ -172,9 +158,6 @@ TEST_F(Win32Windows, StillPicturesOneImageGifsAndWhatIsNoPicture) {
     EXPECT_FALSE(picture.LoadMemory(PixelGif().Done())) << "a GIF without an image";
     EXPECT_FALSE(picture.Draw()) << "a failed load leaves nothing to show";
     EXPECT_FALSE(picture.LoadFile(sandbox.root() / "missing.gif"));
-    const auto empty = sandbox.root() / "empty.gif";
-    std::ofstream(empty).close();
-    EXPECT_FALSE(picture.LoadFile(empty));
 }
 
 std::string NoShow(const test::Sandbox& sandbox) {
@@ -197,7 +180,8 @@ TEST_F(Win32Windows, ReminderTextsCheckBoxButtonAndKeys) {
     EXPECT_EQ(GetWindow(popup.Hwnd(), GW_OWNER), nullptr) << "a window of its own";
     EXPECT_EQ(TextOf(popup.Hwnd()), L"Harbrook");
     EXPECT_EQ(TextOf(popup.Item(IDC_REMINDER_LINE1)),
-              L"Easily back up photos, videos, documents and audio from your phone to your "
+              L"Easily back up photos, videos, documents and audio from your "
+              L"phone to your "
               L"computer.");
     EXPECT_EQ(TextOf(popup.Item(IDC_REMINDER_LINE2)),
               L"One-click delete can help you greatly save cell phone space.");
@@ -288,7 +272,8 @@ AskedQuestion AskOnWorker(const std::function<void(HWND box, HWND mainWindow)>& 
 
 TEST_F(Win32Windows, UpdateQuestionIsAnOkCancelBoxAndQuittingAnswersCancel) {
     const std::wstring question =
-        L"New version of Harbrook is available. Do you want to download and install it?";
+        L"New version of Harbrook is available. Do you "
+        L"want to download and install it?";
     AskedQuestion ok =
         AskOnWorker([](HWND box, HWND) { SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); });
     EXPECT_EQ(ok.text, question);

@@ -52,6 +52,9 @@ class Image {
     std::shared_ptr<const std::vector<std::uint32_t>> m_pixels;
 };
 
+// How 32-bit pixels of this size, top row first, are handed to GDI.
+BITMAPINFO TopDownBitmapInfo(int width, int height);
+
 // The largest whole scale at which a picture fits the space (at least 1).
 int WholePixelScale(int width, int height, int spaceWidth, int spaceHeight);
 

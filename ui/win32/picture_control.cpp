@@ -221,13 +221,7 @@ void CPictureEx::Invalidate() const {
 
 void CPictureEx::Paint(HDC dc, const RECT& area) const {
     if (m_pixels.empty()) return;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = m_width;
-    info.bmiHeader.biHeight = -m_height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownBitmapInfo(m_width, m_height);
     SetDIBitsToDevice(dc, area.left, area.top, m_width, m_height, 0, 0, 0, m_height,
                       m_pixels.data(), &info, DIB_RGB_COLORS);
 }
