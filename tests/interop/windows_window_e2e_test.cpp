@@ -213,7 +213,9 @@ TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
     ASSERT_GT(trayWidth, 0);
     screen->Click("root", trayX + trayWidth - 11, trayY + trayHeight / 2, 3);
     XScreen::Window menu;
-    ASSERT_TRUE(WaitFor([&] { return !(menu = Menu()).id.empty(); }, 10s)) << "no tray menu";
+    const bool menuShown = WaitFor([&] { return !(menu = Menu()).id.empty(); }, 10s);
+    if (!menuShown) screen->Shot("root", shots / "6-no-tray-menu.png");
+    ASSERT_TRUE(menuShown) << "no tray menu (the screen: 6-no-tray-menu.png)";
     screen->Shot("root", shots / "6-tray-menu.png");
     screen->Click(menu.id, 30, menu.height - 10);  // the last item, "Quit"
     EXPECT_TRUE(WaitFor([&] { return !screen->TrayHoldsAnIcon(); }, 10s)) << "the icon stayed";
