@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/single_instance.h"
 
@@ -41,6 +43,7 @@ class Handle {
         m_h = h == INVALID_HANDLE_VALUE ? nullptr : h;
     }
     HANDLE get() const { return m_h; }
+    HANDLE Release() { return std::exchange(m_h, nullptr); }
     explicit operator bool() const { return m_h != nullptr; }
 
   private:
@@ -52,10 +55,9 @@ DWORD Remaining(Clock::time_point until) {
     return left > 0 ? static_cast<DWORD>(left) : 0;
 }
 
-// One overlapped read or write of exactly `size` bytes, or less when the
-// stream ends (reads only). Gives up at the deadline or when `stop` is set.
-bool Transfer(HANDLE pipe, bool write, char* data, std::size_t size, Clock::time_point until,
-              HANDLE stop = nullptr, std::size_t* moved = nullptr) {
+// One overlapped read or write of exactly `size` bytes (a later start's
+// side). Gives up when the stream ends or at the deadline.
+bool Transfer(HANDLE pipe, bool write, char* data, std::size_t size, Clock::time_point until) {
     Handle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done) return false;
     std::size_t total = 0;
@@ -67,8 +69,7 @@ bool Transfer(HANDLE pipe, bool write, char* data, std::size_t size, Clock::time
         const BOOL ok = write ? WriteFile(pipe, data + total, want, nullptr, &ov)
                               : ReadFile(pipe, data + total, want, nullptr, &ov);
         if (!ok && GetLastError() != ERROR_IO_PENDING) break;
-        HANDLE waits[2] = {done.get(), stop};
-        const DWORD w = WaitForMultipleObjects(stop ? 2 : 1, waits, FALSE, Remaining(until));
+        const DWORD w = WaitForSingleObject(done.get(), Remaining(until));
         DWORD n = 0;
         if (w != WAIT_OBJECT_0) {
             CancelIo(pipe);
@@ -78,17 +79,140 @@ bool Transfer(HANDLE pipe, bool write, char* data, std::size_t size, Clock::time
         if (!GetOverlappedResult(pipe, &ov, &n, FALSE) || n == 0) break;
         total += n;
     }
-    if (moved) *moved = total;
     return total == size;
 }
+
+// A few pipe instances, so that a client that connects and says nothing
+// holds up one of them (until its time runs out), not every later start.
+constexpr DWORD kPipeInstances = 4;
 
 HANDLE MakePipe(bool first) {
     DWORD mode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED;
     if (first) mode |= FILE_FLAG_FIRST_PIPE_INSTANCE;
     return CreateNamedPipeW(
         kPipeName, mode,
-        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 64 * 1024,
-        64 * 1024, 0, nullptr);
+        PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+        kPipeInstances, 64 * 1024, 64 * 1024, 0, nullptr);
+}
+
+// One pipe instance and the conversation on it, moved on by the completion
+// of its one overlapped operation at a time: wait for a client, read the
+// length and the request, write the confirmation, wait for the client to
+// close its end (disconnecting would drop what it has not read yet).
+struct Conversation {
+    enum class Stage { Connecting, Header, Body, Ack, Closing };
+
+    Handle pipe;
+    Handle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    OVERLAPPED ov{};
+    Stage stage = Stage::Connecting;
+    bool pending = false;  // an operation is in flight
+    unsigned char header[8] = {};
+    std::string request;
+    char byte = 0;
+    std::size_t moved = 0;      // of the current stage's bytes
+    Clock::time_point until{};  // the client's time runs out
+};
+
+// Starts the stage's next operation; false when the pipe failed it.
+bool Start(Conversation& c) {
+    if (!c.pipe || !c.done) return false;  // an instance that could not be made
+    ResetEvent(c.done.get());
+    c.ov = OVERLAPPED{};
+    c.ov.hEvent = c.done.get();
+    BOOL ok = FALSE;
+    using Stage = Conversation::Stage;
+    switch (c.stage) {
+        case Stage::Connecting:
+            ok = ConnectNamedPipe(c.pipe.get(), &c.ov);
+            if (!ok && GetLastError() == ERROR_PIPE_CONNECTED) {
+                SetEvent(c.done.get());  // connected before we asked
+                ok = TRUE;
+            }
+            break;
+        case Stage::Header:
+            ok = ReadFile(c.pipe.get(), c.header + c.moved, DWORD(sizeof c.header - c.moved),
+                          nullptr, &c.ov);
+            break;
+        case Stage::Body:
+            ok = ReadFile(c.pipe.get(), c.request.data() + c.moved,
+                          DWORD(std::min<std::size_t>(c.request.size() - c.moved, 1 << 16)),
+                          nullptr, &c.ov);
+            break;
+        case Stage::Ack:
+            c.byte = kAck;
+            ok = WriteFile(c.pipe.get(), &c.byte, 1, nullptr, &c.ov);
+            break;
+        case Stage::Closing:
+            ok = ReadFile(c.pipe.get(), &c.byte, 1, nullptr, &c.ov);
+            break;
+    }
+    c.pending = ok || GetLastError() == ERROR_IO_PENDING;
+    return c.pending;
+}
+
+// Drops the client (if any) and waits for the next one.
+void Restart(Conversation& c) {
+    if (c.pending) {
+        CancelIoEx(c.pipe.get(), &c.ov);
+        DWORD ignored = 0;
+        GetOverlappedResult(c.pipe.get(), &c.ov, &ignored, TRUE);
+        c.pending = false;
+    }
+    DisconnectNamedPipe(c.pipe.get());
+    c.stage = Conversation::Stage::Connecting;
+    c.moved = 0;
+    c.request.clear();
+    Start(c);
+}
+
+// The conversation's operation has completed: the next step, or a new
+// client. A complete request goes to the handler.
+void Advance(Conversation& c, const SingleInstance::RequestHandler& handler) {
+    using Stage = Conversation::Stage;
+    DWORD n = 0;
+    // Its event is set, so this does not block; asking to wait covers wine,
+    // which may set the event before it fills in the result.
+    const bool ok = GetOverlappedResult(c.pipe.get(), &c.ov, &n, TRUE);
+    c.pending = false;
+    // A failure, or a read of nothing: the client went away (after the
+    // confirmation, that is how it should end).
+    if (!ok || (n == 0 && c.stage != Stage::Connecting && c.stage != Stage::Ack)) {
+        return Restart(c);
+    }
+    c.moved += n;
+    switch (c.stage) {
+        case Stage::Connecting:
+            c.stage = Stage::Header;
+            c.moved = 0;
+            c.until = Clock::now() + kServerReadWait;
+            break;
+        case Stage::Header:
+            if (c.moved < sizeof c.header) break;
+            {
+                std::uint64_t size = 0;
+                for (int i = 7; i >= 0; --i) size = (size << 8) | c.header[i];
+                if (size > kMaxRequestBytes) return Restart(c);
+                c.request.assign(static_cast<std::size_t>(size), '\0');
+            }
+            c.stage = Stage::Body;
+            c.moved = 0;
+            break;
+        case Stage::Body:
+            break;
+        case Stage::Ack:
+            c.stage = Stage::Closing;
+            c.until = Clock::now() + kServerReadWait;
+            break;
+        case Stage::Closing:
+            return Restart(c);  // it sent more: not ours to read
+    }
+    if (c.stage == Stage::Body && c.moved == c.request.size()) {
+        handler(c.request);
+        c.stage = Stage::Ack;
+        c.until = Clock::now() + kServerReadWait;
+    }
+    if (!Start(c)) Restart(c);
 }
 
 }  // namespace
@@ -102,7 +226,6 @@ struct SingleInstance::Impl {
     std::mutex guard;  // guards listener start and stop
 
     void Serve(const RequestHandler& handler);
-    void ServeClient(const RequestHandler& handler);
 };
 
 SingleInstance::SingleInstance() : m_impl(std::make_unique<Impl>()) {}
@@ -145,63 +268,48 @@ void SingleInstance::StopListening() {
 }
 
 void SingleInstance::Impl::Serve(const RequestHandler& handler) {
-    Handle connected(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!connected) return;
+    // The instance made at the claim, and the others beside it.
+    std::vector<Conversation> talks(kPipeInstances);
+    talks[0].pipe.Reset(pipe.Release());
+    for (std::size_t i = 1; i < talks.size(); ++i) talks[i].pipe.Reset(MakePipe(false));
+    for (auto& talk : talks) Start(talk);
+    // Wait for the stop, the show event and every usable instance.
+    std::vector<HANDLE> waits;
+    std::vector<Conversation*> waiting;
     while (true) {
-        OVERLAPPED ov{};
-        ov.hEvent = connected.get();
-        ResetEvent(connected.get());
-        bool haveClient = false;
-        if (ConnectNamedPipe(pipe.get(), &ov)) {
-            haveClient = true;
-        } else if (GetLastError() == ERROR_PIPE_CONNECTED) {
-            haveClient = true;
-        } else if (GetLastError() != ERROR_IO_PENDING) {
-            return;
-        } else {
-            HANDLE waits[3] = {stopEvent.get(), showEvent.get(), connected.get()};
-            const DWORD w = WaitForMultipleObjects(3, waits, FALSE, INFINITE);
-            DWORD ignored = 0;
-            if (w == WAIT_OBJECT_0 + 2) {
-                haveClient = GetOverlappedResult(pipe.get(), &ov, &ignored, FALSE);
-            } else {
-                // Stop waiting for a client; one may have come meanwhile.
-                CancelIo(pipe.get());
-                haveClient = GetOverlappedResult(pipe.get(), &ov, &ignored, TRUE);
-                if (w != WAIT_OBJECT_0 + 1) {
-                    if (haveClient) DisconnectNamedPipe(pipe.get());
-                    return;
-                }
-                handler("");
-            }
+        waits = {stopEvent.get(), showEvent.get()};
+        waiting.clear();
+        auto wake = Clock::time_point::max();
+        for (auto& talk : talks) {
+            if (!talk.pipe || !talk.done) continue;
+            waits.push_back(talk.done.get());
+            waiting.push_back(&talk);
+            if (talk.stage != Conversation::Stage::Connecting) wake = std::min(wake, talk.until);
         }
-        if (haveClient) {
-            ServeClient(handler);
-            DisconnectNamedPipe(pipe.get());
+        const DWORD timeout = wake == Clock::time_point::max() ? INFINITE : Remaining(wake);
+        const DWORD w = WaitForMultipleObjects(DWORD(waits.size()), waits.data(), FALSE, timeout);
+        if (w == WAIT_OBJECT_0 || w == WAIT_FAILED) break;
+        if (w == WAIT_OBJECT_0 + 1) handler("");
+        if (w >= WAIT_OBJECT_0 + 2 && w < WAIT_OBJECT_0 + waits.size()) {
+            Advance(*waiting[w - WAIT_OBJECT_0 - 2], handler);
+        }
+        // A client whose time has run out is dropped, so that its instance
+        // serves the next one.
+        for (auto* talk : waiting) {
+            if (talk->stage != Conversation::Stage::Connecting && Clock::now() >= talk->until)
+                Restart(*talk);
         }
     }
-}
-
-void SingleInstance::Impl::ServeClient(const RequestHandler& handler) {
-    const auto until = Clock::now() + kServerReadWait;
-    unsigned char header[8];
-    if (!Transfer(pipe.get(), false, reinterpret_cast<char*>(header), sizeof header, until,
-                  stopEvent.get()))
-        return;
-    std::uint64_t size = 0;
-    for (int i = 7; i >= 0; --i) size = (size << 8) | header[i];
-    if (size > kMaxRequestBytes) return;
-    std::string request(static_cast<std::size_t>(size), '\0');
-    if (!Transfer(pipe.get(), false, request.data(), request.size(), until, stopEvent.get()))
-        return;
-    handler(request);
-    char ack = kAck;
-    if (!Transfer(pipe.get(), true, &ack, 1, Clock::now() + kServerReadWait, stopEvent.get()))
-        return;
-    // Disconnecting drops whatever the client has not read yet: wait for it to
-    // close its end first.
-    char none;
-    Transfer(pipe.get(), false, &none, 1, Clock::now() + kServerReadWait, stopEvent.get());
+    for (auto& talk : talks) {
+        if (talk.pending) {
+            CancelIoEx(talk.pipe.get(), &talk.ov);
+            DWORD ignored = 0;
+            GetOverlappedResult(talk.pipe.get(), &talk.ov, &ignored, TRUE);
+        }
+        DisconnectNamedPipe(talk.pipe.get());
+    }
+    // Kept for a later Listen(); the others close here.
+    pipe.Reset(talks[0].pipe.Release());
 }
 
 DeliveryResult DeliverToRunningInstance(const std::filesystem::path&, std::string_view request,

@@ -51,4 +51,11 @@ struct PopupPlacement {
 PopupPlacement CalcPopupPosition(const ScreenRect& screen, const ScreenRect& available, int width,
                                  int height);
 
+// The same against a taskbar window's rectangle on the desktop: it stands
+// on a taskbar whose top edge lies below the desktop's top, and hangs below
+// one along the top. A taskbar standing at a side (as high as the desktop)
+// is kept clear of: the pop-up stands in the bottom corner beside it.
+PopupPlacement CalcTaskbarPopupPosition(const ScreenRect& desktop, const ScreenRect& taskbar,
+                                        int width, int height);
+
 }  // namespace harbrook

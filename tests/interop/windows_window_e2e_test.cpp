@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <array>
+#include <cstdio>
+
 #include "tests/app/child_process.h"
 #include "tests/app/x_screen.h"
 #include "tests/interop/wine_support.h"
@@ -67,11 +70,23 @@ class WindowsWindowEndToEnd : public ::testing::Test {
         return {WIN_HARBROOK_EXE,     "--address",     "127.0.0.1",        "--ports-base",
                 std::to_string(base), "--backup-root", WinPath(backupRoot)};
     }
-    // The main window, when it is on show.
-    XScreen::Window Window() const {
+    // The main window (340 dialog units tall) and the backup reminder (117),
+    // when on show.
+    XScreen::Window Window() const { return Named(400, 2000); }
+    XScreen::Window Reminder() const { return Named(100, 400); }
+    XScreen::Window Named(int minHeight, int maxHeight) const {
         for (const auto& w : screen->VisibleWindows("^Harbrook$"))
-            if (w.width > 200) return w;
+            if (w.width > 200 && w.height > minHeight && w.height < maxHeight) return w;
         return {};
+    }
+    // Where a window stands on the screen: x, y, width, height.
+    std::array<int, 4> Geometry(const std::string& window) const {
+        const auto text = screen->Tool(XDOTOOL_EXE, {"getwindowgeometry", window}).out;
+        std::array<int, 4> g{};
+        const auto at = [&](const char* key) { return text.c_str() + text.find(key); };
+        std::sscanf(at("Position:"), "Position: %d,%d", &g[0], &g[1]);
+        std::sscanf(at("Geometry:"), "Geometry: %dx%d", &g[2], &g[3]);
+        return g;
     }
     fs::path Shot(const std::string& name) const {
         const fs::path file = shots / (name + ".png");
@@ -105,9 +120,26 @@ class WindowsWindowEndToEnd : public ::testing::Test {
 TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
     ASSERT_TRUE(screen->StartTray());
     pc = std::make_unique<ChildProcess>(kWine, PcArgs(), logs, "pc");
-    // A start shows only the icon in the tray.
+    // A first start shows the icon in the tray and the backup reminder, not
+    // the window. The reminder stands in the bottom right corner, on wine's
+    // taskbar window, which lies just below the screen.
     ASSERT_TRUE(WaitFor([&] { return screen->TrayHoldsAnIcon(); }, 60s)) << pc->Err();
     EXPECT_TRUE(Window().id.empty());
+    XScreen::Window reminder;
+    ASSERT_TRUE(WaitFor([&] { return !(reminder = Reminder()).id.empty(); }, 20s));
+    screen->Shot("root", shots / "0-reminder.png");
+    const auto [x, y, w, h] = Geometry(reminder.id);
+    // (Without a window manager the X window is the client area: the
+    // border lies outside it.)
+    EXPECT_NEAR(x + w, 1280, 5);
+    EXPECT_NEAR(y + h, 900, 5);
+    // Its button (dialog units 61 to 94 of 117 down) opens the window and
+    // closes the reminder.
+    screen->Click(reminder.id, w / 2, h * 66 / 100);
+    EXPECT_TRUE(WaitFor([&] { return !Window().id.empty() && Reminder().id.empty(); }, 10s))
+        << "the reminder's button did not open the window";
+    screen->Tool(XDOTOOL_EXE, {"key", "--window", Window().id, "Escape"});
+    ASSERT_TRUE(WaitFor([&] { return Window().id.empty(); }, 10s));
     screen->Shot("root", shots / "1-hidden-start.png");
 
     // A second start shows the running window and ends.
@@ -177,16 +209,13 @@ TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
     EXPECT_TRUE(screen->TrayHoldsAnIcon());
 
     // "Quit" in the icon's menu removes the icon and ends the program.
-    const std::string tray = screen->TrayWindow();
-    const auto geometry = screen->Tool(XDOTOOL_EXE, {"getwindowgeometry", tray}).out;
-    int x = 0, y = 0, w = 0, h = 0;
-    ASSERT_EQ(std::sscanf(geometry.c_str() + geometry.find("Position:"), "Position: %d,%d", &x, &y),
-              2);
-    ASSERT_EQ(std::sscanf(geometry.c_str() + geometry.find("Geometry:"), "Geometry: %dx%d", &w, &h),
-              2);
-    screen->Click("root", x + w - 11, y + h / 2, 3);
+    const auto [trayX, trayY, trayWidth, trayHeight] = Geometry(screen->TrayWindow());
+    ASSERT_GT(trayWidth, 0);
+    screen->Click("root", trayX + trayWidth - 11, trayY + trayHeight / 2, 3);
     XScreen::Window menu;
-    ASSERT_TRUE(WaitFor([&] { return !(menu = Menu()).id.empty(); }, 10s)) << "no tray menu";
+    const bool menuShown = WaitFor([&] { return !(menu = Menu()).id.empty(); }, 10s);
+    if (!menuShown) screen->Shot("root", shots / "6-no-tray-menu.png");
+    ASSERT_TRUE(menuShown) << "no tray menu (the screen: 6-no-tray-menu.png)";
     screen->Shot("root", shots / "6-tray-menu.png");
     screen->Click(menu.id, 30, menu.height - 10);  // the last item, "Quit"
     EXPECT_TRUE(WaitFor([&] { return !screen->TrayHoldsAnIcon(); }, 10s)) << "the icon stayed";

@@ -87,5 +87,23 @@ TEST(PopupPosition, FlushRightOnABottomPanelOrBelowATopOne) {
               (PopupPlacement{2900, 920}));
 }
 
+TEST(PopupPosition, AgainstTheTaskbarWindow) {
+    const ScreenRect desktop{0, 0, 1280, 800};
+    // Along the bottom: standing on its top edge, flush with the right edge.
+    EXPECT_EQ(CalcTaskbarPopupPosition(desktop, {0, 760, 1280, 800}, 300, 120),
+              (PopupPlacement{980, 640}));
+    // Along the top: hanging below it.
+    EXPECT_EQ(CalcTaskbarPopupPosition(desktop, {0, 0, 1280, 40}, 300, 120),
+              (PopupPlacement{980, 40}));
+    // An empty taskbar window just below the desktop: the bottom right corner.
+    EXPECT_EQ(CalcTaskbarPopupPosition(desktop, {0, 800, 0, 800}, 300, 120),
+              (PopupPlacement{980, 680}));
+    // At either side: the bottom corner beside it, never off the desktop.
+    EXPECT_EQ(CalcTaskbarPopupPosition(desktop, {1220, 0, 1280, 800}, 300, 120),
+              (PopupPlacement{920, 680}));
+    EXPECT_EQ(CalcTaskbarPopupPosition(desktop, {0, 0, 60, 800}, 300, 120),
+              (PopupPlacement{980, 680}));
+}
+
 }  // namespace
 }  // namespace harbrook::test

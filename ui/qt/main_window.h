@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "app/backup_history.h"
+#include "app/posting_frontend.h"
 #include "app/window_model.h"
 #include "ui/qt/banner.h"
 #include "ui/qt/buttons.h"
@@ -16,26 +17,26 @@
 
 namespace harbrook::qt {
 
-class MainWindow final : public QWidget {
+class MainWindow final : public QWidget, public FrontendWindow {
     Q_OBJECT
   public:
     explicit MainWindow(QWidget* parent = nullptr);
 
     // Restores the window, raises it and shows the panel that was on show.
-    void OpenMainWindow();
+    void OpenMainWindow() override;
     // The panel switch of a button or of the window logic.
     void ShowPanel(PanelId panel);
 
-    void OnConnectionStateChanged(bool connected, const std::string& phoneName);
-    void SetBannerStatus(const std::string& text);
-    void OnProgressReading(const ProgressReading& reading);
-    void OnBackupEnded();
-    void SetSendButton(const std::string& text, bool enabled);
+    void OnConnectionStateChanged(bool connected, const std::string& phoneName) override;
+    void SetBannerStatus(const std::string& text) override;
+    void OnProgressReading(const ProgressReading& reading) override;
+    void OnBackupEnded() override;
+    void SetSendButton(const std::string& text, bool enabled) override;
     void ShowQrCode(const QImage& image, const std::string& text);
     // A message box that does not hold up the caller.
-    void ShowMessage(const std::string& text);
+    void ShowMessage(const std::string& text) override;
     // Asks and waits for the answer (true for OK).
-    bool AskOkCancel(const std::string& text);
+    bool AskOkCancel(const std::string& text) override;
     // The file dialog of "Send Files"; empty when cancelled.
     QStringList ChooseFilesToSend();
 

@@ -6,13 +6,11 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QUrl>
-#include <thread>
 
-#include "app/received_files.h"
+#include "app/window_host.h"
 #include "app/window_texts.h"
 #include "core/app_folders.h"
 #include "core/settings_store.h"
-#include "platform/quit_request.h"
 #include "send/send_files.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_frontend.h"
@@ -62,15 +60,11 @@ class QtHost final : public FrontEndHost {
         // Without a notification area there would be nothing to see.
         if (!tray) m_window.OpenMainWindow();
 
-        std::thread quitWatch([] {
-            platform::WaitForQuitRequest();
-            QMetaObject::invokeMethod(qApp, &Quit, Qt::QueuedConnection);
-        });
+        const QuitRequestWatch watch(
+            [] { QMetaObject::invokeMethod(qApp, &Quit, Qt::QueuedConnection); });
         QApplication::exec();
         m_frontend.Close();
         m_tray.hide();
-        platform::RequestQuit();  // ends the watch if the quit came from the menu
-        quitWatch.join();
     }
 
   private:
@@ -123,11 +117,7 @@ class QtHost final : public FrontEndHost {
     }
 
     void OpenCategory(Application& app, unsigned folder) {
-        ReceivedFilesSources sources;
-        sources.phoneName = app.Link().state.GetConnectedPhoneNameW();
-        std::filesystem::path root;
-        if (CSettingsStore().ReadRootDirectory(root)) sources.storedRoot = root;
-        const FolderAction action = OpenCategoryFolder(sources, folder);
+        const FolderAction action = CategoryFolderAction(app, folder);
         if (action.message) m_window.ShowMessage(LoadUiString(*action.message, 200));
         for (const auto& path : action.open) {
             QDesktopServices::openUrl(

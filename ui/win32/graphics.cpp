@@ -90,6 +90,17 @@ void Image::Draw(HDC dc, const RECT& target) const {
                                               target.bottom - target.top));
 }
 
+BITMAPINFO TopDownBitmapInfo(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 int WholePixelScale(int width, int height, int spaceWidth, int spaceHeight) {
     if (width <= 0 || height <= 0) return 1;
     return std::max(1, std::min(spaceWidth / width, spaceHeight / height));
@@ -102,13 +113,7 @@ void Image::DrawWholePixels(HDC dc, const RECT& space) const {
     const int scale = WholePixelScale(m_width, m_height, spaceWidth, spaceHeight);
     const int width = m_width * scale;
     const int height = m_height * scale;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = m_width;
-    info.bmiHeader.biHeight = -m_height;  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownBitmapInfo(m_width, m_height);
     // Nearest pixel, no smoothing: each module stays a sharp square.
     const int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
     StretchDIBits(dc, space.left + (spaceWidth - width) / 2, space.top + (spaceHeight - height) / 2,

@@ -37,6 +37,8 @@ class Image {
     bool Empty() const { return m_width <= 0 || m_height <= 0; }
     int Width() const { return m_width; }
     int Height() const { return m_height; }
+    // Width × height pixels; null when empty.
+    const std::uint32_t* Pixels() const { return m_pixels ? m_pixels->data() : nullptr; }
 
     // Scaled smoothly to the rectangle, blended over what is there.
     void Draw(HDC dc, const RECT& target) const;
@@ -49,6 +51,9 @@ class Image {
     int m_height = 0;
     std::shared_ptr<const std::vector<std::uint32_t>> m_pixels;
 };
+
+// How 32-bit pixels of this size, top row first, are handed to GDI.
+BITMAPINFO TopDownBitmapInfo(int width, int height);
 
 // The largest whole scale at which a picture fits the space (at least 1).
 int WholePixelScale(int width, int height, int spaceWidth, int spaceHeight);

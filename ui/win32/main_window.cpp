@@ -187,9 +187,15 @@ void CharbrookDlg::ShowMessage(const std::string& text) {
 }
 
 bool CharbrookDlg::AskOkCancel(const std::string& text) {
-    return MessageBoxW(MessageOwner(), Wide(text).c_str(),
-                       LoadText(kProductName, kNameText).c_str(),
-                       MB_OKCANCEL | MB_ICONQUESTION | MB_SETFOREGROUND) == IDOK;
+    const int answer =
+        MessageBoxW(MessageOwner(), Wide(text).c_str(), LoadText(kProductName, kNameText).c_str(),
+                    MB_OKCANCEL | MB_ICONQUESTION | MB_SETFOREGROUND);
+    // A quit while the box was open ends its loop as if OK had been
+    // pressed (and leaves the quit for the program's loop): that is no
+    // answer, and nothing is started for a program that is ending.
+    MSG quit;
+    const bool ending = !Hwnd() || PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+    return answer == IDOK && !ending;
 }
 
 std::vector<std::filesystem::path> CharbrookDlg::ChooseFilesToSend() {

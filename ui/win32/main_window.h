@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/posting_frontend.h"
 #include "app/progress_meter.h"
 #include "app/window_model.h"
 #include "ui/win32/banner.h"
@@ -22,7 +23,7 @@
 
 namespace harbrook::win32 {
 
-class CharbrookDlg final : public DialogWindow {
+class CharbrookDlg final : public DialogWindow, public FrontendWindow {
   public:
     CharbrookDlg();
     ~CharbrookDlg() override;
@@ -34,16 +35,16 @@ class CharbrookDlg final : public DialogWindow {
     // window is gone (the work is dropped).
     bool Post(std::function<void()> work);
 
-    void OpenMainWindow();
-    void OnConnectionStateChanged(bool connected, const std::string& phoneName);
-    void SetBannerStatus(const std::string& text);
-    void OnProgressReading(const ProgressReading& reading);
-    void OnBackupEnded();
-    void SetSendButton(const std::string& text, bool enabled);
+    void OpenMainWindow() override;
+    void OnConnectionStateChanged(bool connected, const std::string& phoneName) override;
+    void SetBannerStatus(const std::string& text) override;
+    void OnProgressReading(const ProgressReading& reading) override;
+    void OnBackupEnded() override;
+    void SetSendButton(const std::string& text, bool enabled) override;
     void ShowQrCode(Image qr);
     bool LoadPhonePicture(const std::filesystem::path& file);
-    void ShowMessage(const std::string& text);
-    bool AskOkCancel(const std::string& text);
+    void ShowMessage(const std::string& text) override;
+    bool AskOkCancel(const std::string& text) override;
     // The file-open dialog of "Send Files"; empty when cancelled.
     std::vector<std::filesystem::path> ChooseFilesToSend();
     // Removes the tray icon and destroys the window; the message loop ends.

@@ -58,12 +58,9 @@ INT_PTR PanelDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool PhoneConnectDlg::LoadPhonePicture(const std::filesystem::path& file) {
-    m_phone = Image::FromFile(file);
-    if (m_phone.Empty()) return false;
-    // The control takes the picture's size where it stands.
-    SetWindowPos(Item(IDC_PHONE_PICTURE), nullptr, 0, 0, m_phone.Width(), m_phone.Height(),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(Item(IDC_PHONE_PICTURE), nullptr, FALSE);
+    m_phone.Attach(Item(IDC_PHONE_PICTURE));
+    if (!m_phone.LoadFile(file)) return false;
+    m_phone.Draw();
     return true;
 }
 
@@ -86,7 +83,7 @@ INT_PTR PhoneConnectDlg::HandlePanelMessage(UINT message, WPARAM, LPARAM lParam)
         case WM_DRAWITEM: {
             const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             FillSolid(item.hDC, item.rcItem, RGB(255, 255, 255));
-            if (item.CtlID == IDC_PHONE_PICTURE) m_phone.Draw(item.hDC, item.rcItem);
+            if (item.CtlID == IDC_PHONE_PICTURE) m_phone.Paint(item.hDC, item.rcItem);
             if (item.CtlID == IDC_QR_PICTURE) m_qr.DrawWholePixels(item.hDC, item.rcItem);
             return TRUE;
         }

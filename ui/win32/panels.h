@@ -12,6 +12,7 @@
 #include "ui/win32/buttons.h"
 #include "ui/win32/dialog_window.h"
 #include "ui/win32/graphics.h"
+#include "ui/win32/picture_control.h"
 
 namespace harbrook::win32 {
 
@@ -34,7 +35,8 @@ class PanelDialog : public DialogWindow {
 
 class PhoneConnectDlg final : public PanelDialog {
   public:
-    // The phone picture, drawn at its own size; false when it cannot be read.
+    // The phone picture at its own size (an animated GIF plays); false when
+    // it cannot be read.
     bool LoadPhonePicture(const std::filesystem::path& file);
     void ShowQrCode(Image qr);
 
@@ -42,7 +44,8 @@ class PhoneConnectDlg final : public PanelDialog {
     INT_PTR HandlePanelMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
-    Image m_phone, m_qr;
+    CPictureEx m_phone;
+    Image m_qr;
 };
 
 class PhoneConnectedDlg final : public PanelDialog {

@@ -7,16 +7,13 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include <thread>
-
-#include "app/received_files.h"
+#include "app/window_host.h"
 #include "app/window_texts.h"
 #include "core/app_folders.h"
-#include "core/settings_store.h"
-#include "platform/quit_request.h"
 #include "send/send_files.h"
 #include "ui/win32/graphics.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/reminder_popup.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/win32_frontend.h"
 
@@ -47,6 +44,7 @@ class Win32Host final : public FrontEndHost {
         DWORD processes[2];
         if (GetConsoleProcessList(processes, 2) == 1) FreeConsole();
         m_window.Create();
+        m_frontend.SetReminderHandler([this] { ShowReminder(); });
     }
 
     AppFrontend& Ui() override { return m_frontend; }
@@ -60,24 +58,36 @@ class Win32Host final : public FrontEndHost {
             m_window.OpenMainWindow();
         }
         const HWND window = m_window.Hwnd();
-        std::thread quitWatch([window] {
-            platform::WaitForQuitRequest();
-            PostMessageW(window, WM_COMMAND, ID_QUIT, 0);
-        });
+        const QuitRequestWatch watch([window] { PostMessageW(window, WM_COMMAND, ID_QUIT, 0); });
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
             // The dialog manager turns Esc and Enter into commands.
-            if (m_window.Hwnd() && IsDialogMessageW(m_window.Hwnd(), &message)) continue;
+            if (IsDialogKey(m_window.Hwnd(), message)) continue;
+            if (m_reminder && IsDialogKey(m_reminder->Hwnd(), message)) continue;
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
         m_frontend.Close();
         m_window.Quit();
-        platform::RequestQuit();  // ends the watch if the quit came from the menu
-        quitWatch.join();
     }
 
   private:
+    static bool IsDialogKey(HWND dialog, MSG& message) {
+        return dialog && IsDialogMessageW(dialog, &message);
+    }
+
+    // Once a start at most; the pop-up lives as long as the window.
+    void ShowReminder() {
+        if (m_reminder) return;
+        std::filesystem::path dataFolder;
+        GetAppDataFolder(dataFolder);
+        m_reminder = std::make_unique<win32::CNotifyBackup>(dataFolder);
+        // Its button takes the tray's way to the window.
+        m_reminder->onOpenMainWindow = [this] { m_window.OpenMainWindow(); };
+        // Without a taskbar it is made but stays hidden.
+        if (m_reminder->Create() && m_reminder->CalcPosition()) m_reminder->ShowNow();
+    }
+
     void Wire(Application& app) {
         m_window.onDisconnect = [&app] { app.Disconnect(); };
         m_window.onSendFiles = [this, &app] {
@@ -93,11 +103,7 @@ class Win32Host final : public FrontEndHost {
     }
 
     void OpenCategory(Application& app, unsigned folder) {
-        ReceivedFilesSources sources;
-        sources.phoneName = app.Link().state.GetConnectedPhoneNameW();
-        std::filesystem::path root;
-        if (CSettingsStore().ReadRootDirectory(root)) sources.storedRoot = root;
-        const FolderAction action = OpenCategoryFolder(sources, folder);
+        const FolderAction action = CategoryFolderAction(app, folder);
         if (action.message) m_window.ShowMessage(LoadUiString(*action.message, 200));
         for (const auto& path : action.open) {
             ShellExecuteW(nullptr, L"explore", path.wstring().c_str(), nullptr, nullptr,
@@ -117,6 +123,7 @@ class Win32Host final : public FrontEndHost {
     win32::GdiplusSession m_gdiplus;
     CharbrookDlg m_window;
     win32::Win32Frontend m_frontend;
+    std::unique_ptr<win32::CNotifyBackup> m_reminder;
 };
 
 }  // namespace

@@ -1,0 +1,292 @@
+// The Win32 window's own windows on the UI thread of the test: the picture
+// control playing a GIF, the backup reminder pop-up, and the update question
+// asked from a worker as a message box that quitting answers with Cancel.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <thread>
+
+#include "app/window_texts.h"
+#include "platform/profile.h"
+#include "tests/support/sandbox.h"
+#include "ui/win32/main_window.h"
+#include "ui/win32/picture_control.h"
+#include "ui/win32/reminder_popup.h"
+#include "ui/win32/resource_ids.h"
+#include "ui/win32/win32_frontend.h"
+
+namespace harbrook::win32 {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint32_t kRed = 0xFF0000, kLime = 0x00FF00, kBlue = 0x0000FF;
+constexpr COLORREF kBackground = RGB(0xF0, 0xF0, 0xF0);
+constexpr std::uint32_t kBack = 0xF0F0F0;
+
+// A GIF on a 3-by-1 screen whose images are single pixels of the colour
+// table black, red, lime, blue.
+constexpr std::uint8_t kHeader[] = {'G', 'I', 'F', '8', '9', 'a', 3, 0,   1, 0, 0x81, 0,  0,
+                                    0,   0,   0,   255, 0,   0,   0, 255, 0, 0, 0,    255};
+struct PixelGif {
+    Bytes bytes = Bytes(std::begin(kHeader), std::end(kHeader));
+
+    PixelGif& Frame(int x, int colour, int delay, int disposal) {
+        // Clear code, the colour, end code: three 3-bit codes.
+        const int codes = 4 | colour << 3 | 5 << 6;
+        Add({0x21, 0xF9, 4, disposal << 2, delay, 0, 0, 0});  // graphic control
+        Add({0x2C, x, 0, 0, 0, 1, 0, 1, 0, 0});               // a 1-by-1 image at x
+        Add({2, 2, codes & 0xFF, codes >> 8, 0});             // its data
+        return *this;
+    }
+    void Add(std::initializer_list<int> more) {
+        for (int b : more) bytes.push_back(std::uint8_t(b));
+    }
+    Bytes Done() {
+        bytes.push_back(0x3B);
+        return bytes;
+    }
+};
+
+// Runs the thread's messages, as the program's loop does, until the
+// predicate holds or the deadline passes.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds deadline = 10s) {
+    const auto end = Clock::now() + deadline;
+    while (!done()) {
+        if (Clock::now() > end) return false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return true;
+}
+
+class Win32Windows : public ::testing::Test {
+  protected:
+    void SetUp() override { std::filesystem::create_directories(sandbox.appData()); }
+    GdiplusSession gdiplus;
+    test::Sandbox sandbox;
+};
+
+TEST_F(Win32Windows, GifImagesLieOnTheMemoryImageWithTheirDisposal) {
+    // Delays 0 and 3 stay 100 ms, 50 stays 500 ms; the second image puts
+    // back what was under it, the last clears its own pixel.
+    const Bytes gif =
+        PixelGif().Frame(0, 1, 0, 1).Frame(0, 2, 3, 3).Frame(1, 3, 50, 1).Frame(2, 1, 5, 2).Done();
+    CPictureEx picture(kBackground);
+    ASSERT_TRUE(picture.LoadMemory(gif));
+    EXPECT_EQ(picture.Width(), 3);
+    EXPECT_EQ(picture.Height(), 1);
+    ASSERT_EQ(picture.FrameCount(), 4u);
+    const std::uint32_t waits[] = {100, 100, 500, 50};
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(picture.FrameWaitMs(i), waits[i]) << i;
+
+    const auto row = [&] {
+        return std::vector<std::uint32_t>{picture.PixelAt(0, 0), picture.PixelAt(1, 0),
+                                          picture.PixelAt(2, 0)};
+    };
+    using Row = std::vector<std::uint32_t>;
+    EXPECT_FALSE(picture.Draw()) << "an animation is not a still picture";
+    EXPECT_EQ(row(), (Row{kRed, kBack, kBack}));
+    picture.ShowNextFrame();
+    EXPECT_EQ(row(), (Row{kLime, kBack, kBack}));
+    picture.ShowNextFrame();
+    EXPECT_EQ(row(), (Row{kRed, kBlue, kBack})) << "restored, then the next image";
+    picture.ShowNextFrame();
+    EXPECT_EQ(row(), (Row{kRed, kBlue, kRed}));
+    picture.ShowNextFrame();
+    EXPECT_EQ(picture.CurrentFrame(), 0u);
+    EXPECT_EQ(row(), (Row{kRed, kBack, kBack})) << "a new round starts on a cleared image";
+}
+
+TEST_F(Win32Windows, GifPlaysOnTheUiThreadUntilStopped) {
+    const Bytes gif =
+        PixelGif().Frame(0, 1, 0, 0).Frame(1, 2, 3, 0).Frame(2, 3, 50, 0).Frame(0, 2, 5, 0).Done();
+    HWND control = CreateWindowW(L"STATIC", L"", WS_POPUP | SS_OWNERDRAW, 0, 0, 10, 10, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ASSERT_NE(control, nullptr);
+    CPictureEx picture;
+    picture.Attach(control);
+    ASSERT_TRUE(picture.LoadMemory(gif));
+    RECT size{};
+    GetClientRect(control, &size);
+    EXPECT_EQ(size.right, 3) << "the control takes the picture's size";
+    EXPECT_EQ(size.bottom, 1);
+
+    const auto start = Clock::now();
+    EXPECT_FALSE(picture.Draw());
+    EXPECT_TRUE(picture.IsPlaying());
+    // Each image stays at least its time (timers may be late, never early
+    // by more than their granularity).
+    const long minimum[] = {90, 180, 660, 700};
+    const std::size_t order[] = {1, 2, 3, 0};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(PumpUntil([&] { return picture.CurrentFrame() == order[i]; })) << i;
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        EXPECT_GE(elapsed, minimum[i]) << "image " << order[i];
+    }
+    picture.StopAnimation();
+    EXPECT_FALSE(picture.IsPlaying());
+    PumpUntil([] { return false; }, 300ms);
+    EXPECT_EQ(picture.CurrentFrame(), 0u);
+    DestroyWindow(control);
+}
+
+TEST_F(Win32Windows, StillPicturesOneImageGifsAndWhatIsNoPicture) {
+    CPictureEx picture;
+    ASSERT_TRUE(picture.LoadFile(MOBILE_JPG));
+    EXPECT_EQ(picture.Width(), 180);
+    EXPECT_EQ(picture.Height(), 280);
+    EXPECT_TRUE(picture.Draw());
+    EXPECT_FALSE(picture.IsPlaying());
+
+    // One image: still, at the size of the logical screen.
+    ASSERT_TRUE(picture.LoadMemory(PixelGif().Frame(1, 3, 10, 0).Done()));
+    EXPECT_EQ(picture.FrameCount(), 0u);
+    EXPECT_EQ(picture.Width(), 3);
+    EXPECT_TRUE(picture.Draw());
+    EXPECT_EQ(picture.PixelAt(1, 0), kBlue);
+
+    EXPECT_FALSE(picture.LoadMemory(PixelGif().Done())) << "a GIF without an image";
+    EXPECT_FALSE(picture.Draw()) << "a failed load leaves nothing to show";
+    EXPECT_FALSE(picture.LoadFile(sandbox.root() / "missing.gif"));
+}
+
+std::string NoShow(const test::Sandbox& sandbox) {
+    return platform::ReadProfileString(sandbox.appData() / "program_config.ini", "harbrook",
+                                       "noshow", "none", 100);
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[600] = {};
+    GetWindowTextW(window, text, 600);
+    return text;
+}
+
+TEST_F(Win32Windows, ReminderTextsCheckBoxButtonAndKeys) {
+    CNotifyBackup popup(sandbox.appData());
+    int opened = 0;
+    popup.onOpenMainWindow = [&] { ++opened; };
+    ASSERT_TRUE(popup.Create());
+    EXPECT_FALSE(IsWindowVisible(popup.Hwnd()));
+    EXPECT_EQ(GetWindow(popup.Hwnd(), GW_OWNER), nullptr) << "a window of its own";
+    EXPECT_EQ(TextOf(popup.Hwnd()), L"Harbrook");
+    EXPECT_EQ(TextOf(popup.Item(IDC_REMINDER_LINE1)),
+              L"Easily back up photos, videos, documents and audio from your "
+              L"phone to your "
+              L"computer.");
+    EXPECT_EQ(TextOf(popup.Item(IDC_REMINDER_LINE2)),
+              L"One-click delete can help you greatly save cell phone space.");
+    EXPECT_EQ(TextOf(popup.Item(IDC_REMINDER_BACKUP)), L"Back up your phone's data");
+    EXPECT_EQ(TextOf(popup.Item(IDC_REMINDER_NO_SHOW)), L"Do not show again.");
+
+    ShowWindow(popup.Hwnd(), SW_SHOW);
+    for (const char* expected : {"yes", "no", "yes"}) {
+        SendMessageW(popup.Item(IDC_REMINDER_NO_SHOW), BM_CLICK, 0, 0);
+        EXPECT_EQ(NoShow(sandbox), expected);
+    }
+    SendMessageW(popup.Item(IDC_REMINDER_BACKUP), BM_CLICK, 0, 0);
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(IsWindowVisible(popup.Hwnd()));
+    // Esc and Enter as the program's loop hands them to the dialog manager,
+    // and the close box; none of them writes.
+    for (WPARAM key : {WPARAM(VK_ESCAPE), WPARAM(VK_RETURN), WPARAM(0)}) {
+        ShowWindow(popup.Hwnd(), SW_SHOW);
+        MSG press{popup.Item(IDC_REMINDER_NO_SHOW), WM_KEYDOWN, key, 0, 0, {}};
+        if (key == 0) {
+            SendMessageW(popup.Hwnd(), WM_CLOSE, 0, 0);
+        } else {
+            EXPECT_TRUE(IsDialogMessageW(popup.Hwnd(), &press));
+        }
+        EXPECT_FALSE(IsWindowVisible(popup.Hwnd())) << key;
+    }
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(NoShow(sandbox), "yes");
+}
+
+// Asks the update question from a worker while the test's thread runs the
+// window's loop. The box runs a loop of its own inside the posted work; a
+// thread timer, which that loop runs too, finds it (the active window) and
+// hands it to `act` once.
+struct AskedQuestion {
+    std::optional<bool> answer;
+    std::wstring text;
+    bool okAndCancelOnly = false;
+};
+std::function<void()> g_onTimer;
+
+bool Shown(HWND box, int id) {
+    return GetDlgItem(box, id) && IsWindowVisible(GetDlgItem(box, id));
+}
+
+AskedQuestion AskOnWorker(const std::function<void(HWND box, HWND mainWindow)>& act) {
+    AskedQuestion asked;
+    {
+        CharbrookDlg window;
+        EXPECT_TRUE(window.Create());
+        Win32Frontend ui(window);
+        g_onTimer = [&] {
+            const HWND box = GetActiveWindow();
+            if (!box || box == window.Hwnd() || !asked.text.empty()) return;
+            asked.text.resize(400);
+            asked.text.resize(GetDlgItemTextW(box, 0xFFFF, asked.text.data(), 400));
+            asked.okAndCancelOnly =
+                Shown(box, IDOK) && Shown(box, IDCANCEL) && !Shown(box, IDYES) && !Shown(box, IDNO);
+            act(box, window.Hwnd());
+        };
+        const UINT_PTR timer =
+            SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { g_onTimer(); });
+        std::atomic<bool> answered = false;
+        std::thread worker([&] {
+            asked.answer = ui.AskOkCancel(window_text::Text(154));
+            answered = true;
+        });
+        const auto end = Clock::now() + 10s;  // never hang the suite
+        MSG message;
+        while (!answered && Clock::now() < end) {
+            if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+                continue;
+            }
+            if (message.message == WM_QUIT) break;  // the program's loop ends here
+            DispatchMessageW(&message);
+        }
+        KillTimer(nullptr, timer);
+        ui.Close();  // as the program does once its loop has ended
+        worker.join();
+    }
+    // What the window left behind (its end posts a quit) is not the next test's.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    return asked;
+}
+
+TEST_F(Win32Windows, UpdateQuestionIsAnOkCancelBoxAndQuittingAnswersCancel) {
+    const std::wstring question =
+        L"New version of Harbrook is available. Do you "
+        L"want to download and install it?";
+    AskedQuestion ok =
+        AskOnWorker([](HWND box, HWND) { SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); });
+    EXPECT_EQ(ok.text, question);
+    EXPECT_TRUE(ok.okAndCancelOnly);
+    EXPECT_EQ(ok.answer, true);
+
+    // "Quit" while the box is open (the tray menu's command, which a quit
+    // request also posts): the loop ends and the worker gets Cancel.
+    AskedQuestion quit =
+        AskOnWorker([](HWND, HWND window) { PostMessageW(window, WM_COMMAND, ID_QUIT, 0); });
+    EXPECT_EQ(quit.text, question);
+    EXPECT_EQ(quit.answer, false);
+}
+
+}  // namespace
+}  // namespace harbrook::win32
