@@ -48,11 +48,11 @@ install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/sca
 # (gzip -n: no name or time stamp inside, so the output is reproducible).
 find_program(GZIP gzip REQUIRED)
 # The man pages name the project's version.
-foreach(page harbrook.1 harbrook-phone.1)
+foreach(page harbrook.1 harbrook-phone.1 harbrook-window.1)
   configure_file(${linux_res}/${page} ${out}/source/${page} @ONLY)
 endforeach()
 configure_file(${linux_res}/changelog ${out}/source/changelog COPYONLY)
-foreach(page harbrook.1 harbrook-phone.1 changelog)
+foreach(page harbrook.1 harbrook-phone.1 harbrook-window.1 changelog)
   set(gz ${out}/${page}.gz)
   add_custom_command(OUTPUT ${gz}
     COMMAND ${CMAKE_COMMAND} -E copy ${out}/source/${page} ${out}/${page}
@@ -63,6 +63,10 @@ endforeach()
 add_custom_target(harbrook_desktop_files ALL DEPENDS ${generated})
 install(FILES ${out}/harbrook.1.gz ${out}/harbrook-phone.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(TARGET harbrook-window)
+  # The window program's page is harbrook's.
+  install(FILES ${out}/harbrook-window.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 install(FILES ${out}/changelog.gz DESTINATION ${doc_dir}
         RENAME changelog.Debian.gz)
 install(FILES ${linux_res}/copyright DESTINATION ${doc_dir})
