@@ -1,5 +1,7 @@
 #include "ui/qt/qt_frontend.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QImage>
 #include <QThread>
 
@@ -17,11 +19,34 @@ bool QtFrontend::OnUiThread() const {
     return QThread::currentThread() == m_window.thread();
 }
 
+namespace {
+const QEvent::Type kRunQueued = static_cast<QEvent::Type>(QEvent::registerEventType());
+}  // namespace
+
 void QtFrontend::PostToUiThread(std::function<void()> work) {
-    // The one hop from a worker thread to the UI thread: the work is queued
-    // as an event of the window and runs there; widgets are never touched
-    // from a worker.
-    QMetaObject::invokeMethod(&m_window, std::move(work), Qt::QueuedConnection);
+    // The one hop from a worker thread to the UI thread: the work runs there,
+    // in the order it was posted; widgets are never touched from a worker.
+    {
+        std::lock_guard lock(m_runner.mutex);
+        m_runner.queue.push_back(std::move(work));
+    }
+    QCoreApplication::postEvent(&m_runner, new QEvent(kRunQueued));
+}
+
+// One event for each piece of work, each running the oldest: the order
+// holds, and a message box's loop runs what was posted while it is open,
+// as the events of any other window.
+bool QtFrontend::Runner::event(QEvent* event) {
+    if (event->type() != kRunQueued) return QObject::event(event);
+    std::function<void()> work;
+    {
+        std::lock_guard lock(mutex);
+        if (queue.empty()) return true;
+        work = std::move(queue.front());
+        queue.pop_front();
+    }
+    work();
+    return true;
 }
 
 bool QtFrontend::ShowQrCode(const std::filesystem::path& bitmap, const std::string& text) {
