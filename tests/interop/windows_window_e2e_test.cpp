@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "tests/app/child_process.h"
+#include "tests/app/e2e_phone.h"
 #include "tests/app/x_screen.h"
 #include "tests/interop/wine_support.h"
 #include "tests/support/sandbox.h"
@@ -155,33 +156,22 @@ TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
         << "the QR code on the screen does not read " << pairing;
 
     // The phone scans the code and pairs: the connected panel and picture.
-    phone = std::make_unique<ChildProcess>(
-        HARBROOK_PHONE_EXE,
-        std::vector<std::string>{
-            "run", pairing, "--address", "127.0.0.1", "--name", "Test Pixel", "--id", "e2e-pixel",
-            "--interval", "500", "--beacon-port", std::to_string(base + 9), "--detect-port",
-            std::to_string(base + 13), "--disconnect-port", std::to_string(base + 12)},
-        logs, "phone");
+    phone = StartPairingPhone(HARBROOK_PHONE_EXE, base, logs);
     EXPECT_TRUE(WaitForShot("3-connected-panel", [&](const fs::path& shot) {
         return screen->Decode(shot).empty() && screen->Share(shot, kBanner, kTickGreen) > 0.002 &&
                screen->Share(shot, kBanner, kCrossRed) < 0.0005;
     })) << "no connected panel";
 
-    // A backup whose phone stalls after a few pieces: the PC waits for the
-    // next one for ten seconds, with the progress bar on the banner.
-    const fs::path sample = sandbox.root() / "phone" / "DCIM";
-    fs::create_directories(sample);
-    WritePatternFile(sample / "IMG_0001.jpg", 3'000'000);
-    ChildProcess backup(HARBROOK_PHONE_EXE,
-                        {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6),
-                         "--vanish-after", "3", sample.parent_path().string()},
-                        logs, "backup");
+    // A backup whose phone stalls after a few pieces: the progress bar on
+    // the banner while the PC waits for the next one.
+    const auto backup =
+        StartStalledBackup(HARBROOK_PHONE_EXE, base, sandbox.root() / "phone", logs);
     EXPECT_TRUE(WaitForShot(
         "4-banner-during-backup",
         [&](const fs::path& shot) { return screen->Share(shot, kBannerText, kTickGreen) > 0.002; },
         9s))
         << "no progress bar on the banner";
-    backup.Wait(20s);
+    backup->Wait(20s);
 
     // Received Files: the category buttons with their pictures and titles.
     const XScreen::Window window = Window();
