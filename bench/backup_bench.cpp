@@ -192,7 +192,11 @@ void Compare(const DataSet& set, const fs::path& work, const std::string& self,
     std::vector<double> ratios, cpuRatios;
     // The legs of one run follow each other closely, so that a busy moment of
     // the machine falls on all of them alike; every run's ratio is printed.
+    // Enough for the written pages of the largest leg and the messages in
+    // flight; see WarmFreeMemory.
+    const std::size_t warm = set.Bytes() + (1ULL << 30);
     for (int run = 0; run < repeats; ++run) {
+        WarmFreeMemory(warm);
         const int port = FreeLoopbackPort();
         const Leg wire = TimeWire(GeneratingPhone(phoneTool, port, set), port);
         const int barePort = FreeLoopbackPort();
@@ -208,6 +212,7 @@ void Compare(const DataSet& set, const fs::path& work, const std::string& self,
         BothLegs both;
         for (int leg = 0; leg < 3; ++leg) {
             ::sync();
+            WarmFreeMemory(warm);
             switch ((leg + run) % 3) {
                 case 0:
                     ours = TimeHarbrook(set, root, phoneTool);

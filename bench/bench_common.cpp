@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -145,6 +146,14 @@ bool ResetPeakResident() {
     std::ofstream out("/proc/self/clear_refs");
     out << "5";
     return static_cast<bool>(out.flush());
+}
+
+void WarmFreeMemory(std::size_t bytes) {
+    void* memory = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) return;
+    auto* bytesOf = static_cast<volatile char*>(memory);
+    for (std::size_t at = 0; at < bytes; at += 4096) bytesOf[at] = 1;
+    ::munmap(memory, bytes);
 }
 
 double TimeCopy(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -58,6 +58,13 @@ long PeakResidentKiB();
 // Starts a new peak measurement (Linux: /proc/self/clear_refs "5").
 bool ResetPeakResident();
 
+// Writes to `bytes` of fresh memory and gives it back. A virtual machine
+// whose balloon reports free pages hands them to its host, and the next
+// first touch of such a page costs a fault on the host that shows up as CPU
+// time of whoever touched it; warming before a leg lets the legs start alike
+// instead of on whichever pages the host still backs.
+void WarmFreeMemory(std::size_t bytes);
+
 // Seconds that `cp -r from to` takes; `to` is removed afterwards.
 double TimeCopy(const std::filesystem::path& from, const std::filesystem::path& to);
 
