@@ -24,6 +24,9 @@ void BackupReceiverThread(LinkContext& link, StorageLayout& storage);
 // last dot of the file name while the name is taken; when all of those are
 // taken too, "(199)" is overwritten. On success the path names the file
 // created. A closed file when the name has no dot or nothing can be created.
-platform::File CreateUniqueTargetFile(std::filesystem::path& path);
+// An unnamed `spare` (platform::File::CreateUnnamed), when given, becomes the
+// file if the name is free, and is taken; otherwise it is left as it is.
+platform::File CreateUniqueTargetFile(std::filesystem::path& path,
+                                      platform::File* spare = nullptr);
 
 }  // namespace harbrook

@@ -154,6 +154,15 @@ void BackupSession::ReportChunk() {
     m_link.frontend.OnBackupProgress(progress);
 }
 
+// While the phone makes its next offer, the file system makes the next file,
+// still without a name; the offer then only has to name it. Where unnamed
+// files cannot be made, every file is created by name as it comes.
+void BackupSession::PrepareSpare(const std::filesystem::path& folder) {
+    if (m_spare || !m_sparesWork) return;
+    m_spare = platform::File::CreateUnnamed(folder);
+    m_sparesWork = m_spare.IsOpen();
+}
+
 BackupSession::Outcome BackupSession::Run() {
     while (m_link.state.IsConnected()) {
         const auto offer = ReceiveOffer();
@@ -186,7 +195,7 @@ BackupSession::Outcome BackupSession::Run() {
             --m_allowance;
             platform::RemoveFile(m_previousPath);
         }
-        platform::File file = CreateUniqueTargetFile(target);
+        platform::File file = CreateUniqueTargetFile(target, &m_spare);
         if (!file) {
             m_failure = "cannot create " + Shown(target) + ": " + platform::LastFileError();
             return Outcome::Failed;
@@ -225,6 +234,7 @@ BackupSession::Outcome BackupSession::Run() {
         }
         file.Close();
         Report(offer->name, offer->size, complete);
+        PrepareSpare(target.parent_path());
     }
     return Outcome::Disconnected;
 }

@@ -53,6 +53,7 @@ class BackupSession {
     void Report(const std::string& name, std::int64_t size, bool complete);
     // Bytes of the file being pulled, so that a large file shows progress too.
     void ReportChunk();
+    void PrepareSpare(const std::filesystem::path& folder);
 
     LinkContext& m_link;
     const StorageLayout& m_storage;
@@ -61,6 +62,9 @@ class BackupSession {
     // library's own memory, where the bytes landed from the socket.
     zmq::message_t m_frame;
     std::string m_identity;  // of the phone being served; every reply starts with it
+    // The next file, made ahead without a name; see PrepareSpare.
+    platform::File m_spare;
+    bool m_sparesWork = true;
 
     // Backup state: the retry allowance is per backup, not per file.
     int m_allowance = 2;

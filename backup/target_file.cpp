@@ -1,5 +1,6 @@
 // Choosing a free name for an incoming file.
 #include <string>
+#include <utility>
 
 #include "backup/backup_receiver.h"
 #include "backup/storage_layout.h"
@@ -12,14 +13,16 @@ constexpr int kLastNumber = 199;
 
 }  // namespace
 
-platform::File CreateUniqueTargetFile(std::filesystem::path& path) {
+platform::File CreateUniqueTargetFile(std::filesystem::path& path, platform::File* spare) {
     // Numbers go before the last dot of the file name itself, never into a
     // folder name that happens to hold a dot.
     const std::string name = platform::PathToUtf8(path.filename());
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos || (dot == 0 && !path.has_parent_path())) return {};
-    // Most names are free: then one call creates the file. A name that is
-    // taken, or anything else in the way, goes through the numbering below.
+    // Most names are free: then one call names the spare or creates the
+    // file. A name that is taken, or anything else in the way, goes through
+    // the numbering below.
+    if (spare && spare->LinkAs(path)) return std::move(*spare);
     if (platform::File file = platform::File::CreateNew(path)) return file;
     const std::filesystem::path folder = path.parent_path();
 
@@ -31,7 +34,12 @@ platform::File CreateUniqueTargetFile(std::filesystem::path& path) {
         if (kind == platform::PathKind::Missing || kind == platform::PathKind::Directory ||
             kind == platform::PathKind::Unknown || n > kLastNumber)
             break;
-        const std::string fitted = FitFileName(name, "(" + std::to_string(n) + ")");
+        // Built up in place: GCC 12 warns falsely about overlapping copies in
+        // "(" + std::to_string(n) + ")" once this function is inlined.
+        std::string number = "(";
+        number += std::to_string(n);
+        number += ')';
+        const std::string fitted = FitFileName(name, number);
         if (fitted.empty()) return {};  // no room for a number
         candidate = folder / platform::PathFromUtf8(fitted);
     }

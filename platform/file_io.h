@@ -37,6 +37,17 @@ class File {
     static File CreateNew(const std::filesystem::path& path);
     // Opens an existing regular file for reading, sharing it with everybody.
     static File OpenRead(const std::filesystem::path& path);
+    // A file with no name yet, on the file system of `folder`, for LinkAs to
+    // name later: made while there is time, so that naming it is all that is
+    // left when the name is known. It vanishes if it is closed unnamed.
+    // Closed where the system has no such files (Windows; file systems
+    // without them).
+    static File CreateUnnamed(const std::filesystem::path& folder);
+
+    // Names an unnamed file, only when nothing at all is at the path yet (as
+    // CreateNew); any folder of the same file system will do. False, and the
+    // file stays unnamed, otherwise.
+    bool LinkAs(const std::filesystem::path& path);
 
     bool IsOpen() const { return m_fd >= 0; }
     explicit operator bool() const { return IsOpen(); }
@@ -51,8 +62,9 @@ class File {
     bool Close();
 
   private:
-    explicit File(int fd) : m_fd(fd) {}
+    explicit File(int fd, bool unnamed = false) : m_fd(fd), m_unnamed(unnamed) {}
     int m_fd = -1;
+    bool m_unnamed = false;
 };
 
 // The system's words for why the last file operation of this thread failed

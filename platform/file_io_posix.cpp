@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "platform/file_io.h"
@@ -23,12 +24,14 @@ File::~File() {
     Close();
 }
 
-File::File(File&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+File::File(File&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_unnamed(std::exchange(other.m_unnamed, false)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         Close();
         m_fd = std::exchange(other.m_fd, -1);
+        m_unnamed = std::exchange(other.m_unnamed, false);
     }
     return *this;
 }
@@ -47,6 +50,31 @@ File File::CreateNew(const std::filesystem::path& path) {
         fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     } while (fd < 0 && errno == EINTR);
     return File(fd);
+}
+
+File File::CreateUnnamed(const std::filesystem::path& folder) {
+#ifdef O_TMPFILE
+    int fd;
+    do {
+        fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    } while (fd < 0 && errno == EINTR);
+    return File(fd, fd >= 0);
+#else
+    (void)folder;
+    return File();
+#endif
+}
+
+bool File::LinkAs(const std::filesystem::path& path) {
+    if (m_fd < 0 || !m_unnamed) return false;
+    // Naming a file by its descriptor alone needs a privilege; its entry in
+    // /proc does not. linkat never replaces what is at the path, a dangling
+    // link included.
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        return false;
+    m_unnamed = false;
+    return true;
 }
 
 File File::OpenRead(const std::filesystem::path& path) {
@@ -96,6 +124,7 @@ std::optional<std::size_t> File::Read(std::span<char> buffer) {
 
 bool File::Close() {
     if (m_fd < 0) return true;
+    m_unnamed = false;
     const int rc = ::close(std::exchange(m_fd, -1));
     return rc == 0;
 }

@@ -80,6 +80,15 @@ File File::CreateNew(const std::filesystem::path& path) {
     return File(Adopt(h, _O_BINARY));
 }
 
+// Windows makes no file without a name; every file is created by name.
+File File::CreateUnnamed(const std::filesystem::path&) {
+    return File();
+}
+
+bool File::LinkAs(const std::filesystem::path&) {
+    return false;
+}
+
 File File::OpenRead(const std::filesystem::path& path) {
     HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
