@@ -26,7 +26,6 @@ void BackupReceiverThread(LinkContext& link, StorageLayout& storage);
 // created. A closed file when the name has no dot or nothing can be created.
 // An unnamed `spare` (platform::File::CreateUnnamed), when given, becomes the
 // file if the name is free, and is taken; otherwise it is left as it is.
-platform::File CreateUniqueTargetFile(std::filesystem::path& path,
-                                      platform::File* spare = nullptr);
+platform::File CreateUniqueTargetFile(std::filesystem::path& path, platform::File* spare = nullptr);
 
 }  // namespace harbrook

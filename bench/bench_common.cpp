@@ -149,7 +149,8 @@ bool ResetPeakResident() {
 }
 
 void WarmFreeMemory(std::size_t bytes) {
-    void* memory = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* memory =
+        ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED) return;
     auto* bytesOf = static_cast<volatile char*>(memory);
     for (std::size_t at = 0; at < bytes; at += 4096) bytesOf[at] = 1;
