@@ -86,6 +86,8 @@ struct ScratchSettings {
 int main(int argc, char** argv) {
     double seconds = 30, settle = 60;
     int beaconPort = 29639;
+    // Options come in pairs; anything else (--help among it) gets the usage.
+    if (argc % 2 == 0) seconds = -1;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--seconds")
