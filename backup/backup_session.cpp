@@ -96,7 +96,7 @@ std::optional<BackupSession::Offer> BackupSession::ReceiveOffer() {
 }
 
 BackupSession::Pull BackupSession::PullFile(platform::File& file, std::int64_t announced) {
-    bool requested = true;  // a "fetch" is already out for the next chunk
+    bool requested = false;  // a "fetch" is already out for the next chunk
     for (;;) {
         if (!requested) {
             if (!m_link.state.IsConnected()) return Pull::Disconnected;
@@ -177,16 +177,6 @@ BackupSession::Outcome BackupSession::Run() {
         if (!m_storage.ResolveTargetPath(offer->name, offer->category, target)) {
             m_failure = "cannot store \"" + EscapeControls(offer->name) + "\" (category \"" +
                         EscapeControls(offer->category) + "\"): not a usable file name or category";
-            return Outcome::Failed;
-        }
-        // The first request goes out before the file is made, so that the
-        // phone reads and sends the first chunk while the file system creates
-        // the file; for small files that is most of the work per file. A file
-        // that cannot be created ends the backup all the same: its chunk is
-        // never read.
-        if (!m_link.state.IsConnected()) return Outcome::Disconnected;
-        if (!Reply(kw::kFetch)) {
-            m_failure = "the phone could not be answered";
             return Outcome::Failed;
         }
         // The phone offers a file again, or one of the same name and size: the

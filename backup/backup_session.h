@@ -45,7 +45,6 @@ class BackupSession {
 
     std::optional<Offer> ReceiveOffer();
     bool ReceiveIdentity();
-    // Pulls the chunks of one file; the first "fetch" is already out.
     Pull PullFile(platform::File& file, std::int64_t announced);
     bool Reply(std::string_view word);
     Outcome LostPeer() const;
