@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <set>
 
 #include "backup/backup_receiver.h"
+#include "tests/backup/transfer_harness.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::test {
@@ -38,12 +38,7 @@ TEST_F(TargetFileLinkTest, ALinkIsNeverFollowed) {
 }
 
 TEST_F(TargetFileLinkTest, ASpareBecomesTheFileOnlyUnderAFreeName) {
-    const auto names = [&] {
-        std::set<std::string> found;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(Dir()))
-            found.insert(entry.path().lexically_relative(Dir()).string());
-        return found;
-    };
+    const auto names = [&] { return FilesUnder(Dir()); };
     const auto atFirst = names();
     platform::File spare = platform::File::CreateUnnamed(Dir());
     if (!spare) GTEST_SKIP() << "this file system makes no unnamed files";
