@@ -1,5 +1,6 @@
 #include "link/frames.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -31,6 +32,7 @@ std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize)
     TextFrame out;
     out.more = frame->more;
     out.longer = frame->cut;
+    out.peer = std::move(frame->peer);
     const std::size_t zero = std::string_view(buffer.data(), frame->size).find('\0');
     if (zero != std::string_view::npos) {
         buffer.resize(zero);
@@ -45,15 +47,28 @@ std::optional<TextFrame> RecvText(zmq::socket_t& socket, std::size_t bufferSize)
 std::optional<BinaryFrame> RecvBinary(zmq::socket_t& socket, std::span<char> buffer) {
     return Guard(
         [&]() -> std::optional<BinaryFrame> {
-            const auto result = socket.recv(zmq::mutable_buffer(buffer.data(), buffer.size()));
-            if (!result) return std::nullopt;  // time-out
+            // A message rather than a bare buffer, so that the peer's address
+            // travels with the bytes; the library already bounds its size.
+            zmq::message_t message;
+            if (!socket.recv(message)) return std::nullopt;  // time-out
             BinaryFrame frame;
-            frame.size = result->size;
-            frame.cut = result->truncated();
-            frame.more = socket.get(zmq::sockopt::rcvmore) != 0;
+            frame.size = std::min(message.size(), buffer.size());
+            if (frame.size > 0) std::memcpy(buffer.data(), message.data(), frame.size);
+            frame.cut = message.size() > buffer.size();
+            frame.more = message.more();
+            frame.peer = PeerAddressOf(message);
             return frame;
         },
         std::nullopt);
+}
+
+std::string PeerAddressOf(const zmq::message_t& message) {
+    const char* value = zmq_msg_gets(message.handle(), "Peer-Address");
+    if (value == nullptr) return {};
+    std::string_view address(value);
+    constexpr std::string_view kMappedIpv4 = "::ffff:";
+    if (address.starts_with(kMappedIpv4)) address.remove_prefix(kMappedIpv4.size());
+    return std::string(address);
 }
 
 bool RecvFrame(zmq::socket_t& socket, zmq::message_t& message) {

@@ -32,6 +32,7 @@ struct TextFrame {
     bool cut = false;
     bool longer = false;  // the frame was longer than the buffer (its tail is lost)
     bool more = false;    // further frames of the same message follow
+    std::string peer;     // the sender's IPv4 address, as PeerAddressOf gives it
 };
 
 // Receives one frame into a buffer of bufferSize bytes. Nothing on time-out or
@@ -44,8 +45,14 @@ struct BinaryFrame {
     std::size_t size = 0;  // bytes stored in the buffer
     bool cut = false;
     bool more = false;
+    std::string peer;  // the sender's IPv4 address, as PeerAddressOf gives it
 };
 std::optional<BinaryFrame> RecvBinary(zmq::socket_t& socket, std::span<char> buffer);
+
+// The IPv4 address of the TCP peer a received frame came from, as the library
+// saw the connection (never what a message declares); an IPv4-mapped IPv6
+// address is given as plain IPv4. Empty when the frame carries none.
+std::string PeerAddressOf(const zmq::message_t& message);
 
 // Receives one frame into `message`, whose memory the library filled as the
 // bytes arrived: the caller reads it where it lies, without a copy. False on
@@ -96,7 +103,9 @@ int BindFirstFree(zmq::socket_t& socket, const PortList& ports);
 // Binds "tcp://*:%d". False on failure.
 bool BindPort(zmq::socket_t& socket, int port);
 
-// Connects to "tcp://" + addressAndPort. False on failure.
+// Connects to "tcp://" + addressAndPort. False on failure. The library's
+// "source;destination" form ("127.0.0.2:0;127.0.0.1:5392") picks the local
+// address the connection leaves from.
 bool ConnectTo(zmq::socket_t& socket, std::string_view addressAndPort);
 
 // True when the error means the context was shut down (a worker must end).

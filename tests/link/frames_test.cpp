@@ -58,6 +58,40 @@ TEST(Frames, BinaryReportsMoreAndTruncation) {
     EXPECT_FALSE(f->more);
 }
 
+// The address a frame came from is the connection's, whatever the sender
+// declares; a connection made from 127.0.0.2 says so, through a ROUTER's
+// routing frame as well as its text frames.
+TEST(Frames, PeerAddressIsTheConnectionsSource) {
+    zmq::context_t ctx;
+    zmq::socket_t router(ctx, zmq::socket_type::router);
+    router.bind("tcp://127.0.0.1:*");
+    SetReceiveTimeout(router, std::chrono::seconds(5));
+    const std::string endpoint = router.get(zmq::sockopt::last_endpoint);
+    const std::string port = endpoint.substr(endpoint.rfind(':') + 1);
+    for (const std::string source : {"127.0.0.1", "127.0.0.2"}) {
+        zmq::socket_t dealer(ctx, zmq::socket_type::dealer);
+        SetLinger(dealer, std::chrono::milliseconds(0));
+        ASSERT_TRUE(ConnectTo(dealer, source + ":0;127.0.0.1:" + port));
+        ASSERT_TRUE(SendText(dealer, "hello"));
+        auto routing = RecvText(router, 20);
+        ASSERT_TRUE(routing);
+        EXPECT_EQ(routing->peer, source);
+        auto text = RecvText(router, 20);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text->text, "hello");
+        EXPECT_EQ(text->peer, source);
+    }
+    // A frame with no TCP connection behind it has no address.
+    zmq::context_t local;
+    zmq::socket_t a(local, zmq::socket_type::pair), b(local, zmq::socket_type::pair);
+    a.bind("inproc://peer");
+    b.connect("inproc://peer");
+    ASSERT_TRUE(SendText(b, "x"));
+    zmq::message_t message;
+    ASSERT_TRUE(RecvFrame(a, message));
+    EXPECT_EQ(PeerAddressOf(message), "");
+}
+
 TEST(Frames, TimeoutAndRestOfMessage) {
     Pipe p;
     SetReceiveTimeout(p.rx, std::chrono::milliseconds(50));
