@@ -1,6 +1,6 @@
-// Every language library the build makes: complete, the same placeholders
-// as the English text in the same order, and short enough for the buffer
-// each text is loaded into.
+// Every language library the build makes: each text as its source has it,
+// complete, the same placeholders as the English text in the same order, and
+// short enough for the buffer each text is loaded into.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -68,7 +68,40 @@ std::filesystem::path LocalesFolder() {
     return test::BuiltLocalesFolder();
 }
 
+struct SourceText {
+    unsigned id;
+    const char* text;
+};
+
+// Each library's texts as res/strings/ has them, by library file name.
+const std::map<std::string, std::vector<SourceText>>& SourceTexts() {
+    static const std::map<std::string, std::vector<SourceText>> texts = {
+#include "source_texts.inc"
+    };
+    return texts;
+}
+
 class Translations : public ::testing::TestWithParam<std::string> {};
+
+// Read back through the program's own loader (LoadStringW on Windows), every
+// text is its source's, character for character: nothing the resource
+// compiler or the catalogue did changed one.
+TEST_P(Translations, EveryTextReadsBackAsItsSource) {
+    const auto library =
+        platform::LoadLanguageLibrary(LocalesFolder() / CLanguageSelector::LibraryFile(GetParam()));
+    ASSERT_TRUE(library);
+    const auto source = SourceTexts().find(GetParam());
+    ASSERT_NE(source, SourceTexts().end()) << GetParam() << " has no source";
+    std::size_t differ = 0;
+    for (const auto& [id, text] : source->second) {
+        const std::string read = library->Find(id).value_or("");
+        if (read == text) continue;
+        if (++differ <= 3) ADD_FAILURE() << GetParam() << ' ' << id << " reads \"" << read << '"';
+    }
+    EXPECT_EQ(differ, 0u) << GetParam() << ": texts that read back otherwise, of "
+                          << source->second.size();
+    EXPECT_GE(source->second.size(), TranslatedIds().size());
+}
 
 TEST_P(Translations, CompleteWithTheEnglishPlaceholdersAndWithinCapacity) {
     const auto file = LocalesFolder() / CLanguageSelector::LibraryFile(GetParam());
