@@ -15,6 +15,7 @@
 #include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/autostart.h"
+#include "platform/console.h"
 #include "platform/folders.h"
 #include "platform/net.h"
 #include "platform/single_instance.h"
@@ -45,7 +46,7 @@ std::string Text(unsigned id, const std::vector<std::string>& arguments = {}) {
 }
 
 int Fail(int status, const std::string& message) {
-    std::fprintf(stderr, "harbrook: %s\n", message.c_str());
+    platform::ReportStartupFailure(message);
     return status;
 }
 

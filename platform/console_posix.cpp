@@ -4,6 +4,12 @@
 
 namespace harbrook::platform {
 
+void AttachParentConsole() {}
+
+void ReportStartupFailure(const std::string& text) {
+    std::fprintf(stderr, "harbrook: %s\n", text.c_str());
+}
+
 void UseUtf8Console() {}
 
 bool IsTerminal(std::FILE* stream) {

@@ -2,8 +2,45 @@
 #include <windows.h>
 
 #include "platform/console.h"
+#include "platform/utf8.h"
 
 namespace harbrook::platform {
+namespace {
+
+// A standard handle the parent gave us: a console, a file or a pipe.
+bool Usable(DWORD which) {
+    const HANDLE handle = GetStdHandle(which);
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE &&
+           GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+// Points a C stream at the console unless the parent redirected it.
+void ToConsole(DWORD which, std::FILE* stream, const char* device, const char* mode) {
+    if (Usable(which)) return;
+    if (std::freopen(device, mode, stream)) setvbuf(stream, nullptr, _IONBF, 0);
+}
+
+}  // namespace
+
+void AttachParentConsole() {
+    if (Usable(STD_OUTPUT_HANDLE) && Usable(STD_ERROR_HANDLE)) return;
+    if (GetConsoleWindow() == nullptr && !AttachConsole(ATTACH_PARENT_PROCESS)) return;
+    ToConsole(STD_OUTPUT_HANDLE, stdout, "CONOUT$", "w");
+    ToConsole(STD_ERROR_HANDLE, stderr, "CONOUT$", "w");
+    ToConsole(STD_INPUT_HANDLE, stdin, "CONIN$", "r");
+}
+
+void ReportStartupFailure(const std::string& text) {
+    if (GetConsoleWindow() != nullptr || Usable(STD_ERROR_HANDLE)) {
+        std::fprintf(stderr, "harbrook: %s\n", text.c_str());
+        std::fflush(stderr);
+        return;
+    }
+    std::u16string wide;
+    if (!Utf8ToUtf16(text, wide)) wide = u"Harbrook";
+    MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(wide.c_str()), L"Harbrook",
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+}
 
 void UseUtf8Console() {
     SetConsoleOutputCP(CP_UTF8);

@@ -62,7 +62,17 @@ enum class DeliveryResult {
 // A later start: hands the request to the running instance of `folder` and
 // waits (briefly) for it to confirm receipt. `why` receives a short reason
 // when the result is not Delivered.
+//
+// Windows lets only the foreground process bring a window to the front: the
+// later start, which the user just started, first passes that right on to
+// the running instance (AllowSetForegroundWindow with its process id), so
+// that the window it shows comes to the front instead of flashing in the
+// taskbar.
 DeliveryResult DeliverToRunningInstance(const std::filesystem::path& folder,
                                         std::string_view request, std::string* why = nullptr);
+
+// The process id the last delivery from this process allowed to take the
+// foreground; 0 when none did (always so off Windows, which has no such rule).
+unsigned long LastForegroundGrant();
 
 }  // namespace harbrook::platform

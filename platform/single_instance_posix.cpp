@@ -248,4 +248,8 @@ DeliveryResult DeliverToRunningInstance(const std::filesystem::path& folder,
     return fail(DeliveryResult::NoAnswer, "it did not confirm the request in time");
 }
 
+unsigned long LastForegroundGrant() {
+    return 0;
+}
+
 }  // namespace harbrook::platform

@@ -7,6 +7,7 @@
 // session; the folder given to TryClaim plays no part here.
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
@@ -21,6 +22,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
+
+std::atomic<unsigned long> g_foregroundGrant{0};
 
 constexpr wchar_t kMutexName[] = L"KVHarbrook";
 constexpr wchar_t kShowEventName[] = L"HarbrookShowEvent";
@@ -338,6 +341,14 @@ DeliveryResult DeliverToRunningInstance(const std::filesystem::path&, std::strin
         if (!running) return fail(DeliveryResult::NoInstance, "it does not listen for requests");
         std::this_thread::sleep_for(milliseconds(50));
     }
+    // The server end of the pipe is the running instance: it may take the
+    // foreground from us before it is asked to show its window. (Windows
+    // grants it only while we hold the foreground; nothing to do otherwise.)
+    ULONG running = 0;
+    if (GetNamedPipeServerProcessId(pipe.get(), &running)) {
+        AllowSetForegroundWindow(running);
+        g_foregroundGrant.store(running);
+    }
     const auto answerUntil = Clock::now() + kClientAnswerWait;
     unsigned char header[8];
     std::uint64_t size = request.size();
@@ -353,6 +364,10 @@ DeliveryResult DeliverToRunningInstance(const std::filesystem::path&, std::strin
     if (Transfer(pipe.get(), false, &answer, 1, answerUntil) && answer == kAck)
         return DeliveryResult::Delivered;
     return fail(DeliveryResult::NoAnswer, "it did not confirm the request in time");
+}
+
+unsigned long LastForegroundGrant() {
+    return g_foregroundGrant.load();
 }
 
 }  // namespace harbrook::platform

@@ -15,6 +15,8 @@
 #include "ui/console/console_host.h"
 
 int main(int argc, char** argv) {
+    // Before anything is written: a start from a console writes there.
+    harbrook::platform::AttachParentConsole();
     harbrook::HandOverToWindowProgram(argc, argv);
     // Before any thread exists, so that all of them inherit it.
     harbrook::platform::BlockQuitRequests();

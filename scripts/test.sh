@@ -44,6 +44,10 @@ run_win() {
     || { cat "$dir.configure.log"; return 1; }
   nice cmake --build "$dir" -j"$jobs" >"$dir.build.log" 2>&1 \
     || { grep -E -B2 -A12 'error|Error' "$dir.build.log" | head -150; echo "build failed (win)"; return 1; }
+  # A program of the window subsystem: Windows opens no console for it.
+  if ! x86_64-w64-mingw32-objdump -p "$dir/app/harbrook.exe" | grep -q 'Subsystem.*Windows GUI'; then
+    echo "harbrook.exe is not a Windows GUI program"; return 1
+  fi
   local wineprefix rc=0
   wineprefix=$(mktemp -d "${TMPDIR:-/tmp}/harbrook-wine-XXXXXX")
   echo "== win: running the tests under wine (WINEPREFIX=$wineprefix)"

@@ -219,5 +219,39 @@ TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
     EXPECT_EQ(pc->Wait(30s), 0) << pc->Err();
 }
 
+// Started as the Start menu or Explorer start it (ShellExecute, no console),
+// the program opens no console window, and a failure that ends the start is a
+// message box in the user's language that stays until the user closes it.
+// From a console, the same program writes there.
+TEST_F(WindowsWindowEndToEnd, NoConsoleFromTheStartMenuAndFailuresInABox) {
+    const auto missing = WinPath(sandbox.root() / "no such folder");
+    pc = std::make_unique<ChildProcess>(
+        kWine,
+        std::vector<std::string>{"start", "/unix", WIN_HARBROOK_EXE, "--language", "german",
+                                 "--backup-root", missing},
+        logs, "start-menu");
+    XScreen::Window box;
+    const auto boxes = [&] {
+        for (const auto& w : screen->VisibleWindows("^Harbrook$"))
+            if (w.height > 40 && w.height < 300) return w;
+        return XScreen::Window{};
+    };
+    if (!WaitFor([&] { return !(box = boxes()).id.empty(); }, 60s)) {
+        screen->Shot("root", shots / "7-no-start-failure-box.png");
+        FAIL() << "no message box (the screen: 7-no-start-failure-box.png)";
+    }
+    screen->Shot(box.id, shots / "7-start-failure-box.png");
+    EXPECT_TRUE(screen->VisibleWindows("console|harbrook\\.exe|^cmd").empty())
+        << "a console window showed";
+    screen->Tool(XDOTOOL_EXE, {"key", "--window", box.id, "Return"});
+    EXPECT_TRUE(WaitFor([&] { return boxes().id.empty(); }, 10s)) << "the box stayed";
+
+    // (Last: wine-run.sh runs its programs without the X screen.)
+    const auto help =
+        RunToEnd(WINE_RUN, {"cmd", "/c", WinPath(WIN_HARBROOK_EXE), "--help"}, logs, "help", 60s);
+    EXPECT_EQ(help.status, 0) << help.err;
+    EXPECT_NE(help.out.find("--backup-root DIR"), std::string::npos) << help.out;
+}
+
 }  // namespace
 }  // namespace harbrook::test

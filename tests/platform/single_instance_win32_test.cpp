@@ -37,5 +37,13 @@ TEST_F(SingleInstanceTest, TheShowEventAloneWakesTheRunningInstance) {
     EXPECT_EQ(inbox.Get(), (std::vector<std::string>{"", "after"}));
 }
 
+// A later start passes its right to the foreground on to the server end of
+// the pipe before the request goes out: here that is this very process.
+TEST_F(SingleInstanceTest, TheLaterStartLetsTheRunningOneTakeTheForeground) {
+    ClaimAndListen();
+    ASSERT_EQ(DeliverToRunningInstance(sandbox.root(), ""), DeliveryResult::Delivered);
+    EXPECT_EQ(LastForegroundGrant(), GetCurrentProcessId());
+}
+
 }  // namespace
 }  // namespace harbrook::platform
