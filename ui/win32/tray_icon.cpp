@@ -1,5 +1,6 @@
 #include "ui/win32/tray_icon.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cwchar>
@@ -23,6 +24,22 @@ NOTIFYICONDATAW Record(HWND owner) {
     return record;
 }
 
+// The icon's image for the small-icon size at the system's DPI, loaded once:
+// LoadIconMetric where comctl32 has it (the manifest asks for version 6),
+// else the image nearest to the system's small-icon metrics.
+HICON SmallIcon() {
+    static const HICON icon = [] {
+        const HINSTANCE self = GetModuleHandleW(nullptr);
+        HICON loaded = nullptr;
+        if (SUCCEEDED(LoadIconMetric(self, MAKEINTRESOURCEW(IDI_HARBROOK), LIM_SMALL, &loaded)))
+            return loaded;
+        return static_cast<HICON>(LoadImageW(self, MAKEINTRESOURCEW(IDI_HARBROOK), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    }();
+    return icon;
+}
+
 }  // namespace
 
 void TrayIcon::Start(HWND owner) {
@@ -38,10 +55,10 @@ bool TrayIcon::TryAdd() {
     NOTIFYICONDATAW record = Record(m_owner);
     record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record.uCallbackMessage = kCallbackMessage;
-    // Always the program's own icon, never one of a language library.
-    record.hIcon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_HARBROOK), IMAGE_ICON,
-                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    // Always the program's own icon, never one of a language library: the
+    // small image the system's metrics (and so the DPI) ask for, drawn at that
+    // size rather than scaled.
+    record.hIcon = SmallIcon();
     const std::wstring tip = LoadText(kTrayTip, kButtonText);
     // The tip field holds 127 characters and the terminator; a longer text is cut.
     wcsncpy(record.szTip, tip.c_str(), std::size(record.szTip) - 1);
