@@ -38,10 +38,16 @@ bool FindPhoneFolders(const ReceivedFilesSources& sources,
         return true;
     }
     const VolumeSource& volumes = sources.volumes ? *sources.volumes : SystemVolumes();
+    // The stored root first: one chosen with --backup-root lies anywhere, not
+    // only at a volume's backup root, and keeps its backups after the phone
+    // has gone.
+    std::vector<std::filesystem::path> roots;
+    if (sources.storedRoot) roots.push_back(*sources.storedRoot);
+    for (const auto& volume : ListStorageDrives(volumes)) roots.push_back(volume.root);
     std::vector<std::filesystem::path> hits;
-    for (const auto& volume : ListStorageDrives(volumes)) {
+    for (const auto& root : roots) {
         std::error_code ec;
-        const auto candidate = volume.root / backupName;
+        const auto candidate = root / backupName;
         if (std::filesystem::exists(candidate, ec) &&
             std::find(hits.begin(), hits.end(), candidate) == hits.end()) {
             hits.push_back(candidate);

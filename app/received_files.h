@@ -21,8 +21,9 @@ struct ReceivedFilesSources {
 };
 
 // The folders to look in: the connected phone's folder under the stored
-// root, else the backup folders found on the storage volumes (all of them
-// when there are several, else the first phone folder in the only one).
+// root, else the backup folders found under the stored root and on the
+// storage volumes (all of them when there are several, else the first phone
+// folder in the only one).
 // False when there is nothing to look in.
 bool FindPhoneFolders(const ReceivedFilesSources& sources,
                       std::vector<std::filesystem::path>& folders);

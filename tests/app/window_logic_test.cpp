@@ -173,6 +173,22 @@ TEST_F(ReceivedFiles, OneVolumeWithoutAKnownPhoneTakesTheFirstPhoneFolder) {
     }
 }
 
+// A root chosen with --backup-root is no volume's root: its backups still
+// open once the phone has gone, beside those found on the volumes.
+TEST_F(ReceivedFiles, TheStoredRootKeepsItsBackupsAfterThePhoneHasGone) {
+    Volume("d");
+    const auto chosen = sandbox.root() / "chosen" / "folder";
+    std::filesystem::create_directories(Backup(chosen) / "Pixel" / "My Album");
+    auto action = OpenCategoryFolder(Sources({}, chosen), kCamera);
+    EXPECT_FALSE(action.message);
+    EXPECT_EQ(action.open, std::vector{Backup(chosen) / "Pixel" / "My Album"});
+
+    const auto e = Volume("e");
+    std::filesystem::create_directories(Backup(e) / "Old phone");
+    action = OpenCategoryFolder(Sources({}, chosen), kCamera);
+    EXPECT_EQ(action.open, (std::vector{Backup(chosen), Backup(e)}));
+}
+
 TEST_F(ReceivedFiles, BackupFoldersOnTwoVolumesOpenBoth) {
     const auto d = Volume("d"), e = Volume("e");
     std::filesystem::create_directories(Backup(d) / "X");
