@@ -1,10 +1,17 @@
 // The Win32 window's own windows on the UI thread of the test: the picture
-// control playing a GIF, the backup reminder pop-up, and the update question
-// asked from a worker as a message box that quitting answers with Cancel.
+// control playing a GIF, the backup reminder pop-up, the update question
+// asked from a worker as a message box that quitting answers with Cancel, and
+// the folder the Send Files dialog opens in.
+#include <windows.h>
+// (after windows.h)
+#include <commdlg.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <optional>
 #include <thread>
 
@@ -286,6 +293,59 @@ TEST_F(Win32Windows, UpdateQuestionIsAnOkCancelBoxAndQuittingAnswersCancel) {
         AskOnWorker([](HWND, HWND window) { PostMessageW(window, WM_COMMAND, ID_QUIT, 0); });
     EXPECT_EQ(quit.text, question);
     EXPECT_EQ(quit.answer, false);
+}
+
+// "Send Files" opens in the user's Documents, then where files were last
+// chosen from (it opened in the program's working folder before).
+TEST_F(Win32Windows, SendFilesDialogStartsInDocumentsThenInTheLastFolder) {
+    const auto folder = sandbox.root() / "to send";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "a.txt") << "a";
+    CharbrookDlg window;
+    ASSERT_TRUE(window.Create());
+    std::vector<std::wstring> shownIn;
+    std::wstring pick;  // typed into the dialog, or cancelled when empty
+    g_onTimer = [&] {
+        HWND dialog = nullptr;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND w, LPARAM found) {
+                wchar_t name[16] = {};
+                GetClassNameW(w, name, 16);
+                if (std::wstring_view(name) != L"#32770" || !IsWindowVisible(w)) return TRUE;
+                *reinterpret_cast<HWND*>(found) = w;
+                return FALSE;
+            },
+            LPARAM(&dialog));
+        if (!dialog || dialog == window.Hwnd()) return;
+        std::wstring path(MAX_PATH, L'\0');
+        const auto n = SendMessageW(dialog, CDM_GETFOLDERPATH, path.size(), LPARAM(path.data()));
+        if (n <= 0) return;
+        path.resize(static_cast<std::size_t>(n) - 1);
+        shownIn.push_back(path);
+        if (pick.empty()) {
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        } else {
+            SendMessageW(dialog, CDM_SETCONTROLTEXT, cmb13, LPARAM(pick.c_str()));
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        }
+    };
+    const UINT_PTR timer =
+        SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) { g_onTimer(); });
+    pick = (folder / "a.txt").wstring();
+    const auto chosen = window.ChooseFilesToSend();
+    pick.clear();
+    EXPECT_TRUE(window.ChooseFilesToSend().empty());
+    KillTimer(nullptr, timer);
+    g_onTimer = nullptr;
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_TRUE(std::filesystem::equivalent(chosen.front(), folder / "a.txt"));
+    ASSERT_EQ(shownIn.size(), 2u);
+    PWSTR documents = nullptr;
+    ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &documents)));
+    EXPECT_TRUE(std::filesystem::equivalent(shownIn[0], documents)) << shownIn[0].c_str();
+    CoTaskMemFree(documents);
+    EXPECT_TRUE(std::filesystem::equivalent(shownIn[1], folder));
 }
 
 }  // namespace

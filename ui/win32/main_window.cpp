@@ -1,6 +1,7 @@
 #include "ui/win32/main_window.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include "app/window_texts.h"
 #include "ui/win32/file_dialog.h"
@@ -198,6 +199,19 @@ bool CharbrookDlg::AskOkCancel(const std::string& text) {
     return answer == IDOK && !ending;
 }
 
+namespace {
+
+// The user's Documents folder; empty when the system has none.
+std::wstring DocumentsFolder() {
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path))) folder = path;
+    CoTaskMemFree(path);
+    return folder;
+}
+
+}  // namespace
+
 std::vector<std::filesystem::path> CharbrookDlg::ChooseFilesToSend() {
     std::wstring names(kFileNameBuffer, L'\0');
     // "All Files (*.*)", then the pattern; the list ends with a second NUL.
@@ -213,6 +227,8 @@ std::vector<std::filesystem::path> CharbrookDlg::ChooseFilesToSend() {
     dialog.lpstrFile = names.data();
     dialog.nMaxFile = static_cast<DWORD>(names.size());
     dialog.lpstrTitle = title.c_str();
+    if (m_lastSendFolder.empty()) m_lastSendFolder = DocumentsFolder();
+    if (!m_lastSendFolder.empty()) dialog.lpstrInitialDir = m_lastSendFolder.c_str();
     dialog.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING |
                    OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
     std::vector<std::filesystem::path> files;
@@ -223,6 +239,7 @@ std::vector<std::filesystem::path> CharbrookDlg::ChooseFilesToSend() {
         return files;
     }
     for (const auto& path : SplitOpenFileNames(names)) files.emplace_back(path);
+    if (!files.empty()) m_lastSendFolder = files.front().parent_path().wstring();
     return files;
 }
 

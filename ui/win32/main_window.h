@@ -45,7 +45,8 @@ class CharbrookDlg final : public DialogWindow, public FrontendWindow {
     bool LoadPhonePicture(const std::filesystem::path& file);
     void ShowMessage(const std::string& text) override;
     bool AskOkCancel(const std::string& text) override;
-    // The file-open dialog of "Send Files"; empty when cancelled.
+    // The file-open dialog of "Send Files", in the folder files were last
+    // chosen from (the user's Documents the first time); empty when cancelled.
     std::vector<std::filesystem::path> ChooseFilesToSend();
     // Removes the tray icon and destroys the window; the message loop ends.
     void Quit();
@@ -78,6 +79,7 @@ class CharbrookDlg final : public DialogWindow, public FrontendWindow {
     HICON m_smallIcon = nullptr;
     HBRUSH m_navBrush = nullptr;
     bool m_bAllowShow = false;
+    std::wstring m_lastSendFolder;
     // Where workers post to: set once the window exists, cleared when it goes.
     std::atomic<HWND> m_postTarget{nullptr};
 };
