@@ -54,6 +54,9 @@ class CharbrookDlg final : public DialogWindow, public FrontendWindow {
     std::function<void()> onSendFiles;
     std::function<void()> onDisconnect;
     std::function<void(unsigned folder)> onCategory;
+    // The Connect Phone panel came on show (the window up, not minimised,
+    // that panel in front) or went; phones may pair while it shows.
+    std::function<void(bool shown)> onConnectPanelShown;
 
   protected:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -62,6 +65,7 @@ class CharbrookDlg final : public DialogWindow, public FrontendWindow {
     void OnInitDialog();
     void CalcPanelLayout();
     void Render();
+    void ReportConnectPanel();
     void Hide();
     HWND MessageOwner() const;
 
@@ -78,6 +82,7 @@ class CharbrookDlg final : public DialogWindow, public FrontendWindow {
     HICON m_smallIcon = nullptr;
     HBRUSH m_navBrush = nullptr;
     bool m_bAllowShow = false;
+    bool m_connectOnShow = false;  // as last reported
     // Where workers post to: set once the window exists, cleared when it goes.
     std::atomic<HWND> m_postTarget{nullptr};
 };
