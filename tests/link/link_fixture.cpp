@@ -52,7 +52,9 @@ phone::PhoneProfile LinkTest::MakePhone(const std::string& id, const std::string
     phone.id = id;
     phone.routingId = "r-" + id;
     phone.address = address;
-    phone.sourceAddress = address;
+    // Elsewhere on loopback its connections must say where they come from;
+    // for 127.0.0.1 the system's own choice already does.
+    if (address != "127.0.0.1") phone.sourceAddress = address;
     phone.beaconPort = plan.beacon;
     phone.detectPort = FreePorts(1)[0];
     phone.noticePort = plan.disconnectNotice;
@@ -64,7 +66,8 @@ void LinkTest::RecordPaired(const phone::PhoneProfile& phone) {
     CSettingsStore settings;
     settings.SavePhoneValue(phone.id, CSettingsStore::kPhoneIdValue, phone.id);
     settings.SavePhoneValue(phone.id, CSettingsStore::kPhoneNameValue, phone.name);
-    settings.SavePhoneValue(phone.id, CSettingsStore::kPhoneAddressValue, phone.sourceAddress);
+    const std::string& from = phone.sourceAddress.empty() ? phone.address : phone.sourceAddress;
+    settings.SavePhoneValue(phone.id, CSettingsStore::kPhoneAddressValue, from);
 }
 
 std::string LinkTest::PairingText() const {

@@ -47,7 +47,7 @@ class LinkTest : public ::testing::Test {
     void StopAll();
 
     // A phone that binds on `address` with ports of its own, reporting to this
-    // PC; its connections to the PC leave from that address too.
+    // PC; its connections to the PC come from that address too.
     phone::PhoneProfile MakePhone(const std::string& id = "phone-A",
                                   const std::string& address = "127.0.0.1");
     // Records the phone as paired from its source address (as if it had
