@@ -31,6 +31,7 @@ Application::Application(AppFrontend& ui, AppSettings settings)
     if (m_settings.dataFolder.empty()) GetAppDataFolder(m_settings.dataFolder);
     if (m_settings.programFolder.empty()) GetModuleFolder(m_settings.programFolder);
     m_link.pairingCode = &m_pairingCode;
+    m_link.pairingWindow.SetAlwaysOpen(m_settings.pairingAlways);
     m_watch.WatchConnection(&m_link.state);
 }
 
@@ -43,6 +44,9 @@ void Application::Start() {
         std::lock_guard lock(m_mutex);
         if (m_started || m_stopped) return;
         m_started = true;
+        // A start shows the code (the console draws it, the window has it
+        // in its Connect Phone panel): the pairing window opens.
+        m_link.pairingWindow.CodeShown();
         // The order matters to the phone: it pairs first, then heartbeats,
         // and only then offers a backup or its disconnect notice.
         m_workers.emplace_back([this] { PairingServerThread(m_link); });
@@ -96,7 +100,16 @@ void Application::Stop() {
 }
 
 void Application::OpenMainWindow() {
+    m_link.pairingWindow.CodeShown();
     m_ui.OnOpenMainWindow();
+}
+
+void Application::PairingCodeShown() {
+    m_link.pairingWindow.CodeShown();
+}
+
+void Application::SetConnectPanelShown(bool shown) {
+    m_link.pairingWindow.SetPanelShown(shown);
 }
 
 void Application::HandleRequest(const std::string& bytes) {

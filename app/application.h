@@ -27,6 +27,8 @@ struct AppSettings {
     std::filesystem::path programFolder{};  // empty: the executable's folder
     // From start-up to the update check, when one is due.
     std::chrono::milliseconds updateDelay{120000};
+    // --pairing always: phones may pair at any time, code on show or not.
+    bool pairingAlways = false;
 };
 
 class Application {
@@ -46,7 +48,16 @@ class Application {
     void Stop();
 
     // "Open the main window": what a second start of the program asks for.
+    // It shows the pairing code, so phones may pair for a while again.
     void OpenMainWindow();
+
+    // The pairing code was shown (the console drew it): phones may pair for
+    // a while from now.
+    void PairingCodeShown();
+    // What a window calls when its Connect Phone panel comes on show or goes
+    // (the window hidden or minimised, another panel): phones may pair
+    // while it shows, and for a while after.
+    void SetConnectPanelShown(bool shown);
 
     // A request of a later start (platform single-instance channel).
     void HandleRequest(const std::string& bytes);

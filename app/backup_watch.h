@@ -43,6 +43,7 @@ class BackupWatch final : public Frontend {
     void OnFileReceived(const std::string& name, std::int64_t size,
                         const std::filesystem::path& storedAs, bool complete) override;
     void OnBackupEnded(const BackupEnd& end) override;
+    void OnLinkNotice(const std::string& text) override { m_ui.OnLinkNotice(text); }
 
   private:
     AppFrontend& m_ui;

@@ -29,6 +29,7 @@ constexpr unsigned kPortsBaseOutOfRangeText = 406;
 constexpr unsigned kSendNeedsFileText = 407;
 constexpr unsigned kUnknownOptionText = 408;
 constexpr unsigned kSendWithDisconnectText = 409;
+constexpr unsigned kPairingNeedsValueText = 425;
 
 std::filesystem::path Absolute(std::string_view text) {
     std::error_code ec;
@@ -68,6 +69,9 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         } else if (arg == "--autostart") {
             if (!value(v) || (v != "on" && v != "off")) return fail(kAutostartNeedsValueText);
             o.autostart = (v == "on");
+        } else if (arg == "--pairing") {
+            if (!value(v) || (v != "shown" && v != "always")) return fail(kPairingNeedsValueText);
+            o.pairingAlways = (v == "always");
         } else if (arg == "--quick-timing") {
             o.quickTiming = true;
         } else if (arg == "--address") {
@@ -134,6 +138,7 @@ Timing QuickTiming() {
     t.monitorLinger = ms(200);
     t.scanReconnect = ms(200);
     t.scanReconnectMax = ms(800);
+    t.pairingCheck = ms(200);
     return t;
 }
 
@@ -159,9 +164,9 @@ std::string UsageText() {
     std::string out = LoadUiString(240, kCapacity) + "\n\n";
     for (const Line& line :
          {Line{"--address A.B.C.D", 241}, Line{"--backup-root DIR", 242}, Line{"--headless", 243},
-          Line{"--language NAME", 252}, Line{"--send FILE...", 244}, Line{"--disconnect", 254},
-          Line{"--autostart on|off", 253}, Line{"--history", 245}, Line{"--version", 246},
-          Line{"--help", 247}}) {
+          Line{"--language NAME", 252}, Line{"--pairing WHEN", 255}, Line{"--send FILE...", 244},
+          Line{"--disconnect", 254}, Line{"--autostart on|off", 253}, Line{"--history", 245},
+          Line{"--version", 246}, Line{"--help", 247}}) {
         describe(out, line);
     }
     out += "\n" + LoadUiString(248, kCapacity) + "\n";

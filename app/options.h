@@ -24,6 +24,8 @@ struct Options {
     bool disconnect = false;  // hand the user's disconnect to the running instance
     bool send = false;
     std::vector<std::filesystem::path> sendFiles;  // absolute, so another process can use them
+    // --pairing always: phones may pair at any time, not only while the code shows.
+    bool pairingAlways = false;
     // For testing: every PC port from one base, and short link timings.
     std::optional<int> portsBase;
     bool quickTiming = false;

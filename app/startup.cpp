@@ -192,6 +192,7 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         settings.timing = QuickTiming();
         settings.updateDelay = kQuickUpdateDelay;
     }
+    settings.pairingAlways = options.pairingAlways;
     settings.historyFile = historyFile;
     settings.dataFolder = dataFolder;
     {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -71,6 +72,13 @@ class Frontend {
     virtual void OnFileReceived(const std::string& /*name*/, std::int64_t /*size*/,
                                 const std::filesystem::path& /*storedAs*/, bool /*complete*/) {}
     virtual void OnBackupEnded(const BackupEnd& /*end*/) {}
+
+    // A link event worth a line of log (a declared address that was not
+    // believed, the pairing window closing), in words. The console prints
+    // it with its other events; by default it goes to stderr.
+    virtual void OnLinkNotice(const std::string& text) {
+        std::fprintf(stderr, "harbrook: %s\n", text.c_str());
+    }
 };
 
 }  // namespace harbrook

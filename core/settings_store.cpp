@@ -59,6 +59,29 @@ bool CSettingsStore::SavePhoneValue(std::string_view phoneId, std::string_view v
     return true;
 }
 
+std::vector<PhoneRecord> CSettingsStore::ReadPhoneRecords() const {
+    std::vector<PhoneRecord> records;
+    for (unsigned long i = 0;; ++i) {
+        platform::RegistryKey key;
+        if (!key.Open(std::string(kPhoneSectionPrefix) + std::to_string(i))) break;
+        std::string id, name, address;
+        if (!key.Read(kPhoneIdValue, id)) break;
+        key.Read(kPhoneNameValue, name);
+        key.Read(kPhoneAddressValue, address);
+        auto ansiId = platform::Utf8ToAnsi(id);
+        auto ansiName = platform::Utf8ToAnsi(name);
+        if (!ansiId) continue;  // cannot be the identity of any phone that speaks to us
+        records.push_back({std::move(*ansiId), ansiName.value_or(std::string()), address});
+    }
+    return records;
+}
+
+bool CSettingsStore::HasPairedPhone() const {
+    platform::RegistryKey key;
+    std::string id;
+    return key.Open(std::string(kPhoneSectionPrefix) + "0") && key.Read(kPhoneIdValue, id);
+}
+
 bool CSettingsStore::ReadRootDirectory(std::filesystem::path& root) const {
     root.clear();
     platform::RegistryKey key;

@@ -6,10 +6,18 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/clock.h"
 
 namespace harbrook {
+
+// One paired phone as its record holds it; texts in the system code page, as
+// the phone sent them.
+struct PhoneRecord {
+    std::string id, name;
+    std::string address;  // where its pairing came from; empty in a record made before
+};
 
 class CSettingsStore {
   public:
@@ -40,6 +48,11 @@ class CSettingsStore {
     bool SavePhoneValue(std::string_view phoneId, std::string_view valueName,
                         std::string_view value);
 
+    // Every phone record, in section order (up to the first gap).
+    std::vector<PhoneRecord> ReadPhoneRecords() const;
+    // True once any phone has paired with this PC.
+    bool HasPairedPhone() const;
+
     // The stored backup root. False when there is none, or it is too long.
     bool ReadRootDirectory(std::filesystem::path& root) const;
     // `chosenByUser` marks a root the user named: it is kept whatever a
@@ -51,6 +64,8 @@ class CSettingsStore {
     // Registry names.
     static constexpr std::string_view kPhoneNameValue = "PhoneName";
     static constexpr std::string_view kPhoneIdValue = "PhoneID";
+    // The address the phone's pairing came from: the only one it is trusted at.
+    static constexpr std::string_view kPhoneAddressValue = "PhoneAddress";
     static constexpr std::string_view kPcIdKey = "Software\\Harbrook\\PC ID";
     static constexpr std::string_view kRootDirectoryKey = "Software\\Harbrook\\Root Directory";
     static constexpr std::string_view kRootChosenValue = "ChosenByUser";

@@ -1,14 +1,18 @@
 // The connection monitor: while a phone is marked connected, answers its
 // heartbeat on the monitor port, one heartbeat per socket; the fourth silent
 // window in a row (about 80 s with the usual 20 s windows) marks it
-// disconnected, and so does a heartbeat that does not match the connected phone.
+// disconnected, and so does a heartbeat of another paired phone. Heartbeats
+// from anyone else are dropped unanswered.
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <string>
 
 #include "core/settings_store.h"
 #include "link/frames.h"
 #include "link/keywords.h"
 #include "link/link_threads.h"
+#include "link/phone_trust.h"
 #include "link/worker_support.h"
 
 namespace harbrook {
@@ -33,27 +37,56 @@ bool WaitUntilConnected(LinkContext& link) {
     return true;
 }
 
-void AnswerHeartbeat(LinkContext& link, zmq::socket_t& socket, const std::string& pcId) {
+// Only the phone may speak for the phone: a heartbeat in the connected
+// phone's identity must come from its address, and any other identity must be
+// a paired phone at the address its pairing came from (that one takes over,
+// as the protocol has it). Anything else is dropped unanswered.
+bool MaySpeak(const LinkContext& link, std::string_view id, const std::string& observed,
+              const std::string& connectedId) {
+    if (id == connectedId) return !observed.empty() && observed == link.state.PhoneAddress();
+    return IsPairedPhoneAt(link, id, observed);
+}
+
+// Answers one heartbeat. False when it was dropped: malformed, or from
+// someone who may not speak for the phone.
+bool AnswerHeartbeat(LinkContext& link, zmq::socket_t& socket, const std::string& pcId) {
     const auto frames = RecvTextMessage(socket, kHeartbeatBuffers);
-    if (!frames || !AllNonEmpty(*frames)) return;  // malformed: no answer, no change
+    if (!frames || !AllNonEmpty(*frames)) return false;  // malformed: no answer, no change
     const std::string& routingId = (*frames)[0].text;
+    const std::string observed = ObservedAddress(*frames);
     const std::string& name = (*frames)[1].text;
     // Cut as the connected phone's identity was kept, so that a long one
     // still matches.
     const std::string_view id = ConnectionState::KeptText((*frames)[2].text);
-    const std::string& address = (*frames)[3].text;
     const std::string& status = (*frames)[4].text;
+
+    std::string connectedId;
+    link.state.GetConnectedPhoneId(connectedId);
+    if (!MaySpeak(link, id, observed, connectedId)) return false;
 
     const std::string_view answer =
         link.state.IsDisconnectRequested() ? kw::kDisconnected : kw::kConnected;
     SendTexts(socket, {routingId, answer, pcId});
 
-    std::string connectedId;
-    link.state.GetConnectedPhoneId(connectedId);
     if (answer == kw::kConnected && status == kw::kConnected && id == connectedId) {
-        if (!link.state.IsConnected()) link.state.SetConnectionState(true, name, id, address);
+        if (!link.state.IsConnected()) link.state.SetConnectionState(true, name, id, observed);
     } else if (link.state.IsConnected()) {
         link.state.SetConnectionState(false, "", "", "");
+    }
+    return true;
+}
+
+// Waits out one heartbeat window on the socket. Dropped heartbeats do not end
+// it: a stranger's chatter must neither keep a silent phone connected nor
+// count against a phone that speaks.
+PollOutcome AwaitHeartbeat(LinkContext& link, zmq::socket_t& socket, const std::string& pcId) {
+    const auto end = std::chrono::steady_clock::now() + link.timing.monitorWindow;
+    while (true) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        const PollOutcome outcome =
+            WaitForInput(socket, std::max(left, std::chrono::milliseconds(0)));
+        if (outcome != PollOutcome::Input || AnswerHeartbeat(link, socket, pcId)) return outcome;
     }
 }
 
@@ -80,7 +113,7 @@ void Monitor(LinkContext& link) {
             if (!link.stop.SleepFor(link.timing.monitorBindRetry)) return;
             continue;
         }
-        switch (WaitForInput(socket, link.timing.monitorWindow)) {
+        switch (AwaitHeartbeat(link, socket, pcId)) {
             case PollOutcome::Failed:
                 break;
             case PollOutcome::TimedOut:
@@ -92,9 +125,8 @@ void Monitor(LinkContext& link) {
                     if (link.state.IsConnected()) link.state.SetConnectionState(false, "", "", "");
                 }
                 break;
-            case PollOutcome::Input:
+            case PollOutcome::Input:  // answered
                 misses = link.timing.monitorMisses;
-                AnswerHeartbeat(link, socket, pcId);
                 break;
         }
     }

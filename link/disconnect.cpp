@@ -1,5 +1,6 @@
 // The two ends of a disconnect: the phone's "Disconnected" notice, taken on
-// the notice port, and the user's disconnect, sent to the phone.
+// the notice port from the phone's own address only, and the user's
+// disconnect, sent to the phone's recorded address.
 #include <array>
 #include <cstdio>
 #include <string>
@@ -8,6 +9,7 @@
 #include "link/frames.h"
 #include "link/keywords.h"
 #include "link/link_threads.h"
+#include "link/phone_trust.h"
 #include "link/worker_support.h"
 
 namespace harbrook {
@@ -31,7 +33,9 @@ void ListenForNotices(LinkContext& link) {
         // The port is taken by someone else: notices are not received, quietly.
         if (!BindPortPatiently(socket, link.ports.disconnectNotice, link.stop)) return;
         auto notice = RecvText(socket, kNoticeBuffer);
-        if (notice && notice->text == kw::kDisconnected) MarkDisconnectRequested(link);
+        // Only the phone may say it has gone; anyone else's notice is dropped.
+        if (notice && notice->text == kw::kDisconnected && IsFromThePhone(link, notice->peer))
+            MarkDisconnectRequested(link);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "core/clock.h"
 #include "core/frontend.h"
 #include "link/connection_state.h"
+#include "link/pairing_window.h"
 #include "link/port_plan.h"
 #include "link/stop_signal.h"
 
@@ -38,6 +39,7 @@ struct LinkContext {
           ports(plan),
           timing(timing),
           clock(clock),
+          pairingWindow(clock, timing.pairingWindow),
           state(&frontend) {}
 
     Frontend& frontend;
@@ -46,6 +48,8 @@ struct LinkContext {
     const PortPlan ports;
     const Timing timing;
     const Clock& clock;
+    // When phones may pair; the application keeps it up to date.
+    PairingWindow pairingWindow;
 
     ConnectionState state;
     std::atomic<int> monitorPort{0};  // bound by the connection monitor, 0 until then

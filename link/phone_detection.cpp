@@ -1,7 +1,8 @@
 // Phone detection: while no phone is connected, one SUB socket listens for a
 // phone's beacon on every host of the PC's /24 network; the beacon names the
 // endpoint on that network where the phone takes the detection request, and
-// a phone that answers "Connected" is marked connected.
+// a paired phone that answers "Connected" from where it paired is marked
+// connected.
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "link/frames.h"
 #include "link/keywords.h"
 #include "link/link_threads.h"
+#include "link/phone_trust.h"
 #include "link/worker_support.h"
 #include "update/date_records.h"
 
@@ -99,14 +101,23 @@ void FollowLastPhone(zmq::socket_t& scan, const LinkContext& link, const std::st
     followedHost = host;
 }
 
-// One beacon: the phone's detection endpoint, or nothing. Only an endpoint
-// on the scanned network is taken, so that a device there cannot make the
-// PC connect to any other host.
-std::optional<std::string> ReceiveBeacon(zmq::socket_t& scan, const std::string& prefix) {
+struct Beacon {
+    std::string endpoint;  // where the phone takes the detection request
+    std::string observed;  // the host the beacon came from
+};
+
+// One beacon: the phone's detection endpoint, or nothing. Only a paired
+// phone's beacon is taken, naming an endpoint on the host it came from, so
+// that no device can make the PC connect to any other host, nor get itself
+// connected without having paired.
+std::optional<Beacon> ReceiveBeacon(const LinkContext& link, zmq::socket_t& scan,
+                                    const std::string& prefix) {
     auto beacon = RecvText(scan, kBeaconBuffer);
     if (beacon && beacon->more) DiscardRestOfMessage(scan);
     if (!beacon || beacon->cut || !IsEndpointInNetwork(beacon->text, prefix)) return std::nullopt;
-    return std::move(beacon->text);
+    const std::string_view host = std::string_view(beacon->text).substr(0, beacon->text.rfind(':'));
+    if (host != beacon->peer || !IsPairedAddress(link, beacon->peer)) return std::nullopt;
+    return Beacon{std::move(beacon->text), std::move(beacon->peer)};
 }
 
 // Beacons that queued up while a phone was connected are old news.
@@ -117,14 +128,14 @@ void DropQueuedBeacons(zmq::socket_t& scan) {
 }
 
 // Offers the PC to the phone behind the beacon and takes its answer.
-void Handshake(LinkContext& link, zmq::context_t& context, const std::string& beacon,
+void Handshake(LinkContext& link, zmq::context_t& context, const Beacon& beacon,
                const std::string& pcId) {
     zmq::socket_t dealer(context, zmq::socket_type::dealer);
     // A phone that never takes the request must not hold the worker up.
     SetLinger(dealer, std::chrono::milliseconds(0));
     SetIdentity(dealer, kw::kPcDetect);
     SetMaxMessageSize(dealer, kMaxTextMessage);
-    if (!ConnectTo(dealer, beacon)) return;
+    if (!ConnectTo(dealer, beacon.endpoint)) return;
 
     const std::string monitor = link.BuildMonitorEndpoint();
     const std::string backup = link.BuildBackupEndpoint();
@@ -137,9 +148,12 @@ void Handshake(LinkContext& link, zmq::context_t& context, const std::string& be
     if (!reply || !AllNonEmpty(*reply)) return;
 
     const auto& frames = *reply;
+    // Only the phone paired at that address answers for it.
+    if (!IsPairedPhoneAt(link, frames[1].text, beacon.observed)) return;
     if (frames[3].text == kw::kConnected && !link.state.IsDisconnectRequested()) {
         if (!link.state.IsConnected()) {
-            link.state.SetConnectionState(true, frames[0].text, frames[1].text, frames[2].text);
+            NoteDeclaredAddress(link, frames[0].text, frames[2].text, beacon.observed);
+            link.state.SetConnectionState(true, frames[0].text, frames[1].text, beacon.observed);
             link.folders.PrepareBackupFolders(1024);
             ResetShowDate(link.clock);
         }
@@ -164,7 +178,7 @@ void Detect(LinkContext& link) {
             DropQueuedBeacons(scan);
             FollowLastPhone(scan, link, prefix, followedHost);
         }
-        const auto beacon = ReceiveBeacon(scan, prefix);
+        const auto beacon = ReceiveBeacon(link, scan, prefix);
         if (beacon) Handshake(link, context, *beacon, pcId);
     }
 }

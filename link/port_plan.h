@@ -33,7 +33,11 @@ struct Timing {
     ms backupIdleRetry{500};     // backup: pause between waits for a phone
     ms insufficientPause{2000};  // backup: pause after "insufficient"
     ms linger{3000};             // pairing, backup, send sockets
-    ms monitorLinger{10000};     // monitor socket
+    // Pairing: how long after the code was last shown a phone may still
+    // pair, and how often the waiting pairing server looks at the time.
+    ms pairingWindow{600000};
+    ms pairingCheck{1000};
+    ms monitorLinger{10000};  // monitor socket
     // Reconnect back-off of the /24 scan's pending connects, so that an idle
     // PC does not keep retrying them all every 100 ms: a new phone is heard
     // within scanReconnectMax + scanReconnect (the library adds up to one

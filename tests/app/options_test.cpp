@@ -45,6 +45,9 @@ TEST(OptionsTest, UsableCommandLines) {
     EXPECT_FALSE(Parse({"--headless"}).options.autostart.has_value());
     EXPECT_EQ(Parse({"--autostart", "on"}).options.autostart, true);
     EXPECT_EQ(Parse({"--autostart", "off"}).options.autostart, false);
+    EXPECT_FALSE(Parse({"--headless"}).options.pairingAlways);
+    EXPECT_FALSE(Parse({"--pairing", "shown"}).options.pairingAlways);
+    EXPECT_TRUE(Parse({"--pairing", "always"}).options.pairingAlways);
 }
 
 TEST(OptionsTest, FileNamesAreReadAsUtf8) {
@@ -74,6 +77,8 @@ TEST(OptionsTest, BadCommandLinesGiveOneLineReasons) {
              {"--autostart"},
              {"--autostart", "yes"},
              {"--autostart", "--headless"},
+             {"--pairing"},
+             {"--pairing", "open"},
          }) {
         const auto p = Parse(args);
         EXPECT_FALSE(p.Error().empty()) << args[0];
@@ -102,7 +107,7 @@ TEST(OptionsTest, HelpNamesEveryOption) {
     const std::string usage = UsageText();
     for (const char* option :
          {"--address", "--backup-root", "--headless", "--send", "--history", "--version", "--help",
-          "--ports-base", "--quick-timing", "--autostart", "HARBROOK_ADDRESS"}) {
+          "--ports-base", "--quick-timing", "--autostart", "--pairing", "HARBROOK_ADDRESS"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

@@ -29,6 +29,7 @@ class DetectionTest : public LinkTest {
 TEST_F(DetectionTest, ABeaconOnHost37IsFoundAndThePhoneMarkedConnected) {
     Start(PhoneDetectionThread);
     const auto phone = MakePhone("p37", "127.0.0.37");
+    RecordPaired(phone);
     phone::BeaconService beacon(phone, 100ms);
     ASSERT_TRUE(beacon.Start());
     ASSERT_TRUE(WaitFor([&] { return ConnectedAs("p37"); }, 10s));
@@ -60,6 +61,7 @@ TEST_F(DetectionTest, ABeaconPointingOutsideTheScannedNetworkIsIgnored) {
     phone::BeaconService target(elsewhere, 100ms);
     ASSERT_TRUE(target.Start());
     const auto phone = MakePhone("p40", "127.0.0.40");
+    RecordPaired(phone);
     phone::BeaconService beacon(phone, 100ms);
     const std::vector<std::string> texts{elsewhere.DetectEndpoint(),
                                          "localhost:" + std::to_string(elsewhere.detectPort),
@@ -83,6 +85,7 @@ TEST_F(DetectionTest, ABeaconPointingOutsideTheScannedNetworkIsIgnored) {
 TEST_F(DetectionTest, APhoneThatStartsItsBeaconLaterIsStillFound) {
     Start(PhoneDetectionThread);
     const auto phone = MakePhone("late", "127.0.0.201");
+    RecordPaired(phone);
     // The phone comes up after the scan's connects have backed off to their longest.
     std::this_thread::sleep_for(3 * link.timing.scanReconnectMax);
     phone::BeaconService beacon(phone, 100ms);
@@ -110,6 +113,7 @@ class ReturningPhoneTest : public DetectionTest {
 
 TEST_F(ReturningPhoneTest, ThePhoneConnectedLastIsFoundSoonAfterItComesBack) {
     const auto phone = MakePhone("back", "127.0.0.202");
+    RecordPaired(phone);
     {
         phone::BeaconService beacon(phone, 100ms);
         ASSERT_TRUE(beacon.Start());
@@ -131,7 +135,9 @@ TEST_F(ReturningPhoneTest, ThePhoneConnectedLastIsFoundSoonAfterItComesBack) {
 
 TEST_F(DetectionTest, APhoneThatDeclinesIsNotConnected) {
     Start(PhoneDetectionThread);
-    phone::BeaconService beacon(MakePhone("shy"), 100ms);
+    const auto phone = MakePhone("shy");
+    RecordPaired(phone);
+    phone::BeaconService beacon(phone, 100ms);
     beacon.SetAnswer("Busy");
     ASSERT_TRUE(beacon.Start());
     ASSERT_TRUE(WaitFor([&] { return beacon.Requests().size() >= 2; }));

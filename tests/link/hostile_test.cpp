@@ -132,6 +132,7 @@ TEST_F(HostileTest, MonitorDropsMalformedHeartbeatsAndAnswersTheNextOne) {
 TEST_F(HostileTest, DetectionSurvivesBadBeaconsAndBadReplies) {
     Start(PhoneDetectionThread);
     const auto phone = MakePhone("scan", "127.0.0.44");
+    RecordPaired(phone);
     phone::BeaconService beacon(phone, 50ms);
 
     // Beacons that name no endpoint: the scan starts over and keeps listening.

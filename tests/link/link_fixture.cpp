@@ -12,9 +12,10 @@ bool CountingFolders::PrepareBackupFolders(std::int64_t neededBytes) {
     return true;
 }
 
-LinkTest::LinkTest(Timing timing)
-    : plan(FreePortPlan()), link(frontend, folders, plan, timing), qr(frontend) {
+LinkTest::LinkTest(Timing timing, const Clock& clock)
+    : plan(FreePortPlan()), link(frontend, folders, plan, timing, clock), qr(frontend) {
     link.pairingCode = &qr;
+    link.pairingWindow.CodeShown();
 }
 
 LinkTest::~LinkTest() {
@@ -51,11 +52,22 @@ phone::PhoneProfile LinkTest::MakePhone(const std::string& id, const std::string
     phone.id = id;
     phone.routingId = "r-" + id;
     phone.address = address;
+    // Elsewhere on loopback its connections must say where they come from;
+    // for 127.0.0.1 the system's own choice already does.
+    if (address != "127.0.0.1") phone.sourceAddress = address;
     phone.beaconPort = plan.beacon;
     phone.detectPort = FreePorts(1)[0];
     phone.noticePort = plan.disconnectNotice;
     phone.userDisconnectPort = plan.userDisconnect;
     return phone;
+}
+
+void LinkTest::RecordPaired(const phone::PhoneProfile& phone) {
+    CSettingsStore settings;
+    settings.SavePhoneValue(phone.id, CSettingsStore::kPhoneIdValue, phone.id);
+    settings.SavePhoneValue(phone.id, CSettingsStore::kPhoneNameValue, phone.name);
+    const std::string& from = phone.sourceAddress.empty() ? phone.address : phone.sourceAddress;
+    settings.SavePhoneValue(phone.id, CSettingsStore::kPhoneAddressValue, from);
 }
 
 std::string LinkTest::PairingText() const {

@@ -34,7 +34,8 @@ class CountingFolders final : public BackupFolderPreparer {
 
 class LinkTest : public ::testing::Test {
   protected:
-    explicit LinkTest(Timing timing = FastTiming());
+    // The pairing window is open as after a start (the code was just shown).
+    explicit LinkTest(Timing timing = FastTiming(), const Clock& clock = SystemClock());
     ~LinkTest() override;
 
     using Worker = void (*)(LinkContext&);
@@ -45,9 +46,13 @@ class LinkTest : public ::testing::Test {
     // Stops every worker; fails the test when that takes a second or more.
     void StopAll();
 
-    // A phone that binds on `address` with ports of its own, reporting to this PC.
+    // A phone that binds on `address` with ports of its own, reporting to this
+    // PC; its connections to the PC come from that address too.
     phone::PhoneProfile MakePhone(const std::string& id = "phone-A",
                                   const std::string& address = "127.0.0.1");
+    // Records the phone as paired from its source address (as if it had
+    // paired before), without the pairing server.
+    void RecordPaired(const phone::PhoneProfile& phone);
     // The QR text of the pairing port currently bound ("" when none).
     std::string PairingText() const;
     // Waits for the pairing server to bind and returns the QR text.

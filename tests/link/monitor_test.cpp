@@ -68,9 +68,11 @@ TEST_F(MonitorTest, TheFourthSilentWindowDisconnects) {
     EXPECT_FALSE(SendHeartbeat(phone, Monitor(), "Connected", 300ms));
 }
 
-TEST_F(MonitorTest, HeartbeatFromAnotherPhoneIsAnsweredThenDisconnects) {
+TEST_F(MonitorTest, HeartbeatFromAnotherPairedPhoneIsAnsweredThenDisconnects) {
     ConnectPhone("phone-A");
-    const auto other = MakePhone("phone-a");  // identities compare case-sensitively
+    // Identities compare case-sensitively; the other phone speaks from where it paired.
+    const auto other = MakePhone("phone-a", "127.0.0.2");
+    RecordPaired(other);
     const auto answer = SendHeartbeat(other, Monitor());
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->status, "Connected");

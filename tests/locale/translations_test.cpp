@@ -23,9 +23,9 @@ std::vector<unsigned> TranslatedIds() {
                                       {121u, 129u},
                                       {133u, 150u},
                                       {152u, 156u},
-                                      {200u, 234u},
-                                      {240u, 254u},
-                                      {400u, 424u},
+                                      {200u, 236u},
+                                      {240u, 255u},
+                                      {400u, 425u},
                                       {300u, 306u}}) {
         for (unsigned id = first; id <= last; ++id) ids.push_back(id);
     }

@@ -14,6 +14,14 @@ void RecorderFrontend::ShowMessage(const std::string& text) {
     std::lock_guard lock(m_mutex);
     m_messages.push_back(text);
 }
+void RecorderFrontend::OnLinkNotice(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_notices.push_back(text);
+}
+std::vector<std::string> RecorderFrontend::notices() const {
+    std::lock_guard lock(m_mutex);
+    return m_notices;
+}
 bool RecorderFrontend::AskOkCancel(const std::string& text) {
     std::lock_guard lock(m_mutex);
     m_questions.push_back(text);

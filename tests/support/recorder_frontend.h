@@ -27,10 +27,12 @@ class RecorderFrontend : public Frontend {
                         const std::filesystem::path& storedAs, bool complete) override;
     void OnBackupStarted(std::int64_t totalBytes) override;
     void OnBackupEnded(const BackupEnd& end) override;
+    void OnLinkNotice(const std::string& text) override;
 
     std::vector<StateChange> stateChanges() const;
     std::vector<std::string> banners() const;
     std::vector<std::string> messages() const;
+    std::vector<std::string> notices() const;
     std::vector<std::string> qrTexts() const;
     std::string lastBanner() const;
     std::string sendButtonText() const;
@@ -45,7 +47,7 @@ class RecorderFrontend : public Frontend {
   private:
     mutable std::mutex m_mutex;
     std::vector<StateChange> m_states;
-    std::vector<std::string> m_banners, m_messages, m_questions, m_qr;
+    std::vector<std::string> m_banners, m_messages, m_questions, m_qr, m_notices;
     std::vector<std::filesystem::path> m_received;
     std::vector<std::int64_t> m_backupStarts;
     std::vector<BackupEnd> m_backupEnds;

@@ -179,6 +179,7 @@ Timing FastTiming(std::chrono::milliseconds transferReceive) {
     t.monitorLinger = ms(200);
     t.scanReconnect = ms(100);
     t.scanReconnectMax = ms(400);
+    t.pairingCheck = ms(50);
     return t;
 }
 

@@ -22,6 +22,8 @@ extern "C" void OnSignal(int) {
 
 constexpr const char* kOptionsHelp = R"(Options (before or after the command):
   --address A.B.C.D    the phone's own address: it binds and reports only this (127.0.0.1)
+  --source A.B.C.D     where its connections to the PC leave from, the address the
+                       PC sees (the system's choice)
   --pc A.B.C.D         the PC's address, for the disconnect notice (127.0.0.1)
   --name TEXT          the phone's name (Harbrook Phone)
   --id TEXT            the phone's identity, the key of its record on the PC
@@ -65,9 +67,11 @@ bool ParseNumber(const char* text, double& value) {
 // Applies one option with its value. False for an unknown option or a bad value.
 bool ApplyOption(std::string_view option, const char* value, PhoneArgs& a) {
     double number = 0;
-    if (option == "--address" || option == "--pc") {
+    if (option == "--address" || option == "--pc" || option == "--source") {
         if (!IsDottedIPv4(value)) return false;
-        (option == "--address" ? a.phone.address : a.pcAddress) = value;
+        (option == "--address" ? a.phone.address
+         : option == "--pc"    ? a.pcAddress
+                               : a.phone.sourceAddress) = value;
         return true;
     }
     if (option == "--name") return a.phone.name = value, true;

@@ -17,6 +17,9 @@ struct PhoneProfile {
     std::string id = "harbrook-phone-0001";  // the key of the PC's phone record
     std::string routingId = "phone";         // identity of the phone's sockets, numbered per socket
     std::string address = "127.0.0.1";       // the phone binds and reports only this
+    // Where the phone's own connections to the PC leave from, which is the
+    // address the PC sees; empty: the system's choice.
+    std::string sourceAddress;
 
     int beaconPort = PortPlan{}.beacon;                  // the phone publishes its beacon here
     int detectPort = 24640;                              // where it takes the detection request
@@ -30,6 +33,13 @@ struct PhoneProfile {
 // "tcp://" in front of an "address:port" text.
 inline std::string Tcp(const std::string& addressAndPort) {
     return "tcp://" + addressAndPort;
+}
+
+// The endpoint of a connection from the phone to "address:port" of the PC,
+// leaving from the phone's source address when it has one.
+inline std::string TcpFrom(const PhoneProfile& phone, const std::string& addressAndPort) {
+    if (phone.sourceAddress.empty()) return Tcp(addressAndPort);
+    return Tcp(phone.sourceAddress + ":0;" + addressAndPort);
 }
 
 }  // namespace harbrook::phone

@@ -63,7 +63,7 @@ std::optional<PairingReply> Pair(const PhoneProfile& phone, std::string_view qrT
     try {
         zmq::context_t context;
         zmq::socket_t socket = Dealer(context, phone);
-        socket.connect(Tcp(*endpoint));
+        socket.connect(TcpFrom(phone, *endpoint));
         SendTexts(socket, {phone.name, phone.id, phone.address});
         auto frames = ReceiveMessage(socket, timeout);
         if (!frames) return std::nullopt;
@@ -100,7 +100,7 @@ std::optional<HeartbeatAnswer> SendHeartbeat(const PhoneProfile& phone,
             if (left <= milliseconds(0)) return std::nullopt;
             zmq::context_t context;
             zmq::socket_t socket = Dealer(context, phone);
-            socket.connect(Tcp(*endpoint));
+            socket.connect(TcpFrom(phone, *endpoint));
             SendTexts(socket, {phone.name, phone.id, phone.address, status});
             auto frames = ReceiveMessage(socket, std::min(left, kHeartbeatRetry));
             if (!frames) continue;
@@ -126,7 +126,8 @@ bool SendDisconnectNotice(const PhoneProfile& phone, std::string_view pcAddress,
         socket.set(zmq::sockopt::immediate, 1);
         socket.set(zmq::sockopt::sndtimeo, static_cast<int>(timeout.count()));
         SetLinger(socket, timeout);
-        socket.connect(Tcp(std::string(pcAddress) + ":" + std::to_string(phone.noticePort)));
+        socket.connect(
+            TcpFrom(phone, std::string(pcAddress) + ":" + std::to_string(phone.noticePort)));
         // The PC never answers; a connection that took the message is all we learn.
         return SendText(socket, kw::kDisconnected);
     } catch (const zmq::error_t&) {

@@ -98,11 +98,17 @@ void ConsoleFrontend::PrintWelcome() {
     Line(Joined(Text(kIsRunning, {ProductName()}), StateText()));
 }
 
+void ConsoleFrontend::SetCodeShownHandler(std::function<void()> shown) {
+    std::lock_guard lock(m_mutex);
+    m_codeShown = std::move(shown);
+}
+
 void ConsoleFrontend::PrintPairingCode() {
     if (m_qrText.empty()) {
         Line(Text(kCodeNotReady));
         return;
     }
+    if (m_codeShown) m_codeShown();
     if (!m_progressLine.empty()) std::fputs("\r\x1b[K", m_out);
     std::fprintf(m_out, "\n%s\n%s\n%s\n%s\n", Text(kStrPairingTitle).c_str(),
                  FormatWithText(Text(kStrPairingStepInstall), ProductName()).c_str(),
@@ -140,6 +146,11 @@ void ConsoleFrontend::OnPaired(const std::string& phoneName, const std::string& 
 }
 
 void ConsoleFrontend::SetBannerStatus(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    Line(text);
+}
+
+void ConsoleFrontend::OnLinkNotice(const std::string& text) {
     std::lock_guard lock(m_mutex);
     Line(text);
 }

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -23,6 +24,8 @@ class ConsoleFrontend final : public AppFrontend {
 
     // Printed once at start: the not-connected state.
     void PrintWelcome();
+    // Runs each time the pairing code is drawn (phones may pair for a while then).
+    void SetCodeShownHandler(std::function<void()> shown);
 
     void OnConnectionStateChanged(bool connected, const std::string& phoneName) override;
     void SetBannerStatus(const std::string& text) override;
@@ -38,6 +41,7 @@ class ConsoleFrontend final : public AppFrontend {
     void ShowBackupReminder() override;
     void OnProgressReading(const ProgressReading& reading) override;
     void OnBackupRecorded(const BackupRecord& record) override;
+    void OnLinkNotice(const std::string& text) override;
 
   private:
     // Both expect m_mutex held.
@@ -49,6 +53,7 @@ class ConsoleFrontend final : public AppFrontend {
     const bool m_terminal;
     std::mutex m_mutex;  // one writer at a time; guards what follows
     std::string m_qrText;
+    std::function<void()> m_codeShown;
     bool m_connected = false;
     std::string m_phoneName;
     bool m_backupRunning = false;

@@ -16,12 +16,14 @@ class ConsoleHost final : public FrontEndHost {
 
     AppFrontend& Ui() override { return m_ui; }
 
-    void Run(Application&) override {
+    void Run(Application& app) override {
+        m_ui.SetCodeShownHandler([&app] { app.PairingCodeShown(); });
         m_ui.PrintWelcome();
         const char* why = platform::WaitForQuitRequest();
         constexpr unsigned kQuittingText = 220;
         std::fprintf(stdout, "%s\n", FormatUiText(LoadUiString(kQuittingText, 512), {why}).c_str());
         std::fflush(stdout);
+        m_ui.SetCodeShownHandler({});
     }
 
   private:

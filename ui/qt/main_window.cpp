@@ -125,12 +125,26 @@ void MainWindow::Render() {
     m_navConnect->setChecked(checked == harbrook::NavButton::ConnectPhone);
     m_navReceived->setChecked(checked == harbrook::NavButton::ReceivedFiles);
     m_banner->Render(m_bannerModel.View());
+    ReportConnectPanel();
+}
+
+void MainWindow::ReportConnectPanel() {
+    const bool onShow = isVisible() && !isMinimized() && m_panels->currentWidget() == m_connect;
+    if (onShow == m_connectOnShow) return;
+    m_connectOnShow = onShow;
+    emit connectPanelShown(onShow);
 }
 
 void MainWindow::setVisible(bool visible) {
     // Hidden until it is first opened, whoever asks to show it.
     if (visible && !m_bAllowShow) return;
     QWidget::setVisible(visible);
+    ReportConnectPanel();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) ReportConnectPanel();
 }
 
 void MainWindow::OpenMainWindow() {

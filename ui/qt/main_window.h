@@ -62,20 +62,26 @@ class MainWindow final : public QWidget, public FrontendWindow {
     void filesDropped(const QStringList& paths);
     void disconnectClicked();
     void categoryClicked(unsigned folderStringId);
+    // The Connect Phone panel came on show (the window up, not minimised,
+    // that panel in front) or went; phones may pair while it shows.
+    void connectPanelShown(bool shown);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
   private:
     void Render();
+    void ReportConnectPanel();
 
     WindowModel m_model;
     BannerModel m_bannerModel;
     bool m_bAllowShow = false;  // false until the first OpenMainWindow
     bool m_trayPresent = true;
+    bool m_connectOnShow = false;  // as last reported
 
     Banner* m_banner;
     NavButton* m_navConnect;

@@ -88,6 +88,8 @@ class QtHost final : public FrontEndHost {
                          });
         QObject::connect(&m_window, &qt::MainWindow::categoryClicked, &m_window,
                          [this, &app](unsigned folder) { OpenCategory(app, folder); });
+        QObject::connect(&m_window, &qt::MainWindow::connectPanelShown, &m_window,
+                         [&app](bool shown) { app.SetConnectPanelShown(shown); });
     }
 
     // Once a start at most; the pop-up lives as long as the window.

@@ -126,6 +126,15 @@ void CharbrookDlg::Render() {
     // Paint what changed now, not when the queue runs dry: a backup keeps
     // the queue busy with progress.
     RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ReportConnectPanel();
+}
+
+void CharbrookDlg::ReportConnectPanel() {
+    const bool onShow = IsWindowVisible(Hwnd()) && !IsIconic(Hwnd()) &&
+                        m_model.ShownPanel().value_or(PanelId::Connect) == PanelId::Connect;
+    if (onShow == m_connectOnShow) return;
+    m_connectOnShow = onShow;
+    if (onConnectPanelShown) onConnectPanelShown(onShow);
 }
 
 void CharbrookDlg::OpenMainWindow() {
@@ -140,6 +149,7 @@ void CharbrookDlg::OpenMainWindow() {
 void CharbrookDlg::Hide() {
     // The program goes on behind its icon.
     ShowWindow(Hwnd(), SW_HIDE);
+    ReportConnectPanel();
 }
 
 void CharbrookDlg::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
@@ -277,6 +287,9 @@ INT_PTR CharbrookDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         }
         case WM_HELP:
             return TRUE;  // help does nothing
+        case WM_SIZE:     // minimised or restored
+            ReportConnectPanel();
+            return FALSE;
         case WM_CLOSE:
             Hide();
             return TRUE;

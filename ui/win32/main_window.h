@@ -55,6 +55,9 @@ class CharbrookDlg final : public DialogWindow, public FrontendWindow {
     std::function<void()> onSendFiles;
     std::function<void()> onDisconnect;
     std::function<void(unsigned folder)> onCategory;
+    // The Connect Phone panel came on show (the window up, not minimised,
+    // that panel in front) or went; phones may pair while it shows.
+    std::function<void(bool shown)> onConnectPanelShown;
 
   protected:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -63,6 +66,7 @@ class CharbrookDlg final : public DialogWindow, public FrontendWindow {
     void OnInitDialog();
     void CalcPanelLayout();
     void Render();
+    void ReportConnectPanel();
     void Hide();
     HWND MessageOwner() const;
 
@@ -80,6 +84,7 @@ class CharbrookDlg final : public DialogWindow, public FrontendWindow {
     HBRUSH m_navBrush = nullptr;
     bool m_bAllowShow = false;
     std::wstring m_lastSendFolder;
+    bool m_connectOnShow = false;  // as last reported
     // Where workers post to: set once the window exists, cleared when it goes.
     std::atomic<HWND> m_postTarget{nullptr};
 };

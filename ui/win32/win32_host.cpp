@@ -100,6 +100,7 @@ class Win32Host final : public FrontEndHost {
             if (!files.empty()) app.SendFiles(std::move(files));
         };
         m_window.onCategory = [this, &app](unsigned folder) { OpenCategory(app, folder); };
+        m_window.onConnectPanelShown = [&app](bool shown) { app.SetConnectPanelShown(shown); };
     }
 
     void OpenCategory(Application& app, unsigned folder) {
