@@ -24,6 +24,7 @@ std::vector<unsigned> TranslatedIds() {
                                       {133u, 150u},
                                       {152u, 156u},
                                       {200u, 234u},
+                                      {270u, 270u},
                                       {240u, 254u},
                                       {400u, 424u},
                                       {300u, 306u}}) {
