@@ -299,20 +299,22 @@ TEST_F(BackupHostileTest, StrangersBesideThePhoneAreNeitherAnsweredNorHoldTheSoc
     auto link = Begin();  // at once, though the stranger stays silent
     link->SendOffer("mine.bin", "3", "document", "file");
     ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
-    // The phone's own identity, from elsewhere, changes nothing either.
+    // The phone's own identity, from elsewhere, changes nothing either. (The
+    // phone answers at once: its silence would end the backup.)
+    std::vector<std::unique_ptr<BackupLink>> strangers;
     for (const auto& [source, identity] :
          {std::pair{"127.0.0.3", "hostile-1"}, std::pair{"127.0.0.2", "intruder"}}) {
-        auto stranger = Stranger(h, source, identity);
-        stranger->SendChunk(std::string_view("evil"));
-        stranger->SendOffer("theirs.bin", "4", "document", "file");
-        stranger->SendOffer("end", "1", "document", kw::kBackingEnd);
-        EXPECT_FALSE(stranger->ReceiveWord().has_value()) << source;
+        strangers.push_back(Stranger(h, source, identity));
+        strangers.back()->SendChunk(std::string_view("evil"));
+        strangers.back()->SendOffer("theirs.bin", "4", "document", "file");
+        strangers.back()->SendOffer("end", "1", "document", kw::kBackingEnd);
     }
     link->SendChunk(std::string_view("abc"));
     EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("fileEnd"));
     End(*link);
     ASSERT_TRUE(h.WaitForBackupEnds(1));
     EXPECT_TRUE(h.frontend.LastBackupCompleted());
+    for (const auto& stranger : strangers) EXPECT_FALSE(stranger->ReceiveWord().has_value());
     EXPECT_EQ(FilesUnder(h.PhoneFolder()),
               std::vector<std::filesystem::path>{h.CategoryFolder(BackupCategory::Document) /
                                                  "mine.bin"});
