@@ -90,7 +90,8 @@ std::string BannerProgressLine(const ProgressReading& reading) {
 }
 
 BackupSummary SummariseBackup(BackupSummaryOutcome outcome, std::int64_t files, std::int64_t bytes,
-                              std::int64_t seconds) {
+                              std::int64_t seconds, std::int64_t incomplete,
+                              const std::string& reason) {
     BackupSummary summary;
     switch (outcome) {
         case BackupSummaryOutcome::Completed:
@@ -106,6 +107,9 @@ BackupSummary SummariseBackup(BackupSummaryOutcome outcome, std::int64_t files, 
     summary.body = FillPlaceholders(Text(kBackupSummary), {{"files", std::to_string(files)},
                                                            {"size", FormatBytes(bytes)},
                                                            {"time", FormatDuration(seconds)}});
+    if (incomplete > 0)
+        summary.body += "\n" + FormatUiText(Text(kIncompleteCount), {std::to_string(incomplete)});
+    if (!reason.empty()) summary.body += "\n" + reason;
     return summary;
 }
 

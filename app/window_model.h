@@ -76,14 +76,16 @@ class BannerModel {
 std::string BannerProgressLine(const ProgressReading& reading);
 
 // The tray notification after a backup: its title (the status text) and
-// "12 files, 4.5 MB, in 0:42.".
+// "12 files, 4.5 MB, in 0:42.", with the count of files kept incomplete and
+// why a backup failed on lines of their own when there are any.
 struct BackupSummary {
     std::string title;
     std::string body;
 };
 enum class BackupSummaryOutcome { Completed, Failed, Interrupted };
 BackupSummary SummariseBackup(BackupSummaryOutcome outcome, std::int64_t files, std::int64_t bytes,
-                              std::int64_t seconds);
+                              std::int64_t seconds, std::int64_t incomplete = 0,
+                              const std::string& reason = {});
 
 // Replaces each "{name}" of the template by its value; other text stays.
 std::string FillPlaceholders(std::string text,

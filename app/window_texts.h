@@ -27,6 +27,7 @@ inline constexpr unsigned kDisconnect = 119;
 inline constexpr unsigned kBackupCompleted = 128;
 inline constexpr unsigned kBackupFailed = 129;
 inline constexpr unsigned kNoFilesReceived = 141;
+inline constexpr unsigned kIncompleteCount = 219;  // "%d incomplete"
 inline constexpr unsigned kFolderModified = 142;
 // The backup reminder pop-up.
 inline constexpr unsigned kBackupNow = 152;

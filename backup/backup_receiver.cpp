@@ -44,14 +44,30 @@ class BusyGuard {
     bool m_taken;
 };
 
-// Waits, without end, for the first frame of a phone's first message.
-// Nothing when the link is stopped.
-std::optional<std::string> WaitForPhone(LinkContext& link, zmq::socket_t& socket) {
+// Who may back up: the connected phone, speaking from the address the
+// connection monitor knows it by. With no phone connected, nobody.
+bool FromConnectedPhone(const LinkContext& link, const std::string& peer) {
+    return link.state.IsConnected() && !peer.empty() && peer == link.state.PhoneAddress();
+}
+
+struct Caller {
+    std::string identity, peer;
+};
+
+// Waits, without end, for the first frame of the connected phone's first
+// message. Anyone else's message is dropped unanswered, so that a stranger
+// neither starts a backup nor holds the socket. Nothing when the link is
+// stopped.
+std::optional<Caller> WaitForPhone(LinkContext& link, zmq::socket_t& socket) {
     for (;;) {
         auto identity = RecvText(socket, kFirstIdentityBuffer);
-        if (identity && !identity->text.empty() && !identity->cut && !identity->longer)
-            return std::move(identity->text);
-        if (identity) DiscardRestOfMessage(socket);  // no identity we could answer
+        if (identity && !identity->text.empty() && !identity->cut && !identity->longer &&
+            FromConnectedPhone(link, identity->peer))
+            return Caller{std::move(identity->text), std::move(identity->peer)};
+        if (identity) {
+            DiscardRestOfMessage(socket);  // no phone of ours, or no identity we could answer
+            continue;
+        }
         if (!link.stop.SleepFor(link.timing.backupIdleRetry)) return std::nullopt;
     }
 }
@@ -86,8 +102,8 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, int& backOff) {
     link.backupPort = port;
     SetReceiveTimeout(socket, link.timing.transferReceive);
 
-    auto identity = WaitForPhone(link, socket);
-    if (!identity) return false;
+    auto caller = WaitForPhone(link, socket);
+    if (!caller) return false;
     const auto totalFrame = RecvText(socket, kTotalBuffer);
     // A frame longer than a total is no total: most likely a chunk that a
     // phone sent after we had already given up on it.
@@ -98,19 +114,20 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, int& backOff) {
     if (total <= 0) return true;
 
     if (!storage.PrepareBackupFolders(total)) {
-        SendText(socket, *identity, true);
+        SendText(socket, caller->identity, true);
         SendText(socket, kw::kInsufficient);
         return link.stop.SleepFor(link.timing.insufficientPause);
     }
     BusyGuard busy(link.transferBusy);
     if (!busy.Taken()) return true;  // a send runs; the phone hears nothing and times out
 
-    SendText(socket, *identity, true);
+    SendText(socket, caller->identity, true);
     SendText(socket, kw::kSufficient);
     ShowStatus(link, kStrBackingUp);
     link.frontend.OnBackupStarted(total);
 
-    BackupSession session(link, storage, socket, std::move(*identity), total);
+    BackupSession session(link, storage, socket, std::move(caller->identity),
+                          std::move(caller->peer), total);
     const BackupSession::Outcome outcome = session.Run();
     if (outcome == BackupSession::Outcome::Completed) ShowStatus(link, kStrBackupCompleted);
     if (outcome == BackupSession::Outcome::Failed) ShowStatus(link, kStrBackupFailed);

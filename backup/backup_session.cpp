@@ -1,10 +1,16 @@
 #include "backup/backup_session.h"
 
+#include <algorithm>
+#include <limits>
+#include <utility>
+
 #include "backup/backup_receiver.h"
 #include "core/peer_text.h"
 #include "link/decimal_text.h"
 #include "link/frames.h"
 #include "link/keywords.h"
+#include "locale/string_ids.h"
+#include "locale/ui_strings.h"
 #include "platform/utf8.h"
 
 namespace harbrook {
@@ -26,6 +32,15 @@ std::optional<std::string> ReceiveWholeText(zmq::socket_t& socket, std::size_t b
     return std::move(frame->text);
 }
 
+// A + b without passing the largest number (announced sizes come from the phone).
+std::int64_t SaturatingAdd(std::int64_t a, std::int64_t b) {
+    return a > std::numeric_limits<std::int64_t>::max() - b
+               ? std::numeric_limits<std::int64_t>::max()
+               : a + b;
+}
+
+constexpr auto kChunkData = static_cast<std::int64_t>(kChunkDataSize);
+
 // A stored path for a reason text: UTF-8, control characters written out.
 std::string Shown(const std::filesystem::path& path) {
     return EscapeControls(platform::PathToUtf8(path));
@@ -39,21 +54,23 @@ BackupSession::Pull BackupSession::Failing(std::string why) {
 }
 
 BackupSession::BackupSession(LinkContext& link, const StorageLayout& storage, zmq::socket_t& socket,
-                             std::string identity, std::int64_t total)
+                             std::string identity, std::string peer, std::int64_t total)
     : m_link(link),
       m_storage(storage),
       m_socket(socket),
       m_identity(std::move(identity)),
-      m_total(total) {}
+      m_peer(std::move(peer)),
+      m_total(total),
+      m_storeLimit(SaturatingAdd(total, kChunkData)) {}
 
 bool BackupSession::Reply(std::string_view word) {
     return SendText(m_socket, m_identity, true) && SendText(m_socket, word);
 }
 
 // The next message of the phone being served. Messages of any other peer are
-// dropped unanswered: a phone keeps one identity for a whole backup, and a
-// stranger must not write into it nor end it. Strangers cannot stretch the
-// wait past one receive time-out either.
+// dropped unanswered: a phone keeps one identity and one address for a whole
+// backup, and a stranger must not write into it nor end it. Strangers cannot
+// stretch the wait past one receive time-out either.
 bool BackupSession::ReceiveIdentity() {
     const auto deadline = std::chrono::steady_clock::now() + m_link.timing.transferReceive;
     for (;;) {
@@ -61,7 +78,8 @@ bool BackupSession::ReceiveIdentity() {
         // identity is never longer than its buffer and holds no zero byte.
         if (!RecvFrame(m_socket, m_frame)) return false;
         if (m_frame.size() < kIdentityBuffer &&
-            std::string_view(m_frame.data<char>(), m_frame.size()) == m_identity)
+            std::string_view(m_frame.data<char>(), m_frame.size()) == m_identity &&
+            PeerAddressOf(m_frame) == m_peer)
             return true;
         DiscardRestOfMessage(m_socket);
         if (std::chrono::steady_clock::now() >= deadline) return false;
@@ -95,7 +113,9 @@ std::optional<BackupSession::Offer> BackupSession::ReceiveOffer() {
     return offer;
 }
 
-BackupSession::Pull BackupSession::PullFile(platform::File& file, std::int64_t announced) {
+BackupSession::Pull BackupSession::PullFile(IncomingFile& file, std::int64_t announced) {
+    // No file keeps more than one chunk past its size, whatever its chunks hold.
+    const std::int64_t fileLimit = SaturatingAdd(announced, kChunkData);
     bool requested = false;  // a "fetch" is already out for the next chunk
     for (;;) {
         if (!requested) {
@@ -104,31 +124,41 @@ BackupSession::Pull BackupSession::PullFile(platform::File& file, std::int64_t a
         }
         if (!ReceiveIdentity() || !RecvFrame(m_socket, m_frame)) {
             if (LostPeer() == Outcome::Disconnected) return Pull::Disconnected;
-            return Failing("the phone sent no part of the file in time");
+            return Failing("the phone sent no part of " + EscapeControls(m_previousName) +
+                           " in time; what had come of it was removed");
         }
         if (m_frame.more()) DiscardRestOfMessage(m_socket);
         // A chunk larger than the phone app's buffer is not a chunk of this
         // protocol.
         if (m_frame.size() > kChunkBufferSize)
             return Failing("the phone sent a part larger than the protocol allows");
-        const std::span<const char> data(m_frame.data<char>(), m_frame.size());
+        std::span<const char> data(m_frame.data<char>(), m_frame.size());
         if (std::string_view(data.data(), data.size()) == kw::kEndMarker) return Pull::Done;
+        data = data.first(static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(data.size()), fileLimit - m_written)));
+        // The backup as a whole keeps no more than the phone announced (and
+        // one chunk): a phone that says one byte cannot fill the disk.
+        if (m_stored + static_cast<std::int64_t>(data.size()) > m_storeLimit) {
+            m_failure = LoadUiString(kStrBackupOverAnnounced, 512);
+            return Pull::OverLimit;
+        }
 
         const std::int64_t written = m_written + static_cast<std::int64_t>(data.size());
         // A full chunk asks for the next one, unless the phone is already past
         // what it announced: an endless file gets its verdict instead of
         // filling the disk.
-        const bool more = data.size() >= kChunkDataSize && written <= announced;
+        const bool more = m_frame.size() >= kChunkDataSize && written <= announced;
         // The next request goes out before this chunk is written, so that the
         // phone reads and sends while we write; one chunk is still all that
         // is in flight.
         requested = more && m_link.state.IsConnected();
         if (requested && !Reply(kw::kFetch)) return Failing("the phone could not be answered");
         if (!file.WriteAll(data)) {
-            m_failure = "cannot write " + Shown(m_previousPath) + ": " + platform::LastFileError();
+            m_failure = "cannot write " + Shown(m_target) + ": " + platform::LastFileError();
             return Pull::WriteFailed;
         }
         m_written = written;
+        m_stored += static_cast<std::int64_t>(data.size());
         m_receivedInBackup += static_cast<std::int64_t>(data.size());
         ReportChunk();
         if (!more) return Pull::Done;
@@ -155,15 +185,21 @@ void BackupSession::ReportChunk() {
 }
 
 // While the phone makes its next offer, the file system makes the next file,
-// still without a name; the offer then only has to name it. Where unnamed
-// files cannot be made, every file is created by name as it comes.
+// still without a name. Where unnamed files cannot be made, every file is
+// made under a hidden name as it comes.
 void BackupSession::PrepareSpare(const std::filesystem::path& folder) {
     if (m_spare || !m_sparesWork) return;
     m_spare = platform::File::CreateUnnamed(folder);
     m_sparesWork = m_spare.IsOpen();
 }
 
+void BackupSession::DropRejected() {
+    m_rejected.Close();
+    m_stored -= std::exchange(m_rejectedBytes, 0);
+}
+
 BackupSession::Outcome BackupSession::Run() {
+    RemoveLeftoverPartials(m_storage);
     while (m_link.state.IsConnected()) {
         const auto offer = ReceiveOffer();
         if (!offer) {
@@ -171,6 +207,8 @@ BackupSession::Outcome BackupSession::Run() {
                 m_failure = "the phone sent no next file in time, or a broken offer";
             return LostPeer();
         }
+        // Another phone is connected now: this one no longer speaks for it.
+        if (m_link.state.PhoneAddress() != m_peer) return Outcome::Disconnected;
         if (offer->state == kw::kBackingEnd) return Outcome::Completed;
 
         std::filesystem::path target;
@@ -179,20 +217,25 @@ BackupSession::Outcome BackupSession::Run() {
                         EscapeControls(offer->category) + "\"): not a usable file name or category";
             return Outcome::Failed;
         }
+        // A file sent again or not, the rejected copy before it gets no name.
+        DropRejected();
         // The phone offers a file again, or one of the same name and size: the
         // earlier copy goes, while the allowance lasts.
         if (m_allowance != 0 && offer->size == m_previousSize && offer->name == m_previousName) {
             --m_allowance;
-            platform::RemoveFile(m_previousPath);
+            if (!m_previousPath.empty() && platform::RemoveFile(m_previousPath))
+                m_stored -= m_previousStored;
         }
-        platform::File file = CreateUniqueTargetFile(target, &m_spare);
+        IncomingFile file = IncomingFile::Create(target, &m_spare, m_sparesWork);
         if (!file) {
             m_failure = "cannot create " + Shown(target) + ": " + platform::LastFileError();
             return Outcome::Failed;
         }
+        m_target = target;
         m_previousName = offer->name;
         m_previousSize = offer->size;
-        m_previousPath = target;
+        m_previousPath.clear();
+        m_previousStored = 0;
         m_written = 0;
 
         switch (PullFile(file, offer->size)) {
@@ -203,27 +246,36 @@ BackupSession::Outcome BackupSession::Run() {
             case Pull::Disconnected:
                 return Outcome::Disconnected;
             case Pull::WriteFailed:
-                // The disk is full or failing: the partial file would only eat
-                // the room that the next backup needs.
-                file.Close();
-                platform::RemoveFile(target);
+            case Pull::OverLimit:
+                // The file without its name goes as the backup ends: the disk
+                // is full or failing, or the phone sends what it never announced.
                 return Outcome::Failed;
         }
 
-        bool complete = m_written == offer->size;
-        std::string_view verdict = kw::kFileEnd;
-        if (!complete) {
-            if (m_allowance == 0)
-                m_allowance = 2;  // kept as received
-            else
-                verdict = kw::kFileError;  // stays until the phone offers it again
+        const bool complete = m_written == offer->size;
+        // A short or long file is named only where the phone will not send it
+        // again: when the allowance has run out, it is kept as it came.
+        const bool keep = complete || m_allowance == 0;
+        if (keep) {
+            if (!complete) m_allowance = 2;
+            if (!file.Name(target)) {
+                m_failure = "cannot create " + Shown(target) + ": " + platform::LastFileError();
+                return Outcome::Failed;
+            }
+            m_previousPath = target;
+            m_previousStored = m_written;
         }
-        if (!Reply(verdict)) {
+        if (!Reply(keep ? kw::kFileEnd : kw::kFileError)) {
             m_failure = "the phone could not be answered";
             return Outcome::Failed;
         }
-        file.Close();
-        Report(offer->name, offer->size, complete);
+        if (keep) {
+            file.Close();
+            Report(offer->name, offer->size, complete);
+        } else {
+            m_rejected = std::move(file);
+            m_rejectedBytes = m_written;
+        }
         PrepareSpare(target.parent_path());
     }
     return Outcome::Disconnected;

@@ -11,6 +11,7 @@
 #include <zmq.hpp>
 
 #include "backup/storage_layout.h"
+#include "backup/target_file.h"
 #include "link/link_context.h"
 #include "platform/file_io.h"
 
@@ -23,11 +24,13 @@ class BackupSession {
     // monitor cleared the connected flag.
     using Outcome = BackupOutcome;
 
+    // `peer` is the address the phone's first message came from: every later
+    // frame must come from there too.
     BackupSession(LinkContext& link, const StorageLayout& storage, zmq::socket_t& socket,
-                  std::string identity, std::int64_t total);
+                  std::string identity, std::string peer, std::int64_t total);
 
     // Runs the file loop. A stop of the link throws zmq::error_t (ETERM)
-    // through here; whatever was written stays on disk.
+    // through here; a file not yet whole is gone with it.
     Outcome Run();
 
     std::int64_t FilesStored() const { return m_filesStored; }  // complete ones
@@ -41,11 +44,11 @@ class BackupSession {
         std::string name, category, state;
         std::int64_t size = 0;
     };
-    enum class Pull { Done, Failed, Disconnected, WriteFailed };
+    enum class Pull { Done, Failed, Disconnected, WriteFailed, OverLimit };
 
     std::optional<Offer> ReceiveOffer();
     bool ReceiveIdentity();
-    Pull PullFile(platform::File& file, std::int64_t announced);
+    Pull PullFile(IncomingFile& file, std::int64_t announced);
     bool Reply(std::string_view word);
     Outcome LostPeer() const;
     Pull Failing(std::string why);
@@ -53,6 +56,7 @@ class BackupSession {
     // Bytes of the file being pulled, so that a large file shows progress too.
     void ReportChunk();
     void PrepareSpare(const std::filesystem::path& folder);
+    void DropRejected();
 
     LinkContext& m_link;
     const StorageLayout& m_storage;
@@ -61,6 +65,7 @@ class BackupSession {
     // library's own memory, where the bytes landed from the socket.
     zmq::message_t m_frame;
     std::string m_identity;  // of the phone being served; every reply starts with it
+    std::string m_peer;      // its address, as the connection showed it
     // The next file, made ahead without a name; see PrepareSpare.
     platform::File m_spare;
     bool m_sparesWork = true;
@@ -69,9 +74,19 @@ class BackupSession {
     int m_allowance = 2;
     std::string m_previousName;
     std::int64_t m_previousSize = 0;
-    std::filesystem::path m_previousPath;
-    std::int64_t m_written = 0;  // to the current file
+    std::filesystem::path m_previousPath;  // empty while it has no name
+    std::int64_t m_previousStored = 0;     // its bytes on disk
+    // A short or long file the phone was asked to send again: never named,
+    // it goes at the next offer or at the end.
+    IncomingFile m_rejected;
+    std::int64_t m_rejectedBytes = 0;
+    std::filesystem::path m_target;  // where the current file is to be stored
+    std::int64_t m_written = 0;      // to the current file
     std::int64_t m_total = 0;
+    // What this backup has on disk now, and how much it may have: what the
+    // phone announced and one chunk more.
+    std::int64_t m_stored = 0;
+    std::int64_t m_storeLimit = 0;
     std::int64_t m_receivedInBackup = 0;
     std::int64_t m_filesDone = 0;
     std::int64_t m_filesStored = 0;

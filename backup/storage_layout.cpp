@@ -95,6 +95,14 @@ bool ChooseStorageDrive(const VolumeSource& volumes, std::filesystem::path& root
     return true;
 }
 
+bool IsPartialFileName(std::string_view name) {
+    if (name.size() < kPartialPrefix.size()) return false;
+    for (std::size_t i = 0; i < kPartialPrefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(name[i])) != kPartialPrefix[i]) return false;
+    }
+    return true;
+}
+
 std::string CleanFileName(std::string_view name) {
     std::string cleaned;
     for (char c : name)
@@ -104,7 +112,8 @@ std::string CleanFileName(std::string_view name) {
     if (cleaned.find_first_not_of(". ") == std::string::npos) return {};
     // On Windows a device name opens the device instead of a file. The tree
     // may be copied there later, so no system gets such a name.
-    if (IsWindowsDeviceName(cleaned)) cleaned.insert(0, "_");
+    // Nor the name of our own temporaries: those are removed as leftovers.
+    if (IsWindowsDeviceName(cleaned) || IsPartialFileName(cleaned)) cleaned.insert(0, "_");
     return cleaned;
 }
 

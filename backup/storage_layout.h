@@ -89,9 +89,15 @@ class StorageLayout final : public BackupFolderPreparer {
     std::array<std::filesystem::path, kCategories.size()> m_kept;
 };
 
+// The start of the hidden temporary name of a file being received where the
+// system makes no unnamed files. No stored name starts with it (in any case),
+// so a leftover can be told from a file and removed.
+inline constexpr std::string_view kPartialPrefix = ".harbrook-part-";
+bool IsPartialFileName(std::string_view name);
+
 // The file name with the nine characters Windows forbids (" \ / : * ? < > |)
-// removed, and a "_" before a device name. Empty when what is left is only
-// dots and blanks.
+// removed, and a "_" before a device name or the temporary prefix. Empty when
+// what is left is only dots and blanks.
 std::string CleanFileName(std::string_view name);
 
 // The name under which a file the phone offers is stored: valid UTF-8 (bad

@@ -35,6 +35,9 @@ class File {
     // Creates the file only when nothing at all is at the path yet (no file,
     // folder or link); closed otherwise.
     static File CreateNew(const std::filesystem::path& path);
+    // As CreateNew, for a file that nobody is meant to see until it is
+    // renamed (RenameHidden): hidden on Windows, where a leading dot is not.
+    static File CreateHidden(const std::filesystem::path& path);
     // Opens an existing regular file for reading, sharing it with everybody.
     static File OpenRead(const std::filesystem::path& path);
     // A file with no name yet, on the file system of `folder`, for LinkAs to
@@ -71,7 +74,18 @@ class File {
 // ("No space left on device"), for people to read.
 std::string LastFileError();
 
+// True when the last file operation of this thread failed because something
+// was already at the path (a no-replace LinkAs or RenameHidden).
+bool LastErrorWasNameTaken();
+
 // Deletes a file (not a folder). False when nothing was deleted.
 bool RemoveFile(const std::filesystem::path& path);
+
+// Gives a closed file made by CreateHidden its name in the same folder, shown
+// like any other file. Without `replace`, only when nothing at all is at the
+// new path (LastErrorWasNameTaken tells that case); with it, a file there is
+// replaced.
+bool RenameHidden(const std::filesystem::path& hidden, const std::filesystem::path& to,
+                  bool replace);
 
 }  // namespace harbrook::platform

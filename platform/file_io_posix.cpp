@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -50,6 +51,10 @@ File File::CreateNew(const std::filesystem::path& path) {
         fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     } while (fd < 0 && errno == EINTR);
     return File(fd);
+}
+
+File File::CreateHidden(const std::filesystem::path& path) {
+    return CreateNew(path);  // the caller's leading dot hides it
 }
 
 File File::CreateUnnamed(const std::filesystem::path& folder) {
@@ -131,6 +136,27 @@ bool File::Close() {
 
 bool RemoveFile(const std::filesystem::path& path) {
     return ProbePath(path) != PathKind::Directory && ::unlink(path.c_str()) == 0;
+}
+
+bool LastErrorWasNameTaken() {
+    return errno == EEXIST;
+}
+
+bool RenameHidden(const std::filesystem::path& hidden, const std::filesystem::path& to,
+                  bool replace) {
+    if (replace) return ::rename(hidden.c_str(), to.c_str()) == 0;
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, hidden.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+#endif
+    // A file system that cannot refuse to replace: look first. Only another
+    // program could slip a file in between.
+    if (ProbePath(to) != PathKind::Missing) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(hidden.c_str(), to.c_str()) == 0;
 }
 
 std::string LastFileError() {

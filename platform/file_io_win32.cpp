@@ -69,15 +69,26 @@ File File::CreateAlways(const std::filesystem::path& path) {
     return File(Adopt(h, _O_BINARY));
 }
 
-File File::CreateNew(const std::filesystem::path& path) {
-    HANDLE h =
-        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+namespace {
+
+HANDLE CreateNewHandle(const std::filesystem::path& path, DWORD attributes) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           CREATE_NEW, attributes | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
         CloseHandle(h);
-        return File();
+        return INVALID_HANDLE_VALUE;
     }
-    return File(Adopt(h, _O_BINARY));
+    return h;
+}
+
+}  // namespace
+
+File File::CreateNew(const std::filesystem::path& path) {
+    return File(Adopt(CreateNewHandle(path, FILE_ATTRIBUTE_NORMAL), _O_BINARY));
+}
+
+File File::CreateHidden(const std::filesystem::path& path) {
+    return File(Adopt(CreateNewHandle(path, FILE_ATTRIBUTE_HIDDEN), _O_BINARY));
 }
 
 // Windows makes no file without a name; every file is created by name.
@@ -145,6 +156,19 @@ bool RemoveFile(const std::filesystem::path& path) {
     const PathKind kind = ProbePath(path);
     if (kind == PathKind::Directory || kind == PathKind::Missing) return false;
     return DeleteFileW(path.c_str()) != 0;
+}
+
+bool LastErrorWasNameTaken() {
+    const DWORD code = GetLastError();
+    return code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
+}
+
+bool RenameHidden(const std::filesystem::path& hidden, const std::filesystem::path& to,
+                  bool replace) {
+    // Shown before the move, so that the named file is never a hidden one;
+    // a move that fails leaves a temporary that is removed anyway.
+    SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return MoveFileExW(hidden.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0) != 0;
 }
 
 std::string LastFileError() {

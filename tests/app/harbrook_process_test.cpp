@@ -299,7 +299,7 @@ TEST_F(HarbrookProcessTest, TheHistoryKeepsAGoodAndAFailedBackup) {
     EXPECT_FALSE(records[2].incomplete.empty());
 }
 
-TEST_F(HarbrookProcessTest, QuittingDuringABackupKeepsThePartialFile) {
+TEST_F(HarbrookProcessTest, QuittingDuringABackupLeavesNothingUnderTheFilesName) {
     auto pc = StartPc();
     auto phone = StartPhone();
     ASSERT_TRUE(pc->WaitForOutput("] Connected: ", 10s)) << pc->Out();
@@ -311,27 +311,35 @@ TEST_F(HarbrookProcessTest, QuittingDuringABackupKeepsThePartialFile) {
                         {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6),
                          "--vanish-after", "2", sample.string()},
                         logs, "backup");
-    ASSERT_TRUE(pc->WaitForOutput("] Backing up files", 10s)) << pc->Out();
-    fs::path partial;
-    ASSERT_TRUE(WaitFor(
-        [&] {
-            std::error_code ec;
-            for (const auto& e : fs::recursive_directory_iterator(PhoneFolder(), ec)) {
-                if (e.path().filename() == "big.mp4" && fs::file_size(e.path(), ec) >= 600000) {
-                    partial = e.path();
-                    return true;
-                }
-            }
-            return false;
-        },
-        10s));
+    ASSERT_TRUE(backup.WaitForOutput("vanishing in the middle of big.mp4", 10s)) << backup.Out();
     pc->Signal(SIGTERM);
     EXPECT_EQ(pc->Wait(2s), 0) << pc->Err();  // a quit keeps its deadline
-    EXPECT_EQ(fs::file_size(partial), 600000u);
     EXPECT_EQ(pc->Err().find("Sanitizer"), std::string::npos) << pc->Err();
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(PhoneFolder(), ec))
+        EXPECT_FALSE(e.is_regular_file()) << "left behind: " << e.path();
     const auto records = ReadBackupHistory(sandbox.appData() / kHistoryFileName);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].outcome, "interrupted");
+}
+
+// Another device on the network, beside the paired phone: its backup is not
+// answered and lands nowhere.
+TEST_F(HarbrookProcessTest, AStrangersBackupIsNotAnswered) {
+    auto pc = StartPc();
+    auto phone = StartPhone();
+    ASSERT_TRUE(pc->WaitForOutput("] Connected: ", 10s)) << pc->Out();
+    const fs::path sample = sandbox.root() / "stranger";
+    fs::create_directories(sample);
+    WritePatternFile(sample / "evil.jpg", 1000, 6);
+    const auto stranger =
+        PhoneBackup({"--from", "127.0.0.2", "--timeout", "1500", sample.string()}, "stranger");
+    EXPECT_NE(stranger.status, 0);
+    EXPECT_NE(stranger.out.find("no answer to the total"), std::string::npos) << stranger.out;
+    EXPECT_EQ(pc->Out().find("] Backing up files"), std::string::npos) << pc->Out();
+    EXPECT_FALSE(fs::exists(PhoneFolder() / "Other pictures videos" / "evil.jpg"));
+    EXPECT_EQ(PhoneBackup({sample.string()}, "phone-backup").status, 0);
+    EXPECT_TRUE(pc->WaitForOutput("] Backup completed: 1 file", 10s)) << pc->Out();
 }
 
 TEST_F(HarbrookProcessTest, SpeaksTheSystemsLanguageOrTheConfiguredOne) {

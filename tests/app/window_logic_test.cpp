@@ -98,6 +98,9 @@ TEST(WindowTexts, PlaceholdersAndBackupSummary) {
     EXPECT_EQ(summary.body, "12 files, 4.5 MB, in 0:42.");
     EXPECT_EQ(SummariseBackup(BackupSummaryOutcome::Interrupted, 0, 0, 0).title,
               "Backup interrupted");
+    // A file kept short counts, and a failure says why.
+    EXPECT_EQ(SummariseBackup(BackupSummaryOutcome::Failed, 2, 1000, 5, 1, "the disk is full").body,
+              "2 files, 1.0 kB, in 0:05.\n1 incomplete\nthe disk is full");
 }
 
 TEST(DialogUnits, ScaleWithTheFontLikeTheSystemDoes) {

@@ -170,8 +170,8 @@ TEST_F(BackupHostileTest, AbsurdSizesCostOnlyWhatActuallyArrives) {
     End(*link);
     ASSERT_TRUE(h.WaitForBackupEnds(1));
     EXPECT_TRUE(h.frontend.LastBackupCompleted());
-    EXPECT_EQ(std::filesystem::file_size(h.CategoryFolder(BackupCategory::Camera) / "huge.mp4"),
-              10u);
+    // Short files the phone never sent again are not whole: they got no name.
+    EXPECT_TRUE(FilesUnder(h.PhoneFolder()).empty());
 }
 
 TEST_F(BackupHostileTest, EndlessFileGetsItsVerdictAfterOneChunkPastItsSize) {
@@ -188,9 +188,7 @@ TEST_F(BackupHostileTest, EndlessFileGetsItsVerdictAfterOneChunkPastItsSize) {
     EXPECT_EQ(word, std::optional<std::string>("fileError"));
     End(*link);
     ASSERT_TRUE(h.WaitForBackupEnds(1));
-    EXPECT_EQ(
-        std::filesystem::file_size(h.CategoryFolder(BackupCategory::Document) / "endless.bin"),
-        300'000u);
+    EXPECT_TRUE(FilesUnder(h.PhoneFolder()).empty());
 }
 
 TEST_F(BackupHostileTest, OversizedChunksAndStrayFramesEndOnlyThatBackup) {
@@ -265,14 +263,14 @@ TEST_F(BackupHostileTest, AnotherPeersFramesDuringABackupAreDroppedAndTheBackupG
     EXPECT_EQ(ReadFileBytes(documents / "mine.bin"), "abc");
     EXPECT_EQ(ReadFileBytes(documents / "second.bin"), "de");
     EXPECT_FALSE(std::filesystem::exists(documents / "theirs.bin"));
-    // Once that backup has ended, the next one may come from anyone.
+    // Once that backup has ended, the phone may start the next one under any identity.
     auto next = Begin();
     End(*next);
     ASSERT_TRUE(h.WaitForBackupEnds(2));
     EXPECT_TRUE(h.frontend.LastBackupCompleted());
 }
 
-TEST_F(BackupHostileTest, StopInTheMiddleOfAFileIsQuickAndKeepsWhatWasWritten) {
+TEST_F(BackupHostileTest, StopInTheMiddleOfAFileIsQuickAndLeavesNothingUnderItsName) {
     auto link = Begin();
     link->SendOffer("half.bin", "900000", "document", "file");
     ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
@@ -281,8 +279,104 @@ TEST_F(BackupHostileTest, StopInTheMiddleOfAFileIsQuickAndKeepsWhatWasWritten) {
     ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
     const auto took = h.Stop();
     EXPECT_LT(took, milliseconds(1000));
-    EXPECT_EQ(ReadFileBytes(h.CategoryFolder(BackupCategory::Document) / "half.bin"), chunk);
+    EXPECT_TRUE(FilesUnder(h.PhoneFolder()).empty());
     EXPECT_FALSE(h.link.transferBusy.test());
+}
+
+// A peer that is not the connected phone, speaking from `source`.
+std::unique_ptr<BackupLink> Stranger(const TransferHarness& h, const char* source,
+                                     std::string_view identity) {
+    return std::make_unique<BackupLink>(h.BackupEndpoint(), identity, milliseconds(500), source);
+}
+
+// Only the connected phone, from its own address, backs up. Anyone else on
+// the network is not answered, cannot hold the one backup socket (announce a
+// total and fall silent) and cannot write into or end the phone's backup.
+TEST_F(BackupHostileTest, StrangersBesideThePhoneAreNeitherAnsweredNorHoldTheSocket) {
+    auto holder = Stranger(h, "127.0.0.2", "holder");
+    holder->SendTotal("5000");
+    EXPECT_FALSE(holder->ReceiveWord().has_value());
+    auto link = Begin();  // at once, though the stranger stays silent
+    link->SendOffer("mine.bin", "3", "document", "file");
+    ASSERT_EQ(link->ReceiveWord(), std::optional<std::string>("fetch"));
+    // The phone's own identity, from elsewhere, changes nothing either. (The
+    // phone answers at once: its silence would end the backup.)
+    std::vector<std::unique_ptr<BackupLink>> strangers;
+    for (const auto& [source, identity] :
+         {std::pair{"127.0.0.3", "hostile-1"}, std::pair{"127.0.0.2", "intruder"}}) {
+        strangers.push_back(Stranger(h, source, identity));
+        strangers.back()->SendChunk(std::string_view("evil"));
+        strangers.back()->SendOffer("theirs.bin", "4", "document", "file");
+        strangers.back()->SendOffer("end", "1", "document", kw::kBackingEnd);
+    }
+    link->SendChunk(std::string_view("abc"));
+    EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("fileEnd"));
+    End(*link);
+    ASSERT_TRUE(h.WaitForBackupEnds(1));
+    EXPECT_TRUE(h.frontend.LastBackupCompleted());
+    for (const auto& stranger : strangers) EXPECT_FALSE(stranger->ReceiveWord().has_value());
+    EXPECT_EQ(FilesUnder(h.PhoneFolder()),
+              std::vector<std::filesystem::path>{h.CategoryFolder(BackupCategory::Document) /
+                                                 "mine.bin"});
+    // A stranger's backup on its own, after the phone's, is not answered.
+    auto alone = Stranger(h, "127.0.0.2", "alone");
+    alone->SendTotal("5000");
+    EXPECT_FALSE(alone->ReceiveWord().has_value());
+    EXPECT_EQ(h.frontend.backupStarts().size(), 1u);
+}
+
+TEST(BackupWithoutPhoneTest, WithNoPhoneConnectedNobodyIsAnsweredAndNothingIsMade) {
+    TransferHarness h(FastTiming(milliseconds(1000)));
+    h.link.state.SetConnectionState(false, "", "", "");
+    h.StartReceiver();
+    BackupLink link(h.BackupEndpoint(), "nobody", milliseconds(500));
+    link.SendTotal("5000");
+    EXPECT_FALSE(link.ReceiveWord().has_value());
+    EXPECT_FALSE(std::filesystem::exists(h.PhoneFolder().parent_path()));
+    EXPECT_TRUE(h.frontend.backupStarts().empty());
+    EXPECT_TRUE(h.frontend.banners().empty());
+    // Once the phone is connected it is served.
+    h.link.state.SetConnectionState(true, "Pixel", "id1", "127.0.0.1");
+    const auto file = MakePhoneFile(h.sandbox.root() / "phone" / "a.pdf", 100, "document");
+    EXPECT_TRUE(phone::RunPhoneBackup(h.PhoneOptions(), {file}).ended);
+}
+
+// A backup keeps no more than the phone announced and one chunk: the file
+// that would go past it is removed and the backup ends, saying why.
+TEST_F(BackupHostileTest, ABackupKeepsNoMoreThanItAnnouncedAndOneChunk) {
+    const std::string full(300'000, 'f');
+    {  // One byte announced, then an endless stream.
+        auto link = Begin("1");
+        link->SendOffer("flood.bin", "1000000000000000", "document", "file");
+        int chunks = 0;
+        while (link->ReceiveWord() == std::optional<std::string>("fetch") && chunks < 20) {
+            ++chunks;
+            link->SendChunk(full);
+        }
+        EXPECT_EQ(chunks, 2);
+        ASSERT_TRUE(h.WaitForBackupEnds(1));
+    }
+    {  // Whole files within the bound are kept; the one past it is not.
+        auto link = Begin("700000");
+        for (const char* name : {"a.bin", "b.bin", "c.bin", "d.bin"}) {
+            link->SendOffer(name, "300000", "document", "file");
+            if (link->ReceiveWord() != std::optional<std::string>("fetch")) break;
+            link->SendChunk(full);
+            if (link->ReceiveWord() != std::optional<std::string>("fetch")) break;
+            link->SendChunk(kw::kEndMarker);
+            EXPECT_EQ(link->ReceiveWord(), std::optional<std::string>("fileEnd")) << name;
+        }
+        ASSERT_TRUE(h.WaitForBackupEnds(2));
+    }
+    for (const auto& end : h.frontend.backupEnds()) {
+        EXPECT_EQ(end.outcome, BackupOutcome::Failed);
+        EXPECT_EQ(end.reason,
+                  "the phone sent more than it had announced; the file being received was removed");
+    }
+    const auto documents = h.CategoryFolder(BackupCategory::Document);
+    EXPECT_EQ(FilesUnder(h.PhoneFolder()),
+              (std::vector<std::filesystem::path>{documents / "a.bin", documents / "b.bin",
+                                                  documents / "c.bin"}));
 }
 
 #ifndef _WIN32
@@ -313,7 +407,9 @@ TEST_F(FullDiskTest, FullDiskEndsTheBackupKeepsEarlierFilesAndTheNextBackupWorks
     const auto c = MakePhoneFile(dir / "c.jpg", 3'000'000, "camera", 3);
     auto options = h.PhoneOptions();
     options.replyTimeout = milliseconds(3000);
-    options.announcedTotal = "1000";  // the phone undersells; the disk fills up
+    // What the disk seems to hold, announced: it fills up before the phone
+    // has sent more than that.
+    options.announcedTotal = "1900000";
     const auto report = phone::RunPhoneBackup(options, {a, b, c});
     EXPECT_EQ(report.filesAccepted, 2);
     EXPECT_FALSE(report.ended);

@@ -24,6 +24,7 @@ std::vector<unsigned> TranslatedIds() {
                                       {133u, 150u},
                                       {152u, 156u},
                                       {200u, 236u},
+                                      {270u, 270u},
                                       {240u, 255u},
                                       {400u, 425u},
                                       {300u, 306u}}) {

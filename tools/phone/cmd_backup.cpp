@@ -18,6 +18,8 @@ constexpr const char* kUsage =
     "Backs the files up to the PC's backup receiver, as the phone app does.\n"
     "  --pc ADDRESS:PORT       the PC's backup endpoint (127.0.0.0/8 only)\n"
     "  --identity TEXT         socket identity (default harbrook-phone)\n"
+    "  --from ADDRESS          connect from this local address (127.0.0.0/8 only),\n"
+    "                          as another device on the network would\n"
     "  --timeout MS            wait for each word of the PC (default 15000)\n"
     "  --include-empty         offer empty files too (the PC refuses them)\n"
     "  --pace MS               pause before each chunk, as a phone on slow Wi-Fi (demos)\n"
@@ -54,6 +56,8 @@ int RunBackupCommand(int argc, char** argv) {
             options.pcEndpoint = argv[++i];
         else if (arg == "--identity" && hasValue)
             options.identity = argv[++i];
+        else if (arg == "--from" && hasValue)
+            options.sourceAddress = argv[++i];
         else if (arg == "--total" && hasValue)
             options.announcedTotal = argv[++i];
         else if (arg == "--category" && hasValue)

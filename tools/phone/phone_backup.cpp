@@ -136,12 +136,17 @@ bool IsLoopbackEndpoint(std::string_view addressAndPort) {
 }
 
 BackupLink::BackupLink(std::string_view addressAndPort, std::string_view identity,
-                       std::chrono::milliseconds replyTimeout)
+                       std::chrono::milliseconds replyTimeout, std::string_view source)
     : m_socket(m_context, zmq::socket_type::dealer) {
     SetIdentity(m_socket, identity);
     SetReceiveTimeout(m_socket, replyTimeout);
     SetLinger(m_socket, std::chrono::milliseconds(2000));
-    if (IsLoopbackEndpoint(addressAndPort)) ConnectTo(m_socket, addressAndPort);
+    if (!IsLoopbackEndpoint(addressAndPort)) return;
+    const std::string from = std::string(source) + ":0";
+    if (source.empty())
+        ConnectTo(m_socket, addressAndPort);
+    else if (IsLoopbackEndpoint(from))
+        ConnectTo(m_socket, from + ";" + std::string(addressAndPort));
 }
 
 bool BackupLink::SendTotal(std::string_view total) {
@@ -211,6 +216,7 @@ class Deliverer {
                 m_report.chunksSent >= m_options.vanishAfterChunks) {
                 m_report.vanished = true;
                 Say("vanishing in the middle of " + file.name);
+                if (m_log) m_log->flush();  // whoever watches may act on it now
                 return Delivery::Stop;
             }
             if (m_options.pace.count() > 0) std::this_thread::sleep_for(m_options.pace);
@@ -263,7 +269,13 @@ BackupReport RunPhoneBackup(const BackupOptions& options, const std::vector<Back
         say(report.problem);
         return report;
     }
-    BackupLink link(options.pcEndpoint, options.identity, options.replyTimeout);
+    if (!options.sourceAddress.empty() && !IsLoopbackEndpoint(options.sourceAddress + ":0")) {
+        report.problem = "refusing a source address outside 127.0.0.0/8: " + options.sourceAddress;
+        say(report.problem);
+        return report;
+    }
+    BackupLink link(options.pcEndpoint, options.identity, options.replyTimeout,
+                    options.sourceAddress);
     std::int64_t total = 0;
     for (const auto& file : files) total += file.size;
     link.SendTotal(options.announcedTotal.value_or(std::to_string(total)));

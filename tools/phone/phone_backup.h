@@ -56,8 +56,10 @@ bool IsLoopbackEndpoint(std::string_view addressAndPort);
 // well-behaved phone would say.
 class BackupLink {
   public:
+    // `source`, when given, is the loopback address the connection leaves
+    // from (a stranger beside the phone on 127.0.0.1, say).
     BackupLink(std::string_view addressAndPort, std::string_view identity,
-               std::chrono::milliseconds replyTimeout);
+               std::chrono::milliseconds replyTimeout, std::string_view source = {});
     bool SendTotal(std::string_view total);
     // Name, size, category and state as one message of four frames.
     bool SendOffer(std::string_view name, std::string_view size, std::string_view category,
@@ -75,6 +77,7 @@ class BackupLink {
 struct BackupOptions {
     std::string pcEndpoint;  // address:port of the PC's backup receiver
     std::string identity = "harbrook-phone";
+    std::string sourceAddress;  // the local address to connect from; the system's choice when empty
     std::chrono::milliseconds replyTimeout{15000};
     int maxResends = 5;                 // per file, against a PC that never accepts
     std::chrono::milliseconds pace{0};  // pause before each chunk, like a slow network

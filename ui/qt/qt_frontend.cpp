@@ -6,6 +6,7 @@
 #include <QThread>
 
 #include "app/window_model.h"
+#include "core/peer_text.h"
 #include "core/settings_store.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/tray_icon.h"
@@ -62,8 +63,9 @@ void QtFrontend::OnBackupRecorded(const BackupRecord& record) {
     const auto outcome = record.outcome == "completed" ? BackupSummaryOutcome::Completed
                          : record.outcome == "failed"  ? BackupSummaryOutcome::Failed
                                                        : BackupSummaryOutcome::Interrupted;
-    const BackupSummary summary = SummariseBackup(outcome, record.files, record.bytes,
-                                                  record.endSeconds - record.startSeconds);
+    const BackupSummary summary = SummariseBackup(
+        outcome, record.files, record.bytes, record.endSeconds - record.startSeconds,
+        static_cast<std::int64_t>(record.incomplete.size()), EscapeControls(record.reason));
     Post([this, summary, outcome] {
         m_window.OnBackupEnded();
         if (m_tray.isVisible()) {
