@@ -8,6 +8,7 @@
 #include "backup/backup_receiver.h"
 #include "core/app_folders.h"
 #include "link/link_threads.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "send/send_files.h"
 #include "update/backup_reminder.h"
@@ -16,7 +17,6 @@
 namespace harbrook {
 namespace {
 
-constexpr unsigned kUpdateQuestionText = 154;
 constexpr std::size_t kUpdateQuestionCapacity = 200;
 
 }  // namespace
@@ -71,7 +71,7 @@ void Application::StartUpdateCheck() {
         return;
     }
     UpdateCheckJob job{m_settings.programFolder, m_settings.dataFolder, m_settings.updateDelay,
-                       LoadUiString(kUpdateQuestionText, kUpdateQuestionCapacity)};
+                       LoadUiString(kStrUpdateQuestion, kUpdateQuestionCapacity)};
     m_workers.emplace_back(
         [this, job = std::move(job)] { UpdateCheckThread(job, m_ui, m_link.stop); });
 }

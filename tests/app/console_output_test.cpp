@@ -9,6 +9,7 @@
 #include "app/backup_watch.h"
 #include "app/history_table.h"
 #include "core/peer_text.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "tests/support/sandbox.h"
 #include "ui/console/console_frontend.h"
@@ -119,17 +120,17 @@ TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
     watch.WatchConnection(&state);
 
     watch.OnBackupStarted(1000);
-    watch.SetBannerStatus(LoadUiString(127, 300));
+    watch.SetBannerStatus(LoadUiString(kStrBackingUp, 300));
     watch.OnBackupProgress({1000, 400, 1, "a.jpg"});
     watch.OnFileReceived("a.jpg", 400, "/r/My Album/a.jpg", true);
     watch.OnFileReceived("b.mp4", 600, "/r/My Album/b.mp4", false);
     watch.OnBackupProgress({1000, 1000, 2, "b.mp4"});
     clock.Set(1'700'000'042);
-    watch.SetBannerStatus(LoadUiString(128, 300));
+    watch.SetBannerStatus(LoadUiString(kStrBackupCompleted, 300));
     watch.OnBackupEnded({BackupOutcome::Completed});
 
     watch.OnBackupStarted(5000);
-    watch.SetBannerStatus(LoadUiString(129, 300));
+    watch.SetBannerStatus(LoadUiString(kStrBackupFailed, 300));
     watch.OnBackupEnded({BackupOutcome::Failed, "cannot write x.jpg: No space left on device"});
 
     watch.OnBackupStarted(5000);

@@ -6,6 +6,7 @@
 
 #include "app/received_files.h"
 #include "app/window_model.h"
+#include "locale/string_ids.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook {
@@ -143,20 +144,18 @@ class ReceivedFiles : public ::testing::Test {
     SandboxVolumes volumes;
 };
 
-constexpr unsigned kCamera = 122, kDocuments = 125;
-
 TEST_F(ReceivedFiles, ConnectedPhoneUnderTheStoredRootUsesTheLayoutsFolderName) {
     const auto d = Volume("d");
     // The layout strips characters a file name may not hold.
     const auto phoneFolder = Backup(d) / "Anna's Phone 7";
     std::filesystem::create_directories(phoneFolder / "My Album");
-    auto action = OpenCategoryFolder(Sources("Anna's Phone: 7", d), kCamera);
+    auto action = OpenCategoryFolder(Sources("Anna's Phone: 7", d), kStrFolderCamera);
     EXPECT_FALSE(action.message);
     EXPECT_EQ(action.open, std::vector{phoneFolder / "My Album"});
 
     // The category folder is missing: message 142, then the phone folder.
-    action = OpenCategoryFolder(Sources("Anna's Phone: 7", d), kDocuments);
-    EXPECT_EQ(action.message, 142u);
+    action = OpenCategoryFolder(Sources("Anna's Phone: 7", d), kStrFolderDocuments);
+    EXPECT_EQ(action.message, kStrFolderModified);
     EXPECT_EQ(action.open, std::vector{phoneFolder});
 }
 
@@ -167,7 +166,7 @@ TEST_F(ReceivedFiles, OneVolumeWithoutAKnownPhoneTakesTheFirstPhoneFolder) {
     std::ofstream(Backup(e) / "0-a file, not a folder").put('x');
     // A name without a stored root counts as unknown too.
     for (const auto& sources : {Sources(), Sources("A-phone")}) {
-        const auto action = OpenCategoryFolder(sources, kCamera);
+        const auto action = OpenCategoryFolder(sources, kStrFolderCamera);
         EXPECT_FALSE(action.message);
         EXPECT_EQ(action.open, std::vector{Backup(e) / "A-phone" / "My Album"});
     }
@@ -177,21 +176,21 @@ TEST_F(ReceivedFiles, BackupFoldersOnTwoVolumesOpenBoth) {
     const auto d = Volume("d"), e = Volume("e");
     std::filesystem::create_directories(Backup(d) / "X");
     std::filesystem::create_directories(Backup(e));
-    const auto action = OpenCategoryFolder(Sources(), kDocuments);
+    const auto action = OpenCategoryFolder(Sources(), kStrFolderDocuments);
     EXPECT_FALSE(action.message);
     EXPECT_EQ(action.open, (std::vector{Backup(d), Backup(e)}));
 }
 
 TEST_F(ReceivedFiles, NothingToOpenSaysNoFilesWereReceived) {
     Volume("empty-volume");
-    auto action = OpenCategoryFolder(Sources(), kCamera);  // no backup folder
-    EXPECT_EQ(action.message, 141u);
+    auto action = OpenCategoryFolder(Sources(), kStrFolderCamera);  // no backup folder
+    EXPECT_EQ(action.message, kStrNoFilesReceived);
     EXPECT_TRUE(action.open.empty());
 
     const auto d = Volume("d");
     std::filesystem::create_directories(Backup(d));  // a backup folder, but empty
-    action = OpenCategoryFolder(Sources(), kCamera);
-    EXPECT_EQ(action.message, 141u);
+    action = OpenCategoryFolder(Sources(), kStrFolderCamera);
+    EXPECT_EQ(action.message, kStrNoFilesReceived);
     EXPECT_TRUE(action.open.empty());
 }
 

@@ -130,7 +130,7 @@ AskedQuestion AskOnWorker(const std::function<void(QMessageBox*)>& act) {
     AskedQuestion asked;
     std::atomic<bool> answered = false;
     std::thread worker([&] {
-        asked.answer = ui.AskOkCancel(window_text::Text(154));
+        asked.answer = ui.AskOkCancel(window_text::Text(kStrUpdateQuestion));
         answered = true;
     });
     QTimer poll;

@@ -246,7 +246,7 @@ AskedQuestion AskOnWorker(const std::function<void(HWND box, HWND mainWindow)>& 
             SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { g_onTimer(); });
         std::atomic<bool> answered = false;
         std::thread worker([&] {
-            asked.answer = ui.AskOkCancel(window_text::Text(154));
+            asked.answer = ui.AskOkCancel(window_text::Text(kStrUpdateQuestion));
             answered = true;
         });
         const auto end = Clock::now() + 10s;  // never hang the suite

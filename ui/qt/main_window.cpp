@@ -46,7 +46,7 @@ DialogBaseUnits MainWindow::BaseUnitsOf(const QFont& font) {
 }
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
-    setWindowTitle(Q(Text(kProductName, kNameText)));
+    setWindowTitle(Q(Text(kStrProductName, kNameText)));
     setWindowIcon(ArtIcon("harbrook"));
     setAcceptDrops(true);
     const DialogBaseUnits units = BaseUnitsOf(font());
@@ -57,9 +57,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     m_navConnect = new NavButton(ArtIcon("nav_connect"));
     m_navReceived = new NavButton(ArtIcon("nav_received"));
     m_navSend = new NavButton(ArtIcon("nav_send"));
-    m_navConnect->setText(Q(Text(kConnectPhone, kButtonText)));
-    m_navReceived->setText(Q(Text(kReceivedFiles, kButtonText)));
-    m_navSend->setText(Q(Text(kSendFiles, kButtonText)));
+    m_navConnect->setText(Q(Text(kStrConnectPhone, kButtonText)));
+    m_navReceived->setText(Q(Text(kStrReceivedFiles, kButtonText)));
+    m_navSend->setText(Q(Text(kStrSendFiles, kButtonText)));
     m_navConnect->setCheckable(true);
     m_navReceived->setCheckable(true);
     auto* nav = new QWidget;
@@ -197,8 +197,8 @@ bool MainWindow::AskOkCancel(const std::string& text) {
 }
 
 QStringList MainWindow::ChooseFilesToSend() {
-    const QString filter = Q(Text(kAllFilesFilter, kButtonText)) + " (*)";
-    return QFileDialog::getOpenFileNames(this, Q(Text(kChooseFilesTitle)), QString(), filter);
+    const QString filter = Q(Text(kStrAllFilesFilter, kButtonText)) + " (*)";
+    return QFileDialog::getOpenFileNames(this, Q(Text(kStrChooseFilesTitle)), QString(), filter);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

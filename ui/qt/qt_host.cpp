@@ -42,7 +42,7 @@ class QtHost final : public FrontEndHost {
         // Only "Quit" ends the program, not the last window closing.
         QApplication::setQuitOnLastWindowClosed(false);
         // The language's own direction: Arabic and Hebrew texts lay the window out mirrored.
-        if (QString::fromStdString(window_text::Text(window_text::kConnectPhone)).isRightToLeft())
+        if (QString::fromStdString(window_text::Text(kStrConnectPhone)).isRightToLeft())
             QApplication::setLayoutDirection(Qt::RightToLeft);
         m_frontend.SetReminderHandler([this] { ShowReminder(); });
     }
@@ -72,10 +72,11 @@ class QtHost final : public FrontEndHost {
         QObject::connect(&m_tray, &qt::TrayIcon::openRequested, &m_window,
                          &qt::MainWindow::OpenMainWindow);
         QObject::connect(&m_tray, &qt::TrayIcon::quitRequested, qApp, &Quit);
-        QObject::connect(
-            &m_tray, &qt::TrayIcon::startAtLoginFailed, &m_window, [this](const QString& why) {
-                m_window.ShowMessage(Text(kStartAtLogin, kButtonText) + ": " + why.toStdString());
-            });
+        QObject::connect(&m_tray, &qt::TrayIcon::startAtLoginFailed, &m_window,
+                         [this](const QString& why) {
+                             m_window.ShowMessage(Text(kStrStartAtLogin, kButtonText) + ": " +
+                                                  why.toStdString());
+                         });
         QObject::connect(&m_window, &qt::MainWindow::disconnectClicked, &m_window,
                          [&app] { app.Disconnect(); });
         QObject::connect(&m_window, &qt::MainWindow::sendFilesClicked, &m_window, [this, &app] {

@@ -16,10 +16,9 @@ constexpr UINT kRunPosted = WM_APP + 1;
 constexpr COLORREF kNavBackground = RGB(0xF4, 0xF7, 0xFB);
 constexpr int kNavIds[3] = {IDC_NAV_CONNECT, IDC_NAV_RECEIVED, IDC_NAV_SEND};
 constexpr int kNavPictures[3] = {IDP_NAV_CONNECT, IDP_NAV_RECEIVED, IDP_NAV_SEND};
-constexpr unsigned kNavTexts[3] = {kConnectPhone, kReceivedFiles, kSendFiles};
+constexpr unsigned kNavTexts[3] = {kStrConnectPhone, kStrReceivedFiles, kStrSendFiles};
 // The name buffer of the file dialog, in UTF-16 characters.
 constexpr std::size_t kFileNameBuffer = 26000;
-constexpr unsigned kSelectedFilesProblem = 144;
 
 }  // namespace
 
@@ -59,7 +58,7 @@ void CharbrookDlg::OnInitDialog() {
                                                 GetSystemMetrics(SM_CYSMICON), 0));
     SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
-    SetWindowTextW(Hwnd(), LoadText(kProductName, kNameText).c_str());
+    SetWindowTextW(Hwnd(), LoadText(kStrProductName, kNameText).c_str());
 
     // The banner at the top-left corner with its own size, above its siblings.
     if (m_banner.Create(IDD_BANNER, Hwnd())) {
@@ -182,14 +181,14 @@ HWND CharbrookDlg::MessageOwner() const {
 }
 
 void CharbrookDlg::ShowMessage(const std::string& text) {
-    MessageBoxW(MessageOwner(), Wide(text).c_str(), LoadText(kProductName, kNameText).c_str(),
+    MessageBoxW(MessageOwner(), Wide(text).c_str(), LoadText(kStrProductName, kNameText).c_str(),
                 MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
 bool CharbrookDlg::AskOkCancel(const std::string& text) {
-    const int answer =
-        MessageBoxW(MessageOwner(), Wide(text).c_str(), LoadText(kProductName, kNameText).c_str(),
-                    MB_OKCANCEL | MB_ICONQUESTION | MB_SETFOREGROUND);
+    const int answer = MessageBoxW(MessageOwner(), Wide(text).c_str(),
+                                   LoadText(kStrProductName, kNameText).c_str(),
+                                   MB_OKCANCEL | MB_ICONQUESTION | MB_SETFOREGROUND);
     // A quit while the box was open ends its loop as if OK had been
     // pressed (and leaves the quit for the program's loop): that is no
     // answer, and nothing is started for a program that is ending.
@@ -201,11 +200,11 @@ bool CharbrookDlg::AskOkCancel(const std::string& text) {
 std::vector<std::filesystem::path> CharbrookDlg::ChooseFilesToSend() {
     std::wstring names(kFileNameBuffer, L'\0');
     // "All Files (*.*)", then the pattern; the list ends with a second NUL.
-    std::wstring filter = LoadText(kAllFilesFilter, kButtonText) + L" (*.*)";
+    std::wstring filter = LoadText(kStrAllFilesFilter, kButtonText) + L" (*.*)";
     filter.push_back(L'\0');
     filter += L"*.*";
     filter.push_back(L'\0');
-    const std::wstring title = LoadText(kChooseFilesTitle, kLongText);
+    const std::wstring title = LoadText(kStrChooseFilesTitle, kLongText);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = Hwnd();
@@ -219,7 +218,7 @@ std::vector<std::filesystem::path> CharbrookDlg::ChooseFilesToSend() {
     if (!GetOpenFileNameW(&dialog)) {
         // A selection too long for the buffer is told apart from a cancel.
         if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
-            ShowMessage(LoadUiString(kSelectedFilesProblem, 200));
+            ShowMessage(LoadUiString(kStrBadFiles, 200));
         return files;
     }
     for (const auto& path : SplitOpenFileNames(names)) files.emplace_back(path);

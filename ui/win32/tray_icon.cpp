@@ -42,7 +42,7 @@ bool TrayIcon::TryAdd() {
     record.hIcon = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_HARBROOK), IMAGE_ICON,
                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    const std::wstring tip = LoadText(kTrayTip, kButtonText);
+    const std::wstring tip = LoadText(kStrTrayTip, kButtonText);
     // The tip field holds 127 characters and the terminator; a longer text is cut.
     wcsncpy(record.szTip, tip.c_str(), std::size(record.szTip) - 1);
     m_shown = Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
@@ -63,9 +63,9 @@ void TrayIcon::ShowMenu() {
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, 0);
     ModifyMenuW(popup, ID_OPEN_MAIN_WINDOW, MF_BYCOMMAND | MF_STRING, ID_OPEN_MAIN_WINDOW,
-                LoadText(kOpenMainWindow, kButtonText).c_str());
+                LoadText(kStrOpenMainWindow, kButtonText).c_str());
     ModifyMenuW(popup, ID_QUIT, MF_BYCOMMAND | MF_STRING, ID_QUIT,
-                LoadText(kQuit, kButtonText).c_str());
+                LoadText(kStrQuit, kButtonText).c_str());
     SetMenuDefaultItem(popup, 0, TRUE);
     // Foreground first, or the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(m_owner);
