@@ -69,12 +69,17 @@ std::string Text(std::size_t id) {
     return LoadUiString(static_cast<unsigned>(id), kCapacity);
 }
 
-// The stored outcome is a keyword; the table shows it in the user's language.
-std::string OutcomeText(const std::string& outcome) {
-    if (outcome == "completed") return Text(kStrOutcomeCompleted);
-    if (outcome == "failed") return Text(kStrOutcomeFailed);
-    if (outcome == "interrupted") return Text(kStrOutcomeInterrupted);
-    return Printable(outcome);
+// The outcome in the user's language.
+std::string OutcomeText(BackupOutcome outcome) {
+    switch (outcome) {
+        case BackupOutcome::Completed:
+            return Text(kStrOutcomeCompleted);
+        case BackupOutcome::Failed:
+            return Text(kStrOutcomeFailed);
+        case BackupOutcome::Disconnected:
+            break;
+    }
+    return Text(kStrOutcomeInterrupted);
 }
 
 }  // namespace

@@ -89,17 +89,17 @@ std::string BannerProgressLine(const ProgressReading& reading) {
     return line;
 }
 
-BackupSummary SummariseBackup(BackupSummaryOutcome outcome, std::int64_t files, std::int64_t bytes,
+BackupSummary SummariseBackup(BackupOutcome outcome, std::int64_t files, std::int64_t bytes,
                               std::int64_t seconds) {
     BackupSummary summary;
     switch (outcome) {
-        case BackupSummaryOutcome::Completed:
+        case BackupOutcome::Completed:
             summary.title = Text(kStrBackupCompleted, 300);
             break;
-        case BackupSummaryOutcome::Failed:
+        case BackupOutcome::Failed:
             summary.title = Text(kStrBackupFailed, 300);
             break;
-        case BackupSummaryOutcome::Interrupted:
+        case BackupOutcome::Disconnected:
             summary.title = Text(kStrBackupInterruptedTitle, 300);
             break;
     }

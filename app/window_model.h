@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/progress_meter.h"
+#include "core/frontend.h"
 
 namespace harbrook {
 
@@ -81,8 +82,7 @@ struct BackupSummary {
     std::string title;
     std::string body;
 };
-enum class BackupSummaryOutcome { Completed, Failed, Interrupted };
-BackupSummary SummariseBackup(BackupSummaryOutcome outcome, std::int64_t files, std::int64_t bytes,
+BackupSummary SummariseBackup(BackupOutcome outcome, std::int64_t files, std::int64_t bytes,
                               std::int64_t seconds);
 
 // Replaces each "{name}" of the template by its value; other text stays.

@@ -94,11 +94,10 @@ TEST(BannerModel, ProgressLineLeavesOutWhatIsNotKnownYet) {
 
 TEST(WindowTexts, PlaceholdersAndBackupSummary) {
     EXPECT_EQ(FillPlaceholders("{a}/{b}/{a}{c}", {{"a", "{a}x"}, {"b", ""}}), "{a}x//{a}x{c}");
-    const auto summary = SummariseBackup(BackupSummaryOutcome::Completed, 12, 4'500'000, 42);
+    const auto summary = SummariseBackup(BackupOutcome::Completed, 12, 4'500'000, 42);
     EXPECT_EQ(summary.title, "Backup completed");
     EXPECT_EQ(summary.body, "12 files, 4.5 MB, in 0:42.");
-    EXPECT_EQ(SummariseBackup(BackupSummaryOutcome::Interrupted, 0, 0, 0).title,
-              "Backup interrupted");
+    EXPECT_EQ(SummariseBackup(BackupOutcome::Disconnected, 0, 0, 0).title, "Backup interrupted");
 }
 
 TEST(DialogUnits, ScaleWithTheFontLikeTheSystemDoes) {

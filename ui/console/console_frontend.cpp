@@ -190,9 +190,9 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
         std::fputs("\r\x1b[K", m_out);
         m_progressLine.clear();
     }
-    const unsigned outcome = record.outcome == "completed" ? kStrBackupCompleted
-                             : record.outcome == "failed"  ? kStrBackupFailed
-                                                           : kStrBackupInterrupted;
+    const unsigned outcome = record.outcome == BackupOutcome::Completed ? kStrBackupCompleted
+                             : record.outcome == BackupOutcome::Failed  ? kStrBackupFailed
+                                                                        : kStrBackupInterrupted;
     std::string text = Text(outcome) + ": " +
                        Text(record.files == 1 ? kStrFileTotals : kStrFilesTotals,
                             {std::to_string(record.files), FormatBytes(record.bytes),

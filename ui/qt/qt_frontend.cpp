@@ -59,18 +59,16 @@ bool QtFrontend::ShowQrCode(const std::filesystem::path& bitmap, const std::stri
 }
 
 void QtFrontend::OnBackupRecorded(const BackupRecord& record) {
-    const auto outcome = record.outcome == "completed" ? BackupSummaryOutcome::Completed
-                         : record.outcome == "failed"  ? BackupSummaryOutcome::Failed
-                                                       : BackupSummaryOutcome::Interrupted;
+    const BackupOutcome outcome = record.outcome;
     const BackupSummary summary = SummariseBackup(outcome, record.files, record.bytes,
                                                   record.endSeconds - record.startSeconds);
     Post([this, summary, outcome] {
         m_window.OnBackupEnded();
         if (m_tray.isVisible()) {
-            m_tray.showMessage(
-                QString::fromStdString(summary.title), QString::fromStdString(summary.body),
-                outcome == BackupSummaryOutcome::Completed ? QSystemTrayIcon::Information
-                                                           : QSystemTrayIcon::Warning);
+            m_tray.showMessage(QString::fromStdString(summary.title),
+                               QString::fromStdString(summary.body),
+                               outcome == BackupOutcome::Completed ? QSystemTrayIcon::Information
+                                                                   : QSystemTrayIcon::Warning);
         }
     });
 }
