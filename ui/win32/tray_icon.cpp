@@ -49,6 +49,17 @@ bool TrayIcon::TryAdd() {
     return m_shown;
 }
 
+bool TrayIcon::ShowNotice(const std::string& title, const std::string& body, bool warning) {
+    if (!m_shown) return false;
+    NOTIFYICONDATAW record = Record(m_owner);
+    record.uFlags = NIF_INFO;
+    record.dwInfoFlags = warning ? NIIF_WARNING : NIIF_INFO;
+    // Both fields are cut to their size, the terminator kept.
+    wcsncpy(record.szInfoTitle, Wide(title).c_str(), std::size(record.szInfoTitle) - 1);
+    wcsncpy(record.szInfo, Wide(body).c_str(), std::size(record.szInfo) - 1);
+    return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+}
+
 void TrayIcon::Remove() {
     if (m_retrying) KillTimer(m_owner, kRetryTimer);
     m_retrying = false;
