@@ -1,5 +1,6 @@
 #include "ui/win32/banner.h"
 
+#include "app/window_texts.h"
 #include "ui/win32/resource_ids.h"
 
 namespace harbrook::win32 {
