@@ -64,7 +64,6 @@ void Application::StartBackupReminder() {
     }
 }
 
-// Expects m_mutex held (from Start).
 void Application::StartUpdateCheck() {
     if (m_settings.dataFolder.empty() ||
         IsUpdateCheckDue(m_settings.programFolder, m_settings.dataFolder, m_link.clock) != 1) {
@@ -72,6 +71,8 @@ void Application::StartUpdateCheck() {
     }
     UpdateCheckJob job{m_settings.programFolder, m_settings.dataFolder, m_settings.updateDelay,
                        LoadUiString(kStrUpdateQuestion, kUpdateQuestionCapacity)};
+    std::lock_guard lock(m_mutex);
+    if (m_stopped) return;
     m_workers.emplace_back(
         [this, job = std::move(job)] { UpdateCheckThread(job, m_ui, m_link.stop); });
 }

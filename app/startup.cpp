@@ -187,6 +187,9 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         instance.Listen([&app](const std::string& request) { app.HandleRequest(request); });
         host->Run(app);
         instance.StopListening();
+        // The front end first: a worker that waits for an answer is let go
+        // (Cancel) before the stop waits for the workers.
+        host->Ui().Close();
         app.Stop();
     }
     return 0;

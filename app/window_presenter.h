@@ -37,10 +37,7 @@ class WindowPresenter final : public AppFrontend {
     // picture from the program's folder (none found: nullopt), and the
     // window opened at once when there is no notification area.
     void Start(const std::optional<std::filesystem::path>& programFolder);
-    // The UI thread is going away: questions still waiting and any asked
-    // later are answered with Cancel, and nothing more is handed over.
-    // Called on the UI thread once its loop has ended.
-    void Close();
+    void Close() override;
 
     // The user's wishes, on the UI thread.
     void OnConnectPhoneClicked();

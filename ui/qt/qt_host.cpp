@@ -56,7 +56,6 @@ class QtHost final : public FrontEndHost {
         const QuitRequestWatch watch(
             [] { QMetaObject::invokeMethod(qApp, &Quit, Qt::QueuedConnection); });
         QApplication::exec();
-        m_presenter.Close();
         m_presenter.SetCommands(nullptr);
         m_tray.hide();
     }

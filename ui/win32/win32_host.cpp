@@ -65,7 +65,6 @@ class Win32Host final : public FrontEndHost {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
-        m_presenter.Close();
         m_presenter.SetCommands(nullptr);
         m_window.Quit();
     }
