@@ -27,6 +27,13 @@ class AppFrontend : public Frontend {
 
     // A backup ended; the record is already in the history file.
     virtual void OnBackupRecorded(const BackupRecord& /*record*/) {}
+
+    // The user interface is going away: a question still waiting for its
+    // answer, and any asked later, is answered with Cancel, and nothing is
+    // shown any more. Start-up calls it on the UI thread once the front
+    // end's loop has ended and before the application stops, so that no
+    // worker the stop waits for is left waiting for a person.
+    virtual void Close() {}
 };
 
 }  // namespace harbrook

@@ -8,6 +8,7 @@
 #include "backup/backup_receiver.h"
 #include "core/app_folders.h"
 #include "link/link_threads.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "send/send_files.h"
 #include "update/backup_reminder.h"
@@ -16,7 +17,6 @@
 namespace harbrook {
 namespace {
 
-constexpr unsigned kUpdateQuestionText = 154;
 constexpr std::size_t kUpdateQuestionCapacity = 200;
 
 }  // namespace
@@ -68,14 +68,15 @@ void Application::StartBackupReminder() {
     }
 }
 
-// Expects m_mutex held (from Start).
 void Application::StartUpdateCheck() {
     if (m_settings.dataFolder.empty() ||
         IsUpdateCheckDue(m_settings.programFolder, m_settings.dataFolder, m_link.clock) != 1) {
         return;
     }
     UpdateCheckJob job{m_settings.programFolder, m_settings.dataFolder, m_settings.updateDelay,
-                       LoadUiString(kUpdateQuestionText, kUpdateQuestionCapacity)};
+                       LoadUiString(kStrUpdateQuestion, kUpdateQuestionCapacity)};
+    std::lock_guard lock(m_mutex);
+    if (m_stopped) return;
     m_workers.emplace_back(
         [this, job = std::move(job)] { UpdateCheckThread(job, m_ui, m_link.stop); });
 }

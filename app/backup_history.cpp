@@ -73,6 +73,26 @@ bool ParseNumber(const std::string& text, std::int64_t& value) {
 
 }  // namespace
 
+const char* OutcomeKeyword(BackupOutcome outcome) {
+    switch (outcome) {
+        case BackupOutcome::Completed:
+            return "completed";
+        case BackupOutcome::Failed:
+            return "failed";
+        case BackupOutcome::Disconnected:
+            break;
+    }
+    return "interrupted";
+}
+
+std::optional<BackupOutcome> OutcomeFromKeyword(std::string_view keyword) {
+    for (const auto outcome :
+         {BackupOutcome::Completed, BackupOutcome::Failed, BackupOutcome::Disconnected}) {
+        if (keyword == OutcomeKeyword(outcome)) return outcome;
+    }
+    return std::nullopt;
+}
+
 std::string FormatUtc(std::int64_t seconds) {
     using namespace std::chrono;
     const sys_seconds t{std::chrono::seconds(seconds)};
@@ -122,7 +142,7 @@ std::string FormatBackupLine(const BackupRecord& r) {
     std::ostringstream line;
     line << FormatUtc(r.startSeconds) << '\t' << FormatUtc(r.endSeconds) << '\t' << Escape(r.phone)
          << '\t' << r.files << '\t' << r.bytes << '\t' << r.incomplete.size() << '\t' << names
-         << '\t' << Escape(r.outcome) << '\t' << Escape(r.reason) << '\n';
+         << '\t' << OutcomeKeyword(r.outcome) << '\t' << Escape(r.reason) << '\n';
     return line.str();
 }
 
@@ -141,7 +161,9 @@ std::optional<BackupRecord> ParseBackupLine(std::string_view line) {
         for (const auto& name : Split(f[6], ';')) r.incomplete.push_back(Unescape(name));
     }
     if (static_cast<std::int64_t>(r.incomplete.size()) != incompleteCount) return std::nullopt;
-    r.outcome = Unescape(f[7]);
+    const auto outcome = OutcomeFromKeyword(f[7]);
+    if (!outcome) return std::nullopt;
+    r.outcome = *outcome;
     if (f.size() == kFields) r.reason = Unescape(f[8]);
     return r;
 }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/frontend.h"
+
 namespace harbrook {
 
 struct BackupRecord {
@@ -20,11 +22,17 @@ struct BackupRecord {
     // Files that arrived short or long: answered "fileError", or accepted as
     // they were once the retries ran out.
     std::vector<std::string> incomplete;
-    std::string outcome;   // "completed", "failed" or "interrupted"
+    // Disconnected also stands for a backup that a quit cut short.
+    BackupOutcome outcome = BackupOutcome::Disconnected;
     std::string reason{};  // why a failed backup failed; empty otherwise
 };
 
 inline constexpr const char* kHistoryFileName = "backup_history.txt";
+
+// The word a record's outcome is stored as ("completed", "failed",
+// "interrupted"), and back; nothing for a word that is none of them.
+const char* OutcomeKeyword(BackupOutcome outcome);
+std::optional<BackupOutcome> OutcomeFromKeyword(std::string_view keyword);
 
 // One record as its line (with the line break) and back; nothing for a line
 // that is not a whole record of possible values.

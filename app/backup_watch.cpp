@@ -99,10 +99,9 @@ void BackupWatch::OnBackupEnded(const BackupEnd& end) {
             m_running = false;
             m_record.endSeconds = m_clock.NowSeconds();
             // A backup that a quit cuts short failed for no fault of its own.
-            const bool failed = end.outcome == BackupOutcome::Failed && !m_quitting;
-            m_record.outcome = end.outcome == BackupOutcome::Completed ? "completed"
-                               : failed                                ? "failed"
-                                                                       : "interrupted";
+            m_record.outcome = end.outcome == BackupOutcome::Failed && m_quitting
+                                   ? BackupOutcome::Disconnected
+                                   : end.outcome;
             m_record.reason = end.outcome == BackupOutcome::Failed ? end.reason : std::string();
             record = m_record;
             last = m_meter.Read();

@@ -7,6 +7,7 @@
 
 #include "app/progress_meter.h"
 #include "core/peer_text.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 
 namespace harbrook {
@@ -60,28 +61,33 @@ std::string Printable(const std::string& text) {
 }
 
 constexpr std::size_t kCapacity = 512;
-constexpr unsigned kNoBackupText = 221;
-constexpr unsigned kFirstHeadingText = 222;  // and the six after it, in column order
-constexpr unsigned kIncompleteFileText = 229;
+constexpr unsigned kHeadings[kColumns] = {
+    kStrHeadingStarted,  kStrHeadingTook,       kStrHeadingPhone,  kStrHeadingFiles,
+    kStrHeadingReceived, kStrHeadingIncomplete, kStrHeadingOutcome};
 
 std::string Text(std::size_t id) {
     return LoadUiString(static_cast<unsigned>(id), kCapacity);
 }
 
-// The stored outcome is a keyword; the table shows it in the user's language.
-std::string OutcomeText(const std::string& outcome) {
-    if (outcome == "completed") return Text(230);
-    if (outcome == "failed") return Text(231);
-    if (outcome == "interrupted") return Text(232);
-    return Printable(outcome);
+// The outcome in the user's language.
+std::string OutcomeText(BackupOutcome outcome) {
+    switch (outcome) {
+        case BackupOutcome::Completed:
+            return Text(kStrOutcomeCompleted);
+        case BackupOutcome::Failed:
+            return Text(kStrOutcomeFailed);
+        case BackupOutcome::Disconnected:
+            break;
+    }
+    return Text(kStrOutcomeInterrupted);
 }
 
 }  // namespace
 
 std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
-    if (records.empty()) return Text(kNoBackupText) + "\n";
+    if (records.empty()) return Text(kStrNoBackupRecorded) + "\n";
     Row heading;
-    for (std::size_t c = 0; c < kColumns; ++c) heading[c] = Text(kFirstHeadingText + c);
+    for (std::size_t c = 0; c < kColumns; ++c) heading[c] = Text(kHeadings[c]);
     std::vector<Row> rows{heading};
     for (const auto& r : records) {
         rows.push_back({FormatUtc(r.startSeconds), FormatDuration(r.endSeconds - r.startSeconds),
@@ -110,7 +116,7 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
             out += std::string(total, '-') + '\n';
         } else {
             for (const auto& name : records[i - 1].incomplete)
-                out += "    " + FormatUiText(Text(kIncompleteFileText), {Printable(name)}) + '\n';
+                out += "    " + FormatUiText(Text(kStrIncompleteFile), {Printable(name)}) + '\n';
             if (!records[i - 1].reason.empty())
                 out += "    why: " + Printable(records[i - 1].reason) + '\n';
         }

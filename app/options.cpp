@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "link/endpoints.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/utf8.h"
 
@@ -17,19 +18,6 @@ std::optional<int> ParsePort(std::string_view text) {
     if (value < 1024 || value > 65535 - kPortsInPlan + 1) return std::nullopt;
     return value;
 }
-
-// The reasons a command line is refused.
-constexpr unsigned kAutostartNeedsValueText = 400;
-constexpr unsigned kAddressNeedsValueText = 401;
-constexpr unsigned kAddressNotIPv4Text = 402;
-constexpr unsigned kLanguageNeedsValueText = 403;
-constexpr unsigned kBackupRootNeedsValueText = 404;
-constexpr unsigned kPortsBaseNeedsValueText = 405;
-constexpr unsigned kPortsBaseOutOfRangeText = 406;
-constexpr unsigned kSendNeedsFileText = 407;
-constexpr unsigned kUnknownOptionText = 408;
-constexpr unsigned kSendWithDisconnectText = 409;
-constexpr unsigned kPairingNeedsValueText = 425;
 
 std::filesystem::path Absolute(std::string_view text) {
     std::error_code ec;
@@ -67,28 +55,28 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
         } else if (arg == "--disconnect") {
             o.disconnect = true;
         } else if (arg == "--autostart") {
-            if (!value(v) || (v != "on" && v != "off")) return fail(kAutostartNeedsValueText);
+            if (!value(v) || (v != "on" && v != "off")) return fail(kStrAutostartNeedsValue);
             o.autostart = (v == "on");
         } else if (arg == "--pairing") {
-            if (!value(v) || (v != "shown" && v != "always")) return fail(kPairingNeedsValueText);
+            if (!value(v) || (v != "shown" && v != "always")) return fail(kStrPairingNeedsValue);
             o.pairingAlways = (v == "always");
         } else if (arg == "--quick-timing") {
             o.quickTiming = true;
         } else if (arg == "--address") {
-            if (!value(v)) return fail(kAddressNeedsValueText);
-            if (!IsDottedIPv4(v)) return fail(kAddressNotIPv4Text, {std::string(v)});
+            if (!value(v)) return fail(kStrAddressNeedsValue);
+            if (!IsDottedIPv4(v)) return fail(kStrAddressNotIPv4, {std::string(v)});
             o.address = v;
         } else if (arg == "--language") {
-            if (!value(v)) return fail(kLanguageNeedsValueText);
+            if (!value(v)) return fail(kStrLanguageNeedsValue);
             o.language = std::string(v);
         } else if (arg == "--backup-root") {
-            if (!value(v) || v.empty()) return fail(kBackupRootNeedsValueText);
+            if (!value(v) || v.empty()) return fail(kStrBackupRootNeedsValue);
             o.backupRoot = Absolute(v);
         } else if (arg == "--ports-base") {
-            if (!value(v)) return fail(kPortsBaseNeedsValueText);
+            if (!value(v)) return fail(kStrPortsBaseNeedsValue);
             o.portsBase = ParsePort(v);
             if (!o.portsBase) {
-                return fail(kPortsBaseOutOfRangeText,
+                return fail(kStrPortsBaseOutOfRange,
                             {std::to_string(65535 - kPortsInPlan + 1), std::string(v)});
             }
         } else if (arg == "--send") {
@@ -96,12 +84,12 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             while (i + 1 < argc && std::string_view(argv[i + 1]).substr(0, 2) != "--") {
                 o.sendFiles.push_back(Absolute(argv[++i]));
             }
-            if (o.sendFiles.empty()) return fail(kSendNeedsFileText);
+            if (o.sendFiles.empty()) return fail(kStrSendNeedsFile);
         } else {
-            return fail(kUnknownOptionText, {std::string(arg)});
+            return fail(kStrUnknownOption, {std::string(arg)});
         }
     }
-    if (o.send && o.disconnect) return fail(kSendWithDisconnectText);
+    if (o.send && o.disconnect) return fail(kStrSendWithDisconnect);
     return parsed;
 }
 
@@ -161,19 +149,22 @@ std::string UsageText() {
         }
         out += head + text + "\n";
     };
-    std::string out = LoadUiString(240, kCapacity) + "\n\n";
+    std::string out = LoadUiString(kStrUsage, kCapacity) + "\n\n";
     for (const Line& line :
-         {Line{"--address A.B.C.D", 241}, Line{"--backup-root DIR", 242}, Line{"--headless", 243},
-          Line{"--language NAME", 252}, Line{"--pairing WHEN", 255}, Line{"--send FILE...", 244},
-          Line{"--disconnect", 254}, Line{"--autostart on|off", 253}, Line{"--history", 245},
-          Line{"--version", 246}, Line{"--help", 247}}) {
+         {Line{"--address A.B.C.D", kStrHelpAddress}, Line{"--backup-root DIR", kStrHelpBackupRoot},
+          Line{"--headless", kStrHelpHeadless}, Line{"--language NAME", kStrHelpLanguage},
+          Line{"--pairing WHEN", kStrHelpPairing}, Line{"--send FILE...", kStrHelpSend},
+          Line{"--disconnect", kStrHelpDisconnect}, Line{"--autostart on|off", kStrHelpAutostart},
+          Line{"--history", kStrHelpHistory}, Line{"--version", kStrHelpVersion},
+          Line{"--help", kStrHelpHelp}}) {
         describe(out, line);
     }
-    out += "\n" + LoadUiString(248, kCapacity) + "\n";
-    for (const Line& line : {Line{"--ports-base N", 249}, Line{"--quick-timing", 250}}) {
+    out += "\n" + LoadUiString(kStrHelpTesting, kCapacity) + "\n";
+    for (const Line& line :
+         {Line{"--ports-base N", kStrHelpPortsBase}, Line{"--quick-timing", kStrHelpQuickTiming}}) {
         describe(out, line);
     }
-    return out + "\n" + LoadUiString(251, kCapacity) + "\n";
+    return out + "\n" + LoadUiString(kStrHelpExitStatus, kCapacity) + "\n";
 }
 
 }  // namespace harbrook

@@ -4,15 +4,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 
 namespace harbrook {
 namespace {
 constexpr std::size_t kCapacity = 512;
-constexpr unsigned kBytesOfText = 212;
-constexpr unsigned kTimeLeftText = 213;
-constexpr unsigned kOneFileText = 214;
-constexpr unsigned kFilesText = 215;
 }  // namespace
 
 void ProgressMeter::Start(std::int64_t totalBytes, TimePoint now) {
@@ -84,17 +81,17 @@ std::string FormatProgress(const ProgressReading& r) {
     char percent[8];
     std::snprintf(percent, sizeof percent, "%3d%%", r.percent);
     std::string line = percent;
-    line += "  " + FormatUiText(LoadUiString(kBytesOfText, kCapacity),
+    line += "  " + FormatUiText(LoadUiString(kStrBytesOfTotal, kCapacity),
                                 {FormatBytes(r.doneBytes), FormatBytes(r.totalBytes)});
     if (r.bytesPerSecond > 0) {
         line += "  " + FormatBytes(static_cast<std::int64_t>(r.bytesPerSecond)) + "/s";
     }
     if (r.secondsLeft) {
-        line += "  " + FormatUiText(LoadUiString(kTimeLeftText, kCapacity),
+        line += "  " + FormatUiText(LoadUiString(kStrTimeLeft, kCapacity),
                                     {FormatDuration(*r.secondsLeft)});
     }
     line +=
-        "  " + FormatUiText(LoadUiString(r.filesDone == 1 ? kOneFileText : kFilesText, kCapacity),
+        "  " + FormatUiText(LoadUiString(r.filesDone == 1 ? kStrOneFile : kStrManyFiles, kCapacity),
                             {std::to_string(r.filesDone)});
     return line;
 }

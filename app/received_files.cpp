@@ -68,7 +68,7 @@ FolderAction OpenCategoryFolder(const ReceivedFilesSources& sources, unsigned fo
     FolderAction action;
     std::vector<std::filesystem::path> folders;
     if (!FindPhoneFolders(sources, folders)) {
-        action.message = window_text::kNoFilesReceived;
+        action.message = kStrNoFilesReceived;
         return action;
     }
     if (folders.size() > 1) {
@@ -81,7 +81,7 @@ FolderAction OpenCategoryFolder(const ReceivedFilesSources& sources, unsigned fo
     if (std::filesystem::exists(category, ec)) {
         action.open.push_back(category);
     } else {
-        action.message = window_text::kFolderModified;
+        action.message = kStrFolderModified;
         action.open.push_back(folders.front());
     }
     return action;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "backup/storage_layout.h"
+#include "locale/string_ids.h"
 
 namespace harbrook {
 
@@ -43,10 +44,10 @@ struct CategoryButtonTexts {
     unsigned folder;
 };
 inline constexpr CategoryButtonTexts kCategoryButtons[4] = {
-    {133, 134, 122},  // My Album: the camera folder
-    {135, 136, 124},  // Other pictures and videos
-    {137, 138, 125},  // Documents
-    {139, 140, 126},  // Music and audio
+    {kStrCameraButton, kStrCameraButtonHint, kStrFolderCamera},
+    {kStrOtherButton, kStrOtherButtonHint, kStrFolderOther},
+    {kStrDocumentButton, kStrDocumentButtonHint, kStrFolderDocuments},
+    {kStrAudioButton, kStrAudioButtonHint, kStrFolderAudio},
 };
 
 }  // namespace harbrook

@@ -25,20 +25,6 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-// What start-up says, in the chosen language.
-constexpr unsigned kCannotReachRunningText = 410;
-constexpr unsigned kSendNotAFileText = 411;
-constexpr unsigned kRootMissingText = 412;
-constexpr unsigned kRootNotAFolderText = 413;
-constexpr unsigned kRootNotWritableText = 414;
-constexpr unsigned kRootNotStoredText = 415;
-constexpr unsigned kLockNotTakenText = 416;
-constexpr unsigned kSendWithoutRunningText = 417;
-constexpr unsigned kDisconnectWithoutRunningText = 418;
-constexpr unsigned kStartsAtLoginText = 419;
-constexpr unsigned kNoLongerStartsAtLoginText = 420;
-constexpr unsigned kProgramFilesText = 421;
-constexpr unsigned kNoDataFolderText = 422;
 constexpr std::size_t kCapacity = 512;
 
 std::string Text(unsigned id, const std::vector<std::string>& arguments = {}) {
@@ -66,7 +52,7 @@ int HandOver(const std::filesystem::path& dataFolder, const Options& options) {
         platform::DeliverToRunningInstance(dataFolder, EncodeRequest(request), &why);
     if (result == platform::DeliveryResult::Delivered) return 0;
     if (request.kind == InstanceRequest::Kind::Show) return 0;
-    return Fail(kExitFailure, Text(kCannotReachRunningText, {why}));
+    return Fail(kExitFailure, Text(kStrCannotReachRunning, {why}));
 }
 
 }  // namespace
@@ -75,8 +61,8 @@ std::string BackupRootProblem(const std::filesystem::path& root) {
     std::error_code ec;
     const auto status = std::filesystem::status(root, ec);
     const std::vector<std::string> shown{PathToUtf8(root)};
-    if (!std::filesystem::exists(status)) return Text(kRootMissingText, shown);
-    if (!std::filesystem::is_directory(status)) return Text(kRootNotAFolderText, shown);
+    if (!std::filesystem::exists(status)) return Text(kStrRootMissing, shown);
+    if (!std::filesystem::is_directory(status)) return Text(kStrRootNotAFolder, shown);
     // Permission bits do not tell the whole story (read-only mounts, ACLs):
     // try to write.
     const auto probe =
@@ -87,7 +73,7 @@ std::string BackupRootProblem(const std::filesystem::path& root) {
         if (!out || !(out << 'x') || !out.flush()) {
             out.close();
             std::filesystem::remove(probe, ec);
-            return Text(kRootNotWritableText, shown);
+            return Text(kStrRootNotWritable, shown);
         }
     }
     std::filesystem::remove(probe, ec);
@@ -113,7 +99,7 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     }
     if (options.version) {
         std::printf("harbrook %s\n%s\n", HARBROOK_VERSION,
-                    Text(kProgramFilesText, {PathToUtf8(platform::ProgramFilesFolder())}).c_str());
+                    Text(kStrProgramFiles, {PathToUtf8(platform::ProgramFilesFolder())}).c_str());
         return 0;
     }
     if (options.autostart) {
@@ -121,16 +107,15 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         if (!platform::SetStartAtLogin(*options.autostart, platform::ProgramToStart(), &why)) {
             return Fail(kExitFailure, "--autostart: " + why);
         }
-        std::printf("%s\n",
-                    Text(*options.autostart ? kStartsAtLoginText : kNoLongerStartsAtLoginText,
-                         {platform::StartAtLoginPlace()})
-                        .c_str());
+        std::printf("%s\n", Text(*options.autostart ? kStrStartsAtLogin : kStrNoLongerStartsAtLogin,
+                                 {platform::StartAtLoginPlace()})
+                                .c_str());
         return 0;
     }
     for (const auto& file : options.sendFiles) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(file, ec)) {
-            return Fail(kExitUsage, Text(kSendNotAFileText, {PathToUtf8(file)}));
+            return Fail(kExitUsage, Text(kStrSendNotAFile, {PathToUtf8(file)}));
         }
     }
     if (options.backupRoot) {
@@ -153,7 +138,7 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         return 0;
     }
     if (options.backupRoot && !CSettingsStore().WriteRootDirectory(*options.backupRoot, true)) {
-        return Fail(kExitUsage, Text(kRootNotStoredText, {PathToUtf8(*options.backupRoot)}));
+        return Fail(kExitUsage, Text(kStrRootNotStored, {PathToUtf8(*options.backupRoot)}));
     }
     if (!options.address.empty()) SetLocalAddressOverride(options.address);
 
@@ -170,15 +155,15 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
             // the settings and fight over the phone; better none than a
             // second one.
             if (!haveDataFolder) break;
-            return Fail(kExitFailure, Text(kLockNotTakenText, {PathToUtf8(dataFolder)}));
+            return Fail(kExitFailure, Text(kStrLockNotTaken, {PathToUtf8(dataFolder)}));
         case platform::SingleInstance::Claim::First:
             break;
     }
     if (options.send) {
-        return Fail(kExitFailure, Text(kSendWithoutRunningText));
+        return Fail(kExitFailure, Text(kStrSendWithoutRunning));
     }
     if (options.disconnect) {
-        return Fail(kExitFailure, Text(kDisconnectWithoutRunningText));
+        return Fail(kExitFailure, Text(kStrDisconnectWithoutRunning));
     }
     if (!platform::InitSockets()) {
         const auto text = OwnStringTable().Find(kStrSocketsFailed);
@@ -197,13 +182,16 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     settings.dataFolder = dataFolder;
     {
         Application app(host->Ui(), settings);
-        if (!haveDataFolder) host->Ui().ShowMessage(Text(kNoDataFolderText));
+        if (!haveDataFolder) host->Ui().ShowMessage(Text(kStrNoDataFolder));
         app.Start();
         // Only now can a later start be served: before this the requests
         // wait on the channel.
         instance.Listen([&app](const std::string& request) { app.HandleRequest(request); });
         host->Run(app);
         instance.StopListening();
+        // The front end first: a worker that waits for an answer is let go
+        // (Cancel) before the stop waits for the workers.
+        host->Ui().Close();
         app.Stop();
     }
     return 0;

@@ -18,9 +18,25 @@ QuitRequestWatch::~QuitRequestWatch() {
     m_thread.join();
 }
 
-FolderAction CategoryFolderAction(Application& app, unsigned folderStringId) {
+bool ApplicationCommands::PhoneKnown() {
+    return !m_app.Link().state.PhoneAddress().empty();
+}
+
+void ApplicationCommands::SendFiles(std::vector<std::filesystem::path> files) {
+    m_app.SendFiles(std::move(files));
+}
+
+void ApplicationCommands::Disconnect() {
+    m_app.Disconnect();
+}
+
+void ApplicationCommands::ConnectPanelShown(bool shown) {
+    m_app.SetConnectPanelShown(shown);
+}
+
+FolderAction ApplicationCommands::CategoryFolder(unsigned folderStringId) {
     ReceivedFilesSources sources;
-    sources.phoneName = app.Link().state.GetConnectedPhoneNameW();
+    sources.phoneName = m_app.Link().state.GetConnectedPhoneNameW();
     std::filesystem::path root;
     if (CSettingsStore().ReadRootDirectory(root)) sources.storedRoot = root;
     return OpenCategoryFolder(sources, folderStringId);

@@ -1,14 +1,13 @@
 // What the window front ends' hosts share around their UI loops: the watch
 // that turns a quit request (Ctrl-C, SIGTERM, a closed console) into the
-// window's own "Quit", and what a category button of the received-files
-// panel opens with what the application knows now.
+// window's own "Quit", and the application's side of the window's clicks.
 #pragma once
 
 #include <functional>
 #include <thread>
 
 #include "app/application.h"
-#include "app/received_files.h"
+#include "app/window_view.h"
 
 namespace harbrook {
 
@@ -26,8 +25,19 @@ class QuitRequestWatch {
     std::thread m_thread;
 };
 
-// A click on the category button whose folder is named by folderStringId,
-// for the connected phone (if any) under the stored backup root.
-FolderAction CategoryFolderAction(Application& app, unsigned folderStringId);
+// The window's clicks as the application carries them out.
+class ApplicationCommands final : public WindowCommands {
+  public:
+    explicit ApplicationCommands(Application& app) : m_app(app) {}
+    bool PhoneKnown() override;
+    void SendFiles(std::vector<std::filesystem::path> files) override;
+    void Disconnect() override;
+    // For the connected phone (if any) under the stored backup root.
+    FolderAction CategoryFolder(unsigned folderStringId) override;
+    void ConnectPanelShown(bool shown) override;
+
+  private:
+    Application& m_app;
+};
 
 }  // namespace harbrook

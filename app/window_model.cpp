@@ -16,7 +16,7 @@ std::optional<NavButton> WindowModel::CheckedButton() const {
 }
 
 std::string WindowModel::ConnectedHeadline() const {
-    return FormatWithText(Text(kConnectedTo), m_phoneName.empty() ? "smartphone" : m_phoneName);
+    return FormatWithText(Text(kStrConnectedTo), m_phoneName.empty() ? "smartphone" : m_phoneName);
 }
 
 void WindowModel::OnConnectPhone() {
@@ -46,7 +46,7 @@ BannerModel::BannerModel() {
 void BannerModel::OnConnectionStateChanged(bool connected) {
     m_view = {};
     m_view.picture = connected ? BannerPicture::Connected : BannerPicture::NotConnected;
-    m_view.text = connected ? Text(kConnected, 200) : WithProductName(kNotConnected);
+    m_view.text = connected ? Text(kStrComputerConnected, 200) : WithProductName(kStrOpenOnPhone);
 }
 
 void BannerModel::OnStatus(const std::string& text) {
@@ -77,38 +77,39 @@ std::string FillPlaceholders(std::string text,
 
 std::string BannerProgressLine(const ProgressReading& reading) {
     std::string line = FillPlaceholders(
-        Text(kProgressOfTotal),
+        Text(kStrBannerProgress),
         {{"percent", std::to_string(reading.percent)}, {"total", FormatBytes(reading.totalBytes)}});
     if (reading.bytesPerSecond > 0) {
         line += " \u00b7 " + FormatBytes(static_cast<std::int64_t>(reading.bytesPerSecond)) + "/s";
     }
     if (reading.secondsLeft) {
-        line += " \u00b7 " +
-                FillPlaceholders(Text(kTimeLeft), {{"time", FormatDuration(*reading.secondsLeft)}});
+        line += " \u00b7 " + FillPlaceholders(Text(kStrBannerTimeLeft),
+                                              {{"time", FormatDuration(*reading.secondsLeft)}});
     }
     return line;
 }
 
-BackupSummary SummariseBackup(BackupSummaryOutcome outcome, std::int64_t files, std::int64_t bytes,
+BackupSummary SummariseBackup(BackupOutcome outcome, std::int64_t files, std::int64_t bytes,
                               std::int64_t seconds, std::int64_t incomplete,
                               const std::string& reason) {
     BackupSummary summary;
     switch (outcome) {
-        case BackupSummaryOutcome::Completed:
-            summary.title = Text(kBackupCompleted, 300);
+        case BackupOutcome::Completed:
+            summary.title = Text(kStrBackupCompleted, 300);
             break;
-        case BackupSummaryOutcome::Failed:
-            summary.title = Text(kBackupFailed, 300);
+        case BackupOutcome::Failed:
+            summary.title = Text(kStrBackupFailed, 300);
             break;
-        case BackupSummaryOutcome::Interrupted:
-            summary.title = Text(kBackupInterrupted, 300);
+        case BackupOutcome::Disconnected:
+            summary.title = Text(kStrBackupInterruptedTitle, 300);
             break;
     }
-    summary.body = FillPlaceholders(Text(kBackupSummary), {{"files", std::to_string(files)},
-                                                           {"size", FormatBytes(bytes)},
-                                                           {"time", FormatDuration(seconds)}});
+    summary.body = FillPlaceholders(Text(kStrBackupSummary), {{"files", std::to_string(files)},
+                                                              {"size", FormatBytes(bytes)},
+                                                              {"time", FormatDuration(seconds)}});
     if (incomplete > 0)
-        summary.body += "\n" + FormatUiText(Text(kIncompleteCount), {std::to_string(incomplete)});
+        summary.body +=
+            "\n" + FormatUiText(Text(kStrIncompleteCount), {std::to_string(incomplete)});
     if (!reason.empty()) summary.body += "\n" + reason;
     return summary;
 }

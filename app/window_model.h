@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/progress_meter.h"
+#include "core/frontend.h"
 
 namespace harbrook {
 
@@ -82,8 +83,7 @@ struct BackupSummary {
     std::string title;
     std::string body;
 };
-enum class BackupSummaryOutcome { Completed, Failed, Interrupted };
-BackupSummary SummariseBackup(BackupSummaryOutcome outcome, std::int64_t files, std::int64_t bytes,
+BackupSummary SummariseBackup(BackupOutcome outcome, std::int64_t files, std::int64_t bytes,
                               std::int64_t seconds, std::int64_t incomplete = 0,
                               const std::string& reason = {});
 

@@ -5,7 +5,9 @@ cmake_policy(SET CMP0057 NEW)
 # a line, ID "text", where the text is a C string body (\" a quote, \\ a
 # backslash, \r\n a line break, \t a tab); blank lines and # comments are
 # skipped. A line may name its string, ID Name "text": the code then says
-# kStrName (locale/string_ids.h). From one source this makes, by MODE:
+# kStrName (locale/string_ids.h). The program's own table names every string
+# (the code never types an id as a number: scripts/check-string-ids.py); the
+# language sources need no names. From one source this makes, by MODE:
 #   table    C++ initialiser lines {ID, "text"} (the program's own table) and,
 #            given IDS_OUTPUT, the header of the named ids
 #   rc       a Windows resource script with one STRINGTABLE, for a
@@ -143,9 +145,10 @@ if(MODE STREQUAL "table")
   if(DEFINED IDS_OUTPUT)
     set(ids "// Generated from ${INPUT}; edit that file instead.\n#pragma once\n\nnamespace harbrook {\n\n")
     foreach(key IN LISTS keys)
-      if(NOT name_${key} STREQUAL "")
-        string(APPEND ids "inline constexpr unsigned kStr${name_${key}} = ${id_${key}};\n")
+      if(name_${key} STREQUAL "")
+        message(FATAL_ERROR "${INPUT}: string ${id_${key}} has no name (ID Name \"text\")")
       endif()
+      string(APPEND ids "inline constexpr unsigned kStr${name_${key}} = ${id_${key}};\n")
     endforeach()
     string(APPEND ids "\n}  // namespace harbrook\n")
     # Written only when changed, so that a new text rebuilds no code.

@@ -4,9 +4,7 @@
 // Calls arrive on worker threads and are one-way: an implementation shows what
 // it is handed (or queues it for its UI thread) and returns at once, so a
 // worker never waits for a person. Implementations must be thread-safe. The
-// core makes no call here while it holds a lock of its own, with one
-// exception: OnConnectionStateChanged runs under the connection lock, so it
-// must not call back into the core.
+// core makes no call here while it holds a lock of its own.
 #pragma once
 
 #include <cstdint>
@@ -44,7 +42,8 @@ class Frontend {
     virtual ~Frontend() = default;
 
     // The connection-state display hook: banner, panel swap, phone name.
-    // Called with the connection lock held, before the connected flag changes.
+    // Called after the connection lock is released, one change at a time and
+    // in the order of the changes, before the connected flag changes.
     virtual void OnConnectionStateChanged(bool connected, const std::string& phoneName) = 0;
 
     // The banner's status caption (backup progress in words).

@@ -8,18 +8,35 @@ namespace harbrook {
 
 void ConnectionState::SetConnectionState(bool connected, std::string_view name, std::string_view id,
                                          std::string_view address) {
-    std::lock_guard lock(m_lock);
     const std::string keptName(KeptText(name));
+    Frontend* hook = nullptr;
+    std::uint64_t turn = 0;
     {
-        std::lock_guard texts(m_textLock);
-        m_name = keptName;
-        m_id = KeptText(id);
-        m_address = KeptText(address);
-        if (connected && !m_address.empty()) m_lastAddress = m_address;
+        std::lock_guard lock(m_lock);
+        {
+            std::lock_guard texts(m_textLock);
+            m_name = keptName;
+            m_id = KeptText(id);
+            m_address = KeptText(address);
+            if (connected && !m_address.empty()) m_lastAddress = m_address;
+        }
+        hook = m_hook;
+        turn = m_nextTurn++;
     }
-    if (m_hook) m_hook->OnConnectionStateChanged(connected, keptName);
+    // The changes before this one have been shown; no lock of ours is held
+    // while the front end shows this one.
+    {
+        std::unique_lock lock(m_turnLock);
+        m_turnDone.wait(lock, [&] { return m_turn == turn; });
+    }
+    if (hook) hook->OnConnectionStateChanged(connected, keptName);
     if (connected) ++m_connections;
     m_connected.store(connected);
+    {
+        std::lock_guard lock(m_turnLock);
+        ++m_turn;
+    }
+    m_turnDone.notify_all();
 }
 
 std::string_view ConnectionState::KeptText(std::string_view text) {
@@ -27,8 +44,14 @@ std::string_view ConnectionState::KeptText(std::string_view text) {
 }
 
 void ConnectionState::DetachDisplayHook() {
-    std::lock_guard lock(m_lock);
-    m_hook = nullptr;
+    std::uint64_t taken = 0;
+    {
+        std::lock_guard lock(m_lock);
+        m_hook = nullptr;
+        taken = m_nextTurn;
+    }
+    std::unique_lock lock(m_turnLock);
+    m_turnDone.wait(lock, [&] { return m_turn >= taken; });
 }
 
 void ConnectionState::GetConnectedPhoneId(std::string& id) const {

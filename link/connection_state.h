@@ -1,12 +1,15 @@
 // Whether a phone is connected, which one, and where it can be reached.
-// Link threads change it only through SetConnectionState, which holds the
-// connection lock for its whole run, display hook included, so two reports
-// never interleave; the connected flag changes after the hook has shown the
-// new state. The flags are atomics; the texts sit behind their own short lock
-// so that readers never wait for a display hook.
+// Link threads change it only through SetConnectionState. It changes the
+// texts under the connection lock and takes a turn there; the display hook
+// then runs with no lock of ours held, on its turn, so two reports never
+// interleave and arrive in the order the state changed. The connected flag
+// changes after the hook has shown the new state. The flags are atomics; the
+// texts sit behind their own short lock so that readers never wait for a
+// display hook.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -49,12 +52,17 @@ class ConnectionState {
     bool IsDisconnectRequested() const { return m_disconnectRequested.load(); }
     void SetDisconnectRequested(bool requested) { m_disconnectRequested.store(requested); }
 
-    // Stops the display hook from being called (the front end is going away).
+    // Stops the display hook from being called (the front end is going away);
+    // a hook call already under way has ended when this returns.
     void DetachDisplayHook();
 
   private:
     Frontend* m_hook;
-    std::mutex m_lock;              // the connection lock
+    std::mutex m_lock;             // the connection lock; guards m_hook and m_nextTurn
+    std::uint64_t m_nextTurn = 0;  // the turn the next change takes
+    std::mutex m_turnLock;         // guards m_turn only, never held over the hook
+    std::condition_variable m_turnDone;
+    std::uint64_t m_turn = 0;       // the change whose hook runs now (or next)
     mutable std::mutex m_textLock;  // guards the three texts only
     std::string m_name, m_id, m_address, m_lastAddress;
     std::atomic<bool> m_connected{false};

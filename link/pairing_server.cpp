@@ -17,6 +17,7 @@
 #include "link/link_threads.h"
 #include "link/phone_trust.h"
 #include "link/worker_support.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/net.h"
 #include "update/date_records.h"
@@ -26,7 +27,6 @@ namespace {
 
 // A fixed English text: the installation is broken, so no string table is trusted.
 constexpr const char* kNoPairingPort = "Please reinstall the Harbrook!";
-constexpr unsigned kPairingClosedText = 235;
 
 // How long a pairing socket waits, after an answer, for more requests before
 // it closes.
@@ -50,7 +50,7 @@ class PairingGate {
     bool Open() {
         const bool open =
             m_link.pairingWindow.IsOpen() || !CSettingsStore(m_link.clock).HasPairedPhone();
-        if (m_wasOpen && !open) m_link.frontend.OnLinkNotice(LoadUiString(kPairingClosedText, 512));
+        if (m_wasOpen && !open) m_link.frontend.OnLinkNotice(LoadUiString(kStrPairingClosed, 512));
         m_wasOpen = open;
         return open;
     }

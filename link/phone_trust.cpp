@@ -4,12 +4,11 @@
 
 #include "core/peer_text.h"
 #include "core/settings_store.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 
 namespace harbrook {
 namespace {
-
-constexpr unsigned kDeclaredAddressText = 236;
 
 // Identities are compared as the connection state keeps them, so that a long
 // one that arrives cut into a smaller buffer still matches its record.
@@ -50,7 +49,7 @@ void NoteDeclaredAddress(LinkContext& link, std::string_view phoneName, std::str
                          std::string_view observed) {
     if (declared == observed) return;
     link.frontend.OnLinkNotice(
-        FormatUiText(LoadUiString(kDeclaredAddressText, 512),
+        FormatUiText(LoadUiString(kStrDeclaredAddressDiffers, 512),
                      {EscapeControls(phoneName), EscapeControls(declared), std::string(observed)}));
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/folders.h"
 #include "program/window_host.h"
@@ -26,9 +27,8 @@ void HandOverToWindowProgram(int argc, char** argv) {
 }
 
 std::unique_ptr<FrontEndHost> MakeWindowHost(const Options&) {
-    constexpr unsigned kNoWindowText = 423;
     if (HasDisplay())
-        std::fprintf(stderr, "harbrook: %s\n", LoadUiString(kNoWindowText, 512).c_str());
+        std::fprintf(stderr, "harbrook: %s\n", LoadUiString(kStrNoWindow, 512).c_str());
     return nullptr;
 }
 

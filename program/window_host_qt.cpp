@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "program/window_host.h"
 #include "ui/qt/qt_host.h"
@@ -52,10 +53,9 @@ std::unique_ptr<FrontEndHost> MakeWindowHost(const Options& options) {
     const char* x11 = std::getenv("DISPLAY");
     if ((wayland && *wayland && CanOpenWayland(wayland)) || (x11 && *x11 && CanOpenX11(x11)))
         return MakeQtHost(options);
-    constexpr unsigned kNoDisplayText = 424;
     std::fprintf(
         stderr, "harbrook: %s\n",
-        FormatWithText(LoadUiString(kNoDisplayText, 512), x11 && *x11 ? x11 : wayland).c_str());
+        FormatWithText(LoadUiString(kStrNoDisplay, 512), x11 && *x11 ? x11 : wayland).c_str());
     return nullptr;
 }
 

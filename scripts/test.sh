@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Harbrook and runs every test: plain (with the benchmarks built, the
-# formatting checked and the Debian package built, unpacked and checked),
+# formatting and the string ids checked and the Debian package built, unpacked and checked),
 # under AddressSanitizer + UndefinedBehaviorSanitizer, under ThreadSanitizer,
 # as Windows programs (mingw-w64 cross-build, tests under wine64, then the
 # Windows and Linux programs against each other), and the libFuzzer targets
@@ -129,7 +129,9 @@ for v in "${variants[@]}"; do
   case $v in
     plain) sanitize=""; bench=ON
            echo "== plain: checking the formatting"
-           check_format || status=1 ;;
+           check_format || status=1
+           echo "== plain: checking that no string id is typed as a number"
+           /usr/bin/python3 scripts/check-string-ids.py || status=1 ;;
     asan)  sanitize=address ;;
     tsan)  sanitize=thread ;;
     *) echo "unknown variant: $v (plain, asan, tsan, win or fuzz)" >&2; exit 2 ;;

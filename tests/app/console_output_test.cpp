@@ -9,6 +9,7 @@
 #include "app/backup_watch.h"
 #include "app/history_table.h"
 #include "core/peer_text.h"
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "tests/support/sandbox.h"
 #include "ui/console/console_frontend.h"
@@ -119,17 +120,17 @@ TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
     watch.WatchConnection(&state);
 
     watch.OnBackupStarted(1000);
-    watch.SetBannerStatus(LoadUiString(127, 300));
+    watch.SetBannerStatus(LoadUiString(kStrBackingUp, 300));
     watch.OnBackupProgress({1000, 400, 1, "a.jpg"});
     watch.OnFileReceived("a.jpg", 400, "/r/My Album/a.jpg", true);
     watch.OnFileReceived("b.mp4", 600, "/r/My Album/b.mp4", false);
     watch.OnBackupProgress({1000, 1000, 2, "b.mp4"});
     clock.Set(1'700'000'042);
-    watch.SetBannerStatus(LoadUiString(128, 300));
+    watch.SetBannerStatus(LoadUiString(kStrBackupCompleted, 300));
     watch.OnBackupEnded({BackupOutcome::Completed});
 
     watch.OnBackupStarted(5000);
-    watch.SetBannerStatus(LoadUiString(129, 300));
+    watch.SetBannerStatus(LoadUiString(kStrBackupFailed, 300));
     watch.OnBackupEnded({BackupOutcome::Failed, "cannot write x.jpg: No space left on device"});
 
     watch.OnBackupStarted(5000);
@@ -143,12 +144,12 @@ TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
     EXPECT_EQ(records[0].bytes, 1000);
     EXPECT_EQ(records[0].incomplete, std::vector<std::string>{"b.mp4"});
     EXPECT_EQ(records[0].endSeconds - records[0].startSeconds, 42);
-    EXPECT_EQ(records[0].outcome, "completed");
-    EXPECT_EQ(records[1].outcome, "failed");
+    EXPECT_EQ(records[0].outcome, BackupOutcome::Completed);
+    EXPECT_EQ(records[1].outcome, BackupOutcome::Failed);
     EXPECT_EQ(records[1].reason, "cannot write x.jpg: No space left on device");
     EXPECT_EQ(records[0].reason, "");
     EXPECT_EQ(records[1].files, 0);
-    EXPECT_EQ(records[2].outcome, "interrupted");
+    EXPECT_EQ(records[2].outcome, BackupOutcome::Disconnected);
     EXPECT_EQ(ui.records.size(), 3u);
     EXPECT_EQ(ui.banners.size(), 3u);  // passed on unchanged
     ASSERT_FALSE(ui.readings.empty());
@@ -172,8 +173,8 @@ TEST(BackupWatchTest, ABackupCutShortByAQuitIsInterruptedNotFailed) {
 
     const auto records = ReadBackupHistory(history);
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].outcome, "interrupted");
-    EXPECT_EQ(records[1].outcome, "interrupted");
+    EXPECT_EQ(records[0].outcome, BackupOutcome::Disconnected);
+    EXPECT_EQ(records[1].outcome, BackupOutcome::Disconnected);
 }
 
 TEST(ConsoleFrontendTest, APipeGetsOneLinePerEventAndNothingIsLost) {
@@ -193,8 +194,9 @@ TEST(ConsoleFrontendTest, APipeGetsOneLinePerEventAndNothingIsLost) {
     reading.doneBytes = reading.totalBytes = 2'000'000;
     ui.OnProgressReading(reading);
     ui.SetBannerStatus("Backup completed");
-    ui.OnBackupRecorded({0, 3, "Pixel", 1, 2'000'000, {}, "completed"});
-    ui.OnBackupRecorded({0, 3, "Pixel", 0, 0, {}, "failed", "cannot write a.jpg: Disk full"});
+    ui.OnBackupRecorded({0, 3, "Pixel", 1, 2'000'000, {}, BackupOutcome::Completed});
+    ui.OnBackupRecorded(
+        {0, 3, "Pixel", 0, 0, {}, BackupOutcome::Failed, "cannot write a.jpg: Disk full"});
     ui.SetSendButton("Sending", false);
     ui.SetSendButton("Send Files", true);
     ui.ShowMessage("line one.\r\nline two.");
@@ -245,7 +247,7 @@ TEST(ConsoleFrontendTest, ATerminalKeepsTheProgressOnOneLineAndOpeningShowsTheSt
     // The event line clears the progress line, then draws it again below.
     EXPECT_TRUE(Has(during, "\r\x1b[K[")) << during;
     EXPECT_TRUE(Has(during, "Documents/a.txt\nProgress:  50%"));
-    ui.OnBackupRecorded({0, 1, "", 1, 500, {}, "interrupted"});
+    ui.OnBackupRecorded({0, 1, "", 1, 500, {}, BackupOutcome::Disconnected});
     const std::size_t before = out.text().size();
     ui.OnOpenMainWindow();
     const std::string opened = out.text().substr(before);
@@ -307,7 +309,7 @@ TEST(ConsoleFrontendTest, APeersTextReachesTheTerminalEscaped) {
     ui.OnPaired("\x1b]0;owned\x07", "id\n[12:00:00] Backup completed");
     ui.OnConnectionStateChanged(true, "Pixel\x1b[2J");
     ui.OnFileReceived("a\x1b[31m.jpg", 5, "/r/My Album/a\x1b[31m.jpg", true);
-    ui.OnBackupRecorded({0, 1, "\x1b[2J", 1, 5, {}, "completed"});
+    ui.OnBackupRecorded({0, 1, "\x1b[2J", 1, 5, {}, BackupOutcome::Completed});
     const std::string text = out.text();
     EXPECT_TRUE(Has(text, "Paired with \\x1b]0;owned\\x07 (id\\x0a[12:00:00] Backup completed)"))
         << text;
@@ -319,7 +321,8 @@ TEST(ConsoleFrontendTest, APeersTextReachesTheTerminalEscaped) {
     EXPECT_FALSE(Has(text, "\x1b[31m"));
     EXPECT_FALSE(Has(text, "\n[12:00:00] Backup completed"));
 
-    BackupRecord record{0, 1, "\x1b]0;x\x07\nfake", 1, 5, {"b\x1b[2J.jpg"}, "completed"};
+    BackupRecord record{
+        0, 1, "\x1b]0;x\x07\nfake", 1, 5, {"b\x1b[2J.jpg"}, BackupOutcome::Completed};
     const std::string table = FormatHistoryTable({record});
     EXPECT_FALSE(Has(table, "\x1b")) << table;
     EXPECT_TRUE(Has(table, "\\x1b]0;x\\x07\\x0afake"));

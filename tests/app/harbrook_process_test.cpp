@@ -254,7 +254,7 @@ TEST_F(HarbrookProcessTest, PairBackUpSendAndDisconnect) {
 
     const auto records = ReadBackupHistory(sandbox.appData() / kHistoryFileName);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].outcome, "completed");
+    EXPECT_EQ(records[0].outcome, BackupOutcome::Completed);
     EXPECT_EQ(records[0].phone, "Test Pixel");
     EXPECT_EQ(records[0].files, 4);
     EXPECT_EQ(records[0].bytes, 700000 + 1'200'000 + 5000 + 299999);
@@ -295,7 +295,7 @@ TEST_F(HarbrookProcessTest, TheHistoryKeepsAGoodAndAFailedBackup) {
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0].files, 2);
     EXPECT_EQ(records[0].bytes, 3000);
-    EXPECT_EQ(records[1].outcome, "failed");
+    EXPECT_EQ(records[1].outcome, BackupOutcome::Failed);
     EXPECT_FALSE(records[2].incomplete.empty());
 }
 
@@ -320,7 +320,7 @@ TEST_F(HarbrookProcessTest, QuittingDuringABackupLeavesNothingUnderTheFilesName)
         EXPECT_FALSE(e.is_regular_file()) << "left behind: " << e.path();
     const auto records = ReadBackupHistory(sandbox.appData() / kHistoryFileName);
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].outcome, "interrupted");
+    EXPECT_EQ(records[0].outcome, BackupOutcome::Disconnected);
 }
 
 // Another device on the network, beside the paired phone: its backup is not

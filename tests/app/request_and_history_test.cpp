@@ -32,14 +32,14 @@ TEST(InstanceRequestTest, ShowSendAndDisconnectSurviveTheTrip) {
     EXPECT_FALSE(DecodeRequest(std::string("sendx\0a", 7)));
 }
 
-BackupRecord Record(std::string outcome) {
+BackupRecord Record(BackupOutcome outcome) {
     BackupRecord r;
     r.startSeconds = 1714568645;  // 2024-05-01 13:04:05Z
     r.endSeconds = r.startSeconds + 75;
     r.phone = "Pixel\t7;%";
     r.files = 3;
     r.bytes = 1234567;
-    r.outcome = std::move(outcome);
+    r.outcome = outcome;
     return r;
 }
 
@@ -48,8 +48,8 @@ TEST(BackupHistoryTest, RecordsAreAppendedAndReadBackExactly) {
     const auto file = sandbox.root() / "history.txt";
     EXPECT_TRUE(ReadBackupHistory(file).empty());
 
-    BackupRecord good = Record("completed");
-    BackupRecord failed = Record("failed");
+    BackupRecord good = Record(BackupOutcome::Completed);
+    BackupRecord failed = Record(BackupOutcome::Failed);
     failed.incomplete = {"VID 1.mp4", "odd;name%.txt", "tab\there.jpg"};
     failed.reason = "cannot write a\tb;%.jpg: Disk full";
     ASSERT_TRUE(AppendBackupRecord(file, good));
@@ -66,7 +66,11 @@ TEST(BackupHistoryTest, RecordsAreAppendedAndReadBackExactly) {
     EXPECT_TRUE(records[0].incomplete.empty());
     EXPECT_EQ(records[1].incomplete, failed.incomplete);
     EXPECT_EQ(records[1].reason, failed.reason);
-    EXPECT_EQ(records[1].outcome, "failed");
+    EXPECT_EQ(records[1].outcome, BackupOutcome::Failed);
+    // An outcome the program does not know makes the line unreadable.
+    std::string line = FormatBackupLine(good);
+    line.replace(line.find("completed"), 9, "exploded");
+    EXPECT_FALSE(ParseBackupLine(line));
 }
 
 TEST(BackupHistoryTest, UtcTextRoundTrips) {
@@ -89,7 +93,7 @@ TEST(BackupHistoryTest, UtcTextRoundTrips) {
 TEST(BackupHistoryTest, DamagedLinesAreSkippedAndCounted) {
     test::Sandbox sandbox;
     const auto file = sandbox.root() / "history.txt";
-    ASSERT_TRUE(AppendBackupRecord(file, Record("completed")));
+    ASSERT_TRUE(AppendBackupRecord(file, Record(BackupOutcome::Completed)));
     {
         std::ofstream out(file, std::ios::app);
         out << "2024-13-45 99:99:99Z\t2024-05-01 13:04:05Z\tx\t1\t1\t0\t\tcompleted\n";
@@ -104,11 +108,11 @@ TEST(BackupHistoryTest, DamagedLinesAreSkippedAndCounted) {
 
 TEST(BackupHistoryTest, TheTableHasAHeaderARowPerBackupAndTheIncompleteNames) {
     EXPECT_EQ(FormatHistoryTable({}), "No backup has been recorded yet.\n");
-    BackupRecord failed = Record("failed");
+    BackupRecord failed = Record(BackupOutcome::Failed);
     failed.reason = "cannot write VID_2.mp4: Disk full";
     failed.phone = "Ünïcode phone";
     failed.incomplete = {"VID_1.mp4"};
-    const std::string table = FormatHistoryTable({Record("completed"), failed});
+    const std::string table = FormatHistoryTable({Record(BackupOutcome::Completed), failed});
     EXPECT_NE(table.find("Started (UTC)"), std::string::npos);
     EXPECT_NE(table.find("2024-05-01 13:04:05Z  1:15  Pixel\\x097;%"), std::string::npos) << table;
     EXPECT_NE(table.find("1.2 MB"), std::string::npos);
@@ -135,11 +139,11 @@ TEST(BackupHistoryTest, TheTableHasAHeaderARowPerBackupAndTheIncompleteNames) {
 }
 
 TEST(BackupHistory, WideCharactersTakeTwoCellsAndMarksNone) {
-    BackupRecord japanese = Record("completed");
+    BackupRecord japanese = Record(BackupOutcome::Completed);
     japanese.phone = "\u592a\u90ce";  // two wide characters: four cells
-    BackupRecord thai = Record("completed");
+    BackupRecord thai = Record(BackupOutcome::Completed);
     thai.phone = "\u0e17\u0e35\u0e48";  // one letter and two marks above it: one cell
-    BackupRecord latin = Record("completed");
+    BackupRecord latin = Record(BackupOutcome::Completed);
     latin.phone = "abcde";
     const std::string table = FormatHistoryTable({japanese, thai, latin});
     // The phone column is as wide as its longest entry (five cells), then two

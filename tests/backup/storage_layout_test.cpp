@@ -217,7 +217,7 @@ TEST_F(StorageLayoutTest, OverlongNamesFallBackToCategoryAndExtension) {
     ASSERT_TRUE(layout.ResolveTargetPath(std::string(255, 'n') + ".jpg", "camera", t));
     EXPECT_EQ(t.filename(), "camera.jpg");
     ASSERT_TRUE(layout.ResolveTargetPath(std::string(251, 'n') + ".jpg", "camera", t));
-    EXPECT_EQ(t.filename().string().size(), 255u) << "255 units still fit";
+    EXPECT_EQ(t.filename().string().size(), std::size_t{255}) << "255 units still fit";
     EXPECT_FALSE(layout.ResolveTargetPath("x." + std::string(300 * 1024, 'e'), "audio", t));
 }
 

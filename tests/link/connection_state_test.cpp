@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
 #include "platform/text.h"
 #include "tests/support/recorder_frontend.h"
+#include "tests/support/sandbox.h"
 
 namespace harbrook {
 namespace {
@@ -21,6 +23,33 @@ class FlagProbe : public test::RecorderFrontend {
         RecorderFrontend::OnConnectionStateChanged(connected, name);
     }
 };
+
+// While a front end shows one change, no lock of ours is held: another
+// change goes ahead up to the display, and is shown after the first.
+TEST(ConnectionState, HookRunsWithoutTheConnectionLockAndInOrder) {
+    using namespace std::chrono_literals;
+    struct Blocking : test::RecorderFrontend {
+        std::atomic<bool> release = false;
+        void OnConnectionStateChanged(bool connected, const std::string& name) override {
+            if (connected) test::WaitFor([&] { return release.load(); }, 10s);
+            RecorderFrontend::OnConnectionStateChanged(connected, name);
+        }
+    } hook;
+    ConnectionState state(&hook);
+    std::thread first([&] { state.SetConnectionState(true, "first", "1", "1.2.3.4"); });
+    ASSERT_TRUE(test::WaitFor([&] { return state.PhoneName() == "first"; }, 10s));
+    std::thread second([&] { state.SetConnectionState(false, "second", "", ""); });
+    EXPECT_TRUE(test::WaitFor([&] { return state.PhoneName() == "second"; }, 10s))
+        << "the connection lock is held over the display hook";
+    EXPECT_TRUE(hook.stateChanges().empty());
+    hook.release = true;
+    first.join();
+    second.join();
+    ASSERT_EQ(hook.stateChanges().size(), 2u);
+    EXPECT_EQ(hook.stateChanges()[0].name, "first");
+    EXPECT_EQ(hook.stateChanges()[1].name, "second");
+    EXPECT_FALSE(state.IsConnected());
+}
 
 TEST(ConnectionState, HookRunsBeforeTheFlagChanges) {
     FlagProbe probe;

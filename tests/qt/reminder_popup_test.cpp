@@ -16,9 +16,6 @@
 #include "platform/profile.h"
 #include "tests/qt/widgets_fixture.h"
 #include "tests/support/sandbox.h"
-#include "ui/qt/main_window.h"
-#include "ui/qt/qt_frontend.h"
-#include "ui/qt/tray_icon.h"
 
 namespace harbrook::qt {
 namespace {
@@ -124,13 +121,12 @@ struct AskedQuestion {
 };
 
 AskedQuestion AskOnWorker(const std::function<void(QMessageBox*)>& act) {
-    MainWindow window;
-    TrayIcon tray;
-    QtFrontend ui(window, tray);
+    QtWindow w;
+    WindowPresenter& ui = w.presenter;
     AskedQuestion asked;
     std::atomic<bool> answered = false;
     std::thread worker([&] {
-        asked.answer = ui.AskOkCancel(window_text::Text(154));
+        asked.answer = ui.AskOkCancel(window_text::Text(kStrUpdateQuestion));
         answered = true;
     });
     QTimer poll;
@@ -165,16 +161,16 @@ TEST_F(Widgets, UpdateQuestionIsAnOkCancelBoxAndQuittingAnswersCancel) {
     EXPECT_EQ(quit.answer, false);
 }
 
-TEST_F(Widgets, ReminderHookShowsThePopupFromTheEventLoop) {
-    MainWindow window;
-    TrayIcon tray;
-    QtFrontend ui(window, tray);
-    int shown = 0;
-    ui.SetReminderHandler([&] { ++shown; });
-    ui.ShowBackupReminder();
-    EXPECT_EQ(shown, 0);  // start-up runs before the loop
-    QCoreApplication::processEvents();
-    EXPECT_EQ(shown, 1);
+TEST_F(Widgets, ReminderShowsFromTheEventLoopAndItsButtonOpensTheWindow) {
+    test::Sandbox sandbox;
+    QtWindow w;
+    w.presenter.ShowBackupReminder();
+    EXPECT_EQ(w.view.Reminder(), nullptr);  // start-up runs before the loop
+    QtWindow::Pump();
+    ASSERT_NE(w.view.Reminder(), nullptr);
+    EXPECT_FALSE(w.window.isVisible());
+    w.view.Reminder()->BackupButton()->click();
+    EXPECT_TRUE(w.window.isVisible());
 }
 
 }  // namespace

@@ -12,16 +12,15 @@
 #include "platform/folders.h"
 #include "tests/qt/widgets_fixture.h"
 #include "tests/support/sandbox.h"
-#include "ui/qt/main_window.h"
 #include "ui/qt/picture_view.h"
-#include "ui/qt/tray_icon.h"
 
 namespace harbrook::qt {
 namespace {
 
 TEST_F(Widgets, NavigationButtonsSwitchPanelsAndCheckThemselves) {
-    MainWindow window;
-    window.OpenMainWindow();
+    QtWindow w;
+    MainWindow& window = w.window;
+    w.presenter.OpenMainWindow();
     EXPECT_EQ(window.PanelOnShow(), window.Connect());
     EXPECT_TRUE(window.NavConnect()->isChecked());
 
@@ -31,34 +30,46 @@ TEST_F(Widgets, NavigationButtonsSwitchPanelsAndCheckThemselves) {
     EXPECT_FALSE(window.NavConnect()->isChecked());
 
     // A phone connects meanwhile: Received Files stays, the name is kept.
-    window.OnConnectionStateChanged(true, "Pixel");
+    w.presenter.OnConnectionStateChanged(true, "Pixel");
+    QtWindow::Pump();
     EXPECT_EQ(window.PanelOnShow(), window.Received());
     window.NavConnect()->click();
     EXPECT_EQ(window.PanelOnShow(), window.Connected());
     EXPECT_EQ(window.Connected()->Headline(), "Connected to Pixel");
     EXPECT_EQ(window.BannerWidget()->Picture(), BannerPicture::Connected);
 
-    window.OnConnectionStateChanged(false, "");
+    w.presenter.OnConnectionStateChanged(false, "");
+    QtWindow::Pump();
     EXPECT_EQ(window.PanelOnShow(), window.Connect());
     EXPECT_EQ(window.BannerWidget()->Text(), "Open Harbrook on your mobile to connect PC.");
 }
 
-TEST_F(Widgets, StartsHiddenAndCloseOrEscapeHideAgain) {
-    MainWindow window;
+TEST_F(Widgets, StartsHiddenAndCloseOrEscapeHideAgainOrMinimiseWithoutATray) {
+    QtWindow w;
+    MainWindow& window = w.window;
     window.show();  // refused until the window is first opened
     EXPECT_FALSE(window.isVisible());
-    window.OpenMainWindow();
+    w.presenter.OpenMainWindow();
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.close());  // the close box hides; nothing is destroyed
     EXPECT_FALSE(window.isVisible());
 
-    window.OpenMainWindow();
+    w.presenter.OpenMainWindow();
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(&window, &enter);
     EXPECT_TRUE(window.isVisible());
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QApplication::sendEvent(&window, &escape);
     EXPECT_FALSE(window.isVisible());
+
+    // No notification area: the window would be lost if hidden.
+    w.presenter.SetTrayPresent(false);
+    w.presenter.OpenMainWindow();
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isMinimized());
+    w.presenter.OpenMainWindow();
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_TRUE(window.isVisible());
 }
 
 TEST_F(Widgets, TrayMenuOffersOpenAsDefaultStartAtLoginAndQuitLast) {
@@ -120,25 +131,30 @@ TEST_F(Widgets, TrayStartAtLoginSwitchesTheLoginEntryAndShowsWhatIs) {
 }
 
 TEST_F(Widgets, BannerShowsProgressWhileABackupRunsAndSendButtonFollows) {
-    MainWindow window;
-    window.OnConnectionStateChanged(true, "Pixel");
-    window.SetBannerStatus("Backing up files");
+    QtWindow w;
+    MainWindow& window = w.window;
+    w.presenter.OnConnectionStateChanged(true, "Pixel");
+    w.presenter.SetBannerStatus("Backing up files");
     ProgressReading reading;
     reading.totalBytes = 2'000'000;
     reading.doneBytes = 500'000;
     reading.percent = 25;
-    window.OnProgressReading(reading);
+    w.presenter.OnProgressReading(reading);
+    QtWindow::Pump();
     EXPECT_EQ(window.BannerWidget()->Text(), "Backing up files");
     EXPECT_EQ(window.BannerWidget()->ProgressLine(), "25% of 2.0 MB");
-    window.SetBannerStatus("Backup completed");
-    window.OnBackupEnded();
+    w.presenter.SetBannerStatus("Backup completed");
+    w.presenter.OnBackupRecorded({});
+    QtWindow::Pump();
     EXPECT_EQ(window.BannerWidget()->Text(), "Backup completed");
     EXPECT_TRUE(window.BannerWidget()->ProgressLine().isEmpty());
 
-    window.SetSendButton("Sending", false);
+    w.presenter.SetSendButton("Sending", false);
+    QtWindow::Pump();
     EXPECT_EQ(window.NavSend()->text(), "Sending");
     EXPECT_FALSE(window.NavSend()->isEnabled());
-    window.SetSendButton("Send Files", true);
+    w.presenter.SetSendButton("Send Files", true);
+    QtWindow::Pump();
     EXPECT_TRUE(window.NavSend()->isEnabled());
 }
 
@@ -219,8 +235,9 @@ TEST_F(Widgets, PictureControlLoadsStillPicturesAndPlaysAnimations) {
 
 TEST_F(Widgets, RightToLeftMirrorsTheWindow) {
     QApplication::setLayoutDirection(Qt::RightToLeft);
-    MainWindow window;
-    window.OpenMainWindow();
+    QtWindow w;
+    MainWindow& window = w.window;
+    w.presenter.OpenMainWindow();
     QApplication::processEvents();
     const QPoint nav = window.NavConnect()->mapTo(&window, QPoint(0, 0));
     const QPoint panel = window.PanelOnShow()->mapTo(&window, QPoint(0, 0));

@@ -15,6 +15,7 @@
 #include <optional>
 #include <thread>
 
+#include "app/window_presenter.h"
 #include "app/window_texts.h"
 #include "platform/profile.h"
 #include "tests/support/sandbox.h"
@@ -22,7 +23,7 @@
 #include "ui/win32/picture_control.h"
 #include "ui/win32/reminder_popup.h"
 #include "ui/win32/resource_ids.h"
-#include "ui/win32/win32_frontend.h"
+#include "ui/win32/win32_view.h"
 
 namespace harbrook::win32 {
 namespace {
@@ -239,7 +240,8 @@ AskedQuestion AskOnWorker(const std::function<void(HWND box, HWND mainWindow)>& 
     {
         CharbrookDlg window;
         EXPECT_TRUE(window.Create());
-        Win32Frontend ui(window);
+        Win32View view(window);
+        WindowPresenter ui(view, view);
         g_onTimer = [&] {
             const HWND box = GetActiveWindow();
             if (!box || box == window.Hwnd() || !asked.text.empty()) return;
@@ -253,7 +255,7 @@ AskedQuestion AskOnWorker(const std::function<void(HWND box, HWND mainWindow)>& 
             SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR, DWORD) { g_onTimer(); });
         std::atomic<bool> answered = false;
         std::thread worker([&] {
-            asked.answer = ui.AskOkCancel(window_text::Text(154));
+            asked.answer = ui.AskOkCancel(window_text::Text(kStrUpdateQuestion));
             answered = true;
         });
         const auto end = Clock::now() + 10s;  // never hang the suite
@@ -346,6 +348,31 @@ TEST_F(Win32Windows, SendFilesDialogStartsInDocumentsThenInTheLastFolder) {
     EXPECT_TRUE(std::filesystem::equivalent(shownIn[0], documents)) << shownIn[0].c_str();
     CoTaskMemFree(documents);
     EXPECT_TRUE(std::filesystem::equivalent(shownIn[1], folder));
+}
+
+TEST_F(Win32Windows, WithoutANotificationAreaTheCloseBoxMinimises) {
+    CharbrookDlg window;
+    ASSERT_TRUE(window.Create());
+    Win32View view(window);
+    WindowPresenter presenter(view, view);
+    view.Connect(presenter);
+    presenter.SetTrayPresent(false);
+    presenter.Start(std::filesystem::path(MOBILE_JPG).parent_path());
+    EXPECT_TRUE(IsWindowVisible(window.Hwnd())) << "no tray: open from the start";
+    SendMessageW(window.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(window.Hwnd()));
+    EXPECT_TRUE(IsIconic(window.Hwnd()));
+    // With a tray it hides, and the tray's "Open main window" brings it back.
+    presenter.SetTrayPresent(true);
+    SendMessageW(window.Hwnd(), WM_COMMAND, ID_OPEN_MAIN_WINDOW, 0);
+    EXPECT_FALSE(IsIconic(window.Hwnd()));
+    SendMessageW(window.Hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(window.Hwnd()));
+    presenter.Close();
+    window.Quit();
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
 }
 
 }  // namespace

@@ -15,28 +15,6 @@ namespace {
 
 constexpr std::size_t kTextCapacity = 512;
 
-// The terminal's own texts (the string table's 200s).
-enum ConsoleText : unsigned {
-    kNotConnected = 200,
-    kSmartphone = 201,
-    kIsRunning = 202,
-    kCodeNotReady = 203,
-    kPairingCode = 204,
-    kDisconnected = 205,
-    kPairedWith = 206,
-    kNobodyToAnswer = 207,
-    kBackupStarted = 208,
-    kReceivedInto = 209,
-    kReceivedIncompleteInto = 210,
-    kProgress = 211,
-    kBackupInterrupted = 216,
-    kFileTotals = 217,
-    kFilesTotals = 218,
-    kIncompleteCount = 219,
-    kConnected = 233,
-    kTwoSentences = 234,
-};
-
 std::string Text(unsigned id) {
     return LoadUiString(id, kTextCapacity);
 }
@@ -85,17 +63,17 @@ void ConsoleFrontend::Line(const std::string& text) {
 
 std::string ConsoleFrontend::StateText() const {
     if (!m_connected) {
-        return Joined(Text(kNotConnected), FormatWithText(Text(kStrOpenOnPhone), ProductName()));
+        return Joined(Text(kStrNotConnected), FormatWithText(Text(kStrOpenOnPhone), ProductName()));
     }
-    const std::string name = m_phoneName.empty() ? Text(kSmartphone) : m_phoneName;
+    const std::string name = m_phoneName.empty() ? Text(kStrSmartphone) : m_phoneName;
     // "Connected to %s" has no full stop of its own.
-    return Text(kTwoSentences,
+    return Text(kStrTwoSentences,
                 {FormatWithText(Text(kStrConnectedTo), name), Text(kStrComputerConnected)});
 }
 
 void ConsoleFrontend::PrintWelcome() {
     std::lock_guard lock(m_mutex);
-    Line(Joined(Text(kIsRunning, {ProductName()}), StateText()));
+    Line(Joined(Text(kStrIsRunning, {ProductName()}), StateText()));
 }
 
 void ConsoleFrontend::SetCodeShownHandler(std::function<void()> shown) {
@@ -105,7 +83,7 @@ void ConsoleFrontend::SetCodeShownHandler(std::function<void()> shown) {
 
 void ConsoleFrontend::PrintPairingCode() {
     if (m_qrText.empty()) {
-        Line(Text(kCodeNotReady));
+        Line(Text(kStrCodeNotReady));
         return;
     }
     if (m_codeShown) m_codeShown();
@@ -115,7 +93,7 @@ void ConsoleFrontend::PrintPairingCode() {
                  FormatWithText(Text(kStrPairingStepScan), ProductName()).c_str(),
                  RenderQrForTerminal(m_qrText, m_terminal).c_str());
     std::fflush(m_out);
-    Line(Text(kPairingCode, {m_qrText}));
+    Line(Text(kStrPairingCode, {m_qrText}));
 }
 
 bool ConsoleFrontend::ShowQrCode(const std::filesystem::path&, const std::string& text) {
@@ -136,12 +114,13 @@ void ConsoleFrontend::OnConnectionStateChanged(bool connected, const std::string
     std::lock_guard lock(m_mutex);
     m_connected = connected;
     m_phoneName = EscapeControls(phoneName);
-    Line(Joined(Text(connected ? kConnected : kDisconnected), StateText()));
+    Line(Joined(Text(connected ? kStrStateConnected : kStrDisconnected), StateText()));
 }
 
 void ConsoleFrontend::OnPaired(const std::string& phoneName, const std::string& phoneId) {
     std::lock_guard lock(m_mutex);
-    Line(Text(kPairedWith, {phoneName.empty() ? Text(kSmartphone) : EscapeControls(phoneName)}) +
+    Line(Text(kStrPairedWith,
+              {phoneName.empty() ? Text(kStrSmartphone) : EscapeControls(phoneName)}) +
          " (" + EscapeControls(phoneId) + ")");
 }
 
@@ -164,13 +143,13 @@ void ConsoleFrontend::ShowMessage(const std::string& text) {
 // installs by itself: the answer is Cancel.
 bool ConsoleFrontend::AskOkCancel(const std::string& text) {
     std::lock_guard lock(m_mutex);
-    Line(Joined(WithoutCarriageReturns(text), Text(kNobodyToAnswer)));
+    Line(Joined(WithoutCarriageReturns(text), Text(kStrNobodyToAnswer)));
     return false;
 }
 
 void ConsoleFrontend::ShowBackupReminder() {
     std::lock_guard lock(m_mutex);
-    Line("Reminder: " + Text(152) + ". " + Text(155));
+    Line("Reminder: " + Text(kStrBackupNow) + ". " + Text(kStrReminderHeadline));
 }
 
 void ConsoleFrontend::SetSendButton(const std::string& text, bool enabled) {
@@ -184,7 +163,7 @@ void ConsoleFrontend::OnBackupStarted(std::int64_t totalBytes) {
     std::lock_guard lock(m_mutex);
     m_backupRunning = true;
     m_lastPeriodic = std::chrono::steady_clock::now();
-    Line(Text(kBackupStarted, {FormatBytes(totalBytes)}));
+    Line(Text(kStrBackupStarted, {FormatBytes(totalBytes)}));
 }
 
 void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
@@ -193,7 +172,7 @@ void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
     // UTF-8 like the rest of the line (string() would be the ANSI code page on
     // Windows, and throw for a name it cannot hold).
     const std::string folder = platform::PathToUtf8(storedAs.parent_path().filename());
-    Line(Text(complete ? kReceivedInto : kReceivedIncompleteInto,
+    Line(Text(complete ? kStrReceivedInto : kStrReceivedIncompleteInto,
               {EscapeControls(name), FormatBytes(size),
                EscapeControls(folder) + "/" +
                    EscapeControls(platform::PathToUtf8(storedAs.filename()))}));
@@ -202,7 +181,7 @@ void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
 void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {
     std::lock_guard lock(m_mutex);
     if (!m_backupRunning) return;
-    const std::string text = Text(kProgress, {FormatProgress(reading)});
+    const std::string text = Text(kStrProgress, {FormatProgress(reading)});
     if (m_terminal) {
         m_progressLine = text;
         std::fprintf(m_out, "\r\x1b[K%s", text.c_str());
@@ -222,15 +201,15 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
         std::fputs("\r\x1b[K", m_out);
         m_progressLine.clear();
     }
-    const unsigned outcome = record.outcome == "completed" ? 128u
-                             : record.outcome == "failed"  ? 129u
-                                                           : unsigned{kBackupInterrupted};
+    const unsigned outcome = record.outcome == BackupOutcome::Completed ? kStrBackupCompleted
+                             : record.outcome == BackupOutcome::Failed  ? kStrBackupFailed
+                                                                        : kStrBackupInterrupted;
     std::string text = Text(outcome) + ": " +
-                       Text(record.files == 1 ? kFileTotals : kFilesTotals,
+                       Text(record.files == 1 ? kStrFileTotals : kStrFilesTotals,
                             {std::to_string(record.files), FormatBytes(record.bytes),
                              FormatDuration(record.endSeconds - record.startSeconds)});
     if (!record.incomplete.empty()) {
-        text += ", " + Text(kIncompleteCount, {std::to_string(record.incomplete.size())});
+        text += ", " + Text(kStrIncompleteCount, {std::to_string(record.incomplete.size())});
     }
     if (!record.reason.empty()) text += "; " + EscapeControls(record.reason);
     Line(text);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/console.h"
 #include "platform/quit_request.h"
@@ -20,8 +21,7 @@ class ConsoleHost final : public FrontEndHost {
         m_ui.SetCodeShownHandler([&app] { app.PairingCodeShown(); });
         m_ui.PrintWelcome();
         const char* why = platform::WaitForQuitRequest();
-        constexpr unsigned kQuittingText = 220;
-        std::fprintf(stdout, "%s\n", FormatUiText(LoadUiString(kQuittingText, 512), {why}).c_str());
+        std::fprintf(stdout, "%s\n", FormatUiText(LoadUiString(kStrQuitting, 512), {why}).c_str());
         std::fflush(stdout);
         m_ui.SetCodeShownHandler({});
     }

@@ -46,7 +46,7 @@ DialogBaseUnits MainWindow::BaseUnitsOf(const QFont& font) {
 }
 
 MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
-    setWindowTitle(Q(Text(kProductName, kNameText)));
+    setWindowTitle(Q(Text(kStrProductName, kNameText)));
     setWindowIcon(ArtIcon("harbrook"));
     setAcceptDrops(true);
     const DialogBaseUnits units = BaseUnitsOf(font());
@@ -57,9 +57,9 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     m_navConnect = new NavButton(ArtIcon("nav_connect"));
     m_navReceived = new NavButton(ArtIcon("nav_received"));
     m_navSend = new NavButton(ArtIcon("nav_send"));
-    m_navConnect->setText(Q(Text(kConnectPhone, kButtonText)));
-    m_navReceived->setText(Q(Text(kReceivedFiles, kButtonText)));
-    m_navSend->setText(Q(Text(kSendFiles, kButtonText)));
+    m_navConnect->setText(Q(Text(kStrConnectPhone, kButtonText)));
+    m_navReceived->setText(Q(Text(kStrReceivedFiles, kButtonText)));
+    m_navSend->setText(Q(Text(kStrSendFiles, kButtonText)));
     m_navConnect->setCheckable(true);
     m_navReceived->setCheckable(true);
     auto* nav = new QWidget;
@@ -98,99 +98,58 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
     layout->addLayout(body, 1);
     setFixedSize(DluToPixelsX(525, units), DluToPixelsY(340, units));
 
+    // A checkable button checks itself on a click; the state decides.
     connect(m_navConnect, &QAbstractButton::clicked, this, [this] {
-        m_model.OnConnectPhone();
-        Render();
+        Render(m_state);
+        emit connectPhoneClicked();
     });
     connect(m_navReceived, &QAbstractButton::clicked, this, [this] {
-        m_model.OnReceivedFiles();
-        Render();
+        Render(m_state);
+        emit receivedFilesClicked();
     });
     connect(m_navSend, &QAbstractButton::clicked, this, &MainWindow::sendFilesClicked);
     connect(m_connected, &ConnectedPanel::disconnectClicked, this, &MainWindow::disconnectClicked);
     connect(m_received, &ReceivedFilesPanel::categoryClicked, this, &MainWindow::categoryClicked);
-
-    m_model.ShowPanel(PanelId::Connect);
-    m_connected->SetHeadline(Q(m_model.ConnectedHeadline()));
-    Render();
 }
 
-void MainWindow::Render() {
-    const PanelId panel = m_model.ShownPanel().value_or(PanelId::Connect);
-    QWidget* widget = panel == PanelId::Connect     ? static_cast<QWidget*>(m_connect)
-                      : panel == PanelId::Connected ? static_cast<QWidget*>(m_connected)
-                                                    : static_cast<QWidget*>(m_received);
+void MainWindow::Render(const WindowViewState& state) {
+    const bool visibilityChanged =
+        state.visibility != m_state.visibility || state.raise != m_state.raise;
+    m_state = state;
+    QWidget* widget = state.panel == PanelId::Connect     ? static_cast<QWidget*>(m_connect)
+                      : state.panel == PanelId::Connected ? static_cast<QWidget*>(m_connected)
+                                                          : static_cast<QWidget*>(m_received);
     m_panels->setCurrentWidget(widget);
-    const auto checked = m_model.CheckedButton();
-    m_navConnect->setChecked(checked == harbrook::NavButton::ConnectPhone);
-    m_navReceived->setChecked(checked == harbrook::NavButton::ReceivedFiles);
-    m_banner->Render(m_bannerModel.View());
-    ReportConnectPanel();
+    m_navConnect->setChecked(state.checked == harbrook::NavButton::ConnectPhone);
+    m_navReceived->setChecked(state.checked == harbrook::NavButton::ReceivedFiles);
+    m_banner->Render(state.banner);
+    m_connected->SetHeadline(Q(state.connectedHeadline));
+    m_navSend->setText(Q(state.sendText));
+    m_navSend->setEnabled(state.sendEnabled);
+    if (visibilityChanged) ApplyVisibility();
 }
 
-void MainWindow::ReportConnectPanel() {
-    const bool onShow = isVisible() && !isMinimized() && m_panels->currentWidget() == m_connect;
-    if (onShow == m_connectOnShow) return;
-    m_connectOnShow = onShow;
-    emit connectPanelShown(onShow);
+void MainWindow::ApplyVisibility() {
+    switch (m_state.visibility) {
+        case WindowVisibility::Hidden:
+            hide();
+            break;
+        case WindowVisibility::Minimised:
+            showMinimized();
+            break;
+        case WindowVisibility::Shown:
+            if (isMinimized()) showNormal();
+            show();
+            raise();
+            activateWindow();
+            break;
+    }
 }
 
 void MainWindow::setVisible(bool visible) {
     // Hidden until it is first opened, whoever asks to show it.
-    if (visible && !m_bAllowShow) return;
+    if (visible && !m_state.allowShow) return;
     QWidget::setVisible(visible);
-    ReportConnectPanel();
-}
-
-void MainWindow::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange) ReportConnectPanel();
-}
-
-void MainWindow::OpenMainWindow() {
-    m_bAllowShow = true;
-    if (isMinimized()) showNormal();
-    show();
-    raise();
-    activateWindow();
-    m_model.OnOpenMainWindow();
-    Render();
-}
-
-void MainWindow::ShowPanel(PanelId panel) {
-    m_model.ShowPanel(panel);
-    Render();
-}
-
-void MainWindow::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
-    m_model.OnConnectionStateChanged(connected, phoneName);
-    m_bannerModel.OnConnectionStateChanged(connected);
-    m_connected->SetHeadline(Q(m_model.ConnectedHeadline()));
-    Render();
-}
-
-void MainWindow::SetBannerStatus(const std::string& text) {
-    m_bannerModel.OnStatus(text);
-    Render();
-}
-
-void MainWindow::OnProgressReading(const ProgressReading& reading) {
-    m_bannerModel.OnProgress(reading);
-    Render();
-}
-
-void MainWindow::OnBackupEnded() {
-    m_bannerModel.OnBackupEnded();
-    Render();
-}
-
-void MainWindow::SetSendButton(const std::string& text, bool enabled) {
-    m_navSend->setText(Q(text));
-    m_navSend->setEnabled(enabled);
-}
-
-void MainWindow::ShowQrCode(const QImage& image, const std::string& text) {
-    m_connect->Qr()->SetImage(image, Q(text));
 }
 
 void MainWindow::ShowMessage(const std::string& text) {
@@ -211,23 +170,19 @@ bool MainWindow::AskOkCancel(const std::string& text) {
 }
 
 QStringList MainWindow::ChooseFilesToSend() {
-    const QString filter = Q(Text(kAllFilesFilter, kButtonText)) + " (*)";
-    return QFileDialog::getOpenFileNames(this, Q(Text(kChooseFilesTitle)), QString(), filter);
+    const QString filter = Q(Text(kStrAllFilesFilter, kButtonText)) + " (*)";
+    return QFileDialog::getOpenFileNames(this, Q(Text(kStrChooseFilesTitle)), QString(), filter);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // The program goes on behind its icon; only "Quit" ends it.
+    // Only "Quit" ends the program; what the close box does is decided elsewhere.
     event->ignore();
-    if (m_trayPresent) {
-        hide();
-    } else {
-        showMinimized();
-    }
+    emit closeRequested();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        close();
+        emit closeRequested();
         return;
     }
     // Enter and the help key do nothing.

@@ -86,10 +86,10 @@ ConnectPanel::ConnectPanel(DialogBaseUnits units, QWidget* parent) : QWidget(par
     layout->setContentsMargins(DluToPixelsX(15, units), DluToPixelsY(10, units),
                                DluToPixelsX(15, units), DluToPixelsY(8, units));
     layout->setSpacing(DluToPixelsY(5, units));
-    layout->addWidget(MakeHeadline(Q(Text(kConnectHeadline)).trimmed()));
+    layout->addWidget(MakeHeadline(Q(Text(kStrPairingTitle)).trimmed()));
     layout->addSpacing(DluToPixelsY(3, units));
-    layout->addWidget(MakeLine(Q(WithProductName(kConnectStep1))));
-    layout->addWidget(MakeLine(Q(WithProductName(kConnectStep2))));
+    layout->addWidget(MakeLine(Q(WithProductName(kStrPairingStepInstall))));
+    layout->addWidget(MakeLine(Q(WithProductName(kStrPairingStepScan))));
 
     m_phone = new PictureView;
     m_qr = new QrView;
@@ -117,11 +117,11 @@ ConnectedPanel::ConnectedPanel(DialogBaseUnits units, QWidget* parent) : QWidget
     m_headline = MakeHeadline({});
     layout->addWidget(m_headline);
     layout->addSpacing(DluToPixelsY(3, units));
-    layout->addWidget(MakeLine(Q(Text(kConnectedLine1))));
-    layout->addWidget(MakeLine(Q(Text(kConnectedLine2))));
+    layout->addWidget(MakeLine(Q(Text(kStrConnectedBackupLine))));
+    layout->addWidget(MakeLine(Q(Text(kStrConnectedSendLine))));
     layout->addSpacing(DluToPixelsY(6, units));
 
-    m_disconnect = new QPushButton(Q(Text(kDisconnect)));
+    m_disconnect = new QPushButton(Q(Text(kStrDisconnect)));
     m_disconnect->setMinimumSize(DluToPixelsX(87, units), DluToPixelsY(14, units) + 6);
     m_disconnect->setAutoDefault(false);
     connect(m_disconnect, &QPushButton::clicked, this, &ConnectedPanel::disconnectClicked);

@@ -33,8 +33,8 @@ ReminderPopup::ReminderPopup(const std::filesystem::path& dataFolder)
     setWindowTitle(Q(ProductName()));
     const DialogBaseUnits units = MainWindow::BaseUnitsOf(font());
 
-    m_headline = new QLabel(Q(Text(kReminderHeadline)));
-    m_detail = new QLabel(Q(Text(kReminderDetail)));
+    m_headline = new QLabel(Q(Text(kStrReminderHeadline)));
+    m_detail = new QLabel(Q(Text(kStrReminderDetail)));
     for (QLabel* label : {m_headline, m_detail}) {
         // A longer translation takes more lines rather than being cut.
         label->setWordWrap(true);
@@ -44,9 +44,9 @@ ReminderPopup::ReminderPopup(const std::filesystem::path& dataFolder)
     // The boxes of the texts: about three lines each.
     m_headline->setMinimumHeight(DluToPixelsY(23, units));
     m_detail->setMinimumHeight(DluToPixelsY(27, units));
-    m_backup = new QPushButton(Q(Text(kBackupNow)));
+    m_backup = new QPushButton(Q(Text(kStrBackupNow)));
     m_backup->setMinimumSize(DluToPixelsX(270, units), DluToPixelsY(33, units));
-    m_noShow = new QCheckBox(Q(Text(kNoShowAgain)));
+    m_noShow = new QCheckBox(Q(Text(kStrNoShowAgain)));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(DluToPixelsX(3, units), DluToPixelsY(5, units),

@@ -11,14 +11,14 @@ using namespace window_text;
 
 TrayIcon::TrayIcon(QObject* parent) : QSystemTrayIcon(parent) {
     setIcon(ArtIcon("harbrook"));
-    setToolTip(QString::fromStdString(Text(kTrayTip, kButtonText)));
-    QAction* open = m_menu.addAction(QString::fromStdString(Text(kOpenMainWindow, kButtonText)));
+    setToolTip(QString::fromStdString(Text(kStrTrayTip, kButtonText)));
+    QAction* open = m_menu.addAction(QString::fromStdString(Text(kStrOpenMainWindow, kButtonText)));
     m_menu.addSeparator();
-    m_startAtLogin = m_menu.addAction(QString::fromStdString(Text(kStartAtLogin, kButtonText)));
+    m_startAtLogin = m_menu.addAction(QString::fromStdString(Text(kStrStartAtLogin, kButtonText)));
     m_startAtLogin->setCheckable(true);
     m_startAtLogin->setChecked(platform::StartsAtLogin());
     m_menu.addSeparator();
-    QAction* quit = m_menu.addAction(QString::fromStdString(Text(kQuit, kButtonText)));
+    QAction* quit = m_menu.addAction(QString::fromStdString(Text(kStrQuit, kButtonText)));
     m_menu.setDefaultAction(open);  // drawn bold
     connect(open, &QAction::triggered, this, &TrayIcon::openRequested);
     connect(quit, &QAction::triggered, this, &TrayIcon::quitRequested);

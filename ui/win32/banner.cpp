@@ -1,5 +1,6 @@
 #include "ui/win32/banner.h"
 
+#include "app/window_texts.h"
 #include "ui/win32/resource_ids.h"
 
 namespace harbrook::win32 {
@@ -67,7 +68,7 @@ INT_PTR CTopChildDlg::HandleMessage(UINT message, WPARAM, LPARAM lParam) {
             HGDIOBJ old = SelectObject(dc, m_productFont);
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, kWhite);
-            DrawTextW(dc, LoadText(104, 50).c_str(), -1, &product,
+            DrawTextW(dc, LoadText(kStrProductName, window_text::kNameText).c_str(), -1, &product,
                       DT_LEFT | DT_VCENTER | DT_SINGLELINE);
             SelectObject(dc, old);
             return TRUE;

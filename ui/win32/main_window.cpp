@@ -17,16 +17,13 @@ constexpr UINT kRunPosted = WM_APP + 1;
 constexpr COLORREF kNavBackground = RGB(0xF4, 0xF7, 0xFB);
 constexpr int kNavIds[3] = {IDC_NAV_CONNECT, IDC_NAV_RECEIVED, IDC_NAV_SEND};
 constexpr int kNavPictures[3] = {IDP_NAV_CONNECT, IDP_NAV_RECEIVED, IDP_NAV_SEND};
-constexpr unsigned kNavTexts[3] = {kConnectPhone, kReceivedFiles, kSendFiles};
+constexpr unsigned kNavTexts[3] = {kStrConnectPhone, kStrReceivedFiles, kStrSendFiles};
 // The name buffer of the file dialog, in UTF-16 characters.
 constexpr std::size_t kFileNameBuffer = 26000;
-constexpr unsigned kSelectedFilesProblem = 144;
 
 }  // namespace
 
-CharbrookDlg::CharbrookDlg() : m_navBrush(CreateSolidBrush(kNavBackground)) {
-    m_model.ShowPanel(PanelId::Connect);
-}
+CharbrookDlg::CharbrookDlg() : m_navBrush(CreateSolidBrush(kNavBackground)) {}
 
 CharbrookDlg::~CharbrookDlg() {
     m_tray.Remove();
@@ -60,7 +57,7 @@ void CharbrookDlg::OnInitDialog() {
                                                 GetSystemMetrics(SM_CYSMICON), 0));
     SendMessageW(Hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon));
     SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_smallIcon));
-    SetWindowTextW(Hwnd(), LoadText(kProductName, kNameText).c_str());
+    SetWindowTextW(Hwnd(), LoadText(kStrProductName, kNameText).c_str());
 
     // The banner at the top-left corner with its own size, above its siblings.
     if (m_banner.Create(IDD_BANNER, Hwnd())) {
@@ -72,14 +69,11 @@ void CharbrookDlg::OnInitDialog() {
         SetWindowTextW(m_nav[i].Hwnd(), LoadText(kNavTexts[i], kButtonText).c_str());
     }
     m_connected.Create(IDD_CONNECTED, Hwnd());
-    m_connected.onDisconnect = [this] {
-        if (onDisconnect) onDisconnect();
-    };
-    m_connected.SetHeadline(m_model.ConnectedHeadline());
+    m_connected.onDisconnect = [this] { Call(onDisconnect); };
     m_connect.Create(IDD_CONNECT, Hwnd());
     CalcPanelLayout();
-    Render();
-    m_tray.onOpen = [this] { OpenMainWindow(); };
+    ShowPanel(PanelId::Connect);
+    m_tray.onOpen = [this] { Call(onOpen); };
     m_tray.Start(Hwnd());
 }
 
@@ -93,19 +87,15 @@ void CharbrookDlg::CalcPanelLayout() {
                    client.bottom};
 }
 
-void CharbrookDlg::Render() {
-    const PanelId shown = m_model.ShownPanel().value_or(PanelId::Connect);
+// False when the received-files panel, made on first need, cannot be made.
+bool CharbrookDlg::ShowPanel(PanelId shown) {
     if (shown == PanelId::ReceivedFiles && !m_received.Hwnd()) {
-        if (m_received.Create(IDD_RECEIVED_FILES, Hwnd())) {
-            m_received.onCategory = [this](unsigned folder) {
-                if (onCategory) onCategory(folder);
-            };
-        } else {
-            m_model.ShowPanel(PanelId::Connect);
-            ShowMessage(kRestartMessage);
-            return Render();
-        }
+        if (!m_received.Create(IDD_RECEIVED_FILES, Hwnd())) return false;
+        m_received.onCategory = [this](unsigned folder) {
+            if (onCategory) onCategory(folder);
+        };
     }
+    m_shown = shown;
     const std::pair<PanelId, DialogWindow*> panels[] = {{PanelId::Connect, &m_connect},
                                                         {PanelId::Connected, &m_connected},
                                                         {PanelId::ReceivedFiles, &m_received}};
@@ -119,65 +109,46 @@ void CharbrookDlg::Render() {
             ShowWindow(panel->Hwnd(), SW_HIDE);
         }
     }
-    const auto checked = m_model.CheckedButton();
-    m_nav[0].SetChecked(checked == harbrook::NavButton::ConnectPhone);
-    m_nav[1].SetChecked(checked == harbrook::NavButton::ReceivedFiles);
-    m_banner.Render(m_bannerModel.View());
+    return true;
+}
+
+void CharbrookDlg::Render(const WindowViewState& state) {
+    const bool panelChanged = state.panel != m_state.panel;
+    const bool visibilityChanged =
+        state.visibility != m_state.visibility || state.raise != m_state.raise;
+    m_state = state;
+    // A panel that cannot be made leaves the one on show (told once).
+    if (!ShowPanel(state.panel)) {
+        ShowPanel(m_shown);
+        if (panelChanged) ShowMessage(kRestartMessage);
+    }
+    m_nav[0].SetChecked(state.checked == harbrook::NavButton::ConnectPhone);
+    m_nav[1].SetChecked(state.checked == harbrook::NavButton::ReceivedFiles);
+    m_banner.Render(state.banner);
+    m_connected.SetHeadline(state.connectedHeadline);
+    SetWindowTextW(m_nav[2].Hwnd(), Wide(state.sendText).c_str());
+    EnableWindow(m_nav[2].Hwnd(), state.sendEnabled);
+    InvalidateRect(m_nav[2].Hwnd(), nullptr, FALSE);
+    if (visibilityChanged) ApplyVisibility();
     // Paint what changed now, not when the queue runs dry: a backup keeps
     // the queue busy with progress.
     RedrawWindow(Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    ReportConnectPanel();
 }
 
-void CharbrookDlg::ReportConnectPanel() {
-    const bool onShow = IsWindowVisible(Hwnd()) && !IsIconic(Hwnd()) &&
-                        m_model.ShownPanel().value_or(PanelId::Connect) == PanelId::Connect;
-    if (onShow == m_connectOnShow) return;
-    m_connectOnShow = onShow;
-    if (onConnectPanelShown) onConnectPanelShown(onShow);
-}
-
-void CharbrookDlg::OpenMainWindow() {
-    m_bAllowShow = true;
-    ShowWindow(Hwnd(), IsIconic(Hwnd()) ? SW_RESTORE : SW_SHOW);
-    UpdateWindow(Hwnd());
-    SetForegroundWindow(Hwnd());
-    m_model.OnOpenMainWindow();
-    Render();
-}
-
-void CharbrookDlg::Hide() {
-    // The program goes on behind its icon.
-    ShowWindow(Hwnd(), SW_HIDE);
-    ReportConnectPanel();
-}
-
-void CharbrookDlg::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
-    m_model.OnConnectionStateChanged(connected, phoneName);
-    m_bannerModel.OnConnectionStateChanged(connected);
-    m_connected.SetHeadline(m_model.ConnectedHeadline());
-    Render();
-}
-
-void CharbrookDlg::SetBannerStatus(const std::string& text) {
-    m_bannerModel.OnStatus(text);
-    Render();
-}
-
-void CharbrookDlg::OnProgressReading(const ProgressReading& reading) {
-    m_bannerModel.OnProgress(reading);
-    Render();
-}
-
-void CharbrookDlg::OnBackupEnded() {
-    m_bannerModel.OnBackupEnded();
-    Render();
-}
-
-void CharbrookDlg::SetSendButton(const std::string& text, bool enabled) {
-    SetWindowTextW(m_nav[2].Hwnd(), Wide(text).c_str());
-    EnableWindow(m_nav[2].Hwnd(), enabled);
-    InvalidateRect(m_nav[2].Hwnd(), nullptr, FALSE);
+void CharbrookDlg::ApplyVisibility() {
+    switch (m_state.visibility) {
+        case WindowVisibility::Hidden:
+            ShowWindow(Hwnd(), SW_HIDE);
+            break;
+        case WindowVisibility::Minimised:
+            ShowWindow(Hwnd(), SW_MINIMIZE);
+            break;
+        case WindowVisibility::Shown:
+            ShowWindow(Hwnd(), IsIconic(Hwnd()) ? SW_RESTORE : SW_SHOW);
+            UpdateWindow(Hwnd());
+            SetForegroundWindow(Hwnd());
+            break;
+    }
 }
 
 void CharbrookDlg::ShowQrCode(Image qr) {
@@ -193,14 +164,14 @@ HWND CharbrookDlg::MessageOwner() const {
 }
 
 void CharbrookDlg::ShowMessage(const std::string& text) {
-    MessageBoxW(MessageOwner(), Wide(text).c_str(), LoadText(kProductName, kNameText).c_str(),
+    MessageBoxW(MessageOwner(), Wide(text).c_str(), LoadText(kStrProductName, kNameText).c_str(),
                 MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
 bool CharbrookDlg::AskOkCancel(const std::string& text) {
-    const int answer =
-        MessageBoxW(MessageOwner(), Wide(text).c_str(), LoadText(kProductName, kNameText).c_str(),
-                    MB_OKCANCEL | MB_ICONQUESTION | MB_SETFOREGROUND);
+    const int answer = MessageBoxW(MessageOwner(), Wide(text).c_str(),
+                                   LoadText(kStrProductName, kNameText).c_str(),
+                                   MB_OKCANCEL | MB_ICONQUESTION | MB_SETFOREGROUND);
     // A quit while the box was open ends its loop as if OK had been
     // pressed (and leaves the quit for the program's loop): that is no
     // answer, and nothing is started for a program that is ending.
@@ -225,11 +196,11 @@ std::wstring DocumentsFolder() {
 std::vector<std::filesystem::path> CharbrookDlg::ChooseFilesToSend() {
     std::wstring names(kFileNameBuffer, L'\0');
     // "All Files (*.*)", then the pattern; the list ends with a second NUL.
-    std::wstring filter = LoadText(kAllFilesFilter, kButtonText) + L" (*.*)";
+    std::wstring filter = LoadText(kStrAllFilesFilter, kButtonText) + L" (*.*)";
     filter.push_back(L'\0');
     filter += L"*.*";
     filter.push_back(L'\0');
-    const std::wstring title = LoadText(kChooseFilesTitle, kLongText);
+    const std::wstring title = LoadText(kStrChooseFilesTitle, kLongText);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = Hwnd();
@@ -245,7 +216,7 @@ std::vector<std::filesystem::path> CharbrookDlg::ChooseFilesToSend() {
     if (!GetOpenFileNameW(&dialog)) {
         // A selection too long for the buffer is told apart from a cancel.
         if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
-            ShowMessage(LoadUiString(kSelectedFilesProblem, 200));
+            ShowMessage(LoadUiString(kStrBadFiles, 200));
         return files;
     }
     for (const auto& path : SplitOpenFileNames(names)) files.emplace_back(path);
@@ -271,7 +242,7 @@ INT_PTR CharbrookDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         }
         case WM_WINDOWPOSCHANGING:
             // Hidden until first opened, whoever asks to show it.
-            if (!m_bAllowShow) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
+            if (!m_state.allowShow) reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~SWP_SHOWWINDOW;
             return FALSE;
         case WM_CTLCOLORDLG:
             return reinterpret_cast<INT_PTR>(m_navBrush);
@@ -287,33 +258,28 @@ INT_PTR CharbrookDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         }
         case WM_HELP:
             return TRUE;  // help does nothing
-        case WM_SIZE:     // minimised or restored
-            ReportConnectPanel();
-            return FALSE;
         case WM_CLOSE:
-            Hide();
+            Call(onClose);
             return TRUE;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case IDC_NAV_CONNECT:
-                    m_model.OnConnectPhone();
-                    Render();
+                    Call(onConnectPhone);
                     return TRUE;
                 case IDC_NAV_RECEIVED:
-                    m_model.OnReceivedFiles();
-                    Render();
+                    Call(onReceivedFiles);
                     return TRUE;
                 case IDC_NAV_SEND:
-                    if (onSendFiles) onSendFiles();
+                    Call(onSendFiles);
                     return TRUE;
                 case ID_OPEN_MAIN_WINDOW:
-                    OpenMainWindow();
+                    Call(onOpen);
                     return TRUE;
                 case ID_QUIT:
                     Quit();
                     return TRUE;
                 case IDCANCEL:  // Esc
-                    Hide();
+                    Call(onClose);
                     return TRUE;
                 case IDOK:  // Enter does nothing
                     return TRUE;

@@ -1,8 +1,8 @@
 // The main window (template 102): the banner across the top, the navigation
 // buttons down the left and one of the three panels at the bottom right. It
-// lives behind the tray icon: hidden from the start until it is first
-// opened, hidden again by its close box or Esc; only "Quit" ends it. Every
-// method runs on the UI thread; workers reach it through Post.
+// draws the state the window presenter (app/window_presenter.h) hands it and
+// reports the user's clicks through its callbacks; only "Quit" ends it.
+// Every method runs on the UI thread; workers reach it through Post.
 #pragma once
 
 #include <array>
@@ -12,9 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/posting_frontend.h"
-#include "app/progress_meter.h"
-#include "app/window_model.h"
+#include "app/window_view.h"
 #include "ui/win32/banner.h"
 #include "ui/win32/buttons.h"
 #include "ui/win32/dialog_window.h"
@@ -23,7 +21,7 @@
 
 namespace harbrook::win32 {
 
-class CharbrookDlg final : public DialogWindow, public FrontendWindow {
+class CharbrookDlg final : public DialogWindow {
   public:
     CharbrookDlg();
     ~CharbrookDlg() override;
@@ -35,29 +33,28 @@ class CharbrookDlg final : public DialogWindow, public FrontendWindow {
     // window is gone (the work is dropped).
     bool Post(std::function<void()> work);
 
-    void OpenMainWindow() override;
-    void OnConnectionStateChanged(bool connected, const std::string& phoneName) override;
-    void SetBannerStatus(const std::string& text) override;
-    void OnProgressReading(const ProgressReading& reading) override;
-    void OnBackupEnded() override;
-    void SetSendButton(const std::string& text, bool enabled) override;
+    // Draws the state; the window shows, hides or comes to the front only
+    // when the state says so anew.
+    void Render(const WindowViewState& state);
     void ShowQrCode(Image qr);
     bool LoadPhonePicture(const std::filesystem::path& file);
-    void ShowMessage(const std::string& text) override;
-    bool AskOkCancel(const std::string& text) override;
+    void ShowMessage(const std::string& text);
+    bool AskOkCancel(const std::string& text);
     // The file-open dialog of "Send Files", in the folder files were last
     // chosen from (the user's Documents the first time); empty when cancelled.
     std::vector<std::filesystem::path> ChooseFilesToSend();
     // Removes the tray icon and destroys the window; the message loop ends.
     void Quit();
     bool TrayShown() const { return m_tray.Shown(); }
+    TrayIcon& Tray() { return m_tray; }
 
+    std::function<void()> onConnectPhone;
+    std::function<void()> onReceivedFiles;
     std::function<void()> onSendFiles;
     std::function<void()> onDisconnect;
     std::function<void(unsigned folder)> onCategory;
-    // The Connect Phone panel came on show (the window up, not minimised,
-    // that panel in front) or went; phones may pair while it shows.
-    std::function<void(bool shown)> onConnectPanelShown;
+    std::function<void()> onClose;  // the close box or Esc
+    std::function<void()> onOpen;   // the tray's click or its menu's first item
 
   protected:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -65,13 +62,15 @@ class CharbrookDlg final : public DialogWindow, public FrontendWindow {
   private:
     void OnInitDialog();
     void CalcPanelLayout();
-    void Render();
-    void ReportConnectPanel();
-    void Hide();
+    bool ShowPanel(PanelId panel);
+    void ApplyVisibility();
     HWND MessageOwner() const;
+    static void Call(const std::function<void()>& callback) {
+        if (callback) callback();
+    }
 
-    WindowModel m_model;
-    BannerModel m_bannerModel;
+    WindowViewState m_state;             // as last rendered
+    PanelId m_shown = PanelId::Connect;  // the panel on show
     CTopChildDlg m_banner;
     PhoneConnectDlg m_connect;
     PhoneConnectedDlg m_connected;
@@ -82,11 +81,9 @@ class CharbrookDlg final : public DialogWindow, public FrontendWindow {
     HICON m_icon = nullptr;
     HICON m_smallIcon = nullptr;
     HBRUSH m_navBrush = nullptr;
-    bool m_bAllowShow = false;
-    std::wstring m_lastSendFolder;
-    bool m_connectOnShow = false;  // as last reported
     // Where workers post to: set once the window exists, cleared when it goes.
     std::atomic<HWND> m_postTarget{nullptr};
+    std::wstring m_lastSendFolder;
 };
 
 }  // namespace harbrook::win32

@@ -72,12 +72,12 @@ void PhoneConnectDlg::ShowQrCode(Image qr) {
 INT_PTR PhoneConnectDlg::HandlePanelMessage(UINT message, WPARAM, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG: {
-            std::wstring headline = LoadText(kConnectHeadline, kLongText);
+            std::wstring headline = LoadText(kStrPairingTitle, kLongText);
             while (!headline.empty() && headline.back() == L' ') headline.pop_back();
             SetText(Item(IDC_CONNECT_HEADLINE), headline);
             MakeHeadline(IDC_CONNECT_HEADLINE, 1.3);
-            SetText(Item(IDC_CONNECT_STEP1), WithProduct(kConnectStep1));
-            SetText(Item(IDC_CONNECT_STEP2), WithProduct(kConnectStep2));
+            SetText(Item(IDC_CONNECT_STEP1), WithProduct(kStrPairingStepInstall));
+            SetText(Item(IDC_CONNECT_STEP2), WithProduct(kStrPairingStepScan));
             return TRUE;
         }
         case WM_DRAWITEM: {
@@ -101,9 +101,9 @@ INT_PTR PhoneConnectedDlg::HandlePanelMessage(UINT message, WPARAM wParam, LPARA
     switch (message) {
         case WM_INITDIALOG:
             MakeHeadline(IDC_CONNECTED_HEADLINE, 1.3);
-            SetText(Item(IDC_CONNECTED_LINE1), LoadText(kConnectedLine1, kLongText));
-            SetText(Item(IDC_CONNECTED_LINE2), LoadText(kConnectedLine2, kLongText));
-            SetText(Item(IDC_DISCONNECT), LoadText(kDisconnect, kLongText));
+            SetText(Item(IDC_CONNECTED_LINE1), LoadText(kStrConnectedBackupLine, kLongText));
+            SetText(Item(IDC_CONNECTED_LINE2), LoadText(kStrConnectedSendLine, kLongText));
+            SetText(Item(IDC_DISCONNECT), LoadText(kStrDisconnect, kLongText));
             return TRUE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_DISCONNECT && HIWORD(wParam) == BN_CLICKED && onDisconnect) {

@@ -49,11 +49,11 @@ void CNotifyBackup::OnInitDialog() {
     const auto set = [this](int id, unsigned text) {
         SetWindowTextW(Item(id), LoadText(text, kLongText).c_str());
     };
-    set(IDC_REMINDER_LINE1, kReminderHeadline);
-    set(IDC_REMINDER_LINE2, kReminderDetail);
-    set(IDC_REMINDER_BACKUP, kBackupNow);
-    set(IDC_REMINDER_NO_SHOW, kNoShowAgain);
-    SetWindowTextW(Hwnd(), LoadText(kProductName, kNameText).c_str());
+    set(IDC_REMINDER_LINE1, kStrReminderHeadline);
+    set(IDC_REMINDER_LINE2, kStrReminderDetail);
+    set(IDC_REMINDER_BACKUP, kStrBackupNow);
+    set(IDC_REMINDER_NO_SHOW, kStrNoShowAgain);
+    SetWindowTextW(Hwnd(), LoadText(kStrProductName, kNameText).c_str());
 }
 
 void CNotifyBackup::Close() {

@@ -59,11 +59,22 @@ bool TrayIcon::TryAdd() {
     // small image the system's metrics (and so the DPI) ask for, drawn at that
     // size rather than scaled.
     record.hIcon = SmallIcon();
-    const std::wstring tip = LoadText(kTrayTip, kButtonText);
+    const std::wstring tip = LoadText(kStrTrayTip, kButtonText);
     // The tip field holds 127 characters and the terminator; a longer text is cut.
     wcsncpy(record.szTip, tip.c_str(), std::size(record.szTip) - 1);
     m_shown = Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
     return m_shown;
+}
+
+bool TrayIcon::ShowNotice(const std::string& title, const std::string& body, bool warning) {
+    if (!m_shown) return false;
+    NOTIFYICONDATAW record = Record(m_owner);
+    record.uFlags = NIF_INFO;
+    record.dwInfoFlags = warning ? NIIF_WARNING : NIIF_INFO;
+    // Both fields are cut to their size, the terminator kept.
+    wcsncpy(record.szInfoTitle, Wide(title).c_str(), std::size(record.szInfoTitle) - 1);
+    wcsncpy(record.szInfo, Wide(body).c_str(), std::size(record.szInfo) - 1);
+    return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
 }
 
 void TrayIcon::Remove() {
@@ -80,9 +91,9 @@ void TrayIcon::ShowMenu() {
     if (!menu) return;
     HMENU popup = GetSubMenu(menu, 0);
     ModifyMenuW(popup, ID_OPEN_MAIN_WINDOW, MF_BYCOMMAND | MF_STRING, ID_OPEN_MAIN_WINDOW,
-                LoadText(kOpenMainWindow, kButtonText).c_str());
+                LoadText(kStrOpenMainWindow, kButtonText).c_str());
     ModifyMenuW(popup, ID_QUIT, MF_BYCOMMAND | MF_STRING, ID_QUIT,
-                LoadText(kQuit, kButtonText).c_str());
+                LoadText(kStrQuit, kButtonText).c_str());
     SetMenuDefaultItem(popup, 0, TRUE);
     // Foreground first, or the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(m_owner);

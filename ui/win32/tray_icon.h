@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 namespace harbrook::win32 {
 
@@ -19,6 +20,8 @@ class TrayIcon {
     void Start(HWND owner);
     void Remove();
     bool Shown() const { return m_shown; }
+    // A balloon notice from the icon; false when no icon shows it.
+    bool ShowNotice(const std::string& title, const std::string& body, bool warning);
 
     // The owner's messages that concern the icon: the callback, the retry
     // timer and "TaskbarCreated". True when it was one of them.
