@@ -473,13 +473,13 @@ TEST_F(ReceivedFiles, TheStoredRootKeepsItsBackupsAfterThePhoneHasGone) {
     Volume("d");
     const auto chosen = sandbox.root() / "chosen" / "folder";
     std::filesystem::create_directories(Backup(chosen) / "Pixel" / "My Album");
-    auto action = OpenCategoryFolder(Sources({}, chosen), kCamera);
+    auto action = OpenCategoryFolder(Sources({}, chosen), kStrFolderCamera);
     EXPECT_FALSE(action.message);
     EXPECT_EQ(action.open, std::vector{Backup(chosen) / "Pixel" / "My Album"});
 
     const auto e = Volume("e");
     std::filesystem::create_directories(Backup(e) / "Old phone");
-    action = OpenCategoryFolder(Sources({}, chosen), kCamera);
+    action = OpenCategoryFolder(Sources({}, chosen), kStrFolderCamera);
     EXPECT_EQ(action.open, (std::vector{Backup(chosen), Backup(e)}));
 }
 
