@@ -18,6 +18,8 @@ namespace {
 
 constexpr unsigned kUpdateQuestionText = 154;
 constexpr std::size_t kUpdateQuestionCapacity = 200;
+constexpr unsigned kUpdateUnsignedText = 157;
+constexpr std::size_t kUpdateUnsignedCapacity = 300;
 
 }  // namespace
 
@@ -70,8 +72,12 @@ void Application::StartUpdateCheck() {
         IsUpdateCheckDue(m_settings.programFolder, m_settings.dataFolder, m_link.clock) != 1) {
         return;
     }
-    UpdateCheckJob job{m_settings.programFolder, m_settings.dataFolder, m_settings.updateDelay,
-                       LoadUiString(kUpdateQuestionText, kUpdateQuestionCapacity)};
+    UpdateCheckJob job{m_settings.programFolder,
+                       m_settings.dataFolder,
+                       m_settings.updateDelay,
+                       LoadUiString(kUpdateQuestionText, kUpdateQuestionCapacity),
+                       LoadUiString(kUpdateUnsignedText, kUpdateUnsignedCapacity),
+                       m_settings.updateKey};
     m_workers.emplace_back(
         [this, job = std::move(job)] { UpdateCheckThread(job, m_ui, m_link.stop); });
 }

@@ -27,6 +27,9 @@ struct AppSettings {
     std::filesystem::path programFolder{};  // empty: the executable's folder
     // From start-up to the update check, when one is due.
     std::chrono::milliseconds updateDelay{120000};
+    // The key update installers must be signed with; empty: the release key.
+    // Tests only: no option or setting of the program reaches it.
+    std::string updateKey{};
 };
 
 class Application {
