@@ -217,8 +217,9 @@ build qrencode "$QR_SRC" -DWITH_TOOLS=OFF -DWITH_TESTS=OFF
 
 step "building libsodium (static, $TRIPLE)"
 # Autotools, not CMake, and Debian's source comes without the generated
-# configure script (Debian's own build runs autoreconf too). --disable-ssp: -fstack-protector would make every
-# program that links the archive need mingw's libssp as well.
+# configure script (Debian's own build runs autoreconf too). --disable-ssp:
+# with -fstack-protector every program that links the archive would need
+# mingw's libssp as well.
 (
   b=$WORK/build-sodium
   echo "=== sodium: autoreconf" >>"$LOG"

@@ -2,10 +2,12 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "update/minisign.h"
