@@ -21,7 +21,7 @@ set -Eeuo pipefail
 
 # ---- recipe ---------------------------------------------------------------
 # Bump RECIPE_REV whenever the build steps or flags below change.
-RECIPE_REV=1
+RECIPE_REV=2
 ZMQ_SRC_VERSION=${HARBROOK_ZMQ_SRC_VERSION:-4.3.4-6}      # source package zeromq3
 QRENCODE_SRC_VERSION=${HARBROOK_QRENCODE_SRC_VERSION:-4.1.1-1} # source package qrencode
 SODIUM_SRC_VERSION=${HARBROOK_SODIUM_SRC_VERSION:-1.0.18-1+deb12u1} # source package libsodium
@@ -205,11 +205,13 @@ step "building libzmq (static, $TRIPLE)"
 # ZMQ_WIN32_WINNT: libzmq derives _WIN32_WINNT from CMAKE_SYSTEM_VERSION and
 # breaks when that is unset; 0x0600 (Vista) is the lowest it accepts.
 # WITH_LIBBSD=OFF: otherwise its pkg-config probe finds the *host* libbsd.
+# ENABLE_CURVE=OFF: Harbrook uses no CURVE security, and libzmq's built-in
+# tweetnacl defines crypto_* functions that clash with libsodium's at link time.
 # ZMQ_HAVE_IPC=OFF: mingw-w64 ships afunix.h, so libzmq's probe turns on ipc://,
 # but its ipc code then includes <sys/socket.h> unless _MSC_VER: it cannot build.
 build zmq "$ZMQ_SRC" -DZMQ_WIN32_WINNT=0x0600 -DZMQ_HAVE_IPC=OFF -DWITH_LIBBSD=OFF \
   -DBUILD_SHARED=OFF -DBUILD_STATIC=ON -DBUILD_TESTS=OFF \
-  -DWITH_DOCS=OFF -DWITH_LIBSODIUM=OFF -DENABLE_DRAFTS=OFF \
+  -DWITH_DOCS=OFF -DWITH_LIBSODIUM=OFF -DENABLE_CURVE=OFF -DENABLE_DRAFTS=OFF \
   -DENABLE_CPACK=OFF -DENABLE_PRECOMPILED=OFF
 
 step "building libqrencode (static, $TRIPLE)"
