@@ -18,6 +18,7 @@ namespace harbrook {
 namespace {
 
 constexpr std::size_t kUpdateQuestionCapacity = 200;
+constexpr std::size_t kUpdateUnsignedCapacity = 300;
 
 }  // namespace
 
@@ -73,8 +74,12 @@ void Application::StartUpdateCheck() {
         IsUpdateCheckDue(m_settings.programFolder, m_settings.dataFolder, m_link.clock) != 1) {
         return;
     }
-    UpdateCheckJob job{m_settings.programFolder, m_settings.dataFolder, m_settings.updateDelay,
-                       LoadUiString(kStrUpdateQuestion, kUpdateQuestionCapacity)};
+    UpdateCheckJob job{m_settings.programFolder,
+                       m_settings.dataFolder,
+                       m_settings.updateDelay,
+                       LoadUiString(kStrUpdateQuestion, kUpdateQuestionCapacity),
+                       LoadUiString(kStrUpdateUnsigned, kUpdateUnsignedCapacity),
+                       m_settings.updateKey};
     std::lock_guard lock(m_mutex);
     if (m_stopped) return;
     m_workers.emplace_back(

@@ -29,6 +29,9 @@ struct AppSettings {
     std::chrono::milliseconds updateDelay{120000};
     // --pairing always: phones may pair at any time, code on show or not.
     bool pairingAlways = false;
+    // The key update installers must be signed with; empty: the release key.
+    // Tests only: no option or setting of the program reaches it.
+    std::string updateKey{};
 };
 
 class Application {

@@ -1,4 +1,5 @@
-# Third-party libraries: libzmq with cppzmq, libqrencode, libcurl. On Linux they come from
+# Third-party libraries: libzmq with cppzmq, libqrencode, libsodium (the update
+# signatures), libcurl. On Linux they come from
 # pkg-config; a Windows cross-build links the static archives that
 # scripts/win-deps.sh puts in its prefix (found through the toolchain file).
 find_package(Threads REQUIRED)
@@ -17,12 +18,23 @@ if(WIN32)
   target_include_directories(harbrook_qrencode INTERFACE ${QRENCODE_INCLUDE_DIR})
   # libqrencode was built with winpthread mutexes.
   target_link_libraries(harbrook_qrencode INTERFACE ${QRENCODE_LIBRARY} Threads::Threads)
+  find_path(SODIUM_INCLUDE_DIR sodium.h REQUIRED)
+  find_library(SODIUM_LIBRARY NAMES libsodium.a sodium REQUIRED)
+  add_library(harbrook_sodium INTERFACE)
+  target_include_directories(harbrook_sodium INTERFACE ${SODIUM_INCLUDE_DIR})
+  # Without SODIUM_STATIC sodium.h declares every function dllimport.
+  target_compile_definitions(harbrook_sodium INTERFACE SODIUM_STATIC)
+  # randombytes uses RtlGenRandom from advapi32.
+  target_link_libraries(harbrook_sodium INTERFACE ${SODIUM_LIBRARY} advapi32)
 else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(ZMQ REQUIRED IMPORTED_TARGET libzmq)
   pkg_check_modules(QRENCODE REQUIRED IMPORTED_TARGET libqrencode)
   # The update checker's downloads (WinINet on Windows).
   pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
+  pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
+  add_library(harbrook_sodium INTERFACE)
+  target_link_libraries(harbrook_sodium INTERFACE PkgConfig::SODIUM)
   add_library(harbrook_zmq INTERFACE)
   target_link_libraries(harbrook_zmq INTERFACE PkgConfig::ZMQ)
   add_library(harbrook_qrencode INTERFACE)

@@ -1,7 +1,9 @@
 // Downloads one web address into a local file. Windows: WinINet. POSIX:
 // libcurl. Redirects are followed; the body is written whatever the HTTP
 // status (a server's error page arrives like any other file), http and https
-// only; the system's proxy settings apply.
+// only; the system's proxy settings apply. An https server's certificate must
+// be one the system trusts, for the name in the address; otherwise nothing is
+// downloaded (NotOpened).
 #pragma once
 
 #include <chrono>

@@ -43,6 +43,8 @@ HttpOutcome DownloadToFile(const std::string& address, const std::filesystem::pa
     if (url.rfind(L"http://", 0) != 0 && url.rfind(L"https://", 0) != 0) {
         return HttpOutcome::NotOpened;
     }
+    // No INTERNET_FLAG_IGNORE_CERT_* and no SECURITY_FLAG_IGNORE_*: WinINet
+    // checks the server's certificate and name against the system's store.
     DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_BINARY;
     if (options.keepConnection) flags |= INTERNET_FLAG_KEEP_CONNECTION;
     InternetHandle remote{InternetOpenUrlW(session.handle, url.c_str(), nullptr, 0, flags, 0)};

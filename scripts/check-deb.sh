@@ -64,7 +64,7 @@ pass "file list"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for lib in libzmq5 libqrencode4 libc6 libstdc++6; do
+for lib in libzmq5 libqrencode4 libsodium23 libc6 libstdc++6; do
   grep -q "\b$lib\b" <<<"$depends" || fail "Depends lacks $lib"
 done
 # The window lives in harbrook-window; harbrook itself must stay free of Qt.

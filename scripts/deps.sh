@@ -4,9 +4,10 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-dev
-          libcurl4-openssl-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+          libcurl4-openssl-dev libsodium-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
           zbar-tools xvfb clang-format
           python3  # scripts/check-string-ids.py
+          openssl  # the TLS test's HTTPS server with a self-signed certificate
           librsvg2-bin desktop-file-utils appstream lintian  # the Debian package
           clang-15 libfuzzer-15-dev llvm-15  # the fuzz leg of scripts/test.sh (llvm-15: its symbolizer)
           # The window: SVG artwork drawn by Qt and rendered at build time,

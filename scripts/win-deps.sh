@@ -7,7 +7,8 @@
 #     include/zmq.hpp zmq_addon.hpp (cppzmq, header-only, copied from the
 #                                    host package cppzmq-dev)
 #     include/qrencode.h          (libqrencode, static)
-#     lib/libzmq.a lib/libqrencode.a, lib/pkgconfig, lib/cmake
+#     include/sodium.h sodium/    (libsodium, static: the update signatures)
+#     lib/libzmq.a lib/libqrencode.a lib/libsodium.a, lib/pkgconfig, lib/cmake
 #
 # Idempotent: when <key>/.harbrook-win-deps.stamp exists it only makes sure
 # the host packages are present, prints the prefix and exits.
@@ -20,16 +21,17 @@ set -Eeuo pipefail
 
 # ---- recipe ---------------------------------------------------------------
 # Bump RECIPE_REV whenever the build steps or flags below change.
-RECIPE_REV=1
+RECIPE_REV=2
 ZMQ_SRC_VERSION=${HARBROOK_ZMQ_SRC_VERSION:-4.3.4-6}      # source package zeromq3
 QRENCODE_SRC_VERSION=${HARBROOK_QRENCODE_SRC_VERSION:-4.1.1-1} # source package qrencode
+SODIUM_SRC_VERSION=${HARBROOK_SODIUM_SRC_VERSION:-1.0.18-1+deb12u1} # source package libsodium
 CPPZMQ_VERSION=${HARBROOK_CPPZMQ_VERSION:-4.9.0-1}          # host package cppzmq-dev
 TRIPLE=x86_64-w64-mingw32
 HOST_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
                binutils-mingw-w64-x86-64 wine64 cmake make dpkg-dev xz-utils bzip2
-               cppzmq-dev googletest)
+               cppzmq-dev googletest autoconf automake libtool)
 
-KEY="zeromq3-${ZMQ_SRC_VERSION}_qrencode-${QRENCODE_SRC_VERSION}_cppzmq-${CPPZMQ_VERSION}_r${RECIPE_REV}"
+KEY="zeromq3-${ZMQ_SRC_VERSION}_qrencode-${QRENCODE_SRC_VERSION}_sodium-${SODIUM_SRC_VERSION}_cppzmq-${CPPZMQ_VERSION}_r${RECIPE_REV}"
 ROOT=${HARBROOK_WIN_DEPS:-$HOME/.cache/harbrook-win-deps}
 PREFIX=$ROOT/$KEY
 STAMP=$PREFIX/.harbrook-win-deps.stamp
@@ -144,12 +146,14 @@ if [[ $have != "$CPPZMQ_VERSION" ]]; then
   false
 fi
 
-# fetch <srcpkg> <version>: prints the unpacked source dir.  Prefers Debian's
+# fetch <srcpkg> <version> [build file]: unpacks the source into
+# $WORK/<srcpkg>-<upstream version> and checks that the build file (default
+# CMakeLists.txt) is there.  Prefers Debian's
 # full source (upstream + Debian patches); if the registry does not serve the
 # Debian diff, falls back to the upstream .orig tarball, which apt has already
 # checked against the signed Sources index.
 fetch() {
-  local pkg=$1 ver=$2 upver=${2%-*} dir orig
+  local pkg=$1 ver=$2 upver=${2%-*} buildfile=${3:-CMakeLists.txt} dir orig
   cd "$WORK"
   # (Refresh the indexes and retry only when apt did not even know the version.)
   if apt-get source -qq "$pkg=$ver" >>"$LOG" 2>&1 ||
@@ -170,14 +174,16 @@ fetch() {
     dir=$WORK/$pkg-$upver
   fi
   cd - >/dev/null
-  [[ -f $dir/CMakeLists.txt ]] || { echo "no CMakeLists.txt in $dir" >>"$LOG"; return 1; }
+  [[ -f $dir/$buildfile ]] || { echo "no $buildfile in $dir" >>"$LOG"; return 1; }
 }
-step "fetching sources: zeromq3 $ZMQ_SRC_VERSION, qrencode $QRENCODE_SRC_VERSION"
+step "fetching sources: zeromq3 $ZMQ_SRC_VERSION, qrencode $QRENCODE_SRC_VERSION, libsodium $SODIUM_SRC_VERSION"
 : >"$WORK/provenance"
 fetch zeromq3 "$ZMQ_SRC_VERSION"
 fetch qrencode "$QRENCODE_SRC_VERSION"
+fetch libsodium "$SODIUM_SRC_VERSION" configure.ac
 ZMQ_SRC=$WORK/zeromq3-${ZMQ_SRC_VERSION%-*}
 QR_SRC=$WORK/qrencode-${QRENCODE_SRC_VERSION%-*}
+SODIUM_SRC=$WORK/libsodium-${SODIUM_SRC_VERSION%-*}
 while read -r line; do step "  $line"; done <"$WORK/provenance"
 
 STAGE=$WORK/stage   # DESTDIR; files land in $STAGE$PREFIX
@@ -199,21 +205,43 @@ step "building libzmq (static, $TRIPLE)"
 # ZMQ_WIN32_WINNT: libzmq derives _WIN32_WINNT from CMAKE_SYSTEM_VERSION and
 # breaks when that is unset; 0x0600 (Vista) is the lowest it accepts.
 # WITH_LIBBSD=OFF: otherwise its pkg-config probe finds the *host* libbsd.
+# ENABLE_CURVE=OFF: Harbrook uses no CURVE security, and libzmq's built-in
+# tweetnacl defines crypto_* functions that clash with libsodium's at link time.
 # ZMQ_HAVE_IPC=OFF: mingw-w64 ships afunix.h, so libzmq's probe turns on ipc://,
 # but its ipc code then includes <sys/socket.h> unless _MSC_VER: it cannot build.
 build zmq "$ZMQ_SRC" -DZMQ_WIN32_WINNT=0x0600 -DZMQ_HAVE_IPC=OFF -DWITH_LIBBSD=OFF \
   -DBUILD_SHARED=OFF -DBUILD_STATIC=ON -DBUILD_TESTS=OFF \
-  -DWITH_DOCS=OFF -DWITH_LIBSODIUM=OFF -DENABLE_DRAFTS=OFF \
+  -DWITH_DOCS=OFF -DWITH_LIBSODIUM=OFF -DENABLE_CURVE=OFF -DENABLE_DRAFTS=OFF \
   -DENABLE_CPACK=OFF -DENABLE_PRECOMPILED=OFF
 
 step "building libqrencode (static, $TRIPLE)"
 build qrencode "$QR_SRC" -DWITH_TOOLS=OFF -DWITH_TESTS=OFF
 
+step "building libsodium (static, $TRIPLE)"
+# Autotools, not CMake, and Debian's source comes without the generated
+# configure script (Debian's own build runs autoreconf too). --disable-ssp:
+# with -fstack-protector every program that links the archive would need
+# mingw's libssp as well.
+(
+  b=$WORK/build-sodium
+  echo "=== sodium: autoreconf" >>"$LOG"
+  (cd "$SODIUM_SRC" && autoreconf -fi) >>"$LOG" 2>&1
+  mkdir -p "$b" && cd "$b"
+  echo "=== sodium: configure" >>"$LOG"
+  "$SODIUM_SRC/configure" --host="$TRIPLE" --prefix="$PREFIX" --libdir="$PREFIX/lib" \
+    --disable-shared --enable-static --disable-ssp --with-pic=no \
+    CC="$TRIPLE-gcc-posix" CFLAGS="-O2" >>"$LOG" 2>&1
+  echo "=== sodium: build" >>"$LOG"
+  nice -n 10 make -j "$JOBS" >>"$LOG" 2>&1
+  echo "=== sodium: install" >>"$LOG"
+  make install DESTDIR="$STAGE" >>"$LOG" 2>&1
+)
+
 step "installing cppzmq headers"
 install -m 644 /usr/include/zmq.hpp /usr/include/zmq_addon.hpp "$STAGE$PREFIX/include/"
 
 step "checking the archives"
-for lib in libzmq.a libqrencode.a; do
+for lib in libzmq.a libqrencode.a libsodium.a; do
   f=$STAGE$PREFIX/lib/$lib
   [[ -s $f ]] || { echo "missing $f; lib/ holds: $(ls "$STAGE$PREFIX/lib")" >>"$LOG"; false; }
   # Must be COFF x86-64 objects.
@@ -225,7 +253,7 @@ step "installing into $PREFIX"
 {
   echo "key=$KEY"
   echo "recipe_rev=$RECIPE_REV"
-  echo "zeromq3=$ZMQ_SRC_VERSION qrencode=$QRENCODE_SRC_VERSION cppzmq-dev=$CPPZMQ_VERSION"
+  echo "zeromq3=$ZMQ_SRC_VERSION qrencode=$QRENCODE_SRC_VERSION libsodium=$SODIUM_SRC_VERSION cppzmq-dev=$CPPZMQ_VERSION"
   sed 's/^/source: /' "$WORK/provenance"
   echo "compiler=$("$TRIPLE-g++-posix" --version | head -n1)"
   echo "built=$(date -u +%Y-%m-%dT%H:%M:%SZ) in $((SECONDS - start))s"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <vector>
 
 #include "core/file_names.h"
@@ -11,7 +12,9 @@
 #include "platform/shell.h"
 #include "platform/utf8.h"
 #include "update/date_records.h"
+#include "update/minisign.h"
 #include "update/pe_version.h"
+#include "update/release_key.h"
 #include "update/sha256.h"
 #include "update/update_ini.h"
 
@@ -45,6 +48,29 @@ bool IsGoodInstaller(const CUpdateIni& server, const std::filesystem::path& inst
     if (!server.GetString("PatchSize", kInstallerHashKey, digest)) return true;
     const auto actual = Sha256OfFile(installer);
     return actual && EqualHex(*actual, digest);
+}
+
+// Fetches the signature from beside the installer's address and checks it.
+// An unsigned or wrongly signed download is removed, signature and all, so
+// that nothing unverified is left to be started by anyone.
+bool IsSignedInstaller(const std::string& address, const std::filesystem::path& installer,
+                       const platform::HttpOptions& http, std::string_view publicKey) {
+    std::filesystem::path signature = installer;
+    signature += kSignatureSuffix;
+    std::string text;
+    if (platform::DownloadToFile(address + std::string(kSignatureSuffix), signature,
+                                 std::string(kUpdateAgent),
+                                 http) == platform::HttpOutcome::Copied) {
+        std::ifstream in(signature, std::ios::binary);
+        text.resize(kMaxSignatureFileBytes + 1);
+        in.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    if (VerifyMinisignFile(installer, text, publicKey) == SignatureCheck::Valid) return true;
+    std::error_code ec;
+    std::filesystem::remove(installer, ec);
+    std::filesystem::remove(signature, ec);
+    return false;
 }
 
 }  // namespace
@@ -147,37 +173,49 @@ int CheckForNewVersion(const std::filesystem::path& localDescription,
     return kNoDescription;
 }
 
-bool DownloadInstaller(const std::filesystem::path& serverFile, std::filesystem::path& installer,
-                       const std::function<bool()>& cancelled) {
-    if (serverFile.empty()) return false;
+InstallerOutcome DownloadInstaller(const std::filesystem::path& serverFile,
+                                   std::filesystem::path& installer, const UpdateOptions& options) {
+    installer.clear();
+    if (serverFile.empty()) return InstallerOutcome::NoneGood;
     const CUpdateIni server(serverFile);
     std::vector<std::string> links;
     server.GetPatchLinks(links);
     std::filesystem::path folder;
-    if (!GetFolderOfFile(serverFile, folder)) return false;
-    platform::HttpOptions options;
-    options.connectTimeout = kInstallerConnectTimeout;
-    options.keepConnection = true;
-    options.cancelled = cancelled;
+    if (!GetFolderOfFile(serverFile, folder)) return InstallerOutcome::NoneGood;
+    platform::HttpOptions http;
+    http.connectTimeout = kInstallerConnectTimeout;
+    http.keepConnection = true;
+    http.cancelled = options.cancelled;
+    const std::string_view key = options.publicKey.empty() ? kReleasePublicKey : options.publicKey;
+    bool refused = false;
     for (const std::string& address : links) {
         if (!MakeDownloadPath(address, folder, installer)) continue;
-        if (platform::DownloadToFile(address, installer, std::string(kUpdateAgent), options) !=
-            platform::HttpOutcome::Copied) {
+        if (platform::DownloadToFile(address, installer, std::string(kUpdateAgent), http) !=
+                platform::HttpOutcome::Copied ||
+            !IsGoodInstaller(server, installer)) {
             continue;
         }
-        if (IsGoodInstaller(server, installer)) return true;
+        if (IsSignedInstaller(address, installer, http, key)) return InstallerOutcome::Good;
+        refused = true;  // another address may still have it signed
     }
     installer.clear();
-    return false;
+    return refused ? InstallerOutcome::Unsigned : InstallerOutcome::NoneGood;
 }
 
-bool DownloadAndRunUpdate(const std::filesystem::path& serverFile,
-                          const std::function<bool()>& cancelled) {
+UpdateRun DownloadAndRunUpdate(const std::filesystem::path& serverFile,
+                               const UpdateOptions& options) {
     std::filesystem::path installer;
-    if (!DownloadInstaller(serverFile, installer, cancelled)) return false;
+    switch (DownloadInstaller(serverFile, installer, options)) {
+        case InstallerOutcome::Good:
+            break;
+        case InstallerOutcome::Unsigned:
+            return UpdateRun::Unsigned;
+        case InstallerOutcome::NoneGood:
+            return UpdateRun::Failed;
+    }
     std::string parameters;
     CUpdateIni(serverFile).GetString("PatchCommand", "Command", parameters);
-    return platform::ShellOpen(installer, parameters);
+    return platform::ShellOpen(installer, parameters) ? UpdateRun::Started : UpdateRun::Failed;
 }
 
 }  // namespace harbrook

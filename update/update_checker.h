@@ -21,6 +21,18 @@ inline constexpr std::string_view kSiblingProgram = "Portwarden.exe";
 inline constexpr std::string_view kInstallerHashKey = "Sha256";
 // The name we give the server.
 inline constexpr std::string_view kUpdateAgent = "Harbrook";
+// An installer's signature lies beside it: its address plus this suffix
+// (minisign's detached signature file, update/minisign.h).
+inline constexpr std::string_view kSignatureSuffix = ".minisig";
+
+struct UpdateOptions {
+    // Polled during downloads: true abandons them.
+    std::function<bool()> cancelled{};
+    // The key an installer's signature must verify with, as a minisign public
+    // key line. Empty: the release key built into the program. Only tests set
+    // it, to sign with a key of their own; nothing a user sets reaches it.
+    std::string publicKey{};
+};
 
 // 1 when a check is due now (today's date then becomes the schedule's date,
 // unless the stored one is unreadable), else 0. Never due while the sibling
@@ -56,16 +68,31 @@ bool MakeDownloadPath(std::string_view address, const std::filesystem::path& fol
 // The folder of a file path, with its trailing separator; false without one.
 bool GetFolderOfFile(const std::filesystem::path& file, std::filesystem::path& folder);
 
+enum class InstallerOutcome {
+    Good,      // `installer` names a good, signed download
+    NoneGood,  // no address gave a file of the described size (or version resource)
+    Unsigned,  // at least one did, but none carried a valid signature
+};
+
 // Downloads the installer from the description's "Download" addresses, in
 // order, into the description's folder, until one is good: its length equals
 // "Size" exactly as text or, without a size, it carries a version resource;
-// and it matches the SHA-256 when one is given. False when none is good.
-bool DownloadInstaller(const std::filesystem::path& serverFile, std::filesystem::path& installer,
-                       const std::function<bool()>& cancelled = {});
+// it matches the SHA-256 when one is given; and the signature file at its
+// address + ".minisig" signs it with the release key (trusted comment
+// included). A download whose signature fails is deleted with its signature.
+InstallerOutcome DownloadInstaller(const std::filesystem::path& serverFile,
+                                   std::filesystem::path& installer,
+                                   const UpdateOptions& options = {});
+
+enum class UpdateRun {
+    Started,
+    Failed,    // nothing good to download, or the installer would not start
+    Unsigned,  // refused for its signature: the user must be told
+};
 
 // DownloadInstaller, then the installer is started with "Command" as its
-// parameters. True when it was started.
-bool DownloadAndRunUpdate(const std::filesystem::path& serverFile,
-                          const std::function<bool()>& cancelled = {});
+// parameters. Nothing is started without a valid signature.
+UpdateRun DownloadAndRunUpdate(const std::filesystem::path& serverFile,
+                               const UpdateOptions& options = {});
 
 }  // namespace harbrook

@@ -1,6 +1,7 @@
 // The reminder and the update check as the application runs them at start:
 // the reminder once a day at most, and a whole update round against a web
-// server on 127.0.0.1, from the question to the started stand-in installer.
+// server on 127.0.0.1, from the question to the started stand-in installer,
+// which starts only when it is signed with the key.
 #include <atomic>
 
 #include "app/application.h"
@@ -17,7 +18,10 @@ class Answering : public AppFrontend {
   public:
     void OnConnectionStateChanged(bool, const std::string&) override {}
     void SetBannerStatus(const std::string&) override {}
-    void ShowMessage(const std::string&) override {}
+    void ShowMessage(const std::string& text) override {
+        std::lock_guard lock(mutex);
+        messages.push_back(text);
+    }
     bool AskOkCancel(const std::string& text) override {
         std::lock_guard lock(mutex);
         questions.push_back(text);
@@ -30,11 +34,16 @@ class Answering : public AppFrontend {
         std::lock_guard lock(mutex);
         return questions;
     }
+    std::vector<std::string> Messages() {
+        std::lock_guard lock(mutex);
+        return messages;
+    }
 
     bool answer = true;
     std::atomic<int> reminders{0};
     std::mutex mutex;
     std::vector<std::string> questions;
+    std::vector<std::string> messages;
 };
 
 const std::string kStandIn =
@@ -51,21 +60,28 @@ class StartUp : public UpdateFixture {
         settings.dataFolder = data;
         settings.programFolder = program;
         settings.updateDelay = 50ms;
+        settings.updateKey = TestKey();
         auto app = std::make_unique<Application>(ui, settings);
         app->Start();
         return app;
     }
     // Makes the check due at any date: an unreadable date is never moved.
     void CheckIsDue() { WriteText(data / "update_config.ini", "[harbrook]\r\ndate=40.1\r\n"); }
+    // The stand-in installer, signed with the test's key.
     void OfferVersion(const std::string& version) {
+        OfferInstaller(version, kStandIn, SignatureOf(kStandIn));
+    }
+    void OfferInstaller(const std::string& version, const std::string& installer,
+                        const std::string& signature) {
         server.Serve("/harbrook/update.ini",
                      Description{version,
                                  {server.Url("/harbrook/harbrook-setup.sh")},
-                                 std::to_string(kStandIn.size()),
+                                 std::to_string(installer.size()),
                                  "",
                                  "/S \"/D=two words\""}
                          .Text());
-        server.Serve("/harbrook/harbrook-setup.sh", kStandIn);
+        server.Serve("/harbrook/harbrook-setup.sh", installer);
+        if (!signature.empty()) server.Serve("/harbrook/harbrook-setup.sh.minisig", signature);
         WriteInstalled("0.1.0", {server.Url("/harbrook/update.ini")});
     }
 };
@@ -92,6 +108,42 @@ TEST_F(StartUp, AnAgreedUpdateIsDownloadedAndItsInstallerStarted) {
               "New version of Harbrook is available. Do you want to download and install it?");
     EXPECT_TRUE(std::filesystem::exists(data / "update.ini"));
     EXPECT_EQ(ReadFileBytes(data / "harbrook-setup.sh"), kStandIn);
+}
+
+// A server that was taken over, or an address on the way: the installer is
+// not started and the user, who agreed to the update, is told why.
+TEST_F(StartUp, AnInstallerWithoutTheKeysSignatureIsNotStartedAndTheUserIsTold) {
+    const std::string evil =
+        "#!/bin/sh\n"
+        "printf 'ran\\n' > \"$(dirname \"$0\")/installer-arguments.txt\"\n";
+    ASSERT_LT(evil.size() + 2, kStandIn.size());
+    // The stand-in's size, under the stand-in's true signature.
+    const std::string tampered =
+        evil + "#" + std::string(kStandIn.size() - evil.size() - 2, '#') + "\n";
+    const struct {
+        const char* what;
+        std::string installer, signature;
+    } offers[] = {
+        {"unsigned", evil, ""},  // first: no signature file at all yet (404)
+        {"signed with another key", kStandIn, SignatureOf(kStandIn, &strangerKeys)},
+        {"tampered", tampered, SignatureOf(kStandIn)},
+    };
+    for (const auto& offer : offers) {
+        SCOPED_TRACE(offer.what);
+        CheckIsDue();
+        OfferInstaller("0.2.0", offer.installer, offer.signature);
+        Answering ui;
+        auto app = Start(ui);
+        ASSERT_TRUE(WaitFor([&] { return !ui.Messages().empty(); }));
+        app->Stop();
+        EXPECT_EQ(ui.Questions().size(), 1u);
+        EXPECT_EQ(ui.Messages(), std::vector<std::string>{
+                                     "The update was not installed: its signature could not be "
+                                     "verified, so the download may not come from Harbrook. "
+                                     "Nothing was started."});
+        EXPECT_FALSE(std::filesystem::exists(data / "installer-arguments.txt")) << "not run";
+        EXPECT_FALSE(std::filesystem::exists(data / "harbrook-setup.sh")) << "not left to run";
+    }
 }
 
 TEST_F(StartUp, NoQuestionWithoutANewerVersionAndNoDownloadOnCancel) {

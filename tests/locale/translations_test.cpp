@@ -22,7 +22,7 @@ std::vector<unsigned> TranslatedIds() {
     for (const auto& [first, last] : {std::pair{103u, 119u},
                                       {121u, 129u},
                                       {133u, 150u},
-                                      {152u, 156u},
+                                      {152u, 157u},
                                       {200u, 236u},
                                       {270u, 270u},
                                       {240u, 255u},

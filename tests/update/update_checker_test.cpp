@@ -188,17 +188,20 @@ class InstallerDownload : public UpdateFixture {
         WriteText(file, description.Text());
         return file;
     }
-    bool Download(const Description& description) {
+    InstallerOutcome Fetch(const Description& description, std::string key) {
         installer.clear();
-        return DownloadInstaller(Described(description), installer);
+        return DownloadInstaller(Described(description), installer, {{}, std::move(key)});
+    }
+    bool Download(const Description& description) {
+        return Fetch(description, TestKey()) == InstallerOutcome::Good;
     }
     std::filesystem::path installer;
 };
 
 TEST_F(InstallerDownload, SizeMustMatchAsTextOrTheNextAddressIsTried) {
     const std::string body(123, 'x');
-    server.Serve("/short/setup.exe", std::string(124, 'y'));
-    server.Serve("/ok/setup.exe", body);
+    ServeSigned("/short/setup.exe", std::string(124, 'y'));
+    ServeSigned("/ok/setup.exe", body);
     EXPECT_TRUE(Download({"2.0", {server.Url("/ok/setup.exe")}, "123"}));
     EXPECT_EQ(installer, data / "setup.exe");
     EXPECT_EQ(ReadFileBytes(installer), body);
@@ -210,15 +213,16 @@ TEST_F(InstallerDownload, SizeMustMatchAsTextOrTheNextAddressIsTried) {
     EXPECT_EQ(ReadFileBytes(installer), body);
 
     EXPECT_FALSE(Download({"2.0", {server.Url("/ok/setup.exe")}, "0123"})) << "text, not number";
-    EXPECT_FALSE(Download({"2.0", {server.Url("/short/setup.exe")}, "123"}));
+    EXPECT_EQ(Fetch({"2.0", {server.Url("/short/setup.exe")}, "123"}, TestKey()),
+              InstallerOutcome::NoneGood);
     EXPECT_TRUE(installer.empty());
     EXPECT_FALSE(Download({"2.0", {}, "123"}));
 }
 
 TEST_F(InstallerDownload, WithoutASizeTheFileMustCarryAVersionResource) {
-    server.Serve("/pe/setup.exe", MakeTinyPe({FileVersion{2, 0, 0, 0}}));
-    server.Serve("/bare/setup.exe", MakeTinyPe({std::nullopt}));
-    server.Serve("/text/setup.exe", "just text");
+    ServeSigned("/pe/setup.exe", MakeTinyPe({FileVersion{2, 0, 0, 0}}));
+    ServeSigned("/bare/setup.exe", MakeTinyPe({std::nullopt}));
+    ServeSigned("/text/setup.exe", "just text");
     EXPECT_TRUE(Download({"2.0", {server.Url("/pe/setup.exe")}}));
     EXPECT_FALSE(Download({"2.0", {server.Url("/text/setup.exe")}}));
     EXPECT_FALSE(Download({"2.0", {server.Url("/bare/setup.exe")}}));
@@ -227,7 +231,7 @@ TEST_F(InstallerDownload, WithoutASizeTheFileMustCarryAVersionResource) {
 
 TEST_F(InstallerDownload, AGivenSha256MustMatchAsWell) {
     const std::string body = "installer bytes";
-    server.Serve("/setup.exe", body);
+    ServeSigned("/setup.exe", body);
     const std::string size = std::to_string(body.size());
     std::string digest = Sha256Hex(body);
     EXPECT_TRUE(Download({"2.0", {server.Url("/setup.exe")}, size, digest}));
@@ -235,6 +239,47 @@ TEST_F(InstallerDownload, AGivenSha256MustMatchAsWell) {
     EXPECT_TRUE(Download({"2.0", {server.Url("/setup.exe")}, size, digest})) << "any letter case";
     EXPECT_FALSE(Download({"2.0", {server.Url("/setup.exe")}, size, Sha256Hex("other bytes")}));
     EXPECT_FALSE(Download({"2.0", {server.Url("/setup.exe")}, size, "abc"}));
+}
+
+// Size and digest come from the same server as the installer: only the
+// signature, made with a key the server never holds, says who made it.
+TEST_F(InstallerDownload, OnlyAnInstallerSignedWithTheKeyIsGood) {
+    const std::string body = "installer bytes", evil = "evil bytes here";
+    const std::string size = std::to_string(body.size());
+    ServeSigned("/signed/setup.exe", body);
+    server.Serve("/unsigned/setup.exe", body);
+    server.Serve("/stranger/setup.exe", body);
+    server.Serve("/stranger/setup.exe.minisig", SignatureOf(body, &strangerKeys));
+    // Another file of the same size under a true signature of the real one.
+    server.Serve("/tampered/setup.exe", evil);
+    server.Serve("/tampered/setup.exe.minisig", SignatureOf(body));
+    // The true signature with its trusted comment changed.
+    std::string comment = SignatureOf(body);
+    comment.replace(comment.find("timestamp:0"), 11, "timestamp:9");
+    server.Serve("/comment/setup.exe", body);
+    server.Serve("/comment/setup.exe.minisig", comment);
+
+    EXPECT_EQ(Fetch({"2.0", {server.Url("/signed/setup.exe")}, size}, TestKey()),
+              InstallerOutcome::Good);
+    EXPECT_TRUE(std::filesystem::exists(data / "setup.exe.minisig"));
+    for (const char* path : {"/unsigned/setup.exe", "/stranger/setup.exe", "/tampered/setup.exe",
+                             "/comment/setup.exe"}) {
+        EXPECT_EQ(Fetch({"2.0", {server.Url(path)}, size}, TestKey()), InstallerOutcome::Unsigned)
+            << path;
+        EXPECT_TRUE(installer.empty());
+        EXPECT_FALSE(std::filesystem::exists(data / "setup.exe")) << path << ": not left to run";
+        EXPECT_FALSE(std::filesystem::exists(data / "setup.exe.minisig")) << path;
+    }
+    // A refused copy does not end the search: the next address may be signed.
+    EXPECT_EQ(
+        Fetch({"2.0", {server.Url("/stranger/setup.exe"), server.Url("/signed/setup.exe")}, size},
+              TestKey()),
+        InstallerOutcome::Good);
+    EXPECT_EQ(ReadFileBytes(installer), body);
+    // Without a key of the test's, the release key decides: the test's
+    // signature is not the release's.
+    EXPECT_EQ(Fetch({"2.0", {server.Url("/signed/setup.exe")}, size}, ""),
+              InstallerOutcome::Unsigned);
 }
 
 }  // namespace

@@ -47,4 +47,19 @@ void UpdateFixture::WriteInstalled(const std::string& version,
     WriteText(Installed(), text);
 }
 
+std::string UpdateFixture::SignatureOf(const std::string& body, const sign::KeyFiles* with) {
+    const std::filesystem::path file = sandbox.root() / "to-sign.bin";
+    WriteText(file, body);
+    const auto signature =
+        sign::SignFile(file, (with ? with : &keys)->secretKey, "timestamp:0\tfile:setup.exe");
+    std::filesystem::remove(file);
+    EXPECT_TRUE(signature);
+    return signature.value_or("");
+}
+
+void UpdateFixture::ServeSigned(const std::string& path, const std::string& body) {
+    server.Serve(path, body);
+    server.Serve(path + ".minisig", SignatureOf(body));
+}
+
 }  // namespace harbrook::test

@@ -11,6 +11,7 @@
 
 #include "tests/support/loopback_http.h"
 #include "tests/support/sandbox.h"
+#include "tools/sign/signer.h"
 
 namespace harbrook::test {
 
@@ -37,10 +38,21 @@ class UpdateFixture : public ::testing::Test {
     void WriteInstalled(const std::string& version, const std::vector<std::string>& servers);
     std::filesystem::path Installed() const { return program / "harbrook.ini"; }
 
+    // The signature file of `body` made with `keys` (the test's own key
+    // unless another is given).
+    std::string SignatureOf(const std::string& body, const sign::KeyFiles* keys = nullptr);
+    // Serves `body` at `path` and its signature at `path` + ".minisig".
+    void ServeSigned(const std::string& path, const std::string& body);
+    // What the checker is to verify with: the test's key, as a public key line.
+    std::string TestKey() const { return sign::PublicKeyLine(keys); }
+
     Sandbox sandbox;
     LoopbackHttpServer server;
     const std::filesystem::path program = sandbox.root() / "program" / "";
     const std::filesystem::path data = sandbox.appData();
+    // Keys of the test's own: the "release" key, and a stranger's.
+    const sign::KeyFiles keys = *sign::GenerateKeyPair();
+    const sign::KeyFiles strangerKeys = *sign::GenerateKeyPair();
 };
 
 }  // namespace harbrook::test
