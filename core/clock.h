@@ -1,6 +1,7 @@
 // The clock the program reads, injectable so tests can fix "now".
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -23,15 +24,16 @@ class Clock {
 // The system clock.
 const Clock& SystemClock();
 
-// A clock that returns what a test sets.
+// A clock that returns what a test sets; workers may read it while the test
+// moves it on.
 class FixedClock final : public Clock {
   public:
     explicit FixedClock(std::int64_t seconds) : m_seconds(seconds) {}
-    std::int64_t NowSeconds() const override { return m_seconds; }
-    void Set(std::int64_t seconds) { m_seconds = seconds; }
+    std::int64_t NowSeconds() const override { return m_seconds.load(); }
+    void Set(std::int64_t seconds) { m_seconds.store(seconds); }
 
   private:
-    std::int64_t m_seconds;
+    std::atomic<std::int64_t> m_seconds;
 };
 
 }  // namespace harbrook
