@@ -45,7 +45,10 @@ run_win() {
   nice cmake --build "$dir" -j"$jobs" >"$dir.build.log" 2>&1 \
     || { grep -E -B2 -A12 'error|Error' "$dir.build.log" | head -150; echo "build failed (win)"; return 1; }
   # A program of the window subsystem: Windows opens no console for it.
-  if ! x86_64-w64-mingw32-objdump -p "$dir/app/harbrook.exe" | grep -q 'Subsystem.*Windows GUI'; then
+  # (The headers first: grep -q would end the pipe early, and pipefail fail it.)
+  local headers
+  headers=$(x86_64-w64-mingw32-objdump -p "$dir/app/harbrook.exe")
+  if ! grep -q 'Subsystem.*Windows GUI' <<<"$headers"; then
     echo "harbrook.exe is not a Windows GUI program"; return 1
   fi
   local wineprefix rc=0
