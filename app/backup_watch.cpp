@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "update/date_records.h"
+
 namespace harbrook {
 
 BackupWatch::BackupWatch(AppFrontend& ui, std::filesystem::path historyFile, const Clock& clock)
@@ -22,6 +24,8 @@ void BackupWatch::EndOpenBackup() {
 }
 
 void BackupWatch::OnConnectionStateChanged(bool connected, const std::string& phoneName) {
+    // The reminder counts the days from the last time a phone connected.
+    if (connected) ResetShowDate(m_clock);
     m_ui.OnConnectionStateChanged(connected, phoneName);
 }
 

@@ -1,6 +1,7 @@
 // Stands between the core and the front end: passes every call on, and
 // follows each backup on the way to measure its progress and to write its
-// history record when it ends.
+// history record when it ends; and notes the day a phone connects, from
+// which the backup reminder counts.
 #pragma once
 
 #include <chrono>

@@ -2,7 +2,10 @@
 // an animation: the logical screen's size, and for each image the bytes that
 // make it (its graphic control extension, anything between that and the
 // image, and the image itself), with its delay and disposal. Plain C++ over
-// bytes: a picture file is input and is checked at every step.
+// bytes: a picture file is input and is checked at every step. Only the
+// Win32 picture control plays GIFs (Qt has its own reader), but the parser
+// lives here, below the toolkits, so that it is built, tested and fuzzed on
+// every system rather than only in the Windows build.
 #pragma once
 
 #include <cstddef>

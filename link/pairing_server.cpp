@@ -20,7 +20,6 @@
 #include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/net.h"
-#include "update/date_records.h"
 
 namespace harbrook {
 namespace {
@@ -147,7 +146,6 @@ bool PairOnce(LinkContext& link, PairingGate& gate) {
     }  // socket closed, context destroyed: the pairing port is free again
     if (answered.empty()) return true;  // stopped while waiting
     link.folders.PrepareBackupFolders(1024);
-    ResetShowDate(link.clock);
     for (const auto& request : answered) link.frontend.OnPaired(request.name, request.id);
     return true;
 }

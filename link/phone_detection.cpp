@@ -15,7 +15,6 @@
 #include "link/link_threads.h"
 #include "link/phone_trust.h"
 #include "link/worker_support.h"
-#include "update/date_records.h"
 
 namespace harbrook {
 namespace {
@@ -155,7 +154,6 @@ void Handshake(LinkContext& link, zmq::context_t& context, const Beacon& beacon,
             NoteDeclaredAddress(link, frames[0].text, frames[2].text, beacon.observed);
             link.state.SetConnectionState(true, frames[0].text, frames[1].text, beacon.observed);
             link.folders.PrepareBackupFolders(1024);
-            ResetShowDate(link.clock);
         }
     } else if (link.state.IsConnected()) {
         link.state.SetConnectionState(false, "", "", "");

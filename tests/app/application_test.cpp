@@ -9,7 +9,9 @@
 #include "app/instance_request.h"
 #include "app/options.h"
 #include "link/endpoints.h"
+#include "platform/profile.h"
 #include "tests/support/sandbox.h"
+#include "update/date_records.h"
 
 namespace harbrook::test {
 namespace {
@@ -77,6 +79,10 @@ TEST(ApplicationTest, StartsTheWorkersServesRequestsAndStopsWithinASecond) {
 
     // The user's disconnect, as a later start hands it over.
     app->Link().state.SetConnectionState(true, "Pixel", "id", "127.0.0.1");
+    // A connection restarts the backup reminder's count of days.
+    EXPECT_EQ(platform::ReadProfileString(sandbox.appData() / kProgramConfigFile, kConfigSection,
+                                          kShowDateKey, "none", 100),
+              FormatDateText());
     app->HandleRequest(EncodeRequest({InstanceRequest::Kind::Disconnect, {}}));
     EXPECT_TRUE(WaitFor([&] { return !app->Link().state.IsConnected(); }));
     EXPECT_TRUE(app->Link().state.IsDisconnectRequested());

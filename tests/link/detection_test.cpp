@@ -4,7 +4,6 @@
 #include "tests/link/link_fixture.h"
 #include "tools/phone/phone_requests.h"
 #include "tools/phone/phone_services.h"
-#include "update/date_records.h"
 
 namespace harbrook::test {
 namespace {
@@ -45,10 +44,6 @@ TEST_F(DetectionTest, ABeaconOnHost37IsFoundAndThePhoneMarkedConnected) {
                             "127.0.0.1:" + std::to_string(plan.backup[0])}));
     EXPECT_TRUE(WaitFor([&] { return folders.Calls() == 1; }));
     EXPECT_EQ(folders.LastNeed(), 1024);
-    EXPECT_TRUE(WaitFor([&] {
-        return platform::ReadProfileString(sandbox.appData() / "program_config.ini", "harbrook",
-                                           "dateShow", "none", 100) == FormatDateText();
-    }));
     // While the phone is connected the scan rests: no further requests.
     const std::size_t seen = beacon.Requests().size();
     EXPECT_FALSE(WaitFor([&] { return beacon.Requests().size() > seen + 1; }, 500ms));

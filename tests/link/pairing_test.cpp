@@ -7,7 +7,6 @@
 #include "platform/registry.h"
 #include "tests/link/link_fixture.h"
 #include "tools/phone/phone_requests.h"
-#include "update/date_records.h"
 
 namespace harbrook::test {
 namespace {
@@ -66,10 +65,6 @@ TEST_F(PairingTest, ReplyCarriesIdentityEndpointsAndComputerName) {
 
     EXPECT_EQ(PhoneValue("abc123", "PhoneID"), "abc123");
     EXPECT_EQ(PhoneValue("abc123", "PhoneName"), "Phone abc123");
-    EXPECT_TRUE(WaitFor([&] {
-        return platform::ReadProfileString(sandbox.appData() / "program_config.ini", "harbrook",
-                                           "dateShow", "none", 100) == FormatDateText();
-    }));
 }
 
 TEST_F(PairingTest, RecordsAreKeyedByExactIdentityAndRePairingOverwritesTheName) {

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/popup_placement.h"
 #include "app/window_texts.h"
 #include "ui/qt/main_window.h"
 

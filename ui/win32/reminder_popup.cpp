@@ -1,5 +1,6 @@
 #include "ui/win32/reminder_popup.h"
 
+#include "app/popup_placement.h"
 #include "app/window_texts.h"
 #include "ui/win32/graphics.h"
 #include "ui/win32/resource_ids.h"
