@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Harbrook and runs every test: plain (with the benchmarks built, the
-# formatting and the string ids checked and the Debian package built, unpacked and checked),
+# formatting, the string ids and the layer order of the includes checked, and
+# the Debian package built, unpacked and checked),
 # under AddressSanitizer + UndefinedBehaviorSanitizer, under ThreadSanitizer,
 # as Windows programs (mingw-w64 cross-build, tests under wine64, then the
 # Windows and Linux programs against each other), and the libFuzzer targets
@@ -29,7 +30,7 @@ export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ignore_noninstrumen
 # every Windows test under a throw-away wine prefix, one at a time (they share
 # the prefix's registry), then the interop tests from the Linux build.
 run_win() {
-  local prefix dir=build/test-win native=build/test-plain
+  local prefix dir=build/test-win native=build/test-interop
   prefix=$(scripts/win-deps.sh | tail -n1)
   # (win-deps.sh also installs what is missing: mingw-w64, wine64, googletest's sources.)
   mkdir -p build
@@ -60,6 +61,8 @@ run_win() {
   ((rc == 0)) || return 1
   # HARBROOK_WIN_INTEROP=0 leaves the interop tests out.
   if [[ ${HARBROOK_WIN_INTEROP:-1} == 1 ]]; then
+    # A Linux build of its own, so that the plain leg's build is never
+    # reconfigured (its flags are the plain leg's, so ccache serves it).
     echo "== win: Windows and Linux programs together ($native)"
     cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARBROOK_WERROR=ON \
           -DHARBROOK_SANITIZE= -DHARBROOK_BENCH=OFF \
@@ -95,7 +98,7 @@ run_fuzz() {
   echo "== fuzz: building in $dir"
   cmake -S . -B "$dir" -DCMAKE_C_COMPILER=clang-15 -DCMAKE_CXX_COMPILER=clang++-15 \
         -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARBROOK_SANITIZE=fuzzer -DHARBROOK_TESTS=OFF \
-        -DHARBROOK_BENCH=OFF >"$dir.configure.log" 2>&1 \
+        -DHARBROOK_BENCH=OFF -DHARBROOK_WERROR=ON >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log"; return 1; }
   nice cmake --build "$dir" -j"$jobs" --target fuzzers >"$dir.build.log" 2>&1 \
     || { grep -E -B2 -A12 'error|Error' "$dir.build.log" | head -150; echo "build failed (fuzz)"; return 1; }
@@ -118,47 +121,56 @@ run_fuzz() {
   return $rc
 }
 
-status=0
-for v in "${variants[@]}"; do
-  if [[ $v == win ]]; then
-    run_win || status=1
-    continue
-  fi
-  if [[ $v == fuzz ]]; then
-    run_fuzz || status=1
-    continue
-  fi
-  bench=OFF
+# A native leg: plain, asan or tsan. Like the other legs, a failed configure
+# or build fails the leg and the script goes on with the next one.
+run_native() {
+  local v=$1 sanitize bench=OFF dir=build/test-$1 rc=0
   case $v in
     plain) sanitize=""; bench=ON
            echo "== plain: checking the formatting"
-           check_format || status=1
+           check_format || rc=1
            echo "== plain: checking that no string id is typed as a number"
-           /usr/bin/python3 scripts/check-string-ids.py || status=1 ;;
+           /usr/bin/python3 scripts/check-string-ids.py || rc=1
+           echo "== plain: checking that every include keeps the layer order"
+           /usr/bin/python3 scripts/check-layers.py || rc=1 ;;
     asan)  sanitize=address ;;
     tsan)  sanitize=thread ;;
-    *) echo "unknown variant: $v (plain, asan, tsan, win or fuzz)" >&2; exit 2 ;;
   esac
-  dir=build/test-$v
   mkdir -p build
   echo "== $v: building in $dir"
   cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARBROOK_WERROR=ON \
         -DHARBROOK_SANITIZE="$sanitize" -DHARBROOK_BENCH=$bench -DHARBROOK_WIN_BINARIES= >"$dir.configure.log" 2>&1 \
-    || { cat "$dir.configure.log"; exit 1; }
-  cmake --build "$dir" -j"$jobs" >"$dir.build.log" 2>&1 \
-    || { grep -E -B2 -A12 'error|Error' "$dir.build.log" | head -150; echo "build failed ($v)"; exit 1; }
+    || { cat "$dir.configure.log"; echo "configure failed ($v)"; return 1; }
+  nice cmake --build "$dir" -j"$jobs" >"$dir.build.log" 2>&1 \
+    || { grep -E -B2 -A12 'error|Error' "$dir.build.log" | head -150; echo "build failed ($v)"; return 1; }
   echo "== $v: running the tests"
-  (cd "$dir" && ctest -j"$jobs" --output-on-failure) || status=1
+  (cd "$dir" && ctest -j"$jobs" --output-on-failure) || rc=1
   if [[ $v == plain ]]; then
     # The Debian package from the same build: unpacked, run and linted.
     echo "== plain: the Debian package"
-    log=$dir.package.log
+    local log=$dir.package.log
     if scripts/package-deb.sh "$dir" >"$log" 2>&1 &&
        scripts/check-deb.sh "$(tail -n1 "$log")" "$dir" >>"$log" 2>&1; then
       grep '^lintian summary' "$log" || true; tail -n1 "$log"
     else
-      cat "$log"; echo "package checks failed"; status=1
+      cat "$log"; echo "package checks failed"; rc=1
     fi
   fi
+  return $rc
+}
+
+for v in "${variants[@]}"; do
+  case $v in
+    plain|asan|tsan|win|fuzz) ;;
+    *) echo "unknown variant: $v (plain, asan, tsan, win or fuzz)" >&2; exit 2 ;;
+  esac
+done
+status=0
+for v in "${variants[@]}"; do
+  case $v in
+    plain|asan|tsan) run_native "$v" || status=1 ;;
+    win) run_win || status=1 ;;
+    fuzz) run_fuzz || status=1 ;;
+  esac
 done
 exit $status
