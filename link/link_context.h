@@ -32,15 +32,15 @@ class PairingCodeSink {
 };
 
 struct LinkContext {
-    LinkContext(Frontend& frontend, BackupFolderPreparer& folders, PortPlan plan = {},
-                Timing timing = {}, const Clock& clock = SystemClock())
-        : frontend(frontend),
-          folders(folders),
+    LinkContext(Frontend& ui, BackupFolderPreparer& preparer, PortPlan plan = {},
+                Timing times = {}, const Clock& time = SystemClock())
+        : frontend(ui),
+          folders(preparer),
           ports(plan),
-          timing(timing),
-          clock(clock),
-          pairingWindow(clock, timing.pairingWindow),
-          state(&frontend) {}
+          timing(times),
+          clock(time),
+          pairingWindow(time, times.pairingWindow),
+          state(&ui) {}
 
     Frontend& frontend;
     BackupFolderPreparer& folders;

@@ -10,6 +10,7 @@
 #include "app/options.h"
 #include "link/endpoints.h"
 #include "platform/profile.h"
+#include "tests/support/recorder_frontend.h"
 #include "tests/support/sandbox.h"
 #include "update/date_records.h"
 
@@ -18,53 +19,23 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class Watching : public AppFrontend {
-  public:
-    void OnConnectionStateChanged(bool, const std::string&) override { ++stateChanges; }
-    void SetBannerStatus(const std::string&) override {}
-    void ShowMessage(const std::string& text) override {
-        std::lock_guard lock(mutex);
-        messages.push_back(text);
-    }
-    bool AskOkCancel(const std::string&) override { return false; }
-    void SetSendButton(const std::string&, bool) override {}
-    bool ShowQrCode(const std::filesystem::path& bitmap, const std::string& text) override {
-        std::lock_guard lock(mutex);
-        qrBitmap = bitmap;
-        qrText = text;
-        return true;
-    }
-    void OnOpenMainWindow() override { ++opened; }
-    std::vector<std::string> Messages() {
-        std::lock_guard lock(mutex);
-        return messages;
-    }
-    std::string QrText() {
-        std::lock_guard lock(mutex);
-        return qrText;
-    }
-
-    std::atomic<int> stateChanges{0}, opened{0};
-    std::mutex mutex;
-    std::vector<std::string> messages;
-    std::filesystem::path qrBitmap;
-    std::string qrText;
-};
-
 TEST(ApplicationTest, StartsTheWorkersServesRequestsAndStopsWithinASecond) {
     Sandbox sandbox;
     SetLocalAddressOverride("127.0.0.1");
     const int base = FreePortRun(kPortsInPlan);
     ASSERT_NE(base, 0);
-    Watching ui;
+    RecorderFrontend ui;
     AppSettings settings{PortPlanFromBase(base), QuickTiming(), sandbox.root() / "history.txt"};
     auto app = std::make_unique<Application>(ui, settings);
     app->Start();
     app->Start();  // once only
 
     // The pairing server is up and the code shows its port.
-    ASSERT_TRUE(WaitFor([&] { return ui.QrText() == "127.0.0.1:" + std::to_string(base); }));
-    EXPECT_TRUE(std::filesystem::exists(ui.qrBitmap));
+    ASSERT_TRUE(WaitFor([&] {
+        return ui.qrTexts().size() > 0 &&
+               ui.qrTexts().back() == "127.0.0.1:" + std::to_string(base);
+    }));
+    EXPECT_TRUE(std::filesystem::exists(ui.qrBitmap()));
     // The backup receiver and the monitor have bound their first ports.
     EXPECT_TRUE(WaitFor(
         [&] { return app->Link().backupPort == base + 6 && app->Link().monitorPort == base + 3; }));
@@ -74,8 +45,8 @@ TEST(ApplicationTest, StartsTheWorkersServesRequestsAndStopsWithinASecond) {
     app->HandleRequest("something newer");  // ignored
     EXPECT_EQ(ui.opened, 1);
     app->HandleRequest(EncodeRequest({InstanceRequest::Kind::Send, {sandbox.root() / "x.txt"}}));
-    ASSERT_EQ(ui.Messages().size(), 1u);  // no phone: refused at once
-    EXPECT_NE(ui.Messages()[0].find("You need to connect your phone"), std::string::npos);
+    ASSERT_EQ(ui.messages().size(), 1u);  // no phone: refused at once
+    EXPECT_NE(ui.messages()[0].find("You need to connect your phone"), std::string::npos);
 
     // The user's disconnect, as a later start hands it over.
     app->Link().state.SetConnectionState(true, "Pixel", "id", "127.0.0.1");
@@ -87,13 +58,13 @@ TEST(ApplicationTest, StartsTheWorkersServesRequestsAndStopsWithinASecond) {
     EXPECT_TRUE(WaitFor([&] { return !app->Link().state.IsConnected(); }));
     EXPECT_TRUE(app->Link().state.IsDisconnectRequested());
 
-    const int changes = ui.stateChanges;
+    const auto changes = ui.stateChanges().size();
     const auto asked = std::chrono::steady_clock::now();
     app->Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
     // Nothing reaches the front end any more, and the object can go.
     app->Link().state.SetConnectionState(true, "late", "id", "127.0.0.1");
-    EXPECT_EQ(ui.stateChanges, changes);
+    EXPECT_EQ(ui.stateChanges().size(), changes);
     EXPECT_FALSE(app->SendFiles({sandbox.root() / "x.txt"}));
     app.reset();
     SetLocalAddressOverride("");

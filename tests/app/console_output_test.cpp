@@ -11,6 +11,7 @@
 #include "core/peer_text.h"
 #include "locale/string_ids.h"
 #include "locale/ui_strings.h"
+#include "tests/support/recorder_frontend.h"
 #include "tests/support/sandbox.h"
 #include "ui/console/console_frontend.h"
 #include "ui/console/qr_terminal.h"
@@ -93,26 +94,10 @@ TEST(QrTerminalTest, TheDrawingHoldsTheSymbolWithItsQuietZone) {
     EXPECT_TRUE(Has(coloured, "\x1b[0m"));
 }
 
-// An AppFrontend that only counts, to see what the watch passes on.
-class Counting : public AppFrontend {
-  public:
-    void OnConnectionStateChanged(bool, const std::string&) override {}
-    void SetBannerStatus(const std::string& text) override { banners.push_back(text); }
-    void ShowMessage(const std::string&) override {}
-    bool AskOkCancel(const std::string&) override { return true; }
-    void SetSendButton(const std::string&, bool) override {}
-    bool ShowQrCode(const std::filesystem::path&, const std::string&) override { return true; }
-    void OnProgressReading(const ProgressReading& r) override { readings.push_back(r); }
-    void OnBackupRecorded(const BackupRecord& r) override { records.push_back(r); }
-    std::vector<std::string> banners;
-    std::vector<ProgressReading> readings;
-    std::vector<BackupRecord> records;
-};
-
 TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
     test::Sandbox sandbox;
     const auto history = sandbox.root() / "history.txt";
-    Counting ui;
+    test::RecorderFrontend ui;
     FixedClock clock(1'700'000'000);
     ConnectionState state;
     state.SetConnectionState(true, "Pixel", "abc", "127.0.0.1");
@@ -150,16 +135,16 @@ TEST(BackupWatchTest, EachBackupEndsInOneHistoryRecordWithItsOutcome) {
     EXPECT_EQ(records[0].reason, "");
     EXPECT_EQ(records[1].files, 0);
     EXPECT_EQ(records[2].outcome, BackupOutcome::Disconnected);
-    EXPECT_EQ(ui.records.size(), 3u);
-    EXPECT_EQ(ui.banners.size(), 3u);  // passed on unchanged
-    ASSERT_FALSE(ui.readings.empty());
-    EXPECT_EQ(ui.readings.front().percent, 40);  // the first reading is never held back
+    EXPECT_EQ(ui.records().size(), 3u);
+    EXPECT_EQ(ui.banners().size(), 3u);  // passed on unchanged
+    ASSERT_FALSE(ui.readings().empty());
+    EXPECT_EQ(ui.readings().front().percent, 40);  // the first reading is never held back
 }
 
 TEST(BackupWatchTest, ABackupCutShortByAQuitIsInterruptedNotFailed) {
     test::Sandbox sandbox;
     const auto history = sandbox.root() / "history.txt";
-    Counting ui;
+    test::RecorderFrontend ui;
     FixedClock clock(1'700'000'000);
     BackupWatch watch(ui, history, clock);
 

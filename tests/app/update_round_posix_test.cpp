@@ -7,44 +7,13 @@
 #include "app/application.h"
 #include "app/options.h"
 #include "link/endpoints.h"
+#include "tests/support/recorder_frontend.h"
 #include "tests/update/update_fixture.h"
 
 namespace harbrook::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-class Answering : public AppFrontend {
-  public:
-    void OnConnectionStateChanged(bool, const std::string&) override {}
-    void SetBannerStatus(const std::string&) override {}
-    void ShowMessage(const std::string& text) override {
-        std::lock_guard lock(mutex);
-        messages.push_back(text);
-    }
-    bool AskOkCancel(const std::string& text) override {
-        std::lock_guard lock(mutex);
-        questions.push_back(text);
-        return answer;
-    }
-    void SetSendButton(const std::string&, bool) override {}
-    bool ShowQrCode(const std::filesystem::path&, const std::string&) override { return true; }
-    void ShowBackupReminder() override { ++reminders; }
-    std::vector<std::string> Questions() {
-        std::lock_guard lock(mutex);
-        return questions;
-    }
-    std::vector<std::string> Messages() {
-        std::lock_guard lock(mutex);
-        return messages;
-    }
-
-    bool answer = true;
-    std::atomic<int> reminders{0};
-    std::mutex mutex;
-    std::vector<std::string> questions;
-    std::vector<std::string> messages;
-};
 
 const std::string kStandIn =
     "#!/bin/sh\n"
@@ -53,7 +22,7 @@ const std::string kStandIn =
 class StartUp : public UpdateFixture {
   protected:
     StartUp() { SetLocalAddressOverride("127.0.0.1"); }
-    std::unique_ptr<Application> Start(Answering& ui) {
+    std::unique_ptr<Application> Start(RecorderFrontend& ui) {
         const int base = FreePortRun(kPortsInPlan);
         EXPECT_NE(base, 0);
         AppSettings settings{PortPlanFromBase(base), QuickTiming(), {}};
@@ -87,7 +56,7 @@ class StartUp : public UpdateFixture {
 };
 
 TEST_F(StartUp, TheReminderShowsAtTheFirstStartAndNotAgainThatDay) {
-    Answering ui;
+    RecorderFrontend ui;
     Start(ui)->Stop();
     EXPECT_EQ(ui.reminders, 1);
     Start(ui)->Stop();
@@ -97,14 +66,14 @@ TEST_F(StartUp, TheReminderShowsAtTheFirstStartAndNotAgainThatDay) {
 TEST_F(StartUp, AnAgreedUpdateIsDownloadedAndItsInstallerStarted) {
     CheckIsDue();
     OfferVersion("0.2.0");
-    Answering ui;
+    RecorderFrontend ui;
     auto app = Start(ui);
     const auto arguments = data / "installer-arguments.txt";
     ASSERT_TRUE(WaitFor([&] { return !ReadFileBytes(arguments).empty(); }));
     app->Stop();
     EXPECT_EQ(ReadFileBytes(arguments), "/S\n/D=two words\n") << "parameters split as Windows does";
-    ASSERT_EQ(ui.Questions().size(), 1u);
-    EXPECT_EQ(ui.Questions()[0],
+    ASSERT_EQ(ui.questions().size(), 1u);
+    EXPECT_EQ(ui.questions()[0],
               "New version of Harbrook is available. Do you want to download and install it?");
     EXPECT_TRUE(std::filesystem::exists(data / "update.ini"));
     EXPECT_EQ(ReadFileBytes(data / "harbrook-setup.sh"), kStandIn);
@@ -132,12 +101,12 @@ TEST_F(StartUp, AnInstallerWithoutTheKeysSignatureIsNotStartedAndTheUserIsTold) 
         SCOPED_TRACE(offer.what);
         CheckIsDue();
         OfferInstaller("0.2.0", offer.installer, offer.signature);
-        Answering ui;
+        RecorderFrontend ui;
         auto app = Start(ui);
-        ASSERT_TRUE(WaitFor([&] { return !ui.Messages().empty(); }));
+        ASSERT_TRUE(WaitFor([&] { return !ui.messages().empty(); }));
         app->Stop();
-        EXPECT_EQ(ui.Questions().size(), 1u);
-        EXPECT_EQ(ui.Messages(), std::vector<std::string>{
+        EXPECT_EQ(ui.questions().size(), 1u);
+        EXPECT_EQ(ui.messages(), std::vector<std::string>{
                                      "The update was not installed: its signature could not be "
                                      "verified, so the download may not come from Harbrook. "
                                      "Nothing was started."});
@@ -149,16 +118,16 @@ TEST_F(StartUp, AnInstallerWithoutTheKeysSignatureIsNotStartedAndTheUserIsTold) 
 TEST_F(StartUp, NoQuestionWithoutANewerVersionAndNoDownloadOnCancel) {
     CheckIsDue();
     OfferVersion("0.1.0");
-    Answering ui;
+    RecorderFrontend ui;
     auto app = Start(ui);
     ASSERT_TRUE(WaitFor([&] { return server.Requests().size() == 1; }));
     app->Stop();
-    EXPECT_TRUE(ui.Questions().empty());
+    EXPECT_TRUE(ui.questions().empty());
 
     OfferVersion("0.1.1");
-    ui.answer = false;
+    ui.answerOk = false;
     app = Start(ui);
-    ASSERT_TRUE(WaitFor([&] { return ui.Questions().size() == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return ui.questions().size() == 1; }));
     app->Stop();
     EXPECT_FALSE(std::filesystem::exists(data / "harbrook-setup.sh"));
 }
@@ -166,7 +135,7 @@ TEST_F(StartUp, NoQuestionWithoutANewerVersionAndNoDownloadOnCancel) {
 TEST_F(StartUp, StopEndsTheWaitBeforeTheCheck) {
     CheckIsDue();
     OfferVersion("0.2.0");
-    Answering ui;
+    RecorderFrontend ui;
     const int base = FreePortRun(kPortsInPlan);
     AppSettings settings{PortPlanFromBase(base), QuickTiming(), {}};
     settings.dataFolder = data;

@@ -32,8 +32,9 @@ void RecorderFrontend::SetSendButton(const std::string& text, bool enabled) {
     m_sendText = text;
     m_sendEnabled = enabled;
 }
-bool RecorderFrontend::ShowQrCode(const std::filesystem::path&, const std::string& text) {
+bool RecorderFrontend::ShowQrCode(const std::filesystem::path& bitmap, const std::string& text) {
     std::lock_guard lock(m_mutex);
+    m_qrBitmap = bitmap;
     m_qr.push_back(text);
     return true;
 }
@@ -51,6 +52,14 @@ void RecorderFrontend::OnBackupEnded(const BackupEnd& end) {
     std::lock_guard lock(m_mutex);
     m_backupEnds.push_back(end);
 }
+void RecorderFrontend::OnProgressReading(const ProgressReading& reading) {
+    std::lock_guard lock(m_mutex);
+    m_readings.push_back(reading);
+}
+void RecorderFrontend::OnBackupRecorded(const BackupRecord& record) {
+    std::lock_guard lock(m_mutex);
+    m_records.push_back(record);
+}
 
 #define HARBROOK_RECORDER_GETTER(type, name, member) \
     type RecorderFrontend::name() const {            \
@@ -61,6 +70,10 @@ HARBROOK_RECORDER_GETTER(std::vector<RecorderFrontend::StateChange>, stateChange
 HARBROOK_RECORDER_GETTER(std::vector<std::string>, banners, m_banners)
 HARBROOK_RECORDER_GETTER(std::vector<std::string>, messages, m_messages)
 HARBROOK_RECORDER_GETTER(std::vector<std::string>, qrTexts, m_qr)
+HARBROOK_RECORDER_GETTER(std::filesystem::path, qrBitmap, m_qrBitmap)
+HARBROOK_RECORDER_GETTER(std::vector<std::string>, questions, m_questions)
+HARBROOK_RECORDER_GETTER(std::vector<ProgressReading>, readings, m_readings)
+HARBROOK_RECORDER_GETTER(std::vector<BackupRecord>, records, m_records)
 HARBROOK_RECORDER_GETTER(std::string, sendButtonText, m_sendText)
 HARBROOK_RECORDER_GETTER(bool, sendButtonEnabled, m_sendEnabled)
 HARBROOK_RECORDER_GETTER(std::vector<std::filesystem::path>, receivedFiles, m_received)

@@ -1,4 +1,4 @@
-// A Frontend for tests: records every call, answers questions as told.
+// A front end for tests: records every call, answers questions as told.
 #pragma once
 
 #include <atomic>
@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "core/frontend.h"
+#include "app/app_frontend.h"
 
 namespace harbrook::test {
 
-class RecorderFrontend : public Frontend {
+class RecorderFrontend : public AppFrontend {
   public:
     struct StateChange {
         bool connected;
@@ -28,12 +28,20 @@ class RecorderFrontend : public Frontend {
     void OnBackupStarted(std::int64_t totalBytes) override;
     void OnBackupEnded(const BackupEnd& end) override;
     void OnLinkNotice(const std::string& text) override;
+    void OnOpenMainWindow() override { ++opened; }
+    void ShowBackupReminder() override { ++reminders; }
+    void OnProgressReading(const ProgressReading& reading) override;
+    void OnBackupRecorded(const BackupRecord& record) override;
 
     std::vector<StateChange> stateChanges() const;
     std::vector<std::string> banners() const;
     std::vector<std::string> messages() const;
     std::vector<std::string> notices() const;
     std::vector<std::string> qrTexts() const;
+    std::filesystem::path qrBitmap() const;
+    std::vector<std::string> questions() const;
+    std::vector<ProgressReading> readings() const;
+    std::vector<BackupRecord> records() const;
     std::string lastBanner() const;
     std::string sendButtonText() const;
     bool sendButtonEnabled() const;
@@ -43,6 +51,7 @@ class RecorderFrontend : public Frontend {
     bool LastBackupCompleted() const;
 
     std::atomic<bool> answerOk{true};
+    std::atomic<int> opened{0}, reminders{0};
 
   private:
     mutable std::mutex m_mutex;
@@ -51,6 +60,9 @@ class RecorderFrontend : public Frontend {
     std::vector<std::filesystem::path> m_received;
     std::vector<std::int64_t> m_backupStarts;
     std::vector<BackupEnd> m_backupEnds;
+    std::vector<ProgressReading> m_readings;
+    std::vector<BackupRecord> m_records;
+    std::filesystem::path m_qrBitmap;
     std::string m_sendText = "Send Files";
     bool m_sendEnabled = true;
 };

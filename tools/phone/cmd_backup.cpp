@@ -65,11 +65,11 @@ int RunBackupCommand(int argc, char** argv) {
         else if (arg == "--generate" && hasValue) {
             const std::string value = argv[++i];
             const std::size_t colon = value.find(':');
-            const auto count = ParseCount(value.substr(0, colon));
+            const auto files = ParseCount(value.substr(0, colon));
             const auto size =
                 colon == std::string::npos ? std::nullopt : ParseCount(value.substr(colon + 1));
-            ok = count && size && *count > 0 && *count <= 1'000'000'000 && *size > 0;
-            if (ok) generate.emplace(*count, *size);
+            ok = files && size && *files > 0 && *files <= 1'000'000'000 && *size > 0;
+            if (ok) generate.emplace(*files, *size);
         } else if (arg == "--include-empty")
             includeEmpty = true;
         else if (arg == "--short")
