@@ -11,16 +11,9 @@
 namespace harbrook::test {
 namespace {
 
-class TargetFileLinkTest : public ::testing::Test {
-  protected:
-    std::filesystem::path Dir() const { return sandbox.root(); }
-    void Touch(const std::string& name, const std::string& content = "old") {
-        std::ofstream(Dir() / name) << content;
-    }
-    Sandbox sandbox;
-};
+using TargetFileTest = FolderTest;
 
-TEST_F(TargetFileLinkTest, ALinkIsNeverFollowed) {
+TEST_F(TargetFileTest, ALinkIsNeverFollowed) {
     // A link planted under the wanted name is skipped like a taken name...
     Touch("outside.txt", "keep me");
     std::filesystem::create_symlink(Dir() / "outside.txt", Dir() / "l.jpg");
@@ -42,7 +35,7 @@ TEST_F(TargetFileLinkTest, ALinkIsNeverFollowed) {
     EXPECT_EQ(ReadFileBytes(Dir() / "outside.txt"), "keep me");
 }
 
-TEST_F(TargetFileLinkTest, ASpareBecomesTheFileAndIsNamedOnlyUnderAFreeName) {
+TEST_F(TargetFileTest, ASpareBecomesTheFileAndIsNamedOnlyUnderAFreeName) {
     platform::File spare = platform::File::CreateUnnamed(Dir());
     if (!spare) GTEST_SKIP() << "this file system makes no unnamed files";
     const auto atFirst = FilesUnder(Dir());

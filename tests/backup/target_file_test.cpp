@@ -16,14 +16,7 @@
 namespace harbrook::test {
 namespace {
 
-class TargetFileTest : public ::testing::Test {
-  protected:
-    std::filesystem::path Dir() const { return sandbox.root(); }
-    void Touch(const std::string& name, const std::string& content = "old") {
-        std::ofstream(Dir() / name) << content;
-    }
-    Sandbox sandbox;
-};
+using TargetFileTest = FolderTest;
 
 TEST_F(TargetFileTest, FreeNameIsUsedAsItIs) {
     const auto choice = ChooseFreeName(Dir() / "IMG_1.jpg");

@@ -3,9 +3,12 @@
 // timings, a backup receiver on a stoppable thread, and file helpers.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -73,5 +76,15 @@ std::uint64_t HashFile(const std::filesystem::path& file);
 
 // Regular files under the folder, recursively.
 std::vector<std::filesystem::path> FilesUnder(const std::filesystem::path& folder);
+
+// A sandbox folder to make files in, for the tests of names and files.
+class FolderTest : public ::testing::Test {
+  protected:
+    std::filesystem::path Dir() const { return sandbox.root(); }
+    void Touch(const std::string& name, const std::string& content = "old") {
+        std::ofstream(Dir() / name) << content;
+    }
+    Sandbox sandbox;
+};
 
 }  // namespace harbrook::test
