@@ -75,6 +75,13 @@ ClearedEnv::~ClearedEnv() {
     for (const auto& [name, value] : m_saved) value ? SetEnv(name, *value) : UnsetEnv(name);
 }
 
+std::chrono::milliseconds TimeTaken(const std::function<void()>& action) {
+    const auto start = std::chrono::steady_clock::now();
+    action();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start);
+}
+
 bool WaitFor(const std::function<bool()>& predicate, std::chrono::milliseconds deadline) {
     const auto until = std::chrono::steady_clock::now() + deadline;
     while (!predicate()) {

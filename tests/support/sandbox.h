@@ -51,6 +51,12 @@ class ClearedEnv {
     std::vector<std::pair<const char*, std::optional<std::string>>> m_saved;
 };
 
+// What a stop, a quit or a refusal may take in a test: "about a second" by
+// design, with room for a loaded or instrumented machine.
+inline constexpr std::chrono::milliseconds kStopDeadline{2000};
+// How long the action took.
+std::chrono::milliseconds TimeTaken(const std::function<void()>& action);
+
 // Polls the predicate until it holds or the deadline passes.
 bool WaitFor(const std::function<bool()>& predicate,
              std::chrono::milliseconds deadline = std::chrono::seconds(10));
