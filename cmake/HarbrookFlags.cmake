@@ -1,7 +1,7 @@
 # One INTERFACE target carries the compile settings every Harbrook target shares.
 add_library(harbrook_flags INTERFACE)
 target_compile_features(harbrook_flags INTERFACE cxx_std_20)
-target_compile_options(harbrook_flags INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_options(harbrook_flags INTERFACE -Wall -Wextra -Wpedantic -Wshadow)
 if(HARBROOK_WERROR)
   target_compile_options(harbrook_flags INTERFACE -Werror)
 endif()

@@ -161,8 +161,8 @@ TEST(TranslationsEnglish, TheEnglishLibraryIsTheOwnTable) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLibrary, Translations, ::testing::ValuesIn(test::LibraryNames()),
-                         [](const auto& info) {
-                             return info.param.substr(0, info.param.find('.'));
+                         [](const auto& library) {
+                             return library.param.substr(0, library.param.find('.'));
                          });
 
 }  // namespace
