@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,19 +81,12 @@ std::string BackupRootProblem(const std::filesystem::path& root) {
     return {};
 }
 
-int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) {
-    const ParsedOptions parsed = ParseOptions(argc, argv);
-    const Options& options = parsed.options;
-    // Texts from here on are in the chosen language, a refused command line
-    // included (with --language when it came before the fault); the library
-    // stays loaded until the end of this run.
-    CLanguageSelector languages;
-    if (options.language) languages.SetOneRunLanguage(*options.language);
-    g_hLangModule = languages.SelectLanguageModule(&OwnStringTable());
-    struct OwnTableAgain {
-        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
-    } ownTableAgain;
-    if (parsed.errorText != 0) return Fail(kExitUsage, parsed.Error());
+namespace {
+
+// The commands that only print or change something and end (--help,
+// --version, --autostart), and the refusal of arguments that cannot work.
+// Empty when the start goes on.
+std::optional<int> RunCommandOnly(const Options& options) {
     if (options.help) {
         std::fputs(UsageText().c_str(), stdout);
         return 0;
@@ -120,29 +114,17 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     }
     if (options.backupRoot) {
         const std::string problem = BackupRootProblem(*options.backupRoot);
-        if (!problem.empty()) {
-            return Fail(kExitUsage, problem);
-        }
+        if (!problem.empty()) return Fail(kExitUsage, problem);
     }
+    return std::nullopt;
+}
 
-    // Without a data folder Harbrook still runs, without what lives there: the
-    // backup history, the single-instance channel and the QR bitmap file.
-    std::filesystem::path dataFolder;
-    const bool haveDataFolder = GetAppDataFolder(dataFolder);
-    const auto historyFile =
-        haveDataFolder ? dataFolder / kHistoryFileName : std::filesystem::path();
-    if (options.history) {
-        std::size_t skipped = 0;
-        const auto records = ReadBackupHistory(historyFile, &skipped);
-        std::fputs((FormatHistoryTable(records) + SkippedLinesNote(skipped)).c_str(), stdout);
-        return 0;
-    }
-    if (options.backupRoot && !CSettingsStore().WriteRootDirectory(*options.backupRoot, true)) {
-        return Fail(kExitUsage, Text(kStrRootNotStored, {PathToUtf8(*options.backupRoot)}));
-    }
-    if (!options.address.empty()) SetLocalAddressOverride(options.address);
-
-    platform::SingleInstance instance;
+// Takes the single-instance lock. Empty when this start is the one that
+// runs; otherwise how it ends: the request handed to the running one, or
+// refused.
+std::optional<int> ClaimTheOnlyInstance(platform::SingleInstance& instance, const Options& options,
+                                        const std::filesystem::path& dataFolder) {
+    const bool haveDataFolder = !dataFolder.empty();
     const auto claim =
         haveDataFolder ? instance.TryClaim(dataFolder) : platform::SingleInstance::Claim::Failed;
     switch (claim) {
@@ -159,17 +141,21 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         case platform::SingleInstance::Claim::First:
             break;
     }
-    if (options.send) {
-        return Fail(kExitFailure, Text(kStrSendWithoutRunning));
-    }
-    if (options.disconnect) {
-        return Fail(kExitFailure, Text(kStrDisconnectWithoutRunning));
-    }
+    if (options.send) return Fail(kExitFailure, Text(kStrSendWithoutRunning));
+    if (options.disconnect) return Fail(kExitFailure, Text(kStrDisconnectWithoutRunning));
+    return std::nullopt;
+}
+
+// The application's run, from the sockets layer to an orderly end: the
+// front end closes before the application stops, so that no worker the stop
+// waits for is left waiting for a person.
+int RunApplication(platform::SingleInstance& instance, const Options& options,
+                   const HostFactory& makeHost, const std::filesystem::path& dataFolder,
+                   const std::filesystem::path& historyFile) {
     if (!platform::InitSockets()) {
         const auto text = OwnStringTable().Find(kStrSocketsFailed);
         return Fail(kExitFailure, text.value_or("sockets"));
     }
-
     std::unique_ptr<FrontEndHost> host = makeHost(options);
     AppSettings settings;
     if (options.portsBase) settings.ports = PortPlanFromBase(*options.portsBase);
@@ -180,21 +166,57 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     settings.pairingAlways = options.pairingAlways;
     settings.historyFile = historyFile;
     settings.dataFolder = dataFolder;
-    {
-        Application app(host->Ui(), settings);
-        if (!haveDataFolder) host->Ui().ShowMessage(Text(kStrNoDataFolder));
-        app.Start();
-        // Only now can a later start be served: before this the requests
-        // wait on the channel.
-        instance.Listen([&app](const std::string& request) { app.HandleRequest(request); });
-        host->Run(app);
-        instance.StopListening();
-        // The front end first: a worker that waits for an answer is let go
-        // (Cancel) before the stop waits for the workers.
-        host->Ui().Close();
-        app.Stop();
-    }
+
+    Application app(host->Ui(), settings);
+    if (dataFolder.empty()) host->Ui().ShowMessage(Text(kStrNoDataFolder));
+    app.Start();
+    // Only now can a later start be served: before this the requests wait
+    // on the channel.
+    instance.Listen([&app](const std::string& request) { app.HandleRequest(request); });
+    host->Run(app);
+    instance.StopListening();
+    host->Ui().Close();
+    app.Stop();
     return 0;
+}
+
+}  // namespace
+
+int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) {
+    const ParsedOptions parsed = ParseOptions(argc, argv);
+    const Options& options = parsed.options;
+    // Texts from here on are in the chosen language, a refused command line
+    // included (with --language when it came before the fault); the library
+    // stays loaded until the end of this run.
+    CLanguageSelector languages;
+    if (options.language) languages.SetOneRunLanguage(*options.language);
+    g_hLangModule = languages.SelectLanguageModule(&OwnStringTable());
+    struct OwnTableAgain {
+        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
+    } ownTableAgain;
+    if (parsed.errorText != 0) return Fail(kExitUsage, parsed.Error());
+    if (const auto status = RunCommandOnly(options)) return *status;
+
+    // Without a data folder Harbrook still runs, without what lives there: the
+    // backup history, the single-instance channel and the QR bitmap file.
+    std::filesystem::path dataFolder;
+    if (!GetAppDataFolder(dataFolder)) dataFolder.clear();
+    const auto historyFile =
+        dataFolder.empty() ? std::filesystem::path() : dataFolder / kHistoryFileName;
+    if (options.history) {
+        std::size_t skipped = 0;
+        const auto records = ReadBackupHistory(historyFile, &skipped);
+        std::fputs((FormatHistoryTable(records) + SkippedLinesNote(skipped)).c_str(), stdout);
+        return 0;
+    }
+    if (options.backupRoot && !CSettingsStore().WriteRootDirectory(*options.backupRoot, true)) {
+        return Fail(kExitUsage, Text(kStrRootNotStored, {PathToUtf8(*options.backupRoot)}));
+    }
+    if (!options.address.empty()) SetLocalAddressOverride(options.address);
+
+    platform::SingleInstance instance;
+    if (const auto status = ClaimTheOnlyInstance(instance, options, dataFolder)) return *status;
+    return RunApplication(instance, options, makeHost, dataFolder, historyFile);
 }
 
 }  // namespace harbrook

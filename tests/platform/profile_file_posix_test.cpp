@@ -6,19 +6,12 @@
 #include <vector>
 
 #include "platform/profile.h"
-#include "tests/support/sandbox.h"
+#include "tests/platform/profile_fixture.h"
 
 namespace harbrook::platform {
 namespace {
 
-class ProfileFileTest : public ::testing::Test {
-  protected:
-    test::Sandbox sandbox;
-    std::filesystem::path ini = sandbox.root() / "program_config.ini";
-    void Write(const std::string& text) { std::ofstream(ini, std::ios::binary) << text; }
-};
-
-TEST_F(ProfileFileTest, WriteReplacesInPlaceAndKeepsTheRestByteForByte) {
+TEST_F(ProfileTest, WriteReplacesInPlaceAndKeepsTheRestByteForByte) {
     Write("; keep me\n[harbrook]\nlanguage=german\ndateShow=1.1\n\n[other]\nx=1\n");
     ASSERT_TRUE(WriteProfileString(ini, "HARBROOK", "dateshow", "4.12"));
     ASSERT_TRUE(WriteProfileString(ini, "harbrook", "noshow", "1"));
@@ -29,7 +22,7 @@ TEST_F(ProfileFileTest, WriteReplacesInPlaceAndKeepsTheRestByteForByte) {
     EXPECT_EQ(ReadProfileString(ini, "harbrook", "dateShow", "none", 100), "4.12");
 }
 
-TEST_F(ProfileFileTest, BinaryFileIsKeptAsideOnWrite) {
+TEST_F(ProfileTest, BinaryFileIsKeptAsideOnWrite) {
     const std::string junk("\x00\xFF\xFE[harbrook]\x00", 13);
     Write(junk);
     EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "none");
@@ -46,7 +39,7 @@ TEST_F(ProfileFileTest, BinaryFileIsKeptAsideOnWrite) {
 
 // A folder (or any file that exists but cannot be read) in the settings
 // file's place reads as the defaults and is set aside on the next write.
-TEST_F(ProfileFileTest, AFolderInTheFilesPlaceReadsAsDefaultAndIsSetAsideOnWrite) {
+TEST_F(ProfileTest, AFolderInTheFilesPlaceReadsAsDefaultAndIsSetAsideOnWrite) {
     std::filesystem::create_directories(ini / "inside");
     EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "none");
     testing::internal::CaptureStderr();
@@ -55,7 +48,7 @@ TEST_F(ProfileFileTest, AFolderInTheFilesPlaceReadsAsDefaultAndIsSetAsideOnWrite
     EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "1.2");
 }
 
-TEST_F(ProfileFileTest, AUtf8FileIsReadAsUtf8) {
+TEST_F(ProfileTest, AUtf8FileIsReadAsUtf8) {
     Write("[s]\nu=\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x\n");
     EXPECT_EQ(ReadProfileString(ini, "s", "u", "none", 4), "\xC3\xA9\xC3\xA9");
     EXPECT_EQ(ReadProfileString(ini, "s", "u", "none", 100), "\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x");

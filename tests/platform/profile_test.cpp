@@ -6,17 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/sandbox.h"
+#include "tests/platform/profile_fixture.h"
 
 namespace harbrook::platform {
 namespace {
-
-class ProfileTest : public ::testing::Test {
-  protected:
-    test::Sandbox sandbox;
-    std::filesystem::path ini = sandbox.root() / "program_config.ini";
-    void Write(const std::string& text) { std::ofstream(ini, std::ios::binary) << text; }
-};
 
 TEST_F(ProfileTest, MissingFileSectionOrKeyGivesDefault) {
     EXPECT_EQ(ReadProfileString(ini, "harbrook", "language", "none", 50), "none");
