@@ -9,7 +9,8 @@ cmake_policy(SET CMP0057 NEW)
 # (the code never types an id as a number: scripts/check-string-ids.py); the
 # language sources need no names. From one source this makes, by MODE:
 #   table    C++ initialiser lines {ID, "text"} (the program's own table) and,
-#            given IDS_OUTPUT, the header of the named ids
+#            given IDS_OUTPUT, the header of the named ids; given ONLY_IDS
+#            (ids joined by commas), those ids only
 #   rc       a Windows resource script with one STRINGTABLE, for a
 #            resource-only language DLL: every character outside ASCII is
 #            written as its UTF-16 code units (\xNNNN, always four digits),
@@ -138,7 +139,13 @@ list(SORT keys)
 set(out "")
 if(MODE STREQUAL "table")
   string(APPEND out "// Generated from ${INPUT}; edit that file instead.\n")
+  if(DEFINED ONLY_IDS)
+    string(REPLACE "," ";" only "${ONLY_IDS}")
+  endif()
   foreach(key IN LISTS keys)
+    if(DEFINED ONLY_IDS AND NOT id_${key} IN_LIST only)
+      continue()
+    endif()
     restore(text "${body_${key}}")
     string(APPEND out "{${id_${key}}, \"${text}\"},\n")
   endforeach()

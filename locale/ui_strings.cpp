@@ -18,6 +18,16 @@ constexpr Entry kEnglish[] = {
 #include "string_table.inc"
 };
 
+struct LanguageNames {
+    const char* library;
+    std::vector<Entry> names;
+};
+
+// Sorted by library name, as the sources are listed.
+const LanguageNames kFolderNames[] = {
+#include "folder_names.inc"
+};
+
 class OwnTable final : public LanguageModule {
   public:
     std::optional<std::string> Find(unsigned id) const override {
@@ -58,6 +68,22 @@ std::string LoadUiString(unsigned id, std::size_t capacity) {
     std::string text;
     LoadUiString(id, text, capacity);
     return text;
+}
+
+std::vector<std::string> UiStringInEveryLanguage(unsigned id, std::size_t capacity) {
+    std::vector<std::string> names;
+    const auto add = [&](std::string_view name) {
+        if (capacity == 0 || name.empty()) return;
+        std::string cut(platform::CutToUtf16Units(name, capacity - 1));
+        if (std::find(names.begin(), names.end(), cut) == names.end()) names.push_back(cut);
+    };
+    add(LoadUiString(id, capacity));
+    if (const auto english = OwnStringTable().Find(id)) add(*english);
+    for (const auto& language : kFolderNames) {
+        for (const Entry& e : language.names)
+            if (e.id == id) add(e.text);
+    }
+    return names;
 }
 
 std::string FormatWithText(std::string_view format, std::string_view argument) {

@@ -33,6 +33,14 @@ std::string LoadUiString(unsigned id, std::size_t capacity);
 // Same, reporting whether the text was found.
 bool LoadUiString(unsigned id, std::string& text, std::size_t capacity);
 
+// The text of that id in every language this program ships, each once: the
+// current language's first, then English, then the others in library name
+// order. Only the names of the backup folders (kStrBackupFolder and the five
+// category folders) are kept for every language; any other id gives the
+// current text alone. Each name is cut to capacity - 1 UTF-16 code units, as
+// LoadUiString cuts it.
+std::vector<std::string> UiStringInEveryLanguage(unsigned id, std::size_t capacity);
+
 // printf-style "%s" replacement of the one argument (a translated text may
 // carry other characters, never other directives that we honour).
 std::string FormatWithText(std::string_view format, std::string_view argument);

@@ -492,6 +492,21 @@ TEST_F(ReceivedFiles, BackupFoldersOnTwoVolumesOpenBoth) {
     EXPECT_EQ(action.open, (std::vector{Backup(d), Backup(e)}));
 }
 
+// Backups made in German open from an English run, with or without the phone.
+TEST_F(ReceivedFiles, FoldersAnotherLanguageMadeStillOpen) {
+    const auto d = Volume("d");
+    const auto german = d / "Harbrook-Sicherung" / "Pixel";
+    std::filesystem::create_directories(german / "Mein Album");
+    for (const auto& sources : {Sources("Pixel", d), Sources()}) {
+        auto action = OpenCategoryFolder(sources, kStrFolderCamera);
+        EXPECT_FALSE(action.message);
+        EXPECT_EQ(action.open, std::vector{german / "Mein Album"});
+        action = OpenCategoryFolder(sources, kStrFolderDocuments);
+        EXPECT_EQ(action.message, kStrFolderModified);
+        EXPECT_EQ(action.open, std::vector{german});
+    }
+}
+
 TEST_F(ReceivedFiles, NothingToOpenSaysNoFilesWereReceived) {
     Volume("empty-volume");
     auto action = OpenCategoryFolder(Sources(), kStrFolderCamera);  // no backup folder
