@@ -213,16 +213,16 @@ TEST(PresenterStart, WithoutATrayTheWindowOpensAndAMissingPictureIsReported) {
     view.pictureLoads = false;
     presenter.Start(fs::path("/program"));
     EXPECT_EQ(view.state.visibility, WindowVisibility::Shown);
-    EXPECT_EQ(view.Calls(),
-              (std::vector<std::string>{"picture mobile.jpg",
-                                        std::string("message ") + window_text::kReinstallMessage}));
+    EXPECT_EQ(view.Calls(), (std::vector<std::string>{
+                                "picture mobile.jpg",
+                                std::string("message ") + window_text::ReinstallMessage()}));
     // Not even a program folder: the same message, and no picture to load.
     RecordingView bare;
     WindowPresenter second(bare, bare);
     second.Start(std::nullopt);
     EXPECT_EQ(bare.state.visibility, WindowVisibility::Hidden);
     EXPECT_EQ(bare.Calls(),
-              std::vector<std::string>{std::string("message ") + window_text::kReinstallMessage});
+              std::vector<std::string>{std::string("message ") + window_text::ReinstallMessage()});
 }
 
 TEST_F(Presenter, SendNeedsAKnownPhoneBeforeAnyFileIsChosen) {

@@ -27,7 +27,7 @@ std::vector<unsigned> TranslatedIds() {
                                       {200u, 213u},
                                       {215u, 216u},
                                       {218u, 236u},
-                                      {470u, 477u},
+                                      {470u, 495u},
                                       {270u, 270u},
                                       {240u, 255u},
                                       {400u, 425u},

@@ -150,7 +150,8 @@ bool ConsoleFrontend::AskOkCancel(const std::string& text) {
 
 void ConsoleFrontend::ShowBackupReminder() {
     std::lock_guard lock(m_mutex);
-    Line("Reminder: " + Text(kStrBackupNow) + ". " + Text(kStrReminderHeadline));
+    Line(Text(kStrReminderLine,
+              {Text(kStrTwoSentences, {Text(kStrBackupNow), Text(kStrReminderHeadline)})}));
 }
 
 void ConsoleFrontend::SetSendButton(const std::string& text, bool enabled) {
