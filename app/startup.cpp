@@ -32,7 +32,7 @@ std::string Text(unsigned id, const std::vector<std::string>& arguments = {}) {
 }
 
 int Fail(int status, const std::string& message) {
-    platform::ReportStartupFailure(message);
+    platform::ReportStartupFailure(message, ProgramLinePrefix());
     return status;
 }
 

@@ -68,9 +68,10 @@ std::string FillPlaceholders(std::string text,
                              std::initializer_list<std::pair<const char*, std::string>> values) {
     for (const auto& [name, value] : values) {
         const std::string key = std::string("{") + name + "}";
+        const std::string shown = Isolated(value);
         for (auto at = text.find(key); at != std::string::npos;
-             at = text.find(key, at + value.size())) {
-            text.replace(at, key.size(), value);
+             at = text.find(key, at + shown.size())) {
+            text.replace(at, key.size(), shown);
         }
     }
     return text;

@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "locale/string_ids.h"
 #include "platform/utf8.h"
 
 namespace harbrook {
@@ -86,6 +87,21 @@ std::vector<std::string> UiStringInEveryLanguage(unsigned id, std::size_t capaci
     return names;
 }
 
+bool CurrentLanguageIsRightToLeft() {
+    const auto code = g_hLangModule ? g_hLangModule->Find(kStrLanguageCode) : std::nullopt;
+    return code && (*code == "ar" || code->rfind("ar-", 0) == 0);
+}
+
+std::string Isolated(std::string_view value) {
+    if (value.empty() || !CurrentLanguageIsRightToLeft()) return std::string(value);
+    return "\u2068" + std::string(value) + "\u2069";
+}
+
+std::string ProgramLinePrefix() {
+    if (!CurrentLanguageIsRightToLeft()) return "harbrook: ";
+    return "\u200f\u2066harbrook:\u2069 ";
+}
+
 std::string FormatWithText(std::string_view format, std::string_view argument) {
     std::string out;
     bool used = false;
@@ -97,7 +113,7 @@ std::string FormatWithText(std::string_view format, std::string_view argument) {
                 continue;
             }
             if (format[i + 1] == 's' && !used) {
-                out += argument;
+                out += Isolated(argument);
                 used = true;
                 ++i;
                 continue;
@@ -120,7 +136,7 @@ std::string FormatUiText(std::string_view format, const std::vector<std::string>
                 continue;
             }
             if ((directive == 's' || directive == 'd') && next < arguments.size()) {
-                out += arguments[next++];
+                out += Isolated(arguments[next++]);
                 ++i;
                 continue;
             }

@@ -41,6 +41,23 @@ bool LoadUiString(unsigned id, std::string& text, std::size_t capacity);
 // LoadUiString cuts it.
 std::vector<std::string> UiStringInEveryLanguage(unsigned id, std::size_t capacity);
 
+// True when the current language is written right to left (Arabic).
+bool CurrentLanguageIsRightToLeft();
+
+// A value as it goes into a sentence of the current language: in a
+// right-to-left language between FIRST STRONG ISOLATE and POP DIRECTIONAL
+// ISOLATE (U+2068 ... U+2069), so that a number with its unit, a path or a
+// Latin name keeps its own order and stays where the sentence puts it, in
+// the terminal and in both windows alike; elsewhere as it is. The format
+// functions below isolate every argument themselves.
+std::string Isolated(std::string_view value);
+
+// What goes before a line of the program on stderr: "harbrook: ", and in a
+// right-to-left language the same behind a RIGHT-TO-LEFT MARK and isolated
+// (U+200F U+2066 ... U+2069), so that the Latin name does not turn the
+// whole line left to right.
+std::string ProgramLinePrefix();
+
 // printf-style "%s" replacement of the one argument (a translated text may
 // carry other characters, never other directives that we honour).
 std::string FormatWithText(std::string_view format, std::string_view argument);

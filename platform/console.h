@@ -17,7 +17,8 @@ void AttachParentConsole();
 // stderr ("harbrook: " before it) when there is anywhere to write; with
 // nowhere (Windows, no console and nothing redirected) in a message box with
 // an OK button, which the user closes before the program ends.
-void ReportStartupFailure(const std::string& text);
+// linePrefix goes before the text on stderr (locale's ProgramLinePrefix).
+void ReportStartupFailure(const std::string& text, const std::string& linePrefix = "harbrook: ");
 
 // Makes the console show what is written to it as UTF-8 (the QR code's block
 // characters, names in any script). Nothing to do where that is the rule.

@@ -6,8 +6,8 @@ namespace harbrook::platform {
 
 void AttachParentConsole() {}
 
-void ReportStartupFailure(const std::string& text) {
-    std::fprintf(stderr, "harbrook: %s\n", text.c_str());
+void ReportStartupFailure(const std::string& text, const std::string& linePrefix) {
+    std::fprintf(stderr, "%s%s\n", linePrefix.c_str(), text.c_str());
 }
 
 void UseUtf8Console() {}

@@ -30,9 +30,9 @@ void AttachParentConsole() {
     ToConsole(STD_INPUT_HANDLE, stdin, "CONIN$", "r");
 }
 
-void ReportStartupFailure(const std::string& text) {
+void ReportStartupFailure(const std::string& text, const std::string& linePrefix) {
     if (GetConsoleWindow() != nullptr || Usable(STD_ERROR_HANDLE)) {
-        std::fprintf(stderr, "harbrook: %s\n", text.c_str());
+        std::fprintf(stderr, "%s%s\n", linePrefix.c_str(), text.c_str());
         std::fflush(stderr);
         return;
     }

@@ -223,8 +223,13 @@ TEST(PluralForms, CountsTakeTheirLanguagesForm) {
         ASSERT_TRUE(library) << c.library;
         g_hLangModule = library.get();
         for (const auto& [n, expected] : c.counts) {
-            EXPECT_EQ(FormatUiText(LoadPluralUiString(215, n, 512), {std::to_string(n)}), expected)
-                << c.library << ' ' << n;
+            // (Arabic isolates the number: the forms are what is checked here.)
+            std::string text = FormatUiText(LoadPluralUiString(215, n, 512), {std::to_string(n)});
+            for (const std::string mark : {"\u2068", "\u2069"}) {
+                for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark))
+                    text.erase(at, mark.size());
+            }
+            EXPECT_EQ(text, expected) << c.library << ' ' << n;
         }
     }
     g_hLangModule = &OwnStringTable();
