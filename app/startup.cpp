@@ -94,7 +94,9 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
     } ownTableAgain;
     if (parsed.errorText != 0) return Fail(kExitUsage, parsed.Error());
     if (options.help) {
-        std::fputs(UsageText().c_str(), stdout);
+        std::fputs(
+            UsageText(platform::TerminalColumns(stdout).value_or(kHelpColumnsOffTerminal)).c_str(),
+            stdout);
         return 0;
     }
     if (options.version) {

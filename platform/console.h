@@ -1,7 +1,9 @@
 // The terminal the program writes to.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace harbrook::platform {
@@ -26,5 +28,9 @@ void UseUtf8Console();
 
 // True when the stream writes to a terminal (not a file or a pipe).
 bool IsTerminal(std::FILE* stream);
+
+// The width in columns of the terminal the stream writes to; nothing when it
+// is not a terminal or does not say.
+std::optional<std::size_t> TerminalColumns(std::FILE* stream);
 
 }  // namespace harbrook::platform

@@ -1,3 +1,4 @@
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "platform/console.h"
@@ -14,6 +15,15 @@ void UseUtf8Console() {}
 
 bool IsTerminal(std::FILE* stream) {
     return ::isatty(::fileno(stream)) == 1;
+}
+
+std::optional<std::size_t> TerminalColumns(std::FILE* stream) {
+    winsize size{};
+    if (!IsTerminal(stream) || ::ioctl(::fileno(stream), TIOCGWINSZ, &size) != 0 ||
+        size.ws_col == 0) {
+        return std::nullopt;
+    }
+    return size.ws_col;
 }
 
 }  // namespace harbrook::platform

@@ -50,4 +50,15 @@ bool IsTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
 }
 
+std::optional<std::size_t> TerminalColumns(std::FILE* stream) {
+    if (!IsTerminal(stream)) return std::nullopt;
+    const HANDLE handle =
+        reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));  // NOLINT: the CRT's own handle
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!GetConsoleScreenBufferInfo(handle, &info)) return std::nullopt;
+    const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+    if (columns <= 0) return std::nullopt;
+    return static_cast<std::size_t>(columns);
+}
+
 }  // namespace harbrook::platform
