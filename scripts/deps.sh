@@ -14,6 +14,9 @@ packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-de
           # The window: SVG artwork drawn by Qt and rendered at build time,
           # and what its end-to-end test drives and looks with.
           qt6-svg-dev libxcb1-dev imagemagick fonts-noto-core trayer xdotool x11-utils
+          # Chinese and Japanese glyphs, as a desktop in those languages has
+          # them (without, the window's screenshots and fit tests show boxes).
+          fonts-noto-cjk
           nsis)  # the Windows installer
 
 missing=()
