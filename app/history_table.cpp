@@ -118,7 +118,10 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
             for (const auto& name : records[i - 1].incomplete)
                 out += "    " + FormatUiText(Text(kStrIncompleteFile), {Printable(name)}) + '\n';
             if (!records[i - 1].reason.empty())
-                out += "    why: " + Printable(records[i - 1].reason) + '\n';
+                out += "    " +
+                       FormatUiText(LoadUiString(kStrHistoryWhy, 512),
+                                    {Printable(records[i - 1].reason)}) +
+                       '\n';
         }
     }
     return out;

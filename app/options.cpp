@@ -1,7 +1,10 @@
 #include "app/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "link/endpoints.h"
 #include "locale/string_ids.h"
@@ -130,7 +133,104 @@ Timing QuickTiming() {
     return t;
 }
 
-std::string UsageText() {
+namespace {
+
+// One character's columns: two for East Asian wide and full-width ones, none
+// for combining marks, joiners and direction marks.
+std::size_t CharColumns(char32_t c) {
+    if ((c >= 0x0300 && c <= 0x036F) || c == 0x0E31 || (c >= 0x0E34 && c <= 0x0E3A) ||
+        (c >= 0x0E47 && c <= 0x0E4E) || (c >= 0x064B && c <= 0x065F) || c == 0x0670 ||
+        (c >= 0x200B && c <= 0x200F) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF) {
+        return 0;
+    }
+    if ((c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+        (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+        (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+        (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x20000) {
+        return 2;
+    }
+    return 1;
+}
+
+// The characters of a UTF-8 text, each with its bytes.
+std::vector<std::pair<char32_t, std::string_view>> Characters(std::string_view text) {
+    std::vector<std::pair<char32_t, std::string_view>> out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t len = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        len = std::min(len, text.size() - i);
+        char32_t c = len == 1 ? lead : lead & (0x7F >> len);
+        for (std::size_t k = 1; k < len; ++k)
+            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out.emplace_back(c, text.substr(i, len));
+        i += len;
+    }
+    return out;
+}
+
+// The text's words (its line breaks read as blanks) in lines of at most
+// `width` columns, the first `firstUsed` columns of the first line already
+// taken, each further line after `indent` blanks. A break comes at a blank
+// or after a wide character (Chinese and Japanese have no blanks); a word
+// longer than a line is broken where it has to be.
+std::string Wrap(std::string_view text, std::size_t width, std::size_t indent,
+                 std::size_t firstUsed) {
+    const std::size_t room = width > indent + 10 ? width - indent : 10;
+    std::string out;
+    std::size_t used = firstUsed > indent ? firstUsed - indent : 0;
+    std::string word;
+    std::size_t wordColumns = 0;
+    const auto newLine = [&] {
+        while (!out.empty() && out.back() == ' ') out.pop_back();
+        out += "\n" + std::string(indent, ' ');
+        used = 0;
+    };
+    const auto flush = [&] {
+        if (word.empty()) return;
+        if (used + wordColumns > room && used > 0) newLine();
+        if (used == 0 && word.front() == ' ') {  // no blank at the start of a line
+            word.erase(0, 1);
+            --wordColumns;
+        }
+        out += word;
+        used += wordColumns;
+        word.clear();
+        wordColumns = 0;
+    };
+    bool afterWide = false;
+    for (const auto& [c, bytes] : Characters(text)) {
+        // A line break after a wide character joined two pieces of a text
+        // written without blanks: it goes without one.
+        if (c == '\n' && afterWide) continue;
+        const char32_t ch = c == '\n' ? U' ' : c;
+        afterWide = CharColumns(ch) == 2;
+        if (ch == U' ') {
+            flush();
+            word = " ";
+            wordColumns = 1;
+            continue;
+        }
+        const std::size_t columns = CharColumns(ch);
+        if (wordColumns + columns > room && !word.empty()) {  // a word longer than a line
+            flush();
+        }
+        word += ch == c ? std::string(bytes) : std::string(" ");
+        wordColumns += columns;
+        if (columns == 2) flush();  // a break may follow a wide character
+    }
+    flush();
+    return out;
+}
+
+}  // namespace
+
+std::size_t DisplayColumns(std::string_view text) {
+    std::size_t columns = 0;
+    for (const auto& [c, bytes] : Characters(text)) columns += CharColumns(c);
+    return columns;
+}
+
+std::string UsageText(std::size_t columns) {
     constexpr std::size_t kCapacity = 1024;
     // Option, its value, and the string of its description.
     struct Line {
@@ -141,15 +241,18 @@ std::string UsageText() {
         constexpr std::size_t kColumn = 23;
         std::string head = std::string("  ") + line.option;
         head += std::string(head.size() < kColumn ? kColumn - head.size() : 1, ' ');
-        std::string text = LoadUiString(line.text, kCapacity);
         // Each further line of the description starts under the first.
-        for (std::size_t at = text.find('\n'); at != std::string::npos;
-             at = text.find('\n', at + 1)) {
-            text.insert(at + 1, std::string(kColumn, ' '));
-        }
-        out += head + text + "\n";
+        out +=
+            head + Wrap(LoadUiString(line.text, kCapacity), columns, kColumn, head.size()) + "\n";
     };
-    std::string out = LoadUiString(kStrUsage, kCapacity) + "\n\n";
+    // The usage line stands alone; what follows it is wrapped like the rest.
+    const std::string usage = LoadUiString(kStrUsage, kCapacity);
+    const std::size_t firstBreak = usage.find('\n');
+    std::string out = Wrap(usage.substr(0, firstBreak), columns, 0, 0);
+    if (firstBreak != std::string::npos) {
+        out += "\n" + Wrap(std::string_view(usage).substr(firstBreak + 1), columns, 0, 0);
+    }
+    out += "\n\n";
     for (const Line& line :
          {Line{"--address A.B.C.D", kStrHelpAddress}, Line{"--backup-root DIR", kStrHelpBackupRoot},
           Line{"--headless", kStrHelpHeadless}, Line{"--language NAME", kStrHelpLanguage},
@@ -164,7 +267,7 @@ std::string UsageText() {
          {Line{"--ports-base N", kStrHelpPortsBase}, Line{"--quick-timing", kStrHelpQuickTiming}}) {
         describe(out, line);
     }
-    return out + "\n" + LoadUiString(kStrHelpExitStatus, kCapacity) + "\n";
+    return out + "\n" + Wrap(LoadUiString(kStrHelpExitStatus, kCapacity), columns, 0, 0) + "\n";
 }
 
 }  // namespace harbrook

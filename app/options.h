@@ -56,7 +56,13 @@ Timing QuickTiming();
 // With --quick-timing the update check, when due, runs this soon after start.
 inline constexpr std::chrono::milliseconds kQuickUpdateDelay{2000};
 
-// The --help text.
-std::string UsageText();
+// The --help text, every line wrapped to that many columns (the terminal's
+// width; 80 when the output is no terminal). Double-width characters count
+// two columns, combining marks none.
+inline constexpr std::size_t kHelpColumnsOffTerminal = 80;
+std::string UsageText(std::size_t columns = kHelpColumnsOffTerminal);
+
+// The columns a text takes in a terminal.
+std::size_t DisplayColumns(std::string_view text);
 
 }  // namespace harbrook

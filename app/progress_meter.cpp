@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "locale/plural.h"
 #include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 
@@ -49,18 +50,29 @@ void ProgressMeter::Update(std::int64_t doneBytes, std::int64_t filesDone,
 }
 
 std::string FormatBytes(std::int64_t bytes) {
-    if (bytes < 1000) return std::to_string(bytes) + " B";
-    static constexpr const char* kUnits[] = {"kB", "MB", "GB", "TB"};
+    static constexpr unsigned kUnits[] = {kStrSizeBytes, kStrSizeKilobytes, kStrSizeMegabytes,
+                                          kStrSizeGigabytes, kStrSizeTerabytes};
+    if (bytes < 1000)
+        return FormatUiText(LoadUiString(kUnits[0], kCapacity), {std::to_string(bytes)});
     double value = static_cast<double>(bytes);
-    int unit = -1;
-    while (value >= 1000 && unit < 3) {
+    std::size_t unit = 0;
+    while (value >= 1000 && unit < 4) {
         value /= 1000;
         ++unit;
     }
-    char text[32];
-    std::snprintf(text, sizeof text, value < 10 && unit >= 2 ? "%.2f %s" : "%.1f %s", value,
-                  kUnits[unit]);
-    return text;
+    char number[32];
+    std::snprintf(number, sizeof number, value < 10 && unit >= 3 ? "%.2f" : "%.1f", value);
+    std::string text = number;
+    // The language's decimal separator (a comma in most of Europe).
+    if (const std::size_t point = text.find('.'); point != std::string::npos) {
+        text.replace(point, 1, LoadUiString(kStrDecimalSeparator, 8));
+    }
+    return FormatUiText(LoadUiString(kUnits[unit], kCapacity), {text});
+}
+
+std::string FormatRate(double bytesPerSecond) {
+    return FormatUiText(LoadUiString(kStrPerSecond, kCapacity),
+                        {FormatBytes(static_cast<std::int64_t>(bytesPerSecond))});
 }
 
 std::string FormatDuration(std::int64_t seconds) {
@@ -84,15 +96,14 @@ std::string FormatProgress(const ProgressReading& r) {
     line += "  " + FormatUiText(LoadUiString(kStrBytesOfTotal, kCapacity),
                                 {FormatBytes(r.doneBytes), FormatBytes(r.totalBytes)});
     if (r.bytesPerSecond > 0) {
-        line += "  " + FormatBytes(static_cast<std::int64_t>(r.bytesPerSecond)) + "/s";
+        line += "  " + FormatRate(r.bytesPerSecond);
     }
     if (r.secondsLeft) {
         line += "  " + FormatUiText(LoadUiString(kStrTimeLeft, kCapacity),
                                     {FormatDuration(*r.secondsLeft)});
     }
-    line +=
-        "  " + FormatUiText(LoadUiString(r.filesDone == 1 ? kStrOneFile : kStrManyFiles, kCapacity),
-                            {std::to_string(r.filesDone)});
+    line += "  " + FormatUiText(LoadPluralUiString(kStrFileCount, r.filesDone, kCapacity),
+                                {std::to_string(r.filesDone)});
     return line;
 }
 

@@ -44,9 +44,13 @@ class ProgressMeter {
     ProgressReading m_reading;
 };
 
-// "0 B", "999 B", "1.5 kB", "12.0 MB", "3.20 GB" (powers of 1000).
+// "0 B", "999 B", "1.5 kB", "12.0 MB", "3.20 GB" (powers of 1000), in the
+// units and with the decimal separator of the language ("12,0 Mo" in French).
 std::string FormatBytes(std::int64_t bytes);
-// "0:07", "12:03", "1:02:03".
+// A size per second: "3.1 MB/s", "3,1 МБ/с".
+std::string FormatRate(double bytesPerSecond);
+// "0:07", "12:03", "1:02:03": clock notation, which every language of the
+// libraries reads as it is.
 std::string FormatDuration(std::int64_t seconds);
 // " 42%  12.0 MB of 28.5 MB  3.1 MB/s  0:05 left  (7 files)"
 std::string FormatProgress(const ProgressReading& reading);

@@ -9,7 +9,6 @@ namespace harbrook {
 namespace {
 
 constexpr std::size_t kFolderNameCapacity = 100;
-constexpr std::size_t kCategoryNameCapacity = 200;
 
 // The first phone folder of a backup folder. The system lists entries in
 // no fixed order; name order is what the Windows file system gives.
@@ -30,11 +29,12 @@ std::optional<std::filesystem::path> FirstPhoneFolder(const std::filesystem::pat
 bool FindPhoneFolders(const ReceivedFilesSources& sources,
                       std::vector<std::filesystem::path>& folders) {
     folders.clear();
-    const std::filesystem::path backupName =
-        Utf8ToPath(LoadUiString(kBackupFolderStringId, kFolderNameCapacity));
     if (!sources.phoneName.empty() && sources.storedRoot) {
-        folders.push_back(*sources.storedRoot / backupName /
-                          Utf8ToPath(StorageLayout::PhoneFolderName(sources.phoneName)));
+        // Where the next backup of this phone would go: its folder under the
+        // top folder of whatever language holds it.
+        const auto phoneName = Utf8ToPath(StorageLayout::PhoneFolderName(sources.phoneName));
+        folders.push_back(
+            FolderInAnyLanguage(*sources.storedRoot, kBackupFolderStringId, phoneName) / phoneName);
         return true;
     }
     const VolumeSource& volumes = sources.volumes ? *sources.volumes : SystemVolumes();
@@ -46,11 +46,16 @@ bool FindPhoneFolders(const ReceivedFilesSources& sources,
     for (const auto& volume : ListStorageDrives(volumes)) roots.push_back(volume.root);
     std::vector<std::filesystem::path> hits;
     for (const auto& root : roots) {
-        std::error_code ec;
-        const auto candidate = root / backupName;
-        if (std::filesystem::exists(candidate, ec) &&
-            std::find(hits.begin(), hits.end(), candidate) == hits.end()) {
-            hits.push_back(candidate);
+        // Top folders of every language (a change of language leaves the
+        // earlier ones where they were).
+        for (const auto& name :
+             UiStringInEveryLanguage(kBackupFolderStringId, kFolderNameCapacity)) {
+            std::error_code ec;
+            const auto candidate = root / Utf8ToPath(name);
+            if (std::filesystem::exists(candidate, ec) &&
+                std::find(hits.begin(), hits.end(), candidate) == hits.end()) {
+                hits.push_back(candidate);
+            }
         }
     }
     if (hits.empty()) return false;
@@ -75,11 +80,8 @@ FolderAction OpenCategoryFolder(const ReceivedFilesSources& sources, unsigned fo
         action.open = folders;
         return action;
     }
-    const auto category =
-        folders.front() / Utf8ToPath(LoadUiString(folderStringId, kCategoryNameCapacity));
-    std::error_code ec;
-    if (std::filesystem::exists(category, ec)) {
-        action.open.push_back(category);
+    if (const auto category = FindFolderInAnyLanguage(folders.front(), folderStringId)) {
+        action.open.push_back(*category);
     } else {
         action.message = kStrFolderModified;
         action.open.push_back(folders.front());

@@ -33,7 +33,7 @@ std::string Text(unsigned id, const std::vector<std::string>& arguments = {}) {
 }
 
 int Fail(int status, const std::string& message) {
-    platform::ReportStartupFailure(message);
+    platform::ReportStartupFailure(message, ProgramLinePrefix());
     return status;
 }
 
@@ -88,7 +88,9 @@ namespace {
 // Empty when the start goes on.
 std::optional<int> RunCommandOnly(const Options& options) {
     if (options.help) {
-        std::fputs(UsageText().c_str(), stdout);
+        std::fputs(
+            UsageText(platform::TerminalColumns(stdout).value_or(kHelpColumnsOffTerminal)).c_str(),
+            stdout);
         return 0;
     }
     if (options.version) {

@@ -1,6 +1,7 @@
 #include "app/window_model.h"
 
 #include "app/window_texts.h"
+#include "locale/plural.h"
 
 namespace harbrook {
 
@@ -67,9 +68,10 @@ std::string FillPlaceholders(std::string text,
                              std::initializer_list<std::pair<const char*, std::string>> values) {
     for (const auto& [name, value] : values) {
         const std::string key = std::string("{") + name + "}";
+        const std::string shown = Isolated(value);
         for (auto at = text.find(key); at != std::string::npos;
-             at = text.find(key, at + value.size())) {
-            text.replace(at, key.size(), value);
+             at = text.find(key, at + shown.size())) {
+            text.replace(at, key.size(), shown);
         }
     }
     return text;
@@ -80,7 +82,7 @@ std::string BannerProgressLine(const ProgressReading& reading) {
         Text(kStrBannerProgress),
         {{"percent", std::to_string(reading.percent)}, {"total", FormatBytes(reading.totalBytes)}});
     if (reading.bytesPerSecond > 0) {
-        line += " \u00b7 " + FormatBytes(static_cast<std::int64_t>(reading.bytesPerSecond)) + "/s";
+        line += " \u00b7 " + FormatRate(reading.bytesPerSecond);
     }
     if (reading.secondsLeft) {
         line += " \u00b7 " + FillPlaceholders(Text(kStrBannerTimeLeft),
@@ -104,12 +106,14 @@ BackupSummary SummariseBackup(BackupOutcome outcome, std::int64_t files, std::in
             summary.title = Text(kStrBackupInterruptedTitle, 300);
             break;
     }
-    summary.body = FillPlaceholders(Text(kStrBackupSummary), {{"files", std::to_string(files)},
-                                                              {"size", FormatBytes(bytes)},
-                                                              {"time", FormatDuration(seconds)}});
+    summary.body = FillPlaceholders(LoadPluralUiString(kStrBackupSummary, files, kLongText),
+                                    {{"files", std::to_string(files)},
+                                     {"size", FormatBytes(bytes)},
+                                     {"time", FormatDuration(seconds)}});
     if (incomplete > 0)
         summary.body +=
-            "\n" + FormatUiText(Text(kStrIncompleteCount), {std::to_string(incomplete)});
+            "\n" + FormatUiText(LoadPluralUiString(kStrIncompleteCount, incomplete, kLongText),
+                                {std::to_string(incomplete)});
     if (!reason.empty()) summary.body += "\n" + reason;
     return summary;
 }

@@ -41,7 +41,7 @@ void WindowPresenter::Start(const std::optional<std::filesystem::path>& programF
     Render();
     if (!programFolder || !m_view.LoadPhonePicture(*programFolder / "mobile.jpg")) {
         // The panel goes on without the picture.
-        m_view.ShowMessage(kReinstallMessage);
+        m_view.ShowMessage(ReinstallMessage());
     }
     // Without a notification area there would be nothing to see.
     if (!m_trayPresent) OpenMainWindow();

@@ -25,10 +25,12 @@ inline std::string WithProductName(unsigned id) {
     return FormatWithText(Text(id), ProductName());
 }
 
-// Fixed English texts about a broken installation (never translated).
-inline constexpr const char* kReinstallMessage =
-    "The software has problems. Please reinstall the program!";
-inline constexpr const char* kRestartMessage =
-    "Please right click the icon in the tray area and exit the software then run it again.";
+// About a broken installation, and a window that needs a new start.
+inline std::string ReinstallMessage() {
+    return Text(kStrReinstall);
+}
+inline std::string RestartMessage() {
+    return Text(kStrRestart);
+}
 
 }  // namespace harbrook::window_text

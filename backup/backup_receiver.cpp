@@ -76,11 +76,6 @@ std::optional<Caller> WaitForPhone(LinkContext& link, zmq::socket_t& socket) {
 // retry, doubling up to this many times it.
 constexpr int kMaxBindBackOff = 32;
 
-// A fixed English text, like the pairing server's: the ports are not the
-// user's doing and there is nothing to translate about them.
-constexpr const char* kNoBackupPort =
-    "Harbrook cannot receive backups: every backup port is taken. It keeps trying.";
-
 // One listening socket, at most one backup on it. False when the link is
 // stopped. `backOff` grows while no backup port can be bound.
 bool ServeOneBackup(LinkContext& link, StorageLayout& storage, int& backOff) {
@@ -94,7 +89,7 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, int& backOff) {
     if (port == 0) {
         // Taken for a moment, most likely (a backup socket of ours closing,
         // another program): say so once and try again, less and less often.
-        if (backOff == 0) link.frontend.ShowMessage(kNoBackupPort);
+        if (backOff == 0) link.frontend.ShowMessage(LoadUiString(kStrNoBackupPort, 512));
         backOff = std::min(std::max(backOff * 2, 1), kMaxBindBackOff);
         return link.stop.SleepFor(link.timing.backupIdleRetry * backOff);
     }

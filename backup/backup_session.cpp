@@ -10,6 +10,7 @@
 #include "link/frames.h"
 #include "link/keywords.h"
 #include "locale/string_ids.h"
+#include "locale/system_error.h"
 #include "locale/ui_strings.h"
 #include "platform/utf8.h"
 
@@ -44,6 +45,15 @@ constexpr auto kChunkData = static_cast<std::int64_t>(kChunkDataSize);
 // A stored path for a reason text: UTF-8, control characters written out.
 std::string Shown(const std::filesystem::path& path) {
     return EscapeControls(platform::PathToUtf8(path));
+}
+
+constexpr std::size_t kReason = 512;
+
+// "cannot write <path>: the disk is full (system error 28)", in the user's
+// language, for the last file operation that failed.
+std::string FileFailure(unsigned sentence, const std::filesystem::path& path) {
+    const platform::FileError error = platform::LastFileError();  // before anything else runs
+    return FormatUiText(LoadUiString(sentence, kReason), {Shown(path), DescribeFileError(error)});
 }
 
 }  // namespace
@@ -120,18 +130,18 @@ BackupSession::Pull BackupSession::PullFile(IncomingFile& file, std::int64_t ann
     for (;;) {
         if (!requested) {
             if (!m_link.state.IsConnected()) return Pull::Disconnected;
-            if (!Reply(kw::kFetch)) return Failing("the phone could not be answered");
+            if (!Reply(kw::kFetch)) return Failing(LoadUiString(kStrPhoneNotAnswered, kReason));
         }
         if (!ReceiveIdentity() || !RecvFrame(m_socket, m_frame)) {
             if (LostPeer() == Outcome::Disconnected) return Pull::Disconnected;
-            return Failing("the phone sent no part of " + EscapeControls(m_previousName) +
-                           " in time; what had come of it was removed");
+            return Failing(FormatUiText(LoadUiString(kStrPhoneSentNoPart, kReason),
+                                        {EscapeControls(m_previousName)}));
         }
         if (m_frame.more()) DiscardRestOfMessage(m_socket);
         // A chunk larger than the phone app's buffer is not a chunk of this
         // protocol.
         if (m_frame.size() > kChunkBufferSize)
-            return Failing("the phone sent a part larger than the protocol allows");
+            return Failing(LoadUiString(kStrPartTooLarge, kReason));
         std::span<const char> data(m_frame.data<char>(), m_frame.size());
         if (std::string_view(data.data(), data.size()) == kw::kEndMarker) return Pull::Done;
         data = data.first(static_cast<std::size_t>(
@@ -139,7 +149,7 @@ BackupSession::Pull BackupSession::PullFile(IncomingFile& file, std::int64_t ann
         // The backup as a whole keeps no more than the phone announced (and
         // one chunk): a phone that says one byte cannot fill the disk.
         if (m_stored + static_cast<std::int64_t>(data.size()) > m_storeLimit) {
-            m_failure = LoadUiString(kStrBackupOverAnnounced, 512);
+            m_failure = LoadUiString(kStrBackupOverAnnounced, kReason);
             return Pull::OverLimit;
         }
 
@@ -152,9 +162,11 @@ BackupSession::Pull BackupSession::PullFile(IncomingFile& file, std::int64_t ann
         // phone reads and sends while we write; one chunk is still all that
         // is in flight.
         requested = more && m_link.state.IsConnected();
-        if (requested && !Reply(kw::kFetch)) return Failing("the phone could not be answered");
+        if (requested && !Reply(kw::kFetch)) {
+            return Failing(LoadUiString(kStrPhoneNotAnswered, kReason));
+        }
         if (!file.WriteAll(data)) {
-            m_failure = "cannot write " + Shown(m_target) + ": " + platform::LastFileError();
+            m_failure = FileFailure(kStrCannotWrite, m_target);
             return Pull::WriteFailed;
         }
         m_written = written;
@@ -213,8 +225,9 @@ BackupSession::Outcome BackupSession::Run() {
 
         std::filesystem::path target;
         if (!m_storage.ResolveTargetPath(offer->name, offer->category, target)) {
-            m_failure = "cannot store \"" + EscapeControls(offer->name) + "\" (category \"" +
-                        EscapeControls(offer->category) + "\"): not a usable file name or category";
+            m_failure =
+                FormatUiText(LoadUiString(kStrCannotStore, kReason),
+                             {EscapeControls(offer->name), EscapeControls(offer->category)});
             return Outcome::Failed;
         }
         // A file sent again or not, the rejected copy before it gets no name.
@@ -228,7 +241,7 @@ BackupSession::Outcome BackupSession::Run() {
         }
         IncomingFile file = IncomingFile::Create(target, &m_spare, m_sparesWork);
         if (!file) {
-            m_failure = "cannot create " + Shown(target) + ": " + platform::LastFileError();
+            m_failure = FileFailure(kStrCannotCreate, target);
             return Outcome::Failed;
         }
         m_target = target;
@@ -259,7 +272,7 @@ BackupSession::Outcome BackupSession::Run() {
         if (keep) {
             if (!complete) m_allowance = 2;
             if (!file.Name(target)) {
-                m_failure = "cannot create " + Shown(target) + ": " + platform::LastFileError();
+                m_failure = FileFailure(kStrCannotCreate, target);
                 return Outcome::Failed;
             }
             m_previousPath = target;

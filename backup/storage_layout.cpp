@@ -22,7 +22,8 @@ class SystemVolumeSource final : public VolumeSource {
 };
 
 constexpr std::string_view kForbidden = "\"\\/:*?<>|";
-constexpr std::size_t kMaxNameUnits = 255;  // a 256-unit buffer with its terminator
+constexpr std::size_t kMaxNameUnits = 255;
+constexpr std::size_t kFolderNameCapacity = 100;  // a 256-unit buffer with its terminator
 
 bool MoreThan(std::optional<std::uint64_t> free, std::int64_t need) {
     return free && (need < 0 || *free > static_cast<std::uint64_t>(need));
@@ -143,6 +144,28 @@ std::string FitFileName(std::string_view name, std::string_view suffix) {
     return std::string(cut) + tail;
 }
 
+std::optional<std::filesystem::path> FindFolderInAnyLanguage(const std::filesystem::path& parent,
+                                                             unsigned stringId,
+                                                             const std::filesystem::path& inside) {
+    const auto names = UiStringInEveryLanguage(stringId, kFolderNameCapacity);
+    for (const bool needInside : {true, false}) {
+        if (needInside && inside.empty()) continue;
+        for (const auto& name : names) {
+            const auto folder = parent / Utf8ToPath(name);
+            std::error_code ec;
+            if (std::filesystem::is_directory(needInside ? folder / inside : folder, ec))
+                return folder;
+        }
+    }
+    return std::nullopt;
+}
+
+std::filesystem::path FolderInAnyLanguage(const std::filesystem::path& parent, unsigned stringId,
+                                          const std::filesystem::path& inside) {
+    if (auto found = FindFolderInAnyLanguage(parent, stringId, inside)) return *found;
+    return parent / Utf8ToPath(LoadUiString(stringId, kFolderNameCapacity));
+}
+
 std::string StorageLayout::PhoneFolderName(std::string_view phoneName) {
     std::string name = CleanFileName(phoneName);
     return name.empty() ? std::string(kDefaultPhoneFolder) : name;
@@ -162,16 +185,18 @@ bool StorageLayout::PrepareBackupFolders(std::int64_t neededBytes) {
         if (root.empty() || !AtLeast(m_volumes.FreeBytes(root), neededBytes)) return false;
         settings.WriteRootDirectory(root);
     }
+    // The top folder that already holds this phone's folder, in whatever
+    // language; else any top folder there is; else a new one.
+    const std::filesystem::path phoneName =
+        Utf8ToPath(PhoneFolderName(m_state.GetConnectedPhoneNameW()));
     const std::filesystem::path backupFolder =
-        root / Utf8ToPath(LoadUiString(kBackupFolderStringId, 100));
-    const std::filesystem::path phoneFolder =
-        backupFolder / Utf8ToPath(PhoneFolderName(m_state.GetConnectedPhoneNameW()));
+        FolderInAnyLanguage(root, kBackupFolderStringId, phoneName);
+    const std::filesystem::path phoneFolder = backupFolder / phoneName;
     std::error_code ec;  // an existing folder is fine; a failure shows when a file is made
     std::filesystem::create_directory(backupFolder, ec);
     std::filesystem::create_directory(phoneFolder, ec);
     for (std::size_t i = 0; i < kCategories.size(); ++i) {
-        const auto folder =
-            phoneFolder / Utf8ToPath(LoadUiString(kCategories[i].folderStringId, 100));
+        const auto folder = FolderInAnyLanguage(phoneFolder, kCategories[i].folderStringId);
         std::filesystem::create_directory(folder, ec);
         m_kept[i] = folder / "";
     }

@@ -1,4 +1,12 @@
 // Where a phone's backup lands: <root>/Backup of Harbrook/<phone>/<category>/.
+// The top and category folders are named in the language of the first backup
+// that made them, and later backups go on in them whatever the language.
+// Existing folders are found under each language's name, which the program
+// carries for all its libraries, rather than kept with the phone's record:
+// the folders on disk are what the user sees and may copy or restore, so
+// they speak for themselves; this holds for backups made before any record
+// existed, for a record lost with the data folder, for a root chosen anew,
+// and for Received Files with no phone connected (there is no record to ask).
 // The root is chosen by free space and kept in the settings store; the five
 // category folders of the phone connected at the latest preparation are kept
 // for ResolveTargetPath.
@@ -40,6 +48,19 @@ inline constexpr unsigned kBackupFolderStringId = kStrBackupFolder;
 inline constexpr std::string_view kDefaultPhoneFolder = "Smartphone";
 inline constexpr std::uint64_t kSystemDriveMinFree = 32'212'254'720ULL;  // 30 GiB, strictly more
 inline constexpr std::uint64_t kOtherDriveMinFree = 10'737'418'240ULL;   // 10 GiB, strictly more
+
+// The folder under `parent` that a string of the table names, in whichever
+// language an earlier backup named it: the first name (current language,
+// English, the others; UiStringInEveryLanguage) under which a folder exists
+// that holds `inside` (when given), else the first that exists at all.
+// Nothing when none exists.
+std::optional<std::filesystem::path> FindFolderInAnyLanguage(
+    const std::filesystem::path& parent, unsigned stringId,
+    const std::filesystem::path& inside = {});
+// Same, but the current language's name when none exists (a first backup
+// names its folders in the language of the day).
+std::filesystem::path FolderInAnyLanguage(const std::filesystem::path& parent, unsigned stringId,
+                                          const std::filesystem::path& inside = {});
 
 // The volumes and their free space; the system's by default, fakes in tests.
 class VolumeSource {

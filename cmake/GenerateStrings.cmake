@@ -7,9 +7,19 @@ cmake_policy(SET CMP0057 NEW)
 # skipped. A line may name its string, ID Name "text": the code then says
 # kStrName (locale/string_ids.h). The program's own table names every string
 # (the code never types an id as a number: scripts/check-string-ids.py); the
-# language sources need no names. From one source this makes, by MODE:
+# language sources need no names.
+#
+# A text that counts something has a form per plural category of the
+# language (CLDR: zero, one, two, few, many, other): the plain entry is the
+# "other" form, and ID.one "text", ID.few "text", ... give the others where
+# the language's grammar needs them. Each form is a string of its own, at
+# ID + 10000 (zero), 20000 (one), 30000 (two), 40000 (few) or 50000 (many),
+# so that every library format carries them as plain strings; the loader
+# picks the form by the rule of the library's language (locale/plural.h).
+# From one source this makes, by MODE:
 #   table    C++ initialiser lines {ID, "text"} (the program's own table) and,
-#            given IDS_OUTPUT, the header of the named ids
+#            given IDS_OUTPUT, the header of the named ids; given ONLY_IDS
+#            (ids joined by commas), those ids only
 #   rc       a Windows resource script with one STRINGTABLE, for a
 #            resource-only language DLL: every character outside ASCII is
 #            written as its UTF-16 code units (\xNNNN, always four digits),
@@ -110,19 +120,29 @@ function(pad10 var number)
 endfunction()
 
 set(keys "")
+set(plural_forms zero one two few many)
 foreach(line IN LISTS lines)
   if(line MATCHES "^[ \t]*(#.*)?$")
     continue()
   endif()
-  if(NOT line MATCHES "^([0-9]+)[ \t]+([A-Za-z][A-Za-z0-9]*[ \t]+)?\"(.*)\"[ \t]*$")
+  if(NOT line MATCHES "^([0-9]+)(\\.(zero|one|two|few|many))?[ \t]+([A-Za-z][A-Za-z0-9]*[ \t]+)?\"(.*)\"[ \t]*$")
     restore(shown "${line}")
     message(FATAL_ERROR "${INPUT}: cannot read line: ${shown}")
   endif()
   set(id "${CMAKE_MATCH_1}")
-  string(STRIP "${CMAKE_MATCH_2}" name)
-  set(body "${CMAKE_MATCH_3}")
-  if(id GREATER 65535)
-    message(FATAL_ERROR "${INPUT}: string id ${id} is above 65535")
+  set(form "${CMAKE_MATCH_3}")
+  string(STRIP "${CMAKE_MATCH_4}" name)
+  set(body "${CMAKE_MATCH_5}")
+  if(id GREATER_EQUAL 10000)
+    message(FATAL_ERROR "${INPUT}: string id ${id} is not below 10000")
+  endif()
+  if(NOT form STREQUAL "")
+    if(NOT name STREQUAL "")
+      message(FATAL_ERROR "${INPUT}: the plural form ${id}.${form} takes the name of ${id}")
+    endif()
+    list(FIND plural_forms "${form}" form_index)
+    math(EXPR id "${id} + (${form_index} + 1) * 10000")
+    set(name "-")
   endif()
   pad10(key "${id}")
   if(key IN_LIST keys)
@@ -138,13 +158,22 @@ list(SORT keys)
 set(out "")
 if(MODE STREQUAL "table")
   string(APPEND out "// Generated from ${INPUT}; edit that file instead.\n")
+  if(DEFINED ONLY_IDS)
+    string(REPLACE "," ";" only "${ONLY_IDS}")
+  endif()
   foreach(key IN LISTS keys)
+    if(DEFINED ONLY_IDS AND NOT id_${key} IN_LIST only)
+      continue()
+    endif()
     restore(text "${body_${key}}")
     string(APPEND out "{${id_${key}}, \"${text}\"},\n")
   endforeach()
   if(DEFINED IDS_OUTPUT)
     set(ids "// Generated from ${INPUT}; edit that file instead.\n#pragma once\n\nnamespace harbrook {\n\n")
     foreach(key IN LISTS keys)
+      if(name_${key} STREQUAL "-")
+        continue()  # a plural form, said by the name of its text
+      endif()
       if(name_${key} STREQUAL "")
         message(FATAL_ERROR "${INPUT}: string ${id_${key}} has no name (ID Name \"text\")")
       endif()

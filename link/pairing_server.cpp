@@ -24,9 +24,6 @@
 namespace harbrook {
 namespace {
 
-// A fixed English text: the installation is broken, so no string table is trusted.
-constexpr const char* kNoPairingPort = "Please reinstall the Harbrook!";
-
 // How long a pairing socket waits, after an answer, for more requests before
 // it closes.
 constexpr std::chrono::milliseconds kLateRequestWait{200};
@@ -157,7 +154,8 @@ void PairingServerThread(LinkContext& link) {
     RunLinkWorker(link.stop, [&] {
         while (!link.stop.StopRequested()) {
             if (!PairOnce(link, gate)) {
-                if (!link.stop.StopRequested()) link.frontend.ShowMessage(kNoPairingPort);
+                if (!link.stop.StopRequested())
+                    link.frontend.ShowMessage(LoadUiString(kStrNoPairingPort, 512));
                 return;
             }
         }

@@ -32,6 +32,73 @@ constexpr Language kLanguages[] = {
     {"polish", "polish.dll", 0x15},     {"indonesian", "indonesian.dll", 0x21},
 };
 
+// Further names a user may type for a language: its English name and its
+// ISO 639 code, with the country or script where it chooses the library
+// (compared after the table's names, without regard to case, "_" read as
+// "-"). A code with a country not listed here goes by its language part
+// ("de-AT" is German). Chinese: "chinese", "zh" and the mainland and
+// Singapore codes are the simplified library, Taiwan, Hong Kong and Macao
+// the traditional one. Portuguese has one library, written for Brazil: it
+// serves Portugal too ("pt-PT"), since a reader in Portugal understands it
+// without trouble, which English would not give everyone.
+struct OtherName {
+    std::string_view name;
+    std::string_view library;
+};
+constexpr OtherName kOtherNames[] = {
+    {"ar", "arabic.dll"},
+    {"chinese", "chinese.dll"},
+    {"chinese-simplified", "chinese.dll"},
+    {"zh", "chinese.dll"},
+    {"zh-cn", "chinese.dll"},
+    {"zh-sg", "chinese.dll"},
+    {"zh-hans", "chinese.dll"},
+    {"chinese-traditional", "chinetw.dll"},
+    {"zh-tw", "chinetw.dll"},
+    {"zh-hk", "chinetw.dll"},
+    {"zh-mo", "chinetw.dll"},
+    {"zh-hant", "chinetw.dll"},
+    {"danish", "denish.dll"},
+    {"da", "denish.dll"},
+    {"nl", "dutch.dll"},
+    {"english", "english.dll"},
+    {"en", "english.dll"},
+    {"fi", "finnish.dll"},
+    {"fr", "french.dll"},
+    {"de", "german.dll"},
+    {"id", "indonesian.dll"},
+    {"italian", "italy.dll"},
+    {"it", "italy.dll"},
+    {"japanese", "japanese.dll"},
+    {"ja", "japanese.dll"},
+    {"pl", "polish.dll"},
+    {"portuguese", "portuese.dll"},
+    {"pt", "portuese.dll"},
+    {"ru", "russian.dll"},
+    {"es", "spanish.dll"},
+    {"th", "thai.dll"},
+    {"tr", "turkish.dll"},
+    {"uk", "ukrainian.dll"},
+    {"vietnamese", "vietnam.dll"},
+    {"vi", "vietnam.dll"},
+};
+
+// Lower case, "_" as "-".
+std::string NormalName(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) {
+        c = c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+std::optional<std::string_view> OtherNameLibrary(std::string_view normal) {
+    for (const auto& other : kOtherNames) {
+        if (other.name == normal) return other.library;
+    }
+    return std::nullopt;
+}
+
 bool EqualNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
@@ -77,6 +144,15 @@ std::string CLanguageSelector::LanguageNameToLibrary(std::string_view name) {
     for (const auto& language : kLanguages) {
         if (EqualNoCase(name, language.name)) return std::string(language.library);
     }
+    const std::string normal = NormalName(name);
+    if (const auto library = OtherNameLibrary(normal)) return std::string(*library);
+    // A code with a country or script of its own: its language part
+    // ("pt-BR", "fr-CA"), as long as that is a code and not a name.
+    if (const std::size_t dash = normal.find('-'); dash == 2) {
+        if (const auto library = OtherNameLibrary(normal.substr(0, dash))) {
+            return std::string(*library);
+        }
+    }
     return std::string(kEnglishLibrary);
 }
 
@@ -100,16 +176,26 @@ std::optional<std::filesystem::path> CLanguageSelector::ChooseLibraryFile(
     const std::filesystem::path& localesFolder) {
     // Exactly "none" is the default of a missing key; "None" is a name like
     // any other, and names nothing in the table.
-    const std::string library = keyValue == "none" ? SystemLanguageToLibrary(systemLanguage)
-                                                   : LanguageNameToLibrary(keyValue);
-    // Traditional Chinese gives way to simplified Chinese on systems of
-    // sub-language 2 (the PRC for Chinese), when that library is there.
-    std::string candidate = library;
-    if (EqualNoCase(library, "chinetw.dll") && (systemLanguage & 0xFC00) == 0x0800) {
+    const std::string chosen = keyValue == "none" ? SystemLanguageToLibrary(systemLanguage)
+                                                  : LanguageNameToLibrary(keyValue);
+    // The table's name "chinetw", and the system's choice of it, give way to
+    // simplified Chinese on systems of sub-language 2 (the PRC for Chinese)
+    // and on Chinese systems of Singapore (4) or of no country (0, simplified
+    // script), when that library is there; a name that says "traditional"
+    // ("zh-TW", "chinese-traditional") keeps it.
+    const bool byTable = keyValue == "none" || EqualNoCase(keyValue, "chinetw");
+    const platform::LanguageId sub = systemLanguage & 0xFC00;
+    const bool simplifiedSystem =
+        sub == 0x0800 || ((systemLanguage & 0x3FF) == 0x04 && (sub == 0x1000 || sub == 0));
+    std::string candidate = chosen;
+    if (EqualNoCase(chosen, "chinetw.dll") && byTable && simplifiedSystem) {
         candidate = kChineseLibrary;
     }
+    // Simplified Chinese whose library is missing: the traditional one.
+    const std::string fallback =
+        EqualNoCase(candidate, kChineseLibrary) ? std::string("chinetw.dll") : candidate;
     const std::string& taken =
-        IsLibraryFile(localesFolder / LibraryFile(candidate)) ? candidate : library;
+        IsLibraryFile(localesFolder / LibraryFile(candidate)) ? candidate : fallback;
     const auto path = localesFolder / LibraryFile(taken);
     if (!IsLibraryFile(path)) return std::nullopt;
     return path;

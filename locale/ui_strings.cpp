@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "locale/string_ids.h"
 #include "platform/utf8.h"
 
 namespace harbrook {
@@ -16,6 +17,16 @@ struct Entry {
 
 constexpr Entry kEnglish[] = {
 #include "string_table.inc"
+};
+
+struct LanguageNames {
+    const char* library;
+    std::vector<Entry> names;
+};
+
+// Sorted by library name, as the sources are listed.
+const LanguageNames kFolderNames[] = {
+#include "folder_names.inc"
 };
 
 class OwnTable final : public LanguageModule {
@@ -60,6 +71,37 @@ std::string LoadUiString(unsigned id, std::size_t capacity) {
     return text;
 }
 
+std::vector<std::string> UiStringInEveryLanguage(unsigned id, std::size_t capacity) {
+    std::vector<std::string> names;
+    const auto add = [&](std::string_view name) {
+        if (capacity == 0 || name.empty()) return;
+        std::string cut(platform::CutToUtf16Units(name, capacity - 1));
+        if (std::find(names.begin(), names.end(), cut) == names.end()) names.push_back(cut);
+    };
+    add(LoadUiString(id, capacity));
+    if (const auto english = OwnStringTable().Find(id)) add(*english);
+    for (const auto& language : kFolderNames) {
+        for (const Entry& e : language.names)
+            if (e.id == id) add(e.text);
+    }
+    return names;
+}
+
+bool CurrentLanguageIsRightToLeft() {
+    const auto code = g_hLangModule ? g_hLangModule->Find(kStrLanguageCode) : std::nullopt;
+    return code && (*code == "ar" || code->rfind("ar-", 0) == 0);
+}
+
+std::string Isolated(std::string_view value) {
+    if (value.empty() || !CurrentLanguageIsRightToLeft()) return std::string(value);
+    return "\u2068" + std::string(value) + "\u2069";
+}
+
+std::string ProgramLinePrefix() {
+    if (!CurrentLanguageIsRightToLeft()) return "harbrook: ";
+    return "\u200f\u2066harbrook:\u2069 ";
+}
+
 std::string FormatWithText(std::string_view format, std::string_view argument) {
     std::string out;
     bool used = false;
@@ -71,7 +113,7 @@ std::string FormatWithText(std::string_view format, std::string_view argument) {
                 continue;
             }
             if (format[i + 1] == 's' && !used) {
-                out += argument;
+                out += Isolated(argument);
                 used = true;
                 ++i;
                 continue;
@@ -94,7 +136,7 @@ std::string FormatUiText(std::string_view format, const std::vector<std::string>
                 continue;
             }
             if ((directive == 's' || directive == 'd') && next < arguments.size()) {
-                out += arguments[next++];
+                out += Isolated(arguments[next++]);
                 ++i;
                 continue;
             }

@@ -1,7 +1,9 @@
 // The terminal the program writes to.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace harbrook::platform {
@@ -17,7 +19,8 @@ void AttachParentConsole();
 // stderr ("harbrook: " before it) when there is anywhere to write; with
 // nowhere (Windows, no console and nothing redirected) in a message box with
 // an OK button, which the user closes before the program ends.
-void ReportStartupFailure(const std::string& text);
+// linePrefix goes before the text on stderr (locale's ProgramLinePrefix).
+void ReportStartupFailure(const std::string& text, const std::string& linePrefix = "harbrook: ");
 
 // Makes the console show what is written to it as UTF-8 (the QR code's block
 // characters, names in any script). Nothing to do where that is the rule.
@@ -25,5 +28,9 @@ void UseUtf8Console();
 
 // True when the stream writes to a terminal (not a file or a pipe).
 bool IsTerminal(std::FILE* stream);
+
+// The width in columns of the terminal the stream writes to; nothing when it
+// is not a terminal or does not say.
+std::optional<std::size_t> TerminalColumns(std::FILE* stream);
 
 }  // namespace harbrook::platform

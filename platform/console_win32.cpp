@@ -30,9 +30,9 @@ void AttachParentConsole() {
     ToConsole(STD_INPUT_HANDLE, stdin, "CONIN$", "r");
 }
 
-void ReportStartupFailure(const std::string& text) {
+void ReportStartupFailure(const std::string& text, const std::string& linePrefix) {
     if (GetConsoleWindow() != nullptr || Usable(STD_ERROR_HANDLE)) {
-        std::fprintf(stderr, "harbrook: %s\n", text.c_str());
+        std::fprintf(stderr, "%s%s\n", linePrefix.c_str(), text.c_str());
         std::fflush(stderr);
         return;
     }
@@ -48,6 +48,17 @@ void UseUtf8Console() {
 
 bool IsTerminal(std::FILE* stream) {
     return _isatty(_fileno(stream)) != 0;
+}
+
+std::optional<std::size_t> TerminalColumns(std::FILE* stream) {
+    if (!IsTerminal(stream)) return std::nullopt;
+    const HANDLE handle =
+        reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));  // NOLINT: the CRT's own handle
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!GetConsoleScreenBufferInfo(handle, &info)) return std::nullopt;
+    const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+    if (columns <= 0) return std::nullopt;
+    return static_cast<std::size_t>(columns);
 }
 
 }  // namespace harbrook::platform

@@ -70,9 +70,15 @@ class File {
     bool m_unnamed = false;
 };
 
-// The system's words for why the last file operation of this thread failed
-// ("No space left on device"), for people to read.
-std::string LastFileError();
+// Why the last file operation of this thread failed: the kinds a user can
+// act on, and the system's own code (errno, or GetLastError on Windows).
+// The words are the program's, in the user's language (locale/system_error.h).
+enum class FileErrorKind { DiskFull, NotPermitted, BadName, NotFound, Other };
+struct FileError {
+    FileErrorKind kind;
+    long code;
+};
+FileError LastFileError();
 
 // True when the last file operation of this thread failed because something
 // was already at the path (a no-replace LinkAs or RenameHidden).

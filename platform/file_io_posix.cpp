@@ -159,8 +159,26 @@ bool RenameHidden(const std::filesystem::path& hidden, const std::filesystem::pa
     return ::rename(hidden.c_str(), to.c_str()) == 0;
 }
 
-std::string LastFileError() {
-    return std::strerror(errno);
+FileError LastFileError() {
+    const int code = errno;
+    switch (code) {
+        case ENOSPC:
+        case EDQUOT:
+            return {FileErrorKind::DiskFull, code};
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return {FileErrorKind::NotPermitted, code};
+        case ENAMETOOLONG:
+        case EINVAL:
+        case EILSEQ:
+            return {FileErrorKind::BadName, code};
+        case ENOENT:
+        case ENOTDIR:
+            return {FileErrorKind::NotFound, code};
+        default:
+            return {FileErrorKind::Other, code};
+    }
 }
 
 }  // namespace harbrook::platform

@@ -171,18 +171,27 @@ bool RenameHidden(const std::filesystem::path& hidden, const std::filesystem::pa
     return MoveFileExW(hidden.c_str(), to.c_str(), replace ? MOVEFILE_REPLACE_EXISTING : 0) != 0;
 }
 
-std::string LastFileError() {
+FileError LastFileError() {
     const DWORD code = GetLastError();
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    std::wstring words = n && text ? std::wstring(text, n) : std::wstring();
-    if (text) LocalFree(text);
-    while (!words.empty() &&
-           (words.back() == L'\r' || words.back() == L'\n' || words.back() == L'.'))
-        words.pop_back();
-    return words.empty() ? "system error " + std::to_string(code) : win32::Narrow(words);
+    const long shown = static_cast<long>(code);
+    switch (code) {
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return {FileErrorKind::DiskFull, shown};
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+            return {FileErrorKind::NotPermitted, shown};
+        case ERROR_INVALID_NAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_DIRECTORY:
+            return {FileErrorKind::BadName, shown};
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return {FileErrorKind::NotFound, shown};
+        default:
+            return {FileErrorKind::Other, shown};
+    }
 }
 
 }  // namespace harbrook::platform

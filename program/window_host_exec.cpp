@@ -28,7 +28,8 @@ void HandOverToWindowProgram(int argc, char** argv) {
 
 std::unique_ptr<FrontEndHost> MakeWindowHost(const Options&) {
     if (HasDisplay())
-        std::fprintf(stderr, "harbrook: %s\n", LoadUiString(kStrNoWindow, 512).c_str());
+        std::fprintf(stderr, "%s%s\n", ProgramLinePrefix().c_str(),
+                     LoadUiString(kStrNoWindow, 512).c_str());
     return nullptr;
 }
 

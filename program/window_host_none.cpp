@@ -9,7 +9,8 @@ namespace harbrook {
 // This build has no window front end: every start runs in the terminal.
 std::unique_ptr<FrontEndHost> MakeWindowHost(const Options&) {
     if (HasDisplay())
-        std::fprintf(stderr, "harbrook: %s\n", LoadUiString(kStrNoWindow, 512).c_str());
+        std::fprintf(stderr, "%s%s\n", ProgramLinePrefix().c_str(),
+                     LoadUiString(kStrNoWindow, 512).c_str());
     return nullptr;
 }
 

@@ -54,7 +54,7 @@ std::unique_ptr<FrontEndHost> MakeWindowHost(const Options& options) {
     if ((wayland && *wayland && CanOpenWayland(wayland)) || (x11 && *x11 && CanOpenX11(x11)))
         return MakeQtHost(options);
     std::fprintf(
-        stderr, "harbrook: %s\n",
+        stderr, "%s%s\n", ProgramLinePrefix().c_str(),
         FormatWithText(LoadUiString(kStrNoDisplay, 512), x11 && *x11 ? x11 : wayland).c_str());
     return nullptr;
 }

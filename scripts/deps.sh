@@ -7,12 +7,16 @@ packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-de
           libcurl4-openssl-dev libsodium-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
           zbar-tools xvfb clang-format
           python3  # scripts/check-string-ids.py
+          libfribidi-dev  # the test that right-to-left lines keep numbers and paths in order
           openssl  # the TLS test's HTTPS server with a self-signed certificate
           librsvg2-bin desktop-file-utils appstream lintian  # the Debian package
           clang-15 libfuzzer-15-dev llvm-15  # the fuzz leg of scripts/test.sh (llvm-15: its symbolizer)
           # The window: SVG artwork drawn by Qt and rendered at build time,
           # and what its end-to-end test drives and looks with.
           qt6-svg-dev libxcb1-dev imagemagick fonts-noto-core trayer xdotool x11-utils
+          # Chinese and Japanese glyphs, as a desktop in those languages has
+          # them (without, the window's screenshots and fit tests show boxes).
+          fonts-noto-cjk
           nsis)  # the Windows installer
 
 missing=()

@@ -6,7 +6,10 @@
 #include <set>
 #include <string>
 
+#include "locale/language_selector.h"
+#include "locale/ui_strings.h"
 #include "platform/utf8.h"
+#include "tests/locale/built_libraries.h"
 
 namespace harbrook {
 namespace {
@@ -110,6 +113,35 @@ TEST(OptionsTest, HelpNamesEveryOption) {
           "--ports-base", "--quick-timing", "--autostart", "--pairing", "HARBROOK_ADDRESS"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
+}
+
+// In every language, at 80 columns (no terminal) and in a narrow terminal,
+// with every option still there.
+TEST(OptionsTest, HelpFitsTheWidthInEveryLanguage) {
+    struct OwnTableAgain {
+        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
+    } ownTableAgain;
+    for (const auto& name : test::LibraryNames()) {
+        const auto library = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
+                                                           CLanguageSelector::LibraryFile(name));
+        ASSERT_TRUE(library) << name;
+        g_hLangModule = library.get();
+        for (const std::size_t width : {kHelpColumnsOffTerminal, std::size_t{60}}) {
+            const std::string usage = UsageText(width);
+            std::size_t lines = 0;
+            for (std::size_t at = 0, end; at < usage.size(); at = end + 1, ++lines) {
+                end = usage.find('\n', at);
+                const std::string line = usage.substr(at, end - at);
+                EXPECT_LE(DisplayColumns(line), width) << name << ": " << line;
+                EXPECT_TRUE(line.empty() || line.back() != ' ') << name << ": " << line;
+            }
+            for (const char* option : {"--address", "--quick-timing", "--pairing"})
+                EXPECT_NE(usage.find(option), std::string::npos) << name;
+            EXPECT_GT(lines, 20u) << name;
+        }
+    }
+    EXPECT_EQ(DisplayColumns("ab\u00e9\u30d5\u0e01\u0e34"), 6u)
+        << "a wide kana takes two, a Thai vowel mark none";
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "locale/language_selector.h"
+#include "locale/ui_strings.h"
+#include "tests/locale/built_libraries.h"
+
 namespace harbrook {
 namespace {
 
@@ -76,6 +80,31 @@ TEST(ProgressMeterTest, Texts) {
     r.secondsLeft = 5;
     r.filesDone = 7;
     EXPECT_EQ(FormatProgress(r), " 42%  12.0 MB of 28.5 MB  3.1 MB/s  0:05 left  (7 files)");
+    r.filesDone = 1;
+    EXPECT_EQ(FormatProgress(r), " 42%  12.0 MB of 28.5 MB  3.1 MB/s  0:05 left  (1 file)");
+}
+
+// Units, decimal separator and rate of the language, from the libraries the build made.
+TEST(ProgressMeterTest, SizesInTheLanguagesUnitsAndNumbers) {
+    struct OwnTableAgain {
+        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
+    } ownTableAgain;
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"french.dll", {"999 o", "12,0 Mo", "3,20 Go", "3,1 Mo/s"}},
+        {"russian.dll", {"999 Б", "12,0 МБ", "3,20 ГБ", "3,1 МБ/с"}},
+        {"german.dll", {"999 B", "12,0 MB", "3,20 GB", "3,1 MB/s"}},
+        {"japanese.dll", {"999 B", "12.0 MB", "3.20 GB", "3.1 MB/\u79d2"}},
+    };
+    for (const auto& [name, expected] : cases) {
+        const auto library = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
+                                                           CLanguageSelector::LibraryFile(name));
+        ASSERT_TRUE(library) << name;
+        g_hLangModule = library.get();
+        EXPECT_EQ((std::vector{FormatBytes(999), FormatBytes(12'000'000),
+                               FormatBytes(3'200'000'000), FormatRate(3'100'000)}),
+                  expected)
+            << name;
+    }
 }
 
 }  // namespace

@@ -213,16 +213,16 @@ TEST(PresenterStart, WithoutATrayTheWindowOpensAndAMissingPictureIsReported) {
     view.pictureLoads = false;
     presenter.Start(fs::path("/program"));
     EXPECT_EQ(view.state.visibility, WindowVisibility::Shown);
-    EXPECT_EQ(view.Calls(),
-              (std::vector<std::string>{"picture mobile.jpg",
-                                        std::string("message ") + window_text::kReinstallMessage}));
+    EXPECT_EQ(view.Calls(), (std::vector<std::string>{
+                                "picture mobile.jpg",
+                                std::string("message ") + window_text::ReinstallMessage()}));
     // Not even a program folder: the same message, and no picture to load.
     RecordingView bare;
     WindowPresenter second(bare, bare);
     second.Start(std::nullopt);
     EXPECT_EQ(bare.state.visibility, WindowVisibility::Hidden);
     EXPECT_EQ(bare.Calls(),
-              std::vector<std::string>{std::string("message ") + window_text::kReinstallMessage});
+              std::vector<std::string>{std::string("message ") + window_text::ReinstallMessage()});
 }
 
 TEST_F(Presenter, SendNeedsAKnownPhoneBeforeAnyFileIsChosen) {
@@ -490,6 +490,21 @@ TEST_F(ReceivedFiles, BackupFoldersOnTwoVolumesOpenBoth) {
     const auto action = OpenCategoryFolder(Sources(), kStrFolderDocuments);
     EXPECT_FALSE(action.message);
     EXPECT_EQ(action.open, (std::vector{Backup(d), Backup(e)}));
+}
+
+// Backups made in German open from an English run, with or without the phone.
+TEST_F(ReceivedFiles, FoldersAnotherLanguageMadeStillOpen) {
+    const auto d = Volume("d");
+    const auto german = d / "Harbrook-Sicherung" / "Pixel";
+    std::filesystem::create_directories(german / "Mein Album");
+    for (const auto& sources : {Sources("Pixel", d), Sources()}) {
+        auto action = OpenCategoryFolder(sources, kStrFolderCamera);
+        EXPECT_FALSE(action.message);
+        EXPECT_EQ(action.open, std::vector{german / "Mein Album"});
+        action = OpenCategoryFolder(sources, kStrFolderDocuments);
+        EXPECT_EQ(action.message, kStrFolderModified);
+        EXPECT_EQ(action.open, std::vector{german});
+    }
 }
 
 TEST_F(ReceivedFiles, NothingToOpenSaysNoFilesWereReceived) {

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "core/settings_store.h"
+#include "locale/ui_strings.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook {
@@ -219,6 +220,53 @@ TEST_F(StorageLayoutTest, OverlongNamesFallBackToCategoryAndExtension) {
     ASSERT_TRUE(layout.ResolveTargetPath(std::string(251, 'n') + ".jpg", "camera", t));
     EXPECT_EQ(t.filename().string().size(), std::size_t{255}) << "255 units still fit";
     EXPECT_FALSE(layout.ResolveTargetPath("x." + std::string(300 * 1024, 'e'), "audio", t));
+}
+
+// German as its library has it, for the folder names only.
+class German final : public LanguageModule {
+  public:
+    std::optional<std::string> Find(unsigned id) const override {
+        static const std::map<unsigned, std::string> texts = {
+            {kStrBackupFolder, "Harbrook-Sicherung"},
+            {kStrFolderCamera, "Mein Album"},
+            {kStrFolderDocuments, "Dokumente"}};
+        const auto it = texts.find(id);
+        return it == texts.end() ? std::nullopt : std::optional(it->second);
+    }
+};
+
+TEST_F(StorageLayoutTest, BackupsGoOnInTheFoldersOfTheLanguageThatMadeThem) {
+    const German german;
+    struct OwnTableAgain {
+        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
+    } ownTableAgain;
+    state.SetConnectionState(true, "Pixel", "id", "");
+    ASSERT_TRUE(layout.PrepareBackupFolders(1));  // English: the first backup names them
+
+    g_hLangModule = &german;
+    ASSERT_TRUE(layout.PrepareBackupFolders(1));
+    EXPECT_EQ(layout.KeptPath(BackupCategory::Camera),
+              big / "Backup of Harbrook" / "Pixel" / "My Album" / "");
+    // A phone new to this root goes into the existing top folder, with its
+    // own category folders named in German.
+    state.SetConnectionState(true, "Galaxy", "id2", "");
+    ASSERT_TRUE(layout.PrepareBackupFolders(1));
+    EXPECT_EQ(layout.KeptPath(BackupCategory::Camera),
+              big / "Backup of Harbrook" / "Galaxy" / "Mein Album" / "");
+    std::filesystem::remove_all(big / "Backup of Harbrook");
+    ASSERT_TRUE(layout.PrepareBackupFolders(1));
+    EXPECT_EQ(layout.KeptPath(BackupCategory::Document),
+              big / "Harbrook-Sicherung" / "Galaxy" / "Dokumente" / "");
+
+    // Back in English, the German folders are found under their library's names.
+    g_hLangModule = &OwnStringTable();
+    std::filesystem::create_directories(big / "Backup of Harbrook" / "Other phone");
+    ASSERT_TRUE(layout.PrepareBackupFolders(1));
+    EXPECT_EQ(layout.KeptPath(BackupCategory::Document),
+              big / "Harbrook-Sicherung" / "Galaxy" / "Dokumente" / "")
+        << "the top folder holding this phone comes before another one";
+    EXPECT_EQ(layout.KeptPath(BackupCategory::Audio),
+              big / "Harbrook-Sicherung" / "Galaxy" / "Audio" / "");
 }
 
 }  // namespace

@@ -119,7 +119,9 @@ TEST_F(PairingTest, NoFreePortShowsOneMessageAndEndsThePairingServer) {
     }
     Start(PairingServerThread);
     ASSERT_TRUE(WaitFor([&] { return Ended(PairingServerThread); }));
-    EXPECT_EQ(frontend.messages(), std::vector<std::string>{"Please reinstall the Harbrook!"});
+    EXPECT_EQ(frontend.messages(),
+              std::vector<std::string>{
+                  "Harbrook cannot open a pairing port. Please reinstall Harbrook."});
     EXPECT_TRUE(frontend.qrTexts().empty());
     EXPECT_EQ(link.pairingPort.load(), 0);
 }

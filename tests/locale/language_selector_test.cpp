@@ -72,8 +72,8 @@ TEST_F(LanguageSelection, TheKeyNamesTheLanguageWithoutRegardToCase) {
     EXPECT_EQ(Loaded(0x0407), "japanese.dll");
     SetKey("German");
     EXPECT_EQ(Loaded(0x0411), "german.dll");
-    SetKey("japanese") /* the library's name, not the language's */;
-    EXPECT_EQ(Loaded(0x0407), "english.dll");
+    SetKey("Japanese") /* the language's English name */;
+    EXPECT_EQ(Loaded(0x0407), "japanese.dll");
     // "german " as --language gives it: only the INI reader drops blanks.
     for (auto value : {"english", "", "klingon", "None", "NONE", "german "}) {
         EXPECT_EQ(Chosen(value, 0x0407), "english") << '"' << value << '"';
@@ -102,8 +102,17 @@ TEST_F(LanguageSelection, SimplifiedChineseStandsInOnSubLanguageTwo) {
     EXPECT_EQ(Chosen("none", 0x0C04), "chinetw") << "Hong Kong, sub-language 3";
     EXPECT_EQ(Chosen("chinetw", 0x080A), "chinese") << "Spanish (Mexico) has sub-language 2 too";
     EXPECT_EQ(Chosen("ChineTW", 0x0409), "chinetw");
-    EXPECT_EQ(Chosen("chinese", 0x0804), "none")
-        << "no language is called chinese: English, missing";
+    EXPECT_EQ(Chosen("none", 0x1004), "chinese") << "Singapore";
+    EXPECT_EQ(Chosen("none", 0x0004), "chinese") << "Chinese, simplified script";
+    EXPECT_EQ(Chosen("none", 0x1404), "chinetw") << "Macao";
+    for (auto name : {"chinese", "zh", "zh_CN", "zh-SG", "ZH_sg.UTF-8", "zh-Hans"}) {
+        EXPECT_EQ(Chosen(name, 0x0404), "chinese") << name;
+    }
+    for (auto name : {"zh_TW", "zh-HK", "zh-Hant", "chinese-traditional"}) {
+        EXPECT_EQ(Chosen(name, 0x0804), "chinetw") << name << ": no step to simplified";
+    }
+    std::filesystem::remove(Locales() / CLanguageSelector::LibraryFile("chinese.dll"));
+    EXPECT_EQ(Chosen("chinese", 0x0404), "chinetw") << "simplified missing";
     std::filesystem::remove(Locales() / CLanguageSelector::LibraryFile("chinetw.dll"));
     EXPECT_EQ(Chosen("none", 0x0404), "none");
 }
@@ -140,7 +149,19 @@ TEST(LanguageTable, EveryBuiltLibraryIsReachedAndLookalikesGiveEnglish) {
         EXPECT_EQ(CLanguageSelector::LanguageNameToLibrary(name).rfind(name.substr(0, 5), 0), 0u)
             << name;
     }
-    for (auto lookalike : {"italian", "danish", "portuguese", "japanese", "chinese", "english"}) {
+    // English names and ISO codes, with or without a country.
+    const std::pair<const char*, const char*> others[] = {
+        {"japanese", "japanese.dll"},  {"ja", "japanese.dll"},         {"Danish", "denish.dll"},
+        {"da_DK", "denish.dll"},       {"portuguese", "portuese.dll"}, {"pt-BR", "portuese.dll"},
+        {"pt_PT", "portuese.dll"},     {"italian", "italy.dll"},       {"it", "italy.dll"},
+        {"vietnamese", "vietnam.dll"}, {"vi-VN", "vietnam.dll"},       {"de", "german.dll"},
+        {"de-AT", "german.dll"},       {"fr_CA", "french.dll"},        {"ar", "arabic.dll"},
+        {"uk", "ukrainian.dll"},       {"id", "indonesian.dll"},       {"en-GB", "english.dll"},
+        {"zh", "chinese.dll"},         {"chinese", "chinese.dll"},     {"zh-TW", "chinetw.dll"}};
+    for (const auto& [name, library] : others) {
+        EXPECT_EQ(CLanguageSelector::LanguageNameToLibrary(name), library) << name;
+    }
+    for (auto lookalike : {"ital", "deu", "xx-DE", "d", "german-x", "korean", "ko"}) {
         EXPECT_EQ(CLanguageSelector::LanguageNameToLibrary(lookalike), "english.dll") << lookalike;
     }
     EXPECT_EQ(CLanguageSelector::SystemLanguageToLibrary(0x0C0A), "spanish.dll");

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "locale/language_selector.h"
+#include "locale/plural.h"
 #include "locale/ui_strings.h"
 #include "platform/language_library.h"
 #include "platform/utf8.h"
@@ -23,7 +24,10 @@ std::vector<unsigned> TranslatedIds() {
                                       {121u, 129u},
                                       {133u, 150u},
                                       {152u, 157u},
-                                      {200u, 236u},
+                                      {200u, 213u},
+                                      {215u, 216u},
+                                      {218u, 236u},
+                                      {470u, 495u},
                                       {270u, 270u},
                                       {240u, 255u},
                                       {400u, 425u},
@@ -117,7 +121,25 @@ TEST_P(Translations, CompleteWithTheEnglishPlaceholdersAndWithinCapacity) {
         EXPECT_EQ(Directives(*text), Directives(*english)) << GetParam() << ' ' << id;
         EXPECT_LT(platform::Utf16Units(*text), Capacity(id)) << GetParam() << ' ' << id;
         EXPECT_TRUE(platform::IsValidUtf8(*text));
-        if (*text == *english) ++sameAsEnglish;
+        if (*text == *english && id < 470) ++sameAsEnglish;  // units and signs may be the same
+    }
+    // The plural forms: only those the language's rule gives a count, with
+    // the placeholders of the text they stand for.
+    const std::string code = library->Find(470).value_or("");
+    std::set<PluralForm> reachable;
+    for (std::uint64_t n : {0, 1, 2, 3, 5, 11, 21, 101, 1000000}) {
+        reachable.insert(PluralFormOf(code, n));
+    }
+    for (unsigned id : TranslatedIds()) {
+        for (unsigned form = 1; form <= 5; ++form) {
+            const auto text = library->Find(id + form * kPluralFormOffset);
+            if (!text) continue;
+            EXPECT_TRUE(reachable.count(static_cast<PluralForm>(form)))
+                << GetParam() << " (" << code << ") " << id << " has form " << form;
+            EXPECT_EQ(Directives(*text), Directives(OwnStringTable().Find(id).value_or("")))
+                << GetParam() << ' ' << id << " form " << form;
+            EXPECT_LT(platform::Utf16Units(*text), Capacity(id)) << GetParam() << ' ' << id;
+        }
     }
     // A few texts stay as they are ("Harbrook", "Audio", "Tencent"); more
     // means a text was left untranslated.
@@ -158,6 +180,101 @@ TEST(TranslationsEnglish, TheEnglishLibraryIsTheOwnTable) {
     ASSERT_TRUE(library);
     for (unsigned id : OwnStringIds())
         EXPECT_EQ(library->Find(id), OwnStringTable().Find(id)) << id;
+}
+
+// Each count in the form its language gives it, through the libraries the
+// build made: French counts 0 with 1, Russian 21 with 1, Arabic has a form
+// for 3 to 10 and one for 11 to 99.
+TEST(PluralForms, CountsTakeTheirLanguagesForm) {
+    struct Case {
+        const char* library;
+        std::vector<std::pair<std::uint64_t, std::string>> counts;
+    };
+    const Case cases[] = {
+        {"english.dll", {{0, "(0 files)"}, {1, "(1 file)"}, {2, "(2 files)"}, {21, "(21 files)"}}},
+        {"french.dll",
+         {{0, "(0 fichier)"},
+          {1, "(1 fichier)"},
+          {2, "(2 fichiers)"},
+          {5, "(5 fichiers)"},
+          {21, "(21 fichiers)"},
+          {2000000, "(2000000 de fichiers)"}}},
+        {"russian.dll",
+         {{0, "(0 файлов)"},
+          {1, "(1 файл)"},
+          {2, "(2 файла)"},
+          {5, "(5 файлов)"},
+          {21, "(21 файл)"},
+          {112, "(112 файлов)"}}},
+        {"arabic.dll",
+         {{0, "(0 ملف)"},
+          {1, "(1 ملف)"},
+          {2, "(2 ملف)"},
+          {5, "(5 ملفات)"},
+          {21, "(21 ملفًا)"},
+          {100, "(100 ملف)"}}},
+    };
+    struct OwnTableAgain {
+        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
+    } ownTableAgain;
+    for (const auto& c : cases) {
+        const auto library = platform::LoadLanguageLibrary(
+            LocalesFolder() / CLanguageSelector::LibraryFile(c.library));
+        ASSERT_TRUE(library) << c.library;
+        g_hLangModule = library.get();
+        for (const auto& [n, expected] : c.counts) {
+            // (Arabic isolates the number: the forms are what is checked here.)
+            std::string text = FormatUiText(LoadPluralUiString(215, n, 512), {std::to_string(n)});
+            for (const std::string mark : {"\u2068", "\u2069"}) {
+                for (auto at = text.find(mark); at != std::string::npos; at = text.find(mark))
+                    text.erase(at, mark.size());
+            }
+            EXPECT_EQ(text, expected) << c.library << ' ' << n;
+        }
+    }
+    g_hLangModule = &OwnStringTable();
+    EXPECT_EQ(LoadPluralUiString(300, 1, 512), "{files} file, {size}, in {time}.");
+    // A Russian library without the text: English, by the English rule.
+    class Empty final : public LanguageModule {
+        std::optional<std::string> Find(unsigned id) const override {
+            if (id == 470) return "ru";
+            return std::nullopt;
+        }
+    } russianWithoutTexts;
+    g_hLangModule = &russianWithoutTexts;
+    EXPECT_EQ(LoadPluralUiString(300, 21, 512), "{files} files, {size}, in {time}.");
+}
+
+TEST(PluralForms, RulesOfTheLanguagesWithSeveralForms) {
+    using F = PluralForm;
+    const std::pair<const char*, std::vector<F>> rules[] = {
+        // counts 0, 1, 2, 3, 5, 11, 12, 21, 22, 101, 111, 1000000
+        {"ar",
+         {F::Zero, F::One, F::Two, F::Few, F::Few, F::Many, F::Many, F::Many, F::Many, F::Other,
+          F::Many, F::Other}},
+        {"pl",
+         {F::Many, F::One, F::Few, F::Few, F::Many, F::Many, F::Many, F::Many, F::Few, F::Many,
+          F::Many, F::Many}},
+        {"uk",
+         {F::Many, F::One, F::Few, F::Few, F::Many, F::Many, F::Many, F::One, F::Few, F::One,
+          F::Many, F::Many}},
+        {"pt-BR",
+         {F::One, F::One, F::Other, F::Other, F::Other, F::Other, F::Other, F::Other, F::Other,
+          F::Other, F::Other, F::Many}},
+        {"pt-PT",
+         {F::Other, F::One, F::Other, F::Other, F::Other, F::Other, F::Other, F::Other, F::Other,
+          F::Other, F::Other, F::Many}},
+        {"de",
+         {F::Other, F::One, F::Other, F::Other, F::Other, F::Other, F::Other, F::Other, F::Other,
+          F::Other, F::Other, F::Other}},
+        {"ja", std::vector<F>(12, F::Other)},
+    };
+    const std::uint64_t counts[] = {0, 1, 2, 3, 5, 11, 12, 21, 22, 101, 111, 1000000};
+    for (const auto& [code, forms] : rules) {
+        for (std::size_t i = 0; i < forms.size(); ++i) {
+            EXPECT_EQ(PluralFormOf(code, counts[i]), forms[i]) << code << ' ' << counts[i];
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLibrary, Translations, ::testing::ValuesIn(test::LibraryNames()),

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/peer_text.h"
+#include "locale/plural.h"
 #include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/local_time.h"
@@ -149,7 +150,8 @@ bool ConsoleFrontend::AskOkCancel(const std::string& text) {
 
 void ConsoleFrontend::ShowBackupReminder() {
     std::lock_guard lock(m_mutex);
-    Line("Reminder: " + Text(kStrBackupNow) + ". " + Text(kStrReminderHeadline));
+    Line(Text(kStrReminderLine,
+              {Text(kStrTwoSentences, {Text(kStrBackupNow), Text(kStrReminderHeadline)})}));
 }
 
 void ConsoleFrontend::SetSendButton(const std::string& text, bool enabled) {
@@ -205,11 +207,14 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
                              : record.outcome == BackupOutcome::Failed  ? kStrBackupFailed
                                                                         : kStrBackupInterrupted;
     std::string text = Text(outcome) + ": " +
-                       Text(record.files == 1 ? kStrFileTotals : kStrFilesTotals,
-                            {std::to_string(record.files), FormatBytes(record.bytes),
-                             FormatDuration(record.endSeconds - record.startSeconds)});
+                       FormatUiText(LoadPluralUiString(kStrFileTotals, record.files, kTextCapacity),
+                                    {std::to_string(record.files), FormatBytes(record.bytes),
+                                     FormatDuration(record.endSeconds - record.startSeconds)});
     if (!record.incomplete.empty()) {
-        text += ", " + Text(kStrIncompleteCount, {std::to_string(record.incomplete.size())});
+        const std::size_t incomplete = record.incomplete.size();
+        text +=
+            ", " + FormatUiText(LoadPluralUiString(kStrIncompleteCount, incomplete, kTextCapacity),
+                                {std::to_string(incomplete)});
     }
     if (!record.reason.empty()) text += "; " + EscapeControls(record.reason);
     Line(text);

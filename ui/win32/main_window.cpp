@@ -120,7 +120,7 @@ void CharbrookDlg::Render(const WindowViewState& state) {
     // A panel that cannot be made leaves the one on show (told once).
     if (!ShowPanel(state.panel)) {
         ShowPanel(m_shown);
-        if (panelChanged) ShowMessage(kRestartMessage);
+        if (panelChanged) ShowMessage(RestartMessage());
     }
     m_nav[0].SetChecked(state.checked == harbrook::NavButton::ConnectPhone);
     m_nav[1].SetChecked(state.checked == harbrook::NavButton::ReceivedFiles);
