@@ -28,6 +28,9 @@ class RecorderFrontend : public Frontend {
     void OnBackupStarted(std::int64_t totalBytes) override;
     void OnBackupEnded(const BackupEnd& end) override;
     void OnLinkNotice(const std::string& text) override;
+    void OnSendStarted(std::int64_t totalBytes) override;
+    void OnSendProgress(const BackupProgress& progress) override;
+    void OnSendEnded() override;
 
     std::vector<StateChange> stateChanges() const;
     std::vector<std::string> banners() const;
@@ -41,13 +44,15 @@ class RecorderFrontend : public Frontend {
     std::vector<std::int64_t> backupStarts() const;
     std::vector<BackupEnd> backupEnds() const;
     bool LastBackupCompleted() const;
+    // A send's events: "start N", "N bytes, F files" after each piece, "end".
+    std::vector<std::string> sendEvents() const;
 
     std::atomic<bool> answerOk{true};
 
   private:
     mutable std::mutex m_mutex;
     std::vector<StateChange> m_states;
-    std::vector<std::string> m_banners, m_messages, m_questions, m_qr, m_notices;
+    std::vector<std::string> m_banners, m_messages, m_questions, m_qr, m_notices, m_sendEvents;
     std::vector<std::filesystem::path> m_received;
     std::vector<std::int64_t> m_backupStarts;
     std::vector<BackupEnd> m_backupEnds;

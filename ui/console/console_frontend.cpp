@@ -180,7 +180,33 @@ void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
 
 void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {
     std::lock_guard lock(m_mutex);
-    if (!m_backupRunning) return;
+    if (m_backupRunning) PrintProgress(reading);
+}
+
+void ConsoleFrontend::OnSendStarted(std::int64_t /*totalBytes*/) {
+    std::lock_guard lock(m_mutex);
+    m_sendRunning = true;
+    m_lastPeriodic = std::chrono::steady_clock::now();
+}
+
+void ConsoleFrontend::OnSendProgressReading(const ProgressReading& reading) {
+    std::lock_guard lock(m_mutex);
+    if (m_sendRunning) PrintProgress(reading);
+}
+
+void ConsoleFrontend::OnSendEnded() {
+    std::lock_guard lock(m_mutex);
+    m_sendRunning = false;
+    ClearProgressLine();
+}
+
+void ConsoleFrontend::ClearProgressLine() {
+    if (m_progressLine.empty()) return;
+    std::fputs("\r\x1b[K", m_out);
+    m_progressLine.clear();
+}
+
+void ConsoleFrontend::PrintProgress(const ProgressReading& reading) {
     const std::string text = Text(kStrProgress, {FormatProgress(reading)});
     if (m_terminal) {
         m_progressLine = text;
@@ -197,10 +223,7 @@ void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {
 void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
     std::lock_guard lock(m_mutex);
     m_backupRunning = false;
-    if (!m_progressLine.empty()) {
-        std::fputs("\r\x1b[K", m_out);
-        m_progressLine.clear();
-    }
+    ClearProgressLine();
     const unsigned outcome = record.outcome == BackupOutcome::Completed ? kStrBackupCompleted
                              : record.outcome == BackupOutcome::Failed  ? kStrBackupFailed
                                                                         : kStrBackupInterrupted;
