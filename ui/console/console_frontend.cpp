@@ -216,7 +216,10 @@ void ConsoleFrontend::PrintProgress(const ProgressReading& reading) {
     }
     const auto now = std::chrono::steady_clock::now();
     if (now - m_lastPeriodic < kPeriodicProgress && reading.percent < 100) return;
+    // The last reading comes once more at the end: one line is enough.
+    if (text == m_lastPrinted) return;
     m_lastPeriodic = now;
+    m_lastPrinted = text;
     Line(text);
 }
 

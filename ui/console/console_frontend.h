@@ -65,6 +65,7 @@ class ConsoleFrontend final : public AppFrontend {
     bool m_backupRunning = false;
     bool m_sendRunning = false;
     std::string m_progressLine;  // on show at the bottom of a terminal, or empty
+    std::string m_lastPrinted;   // the last progress line printed into a file or pipe
     std::chrono::steady_clock::time_point m_lastPeriodic{};
 };
 
