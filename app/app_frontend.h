@@ -25,6 +25,17 @@ class AppFrontend : public Frontend {
     // more at its end.
     virtual void OnProgressReading(const ProgressReading& /*reading*/) {}
 
+    // A running send's progress, as for a backup; OnSendEnded ends it.
+    virtual void OnSendProgressReading(const ProgressReading& /*reading*/) {}
+
+    // A send the file manager started has ended (no terminal waits for it):
+    // the window says it in a notice of the notification area, the console
+    // prints it.
+    virtual void NotifySendOutcome(const std::string& text, bool /*failed*/) { ShowMessage(text); }
+    // A send the file manager started found no phone: the window opens on
+    // Connect Phone and says to connect the phone and send again.
+    virtual void AskToConnectPhone(const std::string& text) { ShowMessage(text); }
+
     // A backup ended; the record is already in the history file.
     virtual void OnBackupRecorded(const BackupRecord& /*record*/) {}
 

@@ -118,14 +118,26 @@ void Application::SetConnectPanelShown(bool shown) {
     m_link.pairingWindow.SetPanelShown(shown);
 }
 
-void Application::HandleRequest(const std::string& bytes) {
+void Application::HandleRequest(const std::string& bytes,
+                                std::function<void(std::string_view)> answer) {
     const auto request = DecodeRequest(bytes);
     if (!request) return;  // from a newer or foreign program: ignore
     switch (request->kind) {
         case InstanceRequest::Kind::Show:
             return OpenMainWindow();
         case InstanceRequest::Kind::Send:
-            SendFiles(request->files);
+            switch (request->answer) {
+                case InstanceRequest::Answer::Box:
+                    SendFiles(request->files);
+                    return;
+                case InstanceRequest::Answer::Wait:
+                    SendFiles(request->files, [answer](SendOutcome outcome) {
+                        if (answer) answer(SendOutcomeWord(outcome));
+                    });
+                    return;
+                case InstanceRequest::Answer::Notify:
+                    return SendFromFileManager(request->files);
+            }
             return;
         case InstanceRequest::Kind::Disconnect:
             return Disconnect();
@@ -151,7 +163,7 @@ void Application::Keep(Task task) {
     if (!m_stopped) m_tasks.push_back(std::move(task));
 }
 
-bool Application::SendFiles(std::vector<std::filesystem::path> files) {
+bool Application::SendFiles(std::vector<std::filesystem::path> files, SendReport report) {
     {
         std::lock_guard lock(m_mutex);
         if (m_stopped) return false;
@@ -160,10 +172,45 @@ bool Application::SendFiles(std::vector<std::filesystem::path> files) {
     // The send may tell the user something at once (no phone, say): no lock
     // of ours is held while it does.
     auto ended = std::make_shared<std::atomic<bool>>(false);
-    std::jthread thread = OnSendFiles(m_link, std::move(files), [ended] { *ended = true; });
+    std::jthread thread =
+        OnSendFiles(m_link, std::move(files), std::move(report), [ended] { *ended = true; });
     if (!thread.joinable()) return false;
     Keep({std::move(thread), std::move(ended)});
     return true;
+}
+
+void Application::NotifySendOutcome(SendOutcome outcome) {
+    constexpr std::size_t kCapacity = 1024;
+    if (outcome == SendOutcome::Stopped) return;
+    if (outcome == SendOutcome::NoPhone)
+        return m_ui.AskToConnectPhone(LoadUiString(kStrConnectThenSend, kCapacity));
+    m_ui.NotifySendOutcome(LoadUiString(SendOutcomeMessage(outcome), kCapacity),
+                           outcome != SendOutcome::Sent);
+}
+
+void Application::SendFromFileManager(std::vector<std::filesystem::path> files,
+                                      std::chrono::milliseconds waitForPhone) {
+    const SendReport report = [this](SendOutcome outcome) { NotifySendOutcome(outcome); };
+    if (waitForPhone <= std::chrono::milliseconds(0) || m_link.state.IsConnected()) {
+        SendFiles(std::move(files), report);
+        return;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopped) return;
+    }
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    Keep({std::jthread([this, ended, waitForPhone, report, files = std::move(files)]() mutable {
+              // The phone finds a freshly started PC on its own after a while.
+              constexpr std::chrono::milliseconds kLook{100};
+              for (auto waited = std::chrono::milliseconds(0);
+                   waited < waitForPhone && !m_link.state.IsConnected(); waited += kLook) {
+                  if (!m_link.stop.SleepFor(kLook)) break;
+              }
+              if (!m_link.stop.StopRequested()) SendFiles(std::move(files), report);
+              *ended = true;
+          }),
+          ended});
 }
 
 void Application::Disconnect() {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,6 +17,7 @@
 #include "backup/storage_layout.h"
 #include "link/link_context.h"
 #include "qr/pairing_code.h"
+#include "send/send_files.h"
 
 namespace harbrook {
 
@@ -63,11 +65,18 @@ class Application {
     void SetConnectPanelShown(bool shown);
 
     // A request of a later start (platform single-instance channel).
-    void HandleRequest(const std::string& bytes);
+    // `answer` goes back to a later start that waits for a send's outcome.
+    void HandleRequest(const std::string& bytes, std::function<void(std::string_view)> answer = {});
 
     // What the "Send Files" button does once files are chosen. False when
-    // nothing was started (the front end has been told why).
-    bool SendFiles(std::vector<std::filesystem::path> files);
+    // nothing was started (the report, or the front end, has been told why).
+    bool SendFiles(std::vector<std::filesystem::path> files, SendReport report = {});
+
+    // The file manager's "Send to phone": the outcome as a notice; no phone
+    // connected opens the window on Connect Phone. A start made for it
+    // waits up to `waitForPhone` for the paired phone to come back first.
+    void SendFromFileManager(std::vector<std::filesystem::path> files,
+                             std::chrono::milliseconds waitForPhone = {});
 
     // The connected panel's "Disconnect" button: marks the phone disconnected
     // at once and tells the phone on a thread of its own.
@@ -77,6 +86,7 @@ class Application {
 
   private:
     void StartBackupReminder();
+    void NotifySendOutcome(SendOutcome outcome);
     void StartUpdateCheck();
 
     // The link context needs the folder preparer and the storage layout

@@ -118,4 +118,41 @@ void BackupWatch::OnBackupEnded(const BackupEnd& end) {
     m_ui.OnBackupRecorded(*record);
 }
 
+void BackupWatch::OnSendStarted(std::int64_t totalBytes) {
+    ProgressReading first;
+    {
+        std::lock_guard lock(m_mutex);
+        m_sendMeter.Start(totalBytes, std::chrono::steady_clock::now());
+        m_lastSendReading = {};
+        first = m_sendMeter.Read();
+    }
+    m_ui.OnSendStarted(totalBytes);
+    m_ui.OnSendProgressReading(first);
+}
+
+void BackupWatch::OnSendProgress(const BackupProgress& progress) {
+    std::optional<ProgressReading> reading;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto now = std::chrono::steady_clock::now();
+        m_sendMeter.Update(progress.receivedBytes, progress.filesDone, progress.currentFile, now);
+        if (now - m_lastSendReading >= kReadingInterval) {
+            m_lastSendReading = now;
+            reading = m_sendMeter.Read();
+        }
+    }
+    m_ui.OnSendProgress(progress);
+    if (reading) m_ui.OnSendProgressReading(*reading);
+}
+
+void BackupWatch::OnSendEnded() {
+    ProgressReading last;
+    {
+        std::lock_guard lock(m_mutex);
+        last = m_sendMeter.Read();
+    }
+    m_ui.OnSendProgressReading(last);
+    m_ui.OnSendEnded();
+}
+
 }  // namespace harbrook

@@ -45,6 +45,10 @@ class BackupWatch final : public Frontend {
                         const std::filesystem::path& storedAs, bool complete) override;
     void OnBackupEnded(const BackupEnd& end) override;
     void OnLinkNotice(const std::string& text) override { m_ui.OnLinkNotice(text); }
+    // A send is measured like a backup; it leaves no history.
+    void OnSendStarted(std::int64_t totalBytes) override;
+    void OnSendProgress(const BackupProgress& progress) override;
+    void OnSendEnded() override;
 
   private:
     AppFrontend& m_ui;
@@ -58,6 +62,8 @@ class BackupWatch final : public Frontend {
     BackupRecord m_record;
     ProgressMeter m_meter;
     std::chrono::steady_clock::time_point m_lastReading{};
+    ProgressMeter m_sendMeter;
+    std::chrono::steady_clock::time_point m_lastSendReading{};
 };
 
 }  // namespace harbrook

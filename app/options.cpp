@@ -57,6 +57,10 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             o.headless = true;
         } else if (arg == "--disconnect") {
             o.disconnect = true;
+        } else if (arg == "--no-wait") {
+            o.noWait = true;
+        } else if (arg == "--notify") {
+            o.notify = true;
         } else if (arg == "--autostart") {
             if (!value(v) || (v != "on" && v != "off")) return fail(kStrAutostartNeedsValue);
             o.autostart = (v == "on");
@@ -257,6 +261,7 @@ std::string UsageText(std::size_t columns) {
          {Line{"--address A.B.C.D", kStrHelpAddress}, Line{"--backup-root DIR", kStrHelpBackupRoot},
           Line{"--headless", kStrHelpHeadless}, Line{"--language NAME", kStrHelpLanguage},
           Line{"--pairing WHEN", kStrHelpPairing}, Line{"--send FILE...", kStrHelpSend},
+          Line{"--no-wait", kStrHelpNoWait}, Line{"--notify", kStrHelpNotify},
           Line{"--disconnect", kStrHelpDisconnect}, Line{"--autostart on|off", kStrHelpAutostart},
           Line{"--history", kStrHelpHistory}, Line{"--version", kStrHelpVersion},
           Line{"--help", kStrHelpHelp}}) {

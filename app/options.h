@@ -24,6 +24,10 @@ struct Options {
     bool disconnect = false;  // hand the user's disconnect to the running instance
     bool send = false;
     std::vector<std::filesystem::path> sendFiles;  // absolute, so another process can use them
+    bool noWait = false;  // --no-wait: hand the files over without waiting for the outcome
+    // --notify: the file manager's send: start Harbrook if need be, and
+    // tell the outcome in a notice of the notification area.
+    bool notify = false;
     // --pairing always: phones may pair at any time, not only while the code shows.
     bool pairingAlways = false;
     // For testing: every PC port from one base, and short link timings.

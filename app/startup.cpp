@@ -37,21 +37,55 @@ int Fail(int status, const std::string& message) {
     return status;
 }
 
-// A later start: hand the request over and end. A plain start ends silently
-// whatever becomes of its request; a send or a disconnect that does not
-// arrive is reported, since the user waits for it.
-int HandOver(const std::filesystem::path& dataFolder, const Options& options) {
+// How long a start made for the file manager's send gives the paired
+// phone to find it before it says that no phone is connected.
+constexpr std::chrono::seconds kPhoneComesBack{20};
+constexpr std::chrono::seconds kQuickPhoneComesBack{3};
+
+InstanceRequest RequestOf(const Options& options) {
     InstanceRequest request;
     if (options.send) {
         request.kind = InstanceRequest::Kind::Send;
         request.files = options.sendFiles;
+        request.answer = options.notify   ? InstanceRequest::Answer::Notify
+                         : options.noWait ? InstanceRequest::Answer::Box
+                                          : InstanceRequest::Answer::Wait;
     } else if (options.disconnect) {
         request.kind = InstanceRequest::Kind::Disconnect;
     }
-    std::string why;
-    const auto result =
-        platform::DeliverToRunningInstance(dataFolder, EncodeRequest(request), &why);
-    if (result == platform::DeliveryResult::Delivered) return 0;
+    return request;
+}
+
+// What a waiting --send prints, in this start's language: the outcome's
+// message on stdout when every file went, on stderr with status 1 otherwise.
+int PrintSendOutcome(const std::string& answer) {
+    const auto outcome = SendOutcomeFromWord(answer);
+    unsigned text = kStrSendOutcomeUnknown;
+    if (outcome == SendOutcome::NoAnswer)
+        text = kStrPhoneDidNotAnswer;  // the window says "disconnected"; here we can say more
+    else if (outcome && SendOutcomeMessage(*outcome))
+        text = SendOutcomeMessage(*outcome);
+    std::string message = LoadUiString(text, 1024);
+    std::erase(message, '\r');
+    if (outcome == SendOutcome::Sent) {
+        std::printf("%s\n", message.c_str());
+        return 0;
+    }
+    return Fail(kExitFailure, message);
+}
+
+// A later start: hand the request over and end. A plain start ends silently
+// whatever becomes of its request; a send or a disconnect that does not
+// arrive is reported, since the user waits for it, and a send waits for its
+// outcome unless told not to.
+int HandOver(const std::filesystem::path& dataFolder, const Options& options) {
+    const InstanceRequest request = RequestOf(options);
+    const bool wait = request.kind == InstanceRequest::Kind::Send &&
+                      request.answer == InstanceRequest::Answer::Wait;
+    std::string why, answer;
+    const auto result = platform::DeliverToRunningInstance(dataFolder, EncodeRequest(request), &why,
+                                                           wait ? &answer : nullptr);
+    if (result == platform::DeliveryResult::Delivered) return wait ? PrintSendOutcome(answer) : 0;
     if (request.kind == InstanceRequest::Kind::Show) return 0;
     return Fail(kExitFailure, Text(kStrCannotReachRunning, {why}));
 }
@@ -143,7 +177,9 @@ std::optional<int> ClaimTheOnlyInstance(platform::SingleInstance& instance, cons
         case platform::SingleInstance::Claim::First:
             break;
     }
-    if (options.send) return Fail(kExitFailure, Text(kStrSendWithoutRunning));
+    // The file manager's send starts Harbrook for it; a send typed in a
+    // terminal is for a running one.
+    if (options.send && !options.notify) return Fail(kExitFailure, Text(kStrSendWithoutRunning));
     if (options.disconnect) return Fail(kExitFailure, Text(kStrDisconnectWithoutRunning));
     return std::nullopt;
 }
@@ -174,7 +210,15 @@ int RunApplication(platform::SingleInstance& instance, const Options& options,
     app.Start();
     // Only now can a later start be served: before this the requests wait
     // on the channel.
-    instance.Listen([&app](const std::string& request) { app.HandleRequest(request); });
+    instance.Listen([&app](const std::string& request, platform::SingleInstance::Reply reply) {
+        app.HandleRequest(request, [reply](std::string_view answer) { reply.Answer(answer); });
+    });
+    // Started for the file manager's send: in the tray, as at login, and the
+    // files go once the phone is back.
+    if (options.send) {
+        app.SendFromFileManager(options.sendFiles,
+                                options.quickTiming ? kQuickPhoneComesBack : kPhoneComesBack);
+    }
     host->Run(app);
     instance.StopListening();
     host->Ui().Close();

@@ -81,14 +81,20 @@ bool WindowPresenter::SendPossible() {
     return false;
 }
 
+bool WindowPresenter::NoSendRunning() {
+    if (m_state.sendEnabled) return true;
+    m_view.ShowMessage(LoadUiString(kStrSendRunning, kMessageText));
+    return false;
+}
+
 void WindowPresenter::OnSendFilesClicked() {
-    if (!SendPossible()) return;
+    if (!NoSendRunning() || !SendPossible()) return;
     auto files = m_view.PickFilesToSend();
     if (!files.empty() && m_commands) m_commands->SendFiles(std::move(files));
 }
 
 void WindowPresenter::OnFilesDropped(std::vector<std::filesystem::path> files) {
-    if (files.empty() || !SendPossible()) return;
+    if (files.empty() || !NoSendRunning() || !SendPossible()) return;
     m_commands->SendFiles(std::move(files));
 }
 
@@ -227,6 +233,33 @@ void WindowPresenter::OnBackupRecorded(const BackupRecord& record) {
         m_banner.OnBackupEnded();
         Render();
         m_view.Notify(summary.title, summary.body, warning);
+    });
+}
+
+void WindowPresenter::OnSendProgressReading(const ProgressReading& reading) {
+    Post([this, reading] {
+        m_banner.OnProgress(reading);
+        Render();
+    });
+}
+
+void WindowPresenter::OnSendEnded() {
+    Post([this] {
+        m_banner.OnBackupEnded();
+        Render();
+    });
+}
+
+void WindowPresenter::NotifySendOutcome(const std::string& text, bool failed) {
+    Post([this, text, failed] { m_view.Notify(Text(kStrSendFiles, kButtonText), text, failed); });
+}
+
+void WindowPresenter::AskToConnectPhone(const std::string& text) {
+    Post([this, text] {
+        OpenMainWindow();
+        m_model.OnConnectPhone();
+        Render();
+        m_view.ShowMessage(text);
     });
 }
 

@@ -65,6 +65,10 @@ class WindowPresenter final : public AppFrontend {
     void ShowBackupReminder() override;
     void OnProgressReading(const ProgressReading& reading) override;
     void OnBackupRecorded(const BackupRecord& record) override;
+    void OnSendProgressReading(const ProgressReading& reading) override;
+    void OnSendEnded() override;
+    void NotifySendOutcome(const std::string& text, bool failed) override;
+    void AskToConnectPhone(const std::string& text) override;
 
   private:
     // Runs the work on the UI thread, later and in order; dropped once closed.
@@ -76,6 +80,8 @@ class WindowPresenter final : public AppFrontend {
     // The state from the models, then the view draws it. UI thread only.
     void Render();
     bool SendPossible();
+    // False, with its message, while a send runs (the button says "Sending").
+    bool NoSendRunning();
 
     WindowView& m_view;
     UiThread& m_ui;

@@ -71,6 +71,11 @@ class Frontend {
     virtual void OnFileReceived(const std::string& /*name*/, std::int64_t /*size*/,
                                 const std::filesystem::path& /*storedAs*/, bool /*complete*/) {}
     virtual void OnBackupEnded(const BackupEnd& /*end*/) {}
+    // A send to the phone, once the phone has taken its total: the start,
+    // the bytes and files sent after each piece, and the end (any outcome).
+    virtual void OnSendStarted(std::int64_t /*totalBytes*/) {}
+    virtual void OnSendProgress(const BackupProgress& /*progress*/) {}
+    virtual void OnSendEnded() {}
 
     // A link event worth a line of log (a declared address that was not
     // believed, the pairing window closing), in words. The console prints

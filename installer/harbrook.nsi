@@ -45,6 +45,8 @@ Section "Harbrook" SecProgram
   CreateDirectory "$SMPROGRAMS\Harbrook"
   CreateShortcut "$SMPROGRAMS\Harbrook\Harbrook.lnk" "$INSTDIR\harbrook.exe"
   CreateShortcut "$SMPROGRAMS\Harbrook\Uninstall Harbrook.lnk" "$INSTDIR\uninstall.exe"
+  ; Explorer's "Send to" menu: the chosen files follow the arguments.
+  CreateShortcut "$SENDTO\Phone (Harbrook).lnk" "$INSTDIR\harbrook.exe" "--notify --send"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -66,6 +68,7 @@ Section "Uninstall"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   Delete "$SMPROGRAMS\Harbrook\Harbrook.lnk"
   Delete "$SMPROGRAMS\Harbrook\Uninstall Harbrook.lnk"
+  Delete "$SENDTO\Phone (Harbrook).lnk"
   RMDir "$SMPROGRAMS\Harbrook"
   Delete "$INSTDIR\harbrook.exe"
   Delete "$INSTDIR\mobile.jpg"

@@ -57,6 +57,9 @@ struct LinkContext {
     std::atomic<int> pairingPort{0};  // bound by the pairing server (0 while it has none)
     // Backup and send exclude each other: taken with test_and_set, cleared at the end.
     std::atomic_flag transferBusy;
+    // One send at a time, however it was started: taken when a send starts,
+    // cleared when it has ended, before the button comes back.
+    std::atomic_flag sendRunning;
     StopSignal stop;
 
     std::string BuildMonitorEndpoint();

@@ -26,9 +26,30 @@ class SingleInstance {
         Failed,          // the claim could not be tested (folder unusable)
     };
 
+    // The way back to the later start that made a request. It may be kept
+    // and answered later, from any thread; the later start learns the answer
+    // only when it asked to wait for one. Answered once: later answers, and
+    // answers of a later start that has gone, are dropped. A reply that goes
+    // unanswered answers with nothing (an empty answer).
+    class Reply {
+      public:
+        struct Channel {
+            virtual ~Channel() = default;
+            virtual void Answer(std::string_view answer) = 0;
+        };
+        Reply() = default;  // nobody to answer: answers go nowhere
+        explicit Reply(std::shared_ptr<Channel> channel) : m_channel(std::move(channel)) {}
+        void Answer(std::string_view answer) const {
+            if (m_channel) m_channel->Answer(answer);
+        }
+
+      private:
+        std::shared_ptr<Channel> m_channel;
+    };
+
     // The request handler runs on the listener's own thread, one request at a
     // time. An empty request means "show yourself".
-    using RequestHandler = std::function<void(const std::string& request)>;
+    using RequestHandler = std::function<void(const std::string& request, Reply reply)>;
 
     SingleInstance();
     ~SingleInstance();  // stops listening and gives the claim up
@@ -61,7 +82,9 @@ enum class DeliveryResult {
 
 // A later start: hands the request to the running instance of `folder` and
 // waits (briefly) for it to confirm receipt. `why` receives a short reason
-// when the result is not Delivered.
+// when the result is not Delivered. With `answer`, a delivered request then
+// waits, as long as it takes, for the running instance's answer (empty when
+// it gave none or went away meanwhile).
 //
 // Windows lets only the foreground process bring a window to the front: the
 // later start, which the user just started, first passes that right on to
@@ -69,7 +92,8 @@ enum class DeliveryResult {
 // that the window it shows comes to the front instead of flashing in the
 // taskbar.
 DeliveryResult DeliverToRunningInstance(const std::filesystem::path& folder,
-                                        std::string_view request, std::string* why = nullptr);
+                                        std::string_view request, std::string* why = nullptr,
+                                        std::string* answer = nullptr);
 
 // The process id the last delivery from this process allowed to take the
 // foreground; 0 when none did (always so off Windows, which has no such rule).

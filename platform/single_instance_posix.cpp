@@ -78,6 +78,45 @@ bool SendAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// The connection of one request, kept open while its later start may wait
+// for an answer. The confirmation goes first; an answer given before it
+// waits for it. The answer ends with a NUL byte and the connection closes.
+class SocketReply final : public SingleInstance::Reply::Channel {
+  public:
+    explicit SocketReply(int fd) : m_fd(fd) {}
+    ~SocketReply() override {
+        Answer({});
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    void Confirm() {
+        std::lock_guard lock(m_mutex);
+        m_confirmed = SendAll(m_fd, std::string_view(&kAck, 1));
+        if (m_answered) Finish();
+    }
+    void Answer(std::string_view answer) override {
+        std::lock_guard lock(m_mutex);
+        if (m_answered) return;
+        m_answered = true;
+        m_answer.assign(answer);
+        if (m_confirmed) Finish();
+    }
+
+  private:
+    void Finish() {
+        m_answer += '\0';
+        // Never blocks: a later start that does not read loses its answer.
+        (void)::send(m_fd, m_answer.data(), m_answer.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        ::close(m_fd);
+        m_fd = -1;
+    }
+
+    std::mutex m_mutex;
+    int m_fd;
+    bool m_confirmed = false;
+    bool m_answered = false;
+    std::string m_answer;
+};
+
 }  // namespace
 
 struct SingleInstance::Impl {
@@ -191,9 +230,13 @@ void SingleInstance::Impl::Serve(const RequestHandler& handler) {
                 if (clients[i].request.size() > kMaxRequestBytes) drop(i);
                 continue;
             }
-            if (n == 0) {  // the whole request is in
-                handler(clients[i].request);
-                SendAll(clients[i].fd, std::string_view(&kAck, 1));
+            if (n == 0) {  // the whole request is in: the reply owns the connection now
+                auto reply = std::make_shared<SocketReply>(clients[i].fd);
+                const std::string request = std::move(clients[i].request);
+                clients.erase(clients.begin() + static_cast<std::ptrdiff_t>(i));
+                handler(request, Reply(reply));
+                reply->Confirm();
+                continue;
             }
             drop(i);
         }
@@ -209,7 +252,8 @@ void SingleInstance::Impl::Serve(const RequestHandler& handler) {
 }
 
 DeliveryResult DeliverToRunningInstance(const std::filesystem::path& folder,
-                                        std::string_view request, std::string* why) {
+                                        std::string_view request, std::string* why,
+                                        std::string* answer) {
     const auto fail = [why](DeliveryResult result, const char* reason) {
         if (why) *why = reason;
         return result;
@@ -236,16 +280,33 @@ DeliveryResult DeliverToRunningInstance(const std::filesystem::path& folder,
         ::close(fd);
         return fail(DeliveryResult::NoAnswer, "the request could not be written");
     }
-    char answer = 0;
+    char ack = 0;
     const auto answerUntil = Clock::now() + kClientAnswerWait;
     ssize_t n = -1;
     while (WaitReady(fd, POLLIN, answerUntil)) {
-        n = ::recv(fd, &answer, 1, 0);
+        n = ::recv(fd, &ack, 1, 0);
         if (n >= 0 || errno != EINTR) break;
     }
+    if (n != 1 || ack != kAck) {
+        ::close(fd);
+        return fail(DeliveryResult::NoAnswer, "it did not confirm the request in time");
+    }
+    if (answer) {
+        // As long as the work takes; the connection ends with the instance.
+        answer->clear();
+        char buffer[256];
+        while (true) {
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break;
+            const std::string_view part(buffer, static_cast<std::size_t>(got));
+            const std::size_t end = part.find('\0');
+            answer->append(part.substr(0, end));
+            if (end != std::string_view::npos || answer->size() > kMaxRequestBytes) break;
+        }
+    }
     ::close(fd);
-    if (n == 1 && answer == kAck) return DeliveryResult::Delivered;
-    return fail(DeliveryResult::NoAnswer, "it did not confirm the request in time");
+    return DeliveryResult::Delivered;
 }
 
 unsigned long LastForegroundGrant() {

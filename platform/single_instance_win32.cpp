@@ -10,7 +10,9 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -85,6 +87,59 @@ bool Transfer(HANDLE pipe, bool write, char* data, std::size_t size, Clock::time
     return total == size;
 }
 
+// The way back to the later start of one conversation. The listener thread
+// confirms the request; any thread may answer it. Both write under the lock,
+// which also keeps an answer off a pipe instance that serves somebody else
+// by then. The answer ends with a NUL byte.
+class PipeReply {
+  public:
+    explicit PipeReply(HANDLE pipe) : m_pipe(pipe) {}
+    bool Answered() {
+        std::lock_guard lock(m_mutex);
+        return m_answered;
+    }
+    void Confirmed() {
+        std::lock_guard lock(m_mutex);
+        m_confirmed = true;
+        if (m_answered) Write();
+    }
+    void Answer(std::string_view answer) {
+        std::lock_guard lock(m_mutex);
+        if (m_answered) return;
+        m_answered = true;
+        m_answer.assign(answer);
+        if (m_confirmed) Write();
+    }
+    // The conversation is over: nothing more goes to this pipe instance.
+    void Detach() {
+        std::lock_guard lock(m_mutex);
+        m_pipe = nullptr;
+        m_answered = true;
+    }
+
+  private:
+    void Write() {
+        if (!m_pipe) return;
+        m_answer += '\0';
+        Transfer(m_pipe, true, m_answer.data(), m_answer.size(), Clock::now() + kClientAnswerWait);
+        m_pipe = nullptr;
+    }
+
+    std::mutex m_mutex;
+    HANDLE m_pipe;
+    bool m_confirmed = false;
+    bool m_answered = false;
+    std::string m_answer;
+};
+
+// What the handler holds: letting it go without an answer answers with nothing.
+struct ReplyHandle final : SingleInstance::Reply::Channel {
+    explicit ReplyHandle(std::shared_ptr<PipeReply> reply) : reply(std::move(reply)) {}
+    ~ReplyHandle() override { reply->Answer({}); }
+    void Answer(std::string_view answer) override { reply->Answer(answer); }
+    std::shared_ptr<PipeReply> reply;
+};
+
 // A few pipe instances, so that a client that connects and says nothing
 // holds up one of them (until its time runs out), not every later start.
 constexpr DWORD kPipeInstances = 4;
@@ -113,9 +168,17 @@ struct Conversation {
     unsigned char header[8] = {};
     std::string request;
     char byte = 0;
-    std::size_t moved = 0;      // of the current stage's bytes
-    Clock::time_point until{};  // the client's time runs out
+    std::size_t moved = 0;             // of the current stage's bytes
+    Clock::time_point until{};         // the client's time runs out
+    std::shared_ptr<PipeReply> reply;  // once the request is in
 };
+
+// While the answer is still to come, the later start may wait for it.
+bool OutOfTime(Conversation& c) {
+    if (c.stage == Conversation::Stage::Connecting) return false;
+    if (c.stage == Conversation::Stage::Closing && c.reply && !c.reply->Answered()) return false;
+    return Clock::now() >= c.until;
+}
 
 // Starts the stage's next operation; false when the pipe failed it.
 bool Start(Conversation& c) {
@@ -162,6 +225,10 @@ void Restart(Conversation& c) {
         GetOverlappedResult(c.pipe.get(), &c.ov, &ignored, TRUE);
         c.pending = false;
     }
+    if (c.reply) {
+        c.reply->Detach();
+        c.reply.reset();
+    }
     DisconnectNamedPipe(c.pipe.get());
     c.stage = Conversation::Stage::Connecting;
     c.moved = 0;
@@ -206,12 +273,14 @@ void Advance(Conversation& c, const SingleInstance::RequestHandler& handler) {
         case Stage::Ack:
             c.stage = Stage::Closing;
             c.until = Clock::now() + kServerReadWait;
+            if (c.reply) c.reply->Confirmed();
             break;
         case Stage::Closing:
             return Restart(c);  // it sent more: not ours to read
     }
     if (c.stage == Stage::Body && c.moved == c.request.size()) {
-        handler(c.request);
+        c.reply = std::make_shared<PipeReply>(c.pipe.get());
+        handler(c.request, SingleInstance::Reply(std::make_shared<ReplyHandle>(c.reply)));
         c.stage = Stage::Ack;
         c.until = Clock::now() + kServerReadWait;
     }
@@ -287,23 +356,25 @@ void SingleInstance::Impl::Serve(const RequestHandler& handler) {
             if (!talk.pipe || !talk.done) continue;
             waits.push_back(talk.done.get());
             waiting.push_back(&talk);
-            if (talk.stage != Conversation::Stage::Connecting) wake = std::min(wake, talk.until);
+            if (talk.stage != Conversation::Stage::Connecting &&
+                !(talk.reply && !talk.reply->Answered()))
+                wake = std::min(wake, talk.until);
         }
         const DWORD timeout = wake == Clock::time_point::max() ? INFINITE : Remaining(wake);
         const DWORD w = WaitForMultipleObjects(DWORD(waits.size()), waits.data(), FALSE, timeout);
         if (w == WAIT_OBJECT_0 || w == WAIT_FAILED) break;
-        if (w == WAIT_OBJECT_0 + 1) handler("");
+        if (w == WAIT_OBJECT_0 + 1) handler("", Reply());
         if (w >= WAIT_OBJECT_0 + 2 && w < WAIT_OBJECT_0 + waits.size()) {
             Advance(*waiting[w - WAIT_OBJECT_0 - 2], handler);
         }
         // A client whose time has run out is dropped, so that its instance
         // serves the next one.
         for (auto* talk : waiting) {
-            if (talk->stage != Conversation::Stage::Connecting && Clock::now() >= talk->until)
-                Restart(*talk);
+            if (OutOfTime(*talk)) Restart(*talk);
         }
     }
     for (auto& talk : talks) {
+        if (talk.reply) talk.reply->Detach();
         if (talk.pending) {
             CancelIoEx(talk.pipe.get(), &talk.ov);
             DWORD ignored = 0;
@@ -316,7 +387,7 @@ void SingleInstance::Impl::Serve(const RequestHandler& handler) {
 }
 
 DeliveryResult DeliverToRunningInstance(const std::filesystem::path&, std::string_view request,
-                                        std::string* why) {
+                                        std::string* why, std::string* answer) {
     const auto fail = [why](DeliveryResult result, const char* reason) {
         if (why) *why = reason;
         return result;
@@ -360,10 +431,20 @@ DeliveryResult DeliverToRunningInstance(const std::filesystem::path&, std::strin
     message.append(request);
     if (!Transfer(pipe.get(), true, message.data(), message.size(), answerUntil))
         return fail(DeliveryResult::NoAnswer, "the request could not be written");
-    char answer = 0;
-    if (Transfer(pipe.get(), false, &answer, 1, answerUntil) && answer == kAck)
-        return DeliveryResult::Delivered;
-    return fail(DeliveryResult::NoAnswer, "it did not confirm the request in time");
+    char ack = 0;
+    if (!Transfer(pipe.get(), false, &ack, 1, answerUntil) || ack != kAck)
+        return fail(DeliveryResult::NoAnswer, "it did not confirm the request in time");
+    if (answer) {
+        // As long as the work takes (a week at most); the pipe breaks when
+        // the running instance goes.
+        answer->clear();
+        const auto until = Clock::now() + std::chrono::hours(24 * 7);
+        char c = 0;
+        while (answer->size() < kMaxRequestBytes && Transfer(pipe.get(), false, &c, 1, until) &&
+               c != '\0')
+            answer->push_back(c);
+    }
+    return DeliveryResult::Delivered;
 }
 
 unsigned long LastForegroundGrant() {

@@ -146,8 +146,8 @@ echo "a second file, with a space in its name" >"$tmp/picked/two words.txt"
 if wait_for 'grep -q "Paired with" "$tmp/run.txt"'; then
   # The entry's command line as a file manager runs it: %F becomes the files.
   read -ra command <<<"$(sed -n 's/^Exec=//p' "$root/usr/share/applications/harbrook-send.desktop")"
-  [[ ${command[*]} == "harbrook --send %F" ]] || fail "Send to phone runs: ${command[*]}"
-  "$exe" --send "$tmp/picked/one.txt" "$tmp/picked/two words.txt" || fail "harbrook --send exited $?"
+  [[ ${command[*]} == "harbrook --notify --send %F" ]] || fail "Send to phone runs: ${command[*]}"
+  "$exe" --notify --send "$tmp/picked/one.txt" "$tmp/picked/two words.txt" || fail "harbrook --send exited $?"
   wait "$receiver" || fail "the phone stand-in did not receive the send"
   for f in one.txt "two words.txt"; do
     cmp -s "$tmp/picked/$f" "$tmp/received/$f" || fail "$f did not arrive whole"

@@ -42,17 +42,19 @@ struct SendConnection {
     LingerOnClose linger;
 };
 
-// What a send holds once it has taken the transfer flag.
+// What a send holds once it has taken the transfer flag, and how far it is.
 struct SendHold {
     bool flag = false;
     std::optional<SendConnection> connection;
+    bool started = false;  // the phone took the total: progress was shown
+    BackupProgress progress;
 };
 
-// Releases the flag, the socket and the context, and gives the button back.
+// Releases the flag, the socket and the context, and ends the progress.
 void EndSend(LinkContext& link, SendHold& hold) {
     if (std::exchange(hold.flag, false)) link.transferBusy.clear();
     hold.connection.reset();
-    RestoreButton(link);
+    if (std::exchange(hold.started, false)) link.frontend.OnSendEnded();
 }
 
 // The file's name without folders as UTF-8 that fits the name buffer.
@@ -63,97 +65,80 @@ std::optional<std::string> WireName(const std::filesystem::path& file) {
     return name;
 }
 
-enum class FileResult { Sent, Skipped, Stop };
-
-// Header, then one piece per reply until the phone says "fileEnd". Reports
-// and ends the send itself when it returns Stop.
-FileResult SendOneFile(LinkContext& link, SendHold& hold, const std::filesystem::path& path,
-                       std::vector<char>& piece) {
+// Header, then one piece per reply until the phone says "fileEnd". Nothing
+// when the file is done or skipped, else how the send ends.
+std::optional<SendOutcome> SendOneFile(LinkContext& link, SendHold& hold,
+                                       const std::filesystem::path& path,
+                                       std::vector<char>& piece) {
     zmq::socket_t& socket = hold.connection->socket;
-    auto fail = [&](unsigned message) {
-        Say(link, message);
-        EndSend(link, hold);
-        return FileResult::Stop;
-    };
-    if (!link.state.IsConnected()) return fail(send_text::kConnectionLost);
+    if (!link.state.IsConnected()) return SendOutcome::ConnectionLost;
     // The file was measured when the send began; it may be gone by now.
     platform::File file = platform::File::OpenRead(path);
-    if (!file) return fail(send_text::kBadFiles);
+    if (!file) return SendOutcome::BadFiles;
     const auto size = file.Size();
-    if (!size) return fail(send_text::kBadFiles);
-    if (*size == 0) return FileResult::Skipped;
+    if (!size) return SendOutcome::BadFiles;
+    if (*size == 0) return std::nullopt;
     const auto name = WireName(path);
-    if (!name) return fail(send_text::kBadFiles);
+    if (!name) return SendOutcome::BadFiles;
     if (!SendText(socket, *name, true) || !SendText(socket, kw::kSending))
-        return fail(send_text::kConnectionLost);
+        return SendOutcome::ConnectionLost;
+    hold.progress.currentFile = *name;
     for (;;) {
-        if (!link.state.IsConnected()) return fail(send_text::kConnectionLost);
+        if (!link.state.IsConnected()) return SendOutcome::ConnectionLost;
         const auto reply = RecvText(socket, kReplyBuffer);
-        if (!reply || reply->text.empty()) return fail(send_text::kConnectionLost);
-        if (reply->text == kw::kFileEnd) return FileResult::Sent;
-        if (reply->text == kw::kFileError) return fail(send_text::kNoPermission);
+        if (!reply || reply->text.empty()) return SendOutcome::ConnectionLost;
+        if (reply->text == kw::kFileEnd) {
+            ++hold.progress.filesDone;
+            link.frontend.OnSendProgress(hold.progress);
+            return std::nullopt;
+        }
+        if (reply->text == kw::kFileError) return SendOutcome::NoPermission;
         // Any other word asks for the next piece, read from disk only now.
         const auto got = file.Read(piece);
-        if (!got) return fail(send_text::kBadFiles);
+        if (!got) return SendOutcome::BadFiles;
         const bool sent = *got > 0 ? SendBytes(socket, std::span<const char>(piece.data(), *got))
                                    : SendText(socket, kw::kEndMarker);
-        if (!sent) return fail(send_text::kConnectionLost);
+        if (!sent) return SendOutcome::ConnectionLost;
+        if (*got > 0) {
+            hold.progress.receivedBytes += static_cast<std::int64_t>(*got);
+            link.frontend.OnSendProgress(hold.progress);
+        }
     }
 }
 
-void RunSend(LinkContext& link, const std::vector<std::filesystem::path>& files, SendHold& hold) {
+SendOutcome RunSend(LinkContext& link, const std::vector<std::filesystem::path>& files,
+                    SendHold& hold) {
     const std::uint64_t total = TotalSelectedSize(files);
-    if (total == 0) {
-        Say(link, send_text::kBadFiles);
-        RestoreButton(link);
-        return;
-    }
+    if (total == 0) return SendOutcome::BadFiles;
     char address[100];
     std::snprintf(address, sizeof address, "%s:%d", link.state.PhoneAddress().c_str(),
                   link.ports.send);
-    if (!IsValidEndpointText(address)) {
-        RestoreButton(link);
-        return;
-    }
-    if (link.transferBusy.test_and_set()) {
-        Say(link, send_text::kBackupRunning);
-        RestoreButton(link);
-        return;
-    }
+    // No address that could be the phone's: it is not connected.
+    if (!IsValidEndpointText(address)) return SendOutcome::NoPhone;
+    if (link.transferBusy.test_and_set()) return SendOutcome::BackupRunning;
     hold.flag = true;
     hold.connection.emplace(link.stop, link.timing.linger);
     zmq::socket_t& socket = hold.connection->socket;
     SetIdentity(socket, kw::kPcSending);
     SetReceiveTimeout(socket, link.timing.transferReceive);
-    if (!ConnectTo(socket, address)) {
-        EndSend(link, hold);
-        Say(link, send_text::kConnectionLost);
-        return;
-    }
+    if (!ConnectTo(socket, address)) return SendOutcome::ConnectionLost;
 
     SendText(socket, FormatDecimal64(static_cast<std::int64_t>(total)));
     const auto reply = RecvText(socket, kReplyBuffer);
-    unsigned refusal = 0;
-    if (!reply || reply->text.empty())
-        refusal = send_text::kConnectionLost;
-    else if (reply->text == kw::kInsufficient)
-        refusal = send_text::kNoSpace;
-    else if (reply->text != kw::kSufficient)
-        refusal = send_text::kNoPermission;
-    if (refusal) {
-        Say(link, refusal);
-        EndSend(link, hold);
-        return;
-    }
+    if (!reply || reply->text.empty()) return SendOutcome::NoAnswer;
+    if (reply->text == kw::kInsufficient) return SendOutcome::NoSpace;
+    if (reply->text != kw::kSufficient) return SendOutcome::NoPermission;
 
+    hold.started = true;
+    hold.progress.totalBytes = static_cast<std::int64_t>(total);
+    link.frontend.OnSendStarted(hold.progress.totalBytes);
     // One piece buffer for the whole send; memory does not grow with the files.
     std::vector<char> piece(kSendPieceSize);
     for (const auto& file : files)
-        if (SendOneFile(link, hold, file, piece) == FileResult::Stop) return;
+        if (const auto end = SendOneFile(link, hold, file, piece)) return *end;
     SendText(socket, kw::kSendEndName, true);
     SendText(socket, kw::kSendingEnd);
-    Say(link, send_text::kDone);
-    EndSend(link, hold);
+    return SendOutcome::Sent;
 }
 
 }  // namespace
@@ -169,41 +154,79 @@ std::uint64_t TotalSelectedSize(const std::vector<std::filesystem::path>& files)
     return total;
 }
 
+unsigned SendOutcomeMessage(SendOutcome outcome) {
+    switch (outcome) {
+        case SendOutcome::Sent:
+            return send_text::kDone;
+        case SendOutcome::NoPhone:
+            return send_text::kNoPhone;
+        case SendOutcome::BackupRunning:
+            return send_text::kBackupRunning;
+        case SendOutcome::SendRunning:
+            return send_text::kSendRunning;
+        case SendOutcome::BadFiles:
+            return send_text::kBadFiles;
+        case SendOutcome::NoAnswer:
+        case SendOutcome::ConnectionLost:
+            return send_text::kConnectionLost;
+        case SendOutcome::NoSpace:
+            return send_text::kNoSpace;
+        case SendOutcome::NoPermission:
+            return send_text::kNoPermission;
+        case SendOutcome::Stopped:
+            break;
+    }
+    return 0;
+}
+
+namespace {
+void Report(LinkContext& link, const SendReport& report, SendOutcome outcome) {
+    if (report) return report(outcome);
+    if (const unsigned message = SendOutcomeMessage(outcome)) Say(link, message);
+}
+}  // namespace
+
 std::jthread OnSendFiles(LinkContext& link, std::vector<std::filesystem::path> files,
-                         std::function<void()> ended) {
+                         SendReport report, std::function<void()> ended) {
     if (link.state.PhoneAddress().empty()) {
-        Say(link, send_text::kNoPhone);
+        Report(link, report, SendOutcome::NoPhone);
+        return {};
+    }
+    // The button of the running send stays as it is.
+    if (link.sendRunning.test_and_set()) {
+        Report(link, report, SendOutcome::SendRunning);
         return {};
     }
     link.frontend.SetSendButton(LoadUiString(send_text::kSending, kButtonCapacity), false);
-    return std::jthread([&link, chosen = std::move(files), ended = std::move(ended)] {
-        SendFilesThread(link, chosen);
-        if (ended) ended();
-    });
+    return std::jthread(
+        [&link, chosen = std::move(files), report = std::move(report), ended = std::move(ended)] {
+            SendFilesThread(link, chosen, report);
+            if (ended) ended();
+        });
 }
 
-void SendFilesThread(LinkContext& link, const std::vector<std::filesystem::path>& files) {
+SendOutcome SendFilesThread(LinkContext& link, const std::vector<std::filesystem::path>& files,
+                            const SendReport& report) {
     SendHold hold;
+    SendOutcome outcome = SendOutcome::Stopped;
     try {
-        RunSend(link, files, hold);
+        outcome = RunSend(link, files, hold);
     } catch (const zmq::error_t& e) {
         // A stop ends the send quietly; a failure of the library itself looks
         // to the user like a lost connection.
-        const bool held = hold.flag || hold.connection;
-        if (held) EndSend(link, hold);
-        if (!IsTerminated(e)) {
-            if (!held) RestoreButton(link);
-            Say(link, send_text::kConnectionLost);
-        }
+        outcome = IsTerminated(e) ? SendOutcome::Stopped : SendOutcome::ConnectionLost;
     } catch (const std::exception&) {
         // A file that gave way under us (a file system error, memory): the
         // thread ends like a send of bad files, never with the program.
-        if (hold.flag || hold.connection)
-            EndSend(link, hold);
-        else
-            RestoreButton(link);
-        Say(link, send_text::kBadFiles);
+        outcome = SendOutcome::BadFiles;
     }
+    // The send has ended: everything is released before the button comes
+    // back, and the button before the outcome is told.
+    EndSend(link, hold);
+    link.sendRunning.clear();
+    RestoreButton(link);
+    Report(link, report, outcome);
+    return outcome;
 }
 
 }  // namespace harbrook

@@ -81,9 +81,14 @@ TEST_F(HarbrookProcessTest, ASecondStartShowsTheFirstAndHandsOverFilesToSend) {
 
     const fs::path file = sandbox.root() / "note.txt";
     WritePatternFile(file, 10);
+    // The sender hears the outcome; with --no-wait the running one says it.
     const auto send = Pc({"--send", file.string()}, "send");
-    EXPECT_EQ(send.status, 0) << send.err;
-    EXPECT_EQ(send.err, "");
+    EXPECT_EQ(send.status, 1);
+    EXPECT_EQ(send.err, "harbrook: You need to connect your phone to send files.\n");
+    EXPECT_EQ(pc->Out().find("You need to connect your phone"), std::string::npos);
+    const auto handed = Pc({"--send", file.string(), "--no-wait"}, "no-wait");
+    EXPECT_EQ(handed.status, 0) << handed.err;
+    EXPECT_EQ(handed.err, "");
     EXPECT_TRUE(pc->WaitForOutput("You need to connect your phone to send files.", 5s));
 
     const auto missing = Pc({"--send", (sandbox.root() / "nope.txt").string()}, "missing");
@@ -236,9 +241,11 @@ TEST_F(HarbrookProcessTest, PairBackUpSendAndDisconnect) {
     // The receiver may take a moment to bind; ZeroMQ connects in the background.
     const auto send = Pc({"--send", outgoing.string()}, "send");
     EXPECT_EQ(send.status, 0) << send.err;
-    ASSERT_TRUE(pc->WaitForOutput("Transmission was completed.", 15s)) << pc->Out();
-    EXPECT_TRUE(pc->WaitForOutput("You can also use the phone's file manager", 1s));
+    EXPECT_EQ(send.out.find("Transmission was completed."), 0u) << send.out;
+    EXPECT_NE(send.out.find("You can also use the phone's file manager"), std::string::npos);
     EXPECT_NE(pc->Out().find("] Sending...\n"), std::string::npos);
+    EXPECT_NE(pc->Out().find("] Progress: 100%  650.0 kB of 650.0 kB"), std::string::npos)
+        << pc->Out();
     EXPECT_EQ(receiver.Wait(10s), 0) << receiver.Out() << receiver.Err();
     EXPECT_EQ(ReadFileBytes(inbox / "report.pdf"), ReadFileBytes(outgoing));
 
@@ -258,6 +265,88 @@ TEST_F(HarbrookProcessTest, PairBackUpSendAndDisconnect) {
     EXPECT_EQ(records[0].phone, "Test Pixel");
     EXPECT_EQ(records[0].files, 4);
     EXPECT_EQ(records[0].bytes, 700000 + 1'200'000 + 5000 + 299999);
+}
+
+// Every way a send from the command line can end, as the sender sees it:
+// the message in one line and status 1 unless every file went.
+TEST_F(HarbrookProcessTest, SendTellsTheSenderHowItEnded) {
+    auto pc = StartPc();
+    auto phone = StartPhone();
+    ASSERT_TRUE(pc->WaitForOutput("] Connected: Connected to Test Pixel.", 10s)) << pc->Out();
+    const fs::path inbox = sandbox.root() / "phone-inbox";
+    const auto receiver = [&](std::vector<std::string> more, const std::string& tag) {
+        std::vector<std::string> args{"receive", "--out", inbox.string(), "--port",
+                                      std::to_string(base + 11)};
+        args.insert(args.end(), more.begin(), more.end());
+        auto r = std::make_unique<ChildProcess>(HARBROOK_PHONE_EXE, args, logs, tag);
+        EXPECT_TRUE(r->WaitForOutput("listening on", 5s)) << r->Err();
+        return r;
+    };
+    const fs::path small = sandbox.root() / "small.txt";
+    const fs::path large = sandbox.root() / "large.bin";
+    WritePatternFile(small, 1000, 1);
+    WritePatternFile(large, 3'000'000, 2);
+    const auto expectRefused = [](const Finished& run, const std::string& message) {
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "harbrook: " + message + "\n");
+    };
+
+    {  // the phone refuses: no room
+        auto r = receiver({"--space", "10"}, "refuse");
+        expectRefused(Pc({"--send", small.string()}, "no-space"),
+                      "The phone does not have enough space.");
+    }
+    {  // the phone goes away in the middle
+        auto r = receiver({"--drop-after", "1"}, "drop");
+        expectRefused(Pc({"--send", large.string()}, "dropped"),
+                      "The connection between the phone and the computer has been disconnected.");
+    }
+    // Nobody takes the send at all.
+    expectRefused(Pc({"--send", small.string()}, "no-answer"),
+                  "The phone did not answer. Open the app on the phone, then send the files "
+                  "again.");
+    {  // a slow phone: a second send while the first runs is refused
+        auto r = receiver({"--piece-delay", "300"}, "slow");
+        ChildProcess first(HARBROOK_EXE, {"--send", large.string()}, logs, "first");
+        ASSERT_TRUE(pc->WaitForOutput("] Sending...", 10s, 4)) << pc->Out();
+        expectRefused(Pc({"--send", small.string()}, "second"),
+                      "A send is already in progress. Wait until it has ended, then send again.");
+        EXPECT_EQ(first.Wait(20s), 0) << first.Err();
+        EXPECT_EQ(first.Out().find("Transmission was completed."), 0u) << first.Out();
+        EXPECT_EQ(ReadFileBytes(inbox / "large.bin"), ReadFileBytes(large));
+    }
+    pc->Signal(SIGTERM);
+    EXPECT_EQ(pc->Wait(5s), 0);
+}
+
+// The file manager's "Send to phone" with Harbrook closed starts it with
+// the files; without a phone it asks for one, and a later send from the
+// file manager is told by the running one, not by the start that handed it.
+TEST_F(HarbrookProcessTest, SendToPhoneStartsHarbrookWhenItIsClosed) {
+    const fs::path file = sandbox.root() / "photo.jpg";
+    WritePatternFile(file, 5000, 3);
+    ChildProcess pc(HARBROOK_EXE, PcArgs({"--notify", "--send", file.string()}), logs, "launcher");
+    ASSERT_TRUE(
+        pc.WaitForOutput("No phone is connected. Connect your phone, then send the files "
+                         "again.",
+                         10s))
+        << pc.Out() << pc.Err();
+    EXPECT_NE(pc.Out().find("Pairing code: 127.0.0.1:" + std::to_string(base)), std::string::npos);
+
+    auto phone = StartPhone();
+    ASSERT_TRUE(pc.WaitForOutput("] Connected: Connected to Test Pixel.", 10s)) << pc.Out();
+    const fs::path inbox = sandbox.root() / "phone-inbox";
+    ChildProcess receiver(HARBROOK_PHONE_EXE,
+                          {"receive", "--out", inbox.string(), "--port", std::to_string(base + 11)},
+                          logs, "receive");
+    const auto again = Pc({"--notify", "--send", file.string()}, "again");
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out + again.err, "");
+    EXPECT_TRUE(pc.WaitForOutput("Transmission was completed.", 15s)) << pc.Out();
+    EXPECT_EQ(ReadFileBytes(inbox / "photo.jpg"), ReadFileBytes(file));
+    pc.Signal(SIGTERM);
+    EXPECT_EQ(pc.Wait(5s), 0);
 }
 
 TEST_F(HarbrookProcessTest, TheHistoryKeepsAGoodAndAFailedBackup) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 
 #include "app/backup_history.h"
 #include "app/history_table.h"
@@ -20,6 +21,20 @@ TEST(InstanceRequestTest, ShowSendAndDisconnectSurviveTheTrip) {
     ASSERT_TRUE(back);
     EXPECT_EQ(back->kind, InstanceRequest::Kind::Send);
     EXPECT_EQ(back->files, send.files);
+    EXPECT_EQ(back->answer, InstanceRequest::Answer::Box);  // what older versions send
+    for (const auto answer : {InstanceRequest::Answer::Wait, InstanceRequest::Answer::Notify}) {
+        send.answer = answer;
+        EXPECT_EQ(DecodeRequest(EncodeRequest(send))->answer, answer);
+    }
+    // Every outcome has a word of its own that comes back as itself.
+    std::set<std::string> words;
+    for (int o = 0; o <= static_cast<int>(SendOutcome::Stopped); ++o) {
+        const auto outcome = static_cast<SendOutcome>(o);
+        words.insert(SendOutcomeWord(outcome));
+        EXPECT_EQ(SendOutcomeFromWord(SendOutcomeWord(outcome)), outcome);
+    }
+    EXPECT_EQ(words.size(), static_cast<std::size_t>(SendOutcome::Stopped) + 1);
+    EXPECT_FALSE(SendOutcomeFromWord(""));
 
     const auto disconnect = DecodeRequest(EncodeRequest({InstanceRequest::Kind::Disconnect, {}}));
     ASSERT_TRUE(disconnect);

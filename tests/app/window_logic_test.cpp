@@ -242,10 +242,43 @@ TEST_F(Presenter, SendNeedsAKnownPhoneBeforeAnyFileIsChosen) {
     EXPECT_EQ(view.Calls(),
               (std::vector<std::string>{"pick", "pick", "send 2", "send 1", "disconnect"}));
 
-    // The button's caption and state follow the send.
+    // The button's caption and state follow the send, and while it reads
+    // "Sending" a click or a drop is refused with its own message, before
+    // any file dialog.
     FromWorker([&] { presenter.SetSendButton("Sending", false); });
     EXPECT_EQ(State().sendText, "Sending");
     EXPECT_FALSE(State().sendEnabled);
+    const std::string running = "message " + LoadUiString(kStrSendRunning, 200);
+    presenter.OnSendFilesClicked();
+    presenter.OnFilesDropped({"d.jpg"});
+    EXPECT_EQ(view.Calls(), (std::vector<std::string>{running, running}));
+    FromWorker([&] { presenter.SetSendButton("Send Files", true); });
+    presenter.OnFilesDropped({"d.jpg"});
+    EXPECT_EQ(view.Calls(), std::vector<std::string>{"send 1"});
+}
+
+TEST_F(Presenter, ASendShowsItsProgressAndTheFileManagersSendItsOutcome) {
+    ProgressReading reading;
+    reading.totalBytes = 3'000'000;
+    reading.doneBytes = 1'500'000;
+    reading.percent = 50;
+    FromWorker([&] { presenter.OnSendProgressReading(reading); });
+    EXPECT_EQ(State().banner.progressLine, "50% of 3.0 MB");
+    EXPECT_EQ(State().banner.percent, 50);
+    FromWorker([&] { presenter.OnSendEnded(); });
+    EXPECT_TRUE(State().banner.progressLine.empty());
+
+    // From the file manager: a notice, or with no phone the window on
+    // Connect Phone with the message.
+    presenter.OnReceivedFilesClicked();
+    FromWorker([&] {
+        presenter.NotifySendOutcome("sent", false);
+        presenter.AskToConnectPhone("connect first");
+    });
+    EXPECT_EQ(view.Calls(),
+              (std::vector<std::string>{"notify Send Files / sent", "message connect first"}));
+    EXPECT_EQ(State().visibility, WindowVisibility::Shown);
+    EXPECT_EQ(State().panel, PanelId::Connect);
 }
 
 TEST_F(Presenter, CategoryButtonsShowTheirMessageThenOpenTheFolders) {

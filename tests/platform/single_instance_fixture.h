@@ -19,7 +19,7 @@ struct Inbox {
     std::mutex mutex;
     std::vector<std::string> requests;
     SingleInstance::RequestHandler Handler() {
-        return [this](const std::string& r) {
+        return [this](const std::string& r, const SingleInstance::Reply&) {
             std::lock_guard lock(mutex);
             requests.push_back(r);
         };

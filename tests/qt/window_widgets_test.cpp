@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <filesystem>
 
 #include "platform/autostart.h"
@@ -156,6 +160,55 @@ TEST_F(Widgets, BannerShowsProgressWhileABackupRunsAndSendButtonFollows) {
     w.presenter.SetSendButton("Send Files", true);
     QtWindow::Pump();
     EXPECT_TRUE(window.NavSend()->isEnabled());
+}
+
+// Files dropped on the window become one send; while a send runs a drop is
+// refused with a message box of its own.
+TEST_F(Widgets, DroppedFilesAreSentAndRefusedWhileASendRuns) {
+    struct Sends final : WindowCommands {
+        bool PhoneKnown() override { return true; }
+        void SendFiles(std::vector<std::filesystem::path> files) override {
+            sent.push_back(std::move(files));
+        }
+        void Disconnect() override {}
+        FolderAction CategoryFolder(unsigned) override { return {}; }
+        void ConnectPanelShown(bool) override {}
+        std::vector<std::vector<std::filesystem::path>> sent;
+    } commands;
+    QtWindow w;
+    w.presenter.SetCommands(&commands);
+    const auto drop = [&](const QStringList& files) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files) urls << QUrl::fromLocalFile(file);
+        data.setUrls(urls);
+        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        // Straight to the window: the application's own dispatch of a drop
+        // wants a drag in progress.
+        static_cast<QObject&>(w.window).event(&event);
+    };
+    const auto boxes = [] {
+        QStringList texts;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(widget)) texts << box->text();
+        return texts;
+    };
+    drop({"/tmp/holiday photo.jpg", "/tmp/b.pdf"});
+    ASSERT_EQ(commands.sent.size(), 1u);
+    EXPECT_EQ(commands.sent[0],
+              (std::vector<std::filesystem::path>{"/tmp/holiday photo.jpg", "/tmp/b.pdf"}));
+
+    w.presenter.SetSendButton("Sending", false);
+    QtWindow::Pump();
+    const auto before = boxes().size();
+    drop({"/tmp/c.jpg"});
+    EXPECT_EQ(commands.sent.size(), 1u);
+    const QStringList after = boxes();
+    ASSERT_EQ(after.size(), before + 1);
+    EXPECT_EQ(after.filter("A send is already in progress").size(), 1);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (qobject_cast<QMessageBox*>(widget)) widget->close();
+    w.presenter.SetCommands(nullptr);
 }
 
 TEST_F(Widgets, LongTranslationsWrapInsteadOfBeingCut) {

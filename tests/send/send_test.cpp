@@ -147,6 +147,46 @@ TEST_F(SendTest, PiecesGoOneAtATimeEachAfterAReply) {
     worker.join();
     EXPECT_EQ(h.frontend.messages(), std::vector<std::string>{Text(send_text::kDone)});
     ExpectAtRest();
+    // Progress once the phone took the total, after each piece and each file.
+    EXPECT_EQ(h.frontend.sendEvents(),
+              (std::vector<std::string>{"start 600000", "300000 bytes, 0 files",
+                                        "600000 bytes, 0 files", "600000 bytes, 1 files", "end"}));
+}
+
+// One send at a time, whatever starts it; the button reads "Sending" until
+// the send has ended, and the outcome is told only after it came back.
+TEST_F(SendTest, ASecondSendIsRefusedUntilTheFirstHasEnded) {
+    const auto file = MakeFile("a.bin", 1000);
+    ScriptedPhone phone(h.link.ports.send);
+    std::vector<SendOutcome> outcomes;
+    bool atRestWhenTold = false;
+    std::jthread first = OnSendFiles(h.link, {file}, [&](SendOutcome outcome) {
+        atRestWhenTold = h.frontend.sendButtonEnabled() && !h.link.transferBusy.test() &&
+                         !h.link.sendRunning.test();
+        outcomes.push_back(outcome);
+    });
+    EXPECT_EQ(phone.Receive(), std::vector<std::string>{"1000"});
+    EXPECT_EQ(h.frontend.sendButtonText(), "Sending");
+    EXPECT_FALSE(h.frontend.sendButtonEnabled());
+
+    SendOutcome refused = SendOutcome::Sent;
+    EXPECT_FALSE(
+        OnSendFiles(h.link, {file}, [&](SendOutcome o) { refused = o; }).joinable());  // --send
+    EXPECT_FALSE(OnSendFiles(h.link, {file}).joinable());  // a drop or the button
+    EXPECT_EQ(refused, SendOutcome::SendRunning);
+    EXPECT_EQ(h.frontend.messages(), std::vector<std::string>{Text(send_text::kSendRunning)});
+    EXPECT_EQ(h.frontend.sendButtonText(), "Sending");
+    EXPECT_FALSE(h.frontend.sendButtonEnabled());
+
+    phone.Reply("sufficient");
+    EXPECT_EQ(phone.Receive(), (std::vector<std::string>{"a.bin", "sending"}));
+    phone.Reply("fileEnd");
+    EXPECT_EQ(phone.Receive(), (std::vector<std::string>{"123.jpg", "sendingEnd"}));
+    first.join();
+    EXPECT_EQ(outcomes, std::vector<SendOutcome>{SendOutcome::Sent});
+    EXPECT_TRUE(atRestWhenTold);
+    EXPECT_EQ(h.frontend.messages().size(), 1u);  // the report took the outcome
+    ExpectAtRest();
 }
 
 TEST_F(SendTest, UnusableSelectionsAreRefusedBeforeAnyConnection) {
@@ -265,7 +305,8 @@ class SendTimeoutTest : public SendTest {
 
 TEST_F(SendTimeoutTest, SilenceOrNobodyListeningIsALostConnection) {
     const auto file = MakeFile("a.bin", 1000);
-    Send({file});  // nobody listens: the connect succeeds, the reply never comes
+    // Nobody listens: the connect succeeds, the reply never comes.
+    EXPECT_EQ(SendFilesThread(h.link, {file}), SendOutcome::NoAnswer);
     EXPECT_EQ(h.frontend.messages().back(), Text(send_text::kConnectionLost));
     ExpectAtRest();
 
@@ -289,6 +330,7 @@ TEST_F(SendTimeoutTest, DisconnectAndStopEndTheSendQuickly) {
         h.link.state.SetConnectionState(false, "", "", "");
         phone.Reply("ok");  // the PC looks at the flag before the next piece
         worker.join();
+        EXPECT_EQ(h.frontend.sendEvents().back(), "end");
         EXPECT_EQ(h.frontend.messages().back(), Text(send_text::kConnectionLost));
         ExpectAtRest();
     }

@@ -32,6 +32,19 @@ void RecorderFrontend::SetSendButton(const std::string& text, bool enabled) {
     m_sendText = text;
     m_sendEnabled = enabled;
 }
+void RecorderFrontend::OnSendStarted(std::int64_t totalBytes) {
+    std::lock_guard lock(m_mutex);
+    m_sendEvents.push_back("start " + std::to_string(totalBytes));
+}
+void RecorderFrontend::OnSendProgress(const BackupProgress& progress) {
+    std::lock_guard lock(m_mutex);
+    m_sendEvents.push_back(std::to_string(progress.receivedBytes) + " bytes, " +
+                           std::to_string(progress.filesDone) + " files");
+}
+void RecorderFrontend::OnSendEnded() {
+    std::lock_guard lock(m_mutex);
+    m_sendEvents.push_back("end");
+}
 bool RecorderFrontend::ShowQrCode(const std::filesystem::path& bitmap, const std::string& text) {
     std::lock_guard lock(m_mutex);
     m_qrBitmap = bitmap;
@@ -76,6 +89,7 @@ HARBROOK_RECORDER_GETTER(std::vector<ProgressReading>, readings, m_readings)
 HARBROOK_RECORDER_GETTER(std::vector<BackupRecord>, records, m_records)
 HARBROOK_RECORDER_GETTER(std::string, sendButtonText, m_sendText)
 HARBROOK_RECORDER_GETTER(bool, sendButtonEnabled, m_sendEnabled)
+HARBROOK_RECORDER_GETTER(std::vector<std::string>, sendEvents, m_sendEvents)
 HARBROOK_RECORDER_GETTER(std::vector<std::filesystem::path>, receivedFiles, m_received)
 HARBROOK_RECORDER_GETTER(std::vector<std::int64_t>, backupStarts, m_backupStarts)
 HARBROOK_RECORDER_GETTER(std::vector<BackupEnd>, backupEnds, m_backupEnds)

@@ -32,6 +32,9 @@ class RecorderFrontend : public AppFrontend {
     void ShowBackupReminder() override { ++reminders; }
     void OnProgressReading(const ProgressReading& reading) override;
     void OnBackupRecorded(const BackupRecord& record) override;
+    void OnSendStarted(std::int64_t totalBytes) override;
+    void OnSendProgress(const BackupProgress& progress) override;
+    void OnSendEnded() override;
 
     std::vector<StateChange> stateChanges() const;
     std::vector<std::string> banners() const;
@@ -49,6 +52,8 @@ class RecorderFrontend : public AppFrontend {
     std::vector<std::int64_t> backupStarts() const;
     std::vector<BackupEnd> backupEnds() const;
     bool LastBackupCompleted() const;
+    // A send's events: "start N", "N bytes, F files" after each piece, "end".
+    std::vector<std::string> sendEvents() const;
 
     std::atomic<bool> answerOk{true};
     std::atomic<int> opened{0}, reminders{0};
@@ -56,7 +61,7 @@ class RecorderFrontend : public AppFrontend {
   private:
     mutable std::mutex m_mutex;
     std::vector<StateChange> m_states;
-    std::vector<std::string> m_banners, m_messages, m_questions, m_qr, m_notices;
+    std::vector<std::string> m_banners, m_messages, m_questions, m_qr, m_notices, m_sendEvents;
     std::vector<std::filesystem::path> m_received;
     std::vector<std::int64_t> m_backupStarts;
     std::vector<BackupEnd> m_backupEnds;

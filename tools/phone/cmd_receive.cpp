@@ -23,7 +23,9 @@ constexpr const char* kUsage =
     "  --space N               answer \"insufficient\" to a larger total\n"
     "  --reply-total WORD      answer the total with WORD\n"
     "  --file-error-after N    answer \"fileError\" after N pieces\n"
-    "  --silent                never answer\n";
+    "  --silent                never answer\n"
+    "  --drop-after N          go away after N pieces (answer no more)\n"
+    "  --piece-delay MS        wait MS before answering each piece (a slow phone)\n";
 
 }  // namespace
 
@@ -59,7 +61,13 @@ int RunReceiveCommand(int argc, char** argv) {
             ok = count(options.space);
         else if (arg == "--file-error-after")
             ok = count(options.fileErrorAfterPieces);
-        else if (arg == "--timeout") {
+        else if (arg == "--drop-after")
+            ok = count(options.dropAfterPieces);
+        else if (arg == "--piece-delay") {
+            std::int64_t ms = 0;
+            ok = count(ms);
+            options.pieceDelay = std::chrono::milliseconds(ms);
+        } else if (arg == "--timeout") {
             std::int64_t ms = 0;
             ok = count(ms);
             options.timeout = std::chrono::milliseconds(ms);

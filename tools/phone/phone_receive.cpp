@@ -1,6 +1,7 @@
 #include "tools/phone/phone_receive.h"
 
 #include <string_view>
+#include <thread>
 
 #include "link/decimal_text.h"
 #include "link/frames.h"
@@ -124,11 +125,17 @@ ReceiveReport PhoneReceiver::Serve(std::ostream* log) {
             return fail("cannot write " + platform::PathToUtf8(current->storedAs));
         current->size += static_cast<std::int64_t>(data.size());
         ++current->pieces;
-        if (m_options.fileErrorAfterPieces >= 0 &&
-            ++piecesInSend > m_options.fileErrorAfterPieces) {
+        ++piecesInSend;
+        if (m_options.fileErrorAfterPieces >= 0 && piecesInSend > m_options.fileErrorAfterPieces) {
             reply(identity, kw::kFileError);
             return report;
         }
+        if (m_options.dropAfterPieces >= 0 && piecesInSend >= m_options.dropAfterPieces) {
+            if (log) *log << "gone after " << piecesInSend << " pieces\n";
+            report.problem = "dropped the send";
+            return report;
+        }
+        if (m_options.pieceDelay.count() > 0) std::this_thread::sleep_for(m_options.pieceDelay);
         reply(identity, kPieceReply);
     }
 }

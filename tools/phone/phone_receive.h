@@ -19,10 +19,12 @@ struct ReceiveOptions {
     int port = 13965;
     std::filesystem::path outputFolder;
     std::chrono::milliseconds timeout{15000};
-    std::int64_t space = -1;                // "insufficient" for a larger total; -1: no limit
-    std::optional<std::string> totalReply;  // answer the total with this word instead
-    int fileErrorAfterPieces = -1;          // answer "fileError" after this many pieces
-    bool silent = false;                    // take the total and never answer
+    std::int64_t space = -1;                  // "insufficient" for a larger total; -1: no limit
+    std::optional<std::string> totalReply;    // answer the total with this word instead
+    int fileErrorAfterPieces = -1;            // answer "fileError" after this many pieces
+    bool silent = false;                      // take the total and never answer
+    int dropAfterPieces = -1;                 // go away (answer no more) after this many pieces
+    std::chrono::milliseconds pieceDelay{0};  // a slow phone: wait this long before each answer
 };
 
 struct ReceivedFile {

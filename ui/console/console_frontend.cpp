@@ -182,7 +182,33 @@ void ConsoleFrontend::OnFileReceived(const std::string& name, std::int64_t size,
 
 void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {
     std::lock_guard lock(m_mutex);
-    if (!m_backupRunning) return;
+    if (m_backupRunning) PrintProgress(reading);
+}
+
+void ConsoleFrontend::OnSendStarted(std::int64_t /*totalBytes*/) {
+    std::lock_guard lock(m_mutex);
+    m_sendRunning = true;
+    m_lastPeriodic = std::chrono::steady_clock::now();
+}
+
+void ConsoleFrontend::OnSendProgressReading(const ProgressReading& reading) {
+    std::lock_guard lock(m_mutex);
+    if (m_sendRunning) PrintProgress(reading);
+}
+
+void ConsoleFrontend::OnSendEnded() {
+    std::lock_guard lock(m_mutex);
+    m_sendRunning = false;
+    ClearProgressLine();
+}
+
+void ConsoleFrontend::ClearProgressLine() {
+    if (m_progressLine.empty()) return;
+    std::fputs("\r\x1b[K", m_out);
+    m_progressLine.clear();
+}
+
+void ConsoleFrontend::PrintProgress(const ProgressReading& reading) {
     const std::string text = Text(kStrProgress, {FormatProgress(reading)});
     if (m_terminal) {
         m_progressLine = text;
@@ -192,17 +218,17 @@ void ConsoleFrontend::OnProgressReading(const ProgressReading& reading) {
     }
     const auto now = std::chrono::steady_clock::now();
     if (now - m_lastPeriodic < kPeriodicProgress && reading.percent < 100) return;
+    // The last reading comes once more at the end: one line is enough.
+    if (text == m_lastPrinted) return;
     m_lastPeriodic = now;
+    m_lastPrinted = text;
     Line(text);
 }
 
 void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
     std::lock_guard lock(m_mutex);
     m_backupRunning = false;
-    if (!m_progressLine.empty()) {
-        std::fputs("\r\x1b[K", m_out);
-        m_progressLine.clear();
-    }
+    ClearProgressLine();
     const unsigned outcome = record.outcome == BackupOutcome::Completed ? kStrBackupCompleted
                              : record.outcome == BackupOutcome::Failed  ? kStrBackupFailed
                                                                         : kStrBackupInterrupted;

@@ -42,8 +42,14 @@ class ConsoleFrontend final : public AppFrontend {
     void OnProgressReading(const ProgressReading& reading) override;
     void OnBackupRecorded(const BackupRecord& record) override;
     void OnLinkNotice(const std::string& text) override;
+    // A send's progress, printed as a backup's is.
+    void OnSendStarted(std::int64_t totalBytes) override;
+    void OnSendProgressReading(const ProgressReading& reading) override;
+    void OnSendEnded() override;
 
   private:
+    void PrintProgress(const ProgressReading& reading);
+    void ClearProgressLine();
     // Both expect m_mutex held.
     void Line(const std::string& text);
     void PrintPairingCode();
@@ -57,7 +63,9 @@ class ConsoleFrontend final : public AppFrontend {
     bool m_connected = false;
     std::string m_phoneName;
     bool m_backupRunning = false;
+    bool m_sendRunning = false;
     std::string m_progressLine;  // on show at the bottom of a terminal, or empty
+    std::string m_lastPrinted;   // the last progress line printed into a file or pipe
     std::chrono::steady_clock::time_point m_lastPeriodic{};
 };
 
