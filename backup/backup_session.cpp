@@ -1,6 +1,7 @@
 #include "backup/backup_session.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 #include <utility>
 
@@ -61,7 +62,10 @@ BackupSession::BackupSession(LinkContext& link, const StorageLayout& storage, zm
       m_identity(std::move(identity)),
       m_peer(std::move(peer)),
       m_total(total),
-      m_storeLimit(SaturatingAdd(total, kChunkData)) {}
+      m_storeLimit(SaturatingAdd(total, kChunkData)),
+      m_stamp(BackupStamp(std::chrono::duration_cast<std::chrono::seconds>(
+                              std::chrono::system_clock::now().time_since_epoch())
+                              .count())) {}
 
 bool BackupSession::Reply(std::string_view word) {
     return SendText(m_socket, m_identity, true) && SendText(m_socket, word);
@@ -153,6 +157,7 @@ BackupSession::Pull BackupSession::PullFile(IncomingFile& file, std::int64_t ann
         // is in flight.
         requested = more && m_link.state.IsConnected();
         if (requested && !Reply(kw::kFetch)) return Failing("the phone could not be answered");
+        m_hash.Update(data);
         if (!file.WriteAll(data)) {
             m_failure = "cannot write " + Shown(m_target) + ": " + platform::LastFileError();
             return Pull::WriteFailed;
@@ -193,6 +198,26 @@ void BackupSession::PrepareSpare(const std::filesystem::path& folder) {
     m_sparesWork = m_spare.IsOpen();
 }
 
+bool BackupSession::TakeStoredContent(std::filesystem::path& target, const Sha256Digest& digest) {
+    const auto stored = m_contents.Find(m_written, digest, target);
+    if (!stored) return false;
+    if (*stored != target) {
+        // Under its own free name, as the copy would have been named.
+        const auto choice = ChooseFreeName(target);
+        if (!choice || !choice->usable || choice->replaces ||
+            !platform::LinkFile(*stored, choice->path))
+            return false;  // no hard links here (FAT, exFAT): a copy, as ever
+        target = choice->path;
+        m_contents.Record(target, m_written, digest, m_stamp);
+        // A link of ours: a re-sent file may take its place.
+        m_previousPath = target;
+    } else {
+        target = *stored;  // never removed for a re-sent one: it is an earlier backup's
+    }
+    ++m_alreadyStored;
+    return true;
+}
+
 void BackupSession::DropRejected() {
     m_rejected.Close();
     m_stored -= std::exchange(m_rejectedBytes, 0);
@@ -200,6 +225,8 @@ void BackupSession::DropRejected() {
 
 BackupSession::Outcome BackupSession::Run() {
     RemoveLeftoverPartials(m_storage);
+    // Without a writable manifest the backup still goes on, as before.
+    m_contents.Open(m_storage.PhoneFolder());
     while (m_link.state.IsConnected()) {
         const auto offer = ReceiveOffer();
         if (!offer) {
@@ -237,6 +264,7 @@ BackupSession::Outcome BackupSession::Run() {
         m_previousPath.clear();
         m_previousStored = 0;
         m_written = 0;
+        m_hash.Reset();
 
         switch (PullFile(file, offer->size)) {
             case Pull::Done:
@@ -258,12 +286,18 @@ BackupSession::Outcome BackupSession::Run() {
         const bool keep = complete || m_allowance == 0;
         if (keep) {
             if (!complete) m_allowance = 2;
-            if (!file.Name(target)) {
-                m_failure = "cannot create " + Shown(target) + ": " + platform::LastFileError();
-                return Outcome::Failed;
+            const Sha256Digest digest = m_hash.Finish();
+            if (complete && TakeStoredContent(target, digest)) {
+                file.Close();  // its bytes go: the content is on the disk already
+            } else {
+                if (!file.Name(target)) {
+                    m_failure = "cannot create " + Shown(target) + ": " + platform::LastFileError();
+                    return Outcome::Failed;
+                }
+                m_previousPath = target;
+                m_previousStored = m_written;
+                m_contents.Record(target, m_written, digest, m_stamp);
             }
-            m_previousPath = target;
-            m_previousStored = m_written;
         }
         if (!Reply(keep ? kw::kFileEnd : kw::kFileError)) {
             m_failure = "the phone could not be answered";

@@ -76,6 +76,8 @@ class StorageLayout final : public BackupFolderPreparer {
                            std::filesystem::path& target) const;
 
     std::filesystem::path KeptPath(BackupCategory category) const;
+    // The folder of the phone connected at the latest preparation; empty before.
+    std::filesystem::path PhoneFolder() const;
 
     // The phone folder name for a phone name (as GetConnectedPhoneNameW gives
     // it): "Smartphone" when empty or when it could leave the backup folder.
@@ -87,6 +89,7 @@ class StorageLayout final : public BackupFolderPreparer {
     // Three threads prepare; the receiver resolves. One preparation at a time.
     mutable std::mutex m_mutex;
     std::array<std::filesystem::path, kCategories.size()> m_kept;
+    std::filesystem::path m_phoneFolder;
 };
 
 // The start of the hidden temporary name of a file being received where the
