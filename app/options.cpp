@@ -50,6 +50,12 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             o.version = true;
         } else if (arg == "--history") {
             o.history = true;
+        } else if (arg == "--verify") {
+            o.verify = true;
+            if (i + 1 < argc && std::string_view(argv[i + 1]).substr(0, 2) != "--")
+                o.verifyPhone = std::string(argv[++i]);
+        } else if (arg == "--record") {
+            o.verify = o.record = true;
         } else if (arg == "--headless") {
             o.headless = true;
         } else if (arg == "--disconnect") {
@@ -155,7 +161,8 @@ std::string UsageText() {
           Line{"--headless", kStrHelpHeadless}, Line{"--language NAME", kStrHelpLanguage},
           Line{"--pairing WHEN", kStrHelpPairing}, Line{"--send FILE...", kStrHelpSend},
           Line{"--disconnect", kStrHelpDisconnect}, Line{"--autostart on|off", kStrHelpAutostart},
-          Line{"--history", kStrHelpHistory}, Line{"--version", kStrHelpVersion},
+          Line{"--history", kStrHelpHistory}, Line{"--verify [PHONE]", kStrHelpVerify},
+          Line{"--record", kStrHelpRecord}, Line{"--version", kStrHelpVersion},
           Line{"--help", kStrHelpHelp}}) {
         describe(out, line);
     }

@@ -26,7 +26,7 @@ struct Recorded {
 // cannot be read to its end.
 std::optional<std::pair<Sha256Digest, std::int64_t>> Digest(
     const std::filesystem::path& file, std::vector<char>& buffer,
-    const std::function<void(std::int64_t)>& advanced) {
+    const std::function<bool(std::int64_t)>& advanced) {
     platform::File in = platform::File::OpenRead(file);
     if (!in) return std::nullopt;
     Sha256 hash;
@@ -37,7 +37,7 @@ std::optional<std::pair<Sha256Digest, std::int64_t>> Digest(
         if (*n == 0) break;
         hash.Update(std::span<const char>(buffer.data(), *n));
         size += static_cast<std::int64_t>(*n);
-        if (advanced) advanced(static_cast<std::int64_t>(*n));
+        if (advanced && !advanced(static_cast<std::int64_t>(*n))) return std::nullopt;
     }
     return std::pair{hash.Finish(), size};
 }
@@ -45,7 +45,7 @@ std::optional<std::pair<Sha256Digest, std::int64_t>> Digest(
 }  // namespace
 
 CheckResult CheckPhoneFolder(const std::filesystem::path& phoneFolder, bool record,
-                             const std::function<void(const CheckProgress&)>& progress) {
+                             const CheckProgressFn& progress) {
     CheckResult result;
     CheckProgress at;
     const std::filesystem::path manifest = phoneFolder / kManifestFileName;
@@ -66,12 +66,14 @@ CheckResult CheckPhoneFolder(const std::filesystem::path& phoneFolder, bool reco
     std::vector<char> buffer(kReadPiece);
     const auto advanced = [&](std::int64_t bytes) {
         at.bytes += bytes;
-        if (progress) progress(at);
+        result.stopped = progress && !progress(at);
+        return !result.stopped;
     };
     std::error_code ec;
     auto it = std::filesystem::recursive_directory_iterator(phoneFolder, ec);
     if (ec) result.readable = false;
-    for (; !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    for (; !ec && !result.stopped && it != std::filesystem::recursive_directory_iterator();
+         it.increment(ec)) {
         const std::filesystem::path& path = it->path();
         if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
         if (path == manifest || IsPartialFileName(platform::PathToUtf8(path.filename()))) continue;
@@ -102,11 +104,13 @@ CheckResult CheckPhoneFolder(const std::filesystem::path& phoneFolder, bool reco
         ++at.files;
         ++result.files;
         result.bytes += now ? now->second : 0;
-        if (progress) progress(at);
+        if (result.stopped) break;
+        if (progress && !progress(at)) result.stopped = true;
         if (!now || now->second != file.size || now->first != file.digest)
             result.changed.push_back(name);
     }
     if (ec) result.readable = false;
+    if (result.stopped) return result;
     for (const auto& [path, file] : recorded)
         if (!file.seen) result.missing.push_back(path);
     std::sort(result.changed.begin(), result.changed.end());

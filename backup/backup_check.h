@@ -25,13 +25,16 @@ struct CheckResult {
     std::size_t damagedLines = 0;       // whole lines of the manifest that are no entry
     bool cutLast = false;               // its last line was cut short
     bool readable = true;               // false when the folder could not be listed
+    bool stopped = false;               // `progress` asked to stop: the rest is unread
     bool Intact() const {
         return readable && changed.empty() && missing.empty() && unrecorded.empty();
     }
 };
 
+// `progress` is called as the bytes are read; false from it stops the check.
+using CheckProgressFn = std::function<bool(const CheckProgress&)>;
 CheckResult CheckPhoneFolder(const std::filesystem::path& phoneFolder, bool record,
-                             const std::function<void(const CheckProgress&)>& progress = {});
+                             const CheckProgressFn& progress = {});
 
 // The phone folders of a backup folder, in name order.
 std::vector<std::filesystem::path> PhoneFolders(const std::filesystem::path& backupFolder);

@@ -72,7 +72,10 @@ TEST_F(ManifestTest, CheckNamesChangedMissingAndUnrecordedFiles) {
     EXPECT_FALSE(result.Intact());
     EXPECT_EQ(CheckPhoneFolder(Phone(), true).recorded, 6);
     std::int64_t lastBytes = 0;
-    result = CheckPhoneFolder(Phone(), false, [&](const CheckProgress& p) { lastBytes = p.bytes; });
+    result = CheckPhoneFolder(Phone(), false, [&](const CheckProgress& p) {
+        lastBytes = p.bytes;
+        return true;
+    });
     EXPECT_TRUE(result.Intact());
     EXPECT_EQ(result.files, 6);
     EXPECT_EQ(lastBytes, 3'000'000 + 5 * 1000 + 10);

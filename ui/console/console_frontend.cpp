@@ -208,6 +208,8 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
                        Text(record.files == 1 ? kStrFileTotals : kStrFilesTotals,
                             {std::to_string(record.files), FormatBytes(record.bytes),
                              FormatDuration(record.endSeconds - record.startSeconds)});
+    if (record.alreadyStored > 0)
+        text += ", " + Text(kStrAlreadyStoredCount, {std::to_string(record.alreadyStored)});
     if (!record.incomplete.empty()) {
         text += ", " + Text(kStrIncompleteCount, {std::to_string(record.incomplete.size())});
     }
