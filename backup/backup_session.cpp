@@ -157,7 +157,7 @@ BackupSession::Pull BackupSession::PullFile(IncomingFile& file, std::int64_t ann
         // is in flight.
         requested = more && m_link.state.IsConnected();
         if (requested && !Reply(kw::kFetch)) return Failing("the phone could not be answered");
-        m_hash.Update(data);
+        if (m_digests) m_hash.Update(data);
         if (!file.WriteAll(data)) {
             m_failure = "cannot write " + Shown(m_target) + ": " + platform::LastFileError();
             return Pull::WriteFailed;
@@ -226,7 +226,8 @@ void BackupSession::DropRejected() {
 BackupSession::Outcome BackupSession::Run() {
     RemoveLeftoverPartials(m_storage);
     // Without a writable manifest the backup still goes on, as before.
-    m_contents.Open(m_storage.PhoneFolder());
+    m_digests = m_storage.FileDigests();
+    if (m_digests) m_contents.Open(m_storage.PhoneFolder());
     while (m_link.state.IsConnected()) {
         const auto offer = ReceiveOffer();
         if (!offer) {
@@ -286,8 +287,8 @@ BackupSession::Outcome BackupSession::Run() {
         const bool keep = complete || m_allowance == 0;
         if (keep) {
             if (!complete) m_allowance = 2;
-            const Sha256Digest digest = m_hash.Finish();
-            if (complete && TakeStoredContent(target, digest)) {
+            const Sha256Digest digest = m_digests ? m_hash.Finish() : Sha256Digest{};
+            if (m_digests && complete && TakeStoredContent(target, digest)) {
                 file.Close();  // its bytes go: the content is on the disk already
             } else {
                 if (!file.Name(target)) {
@@ -296,7 +297,7 @@ BackupSession::Outcome BackupSession::Run() {
                 }
                 m_previousPath = target;
                 m_previousStored = m_written;
-                m_contents.Record(target, m_written, digest, m_stamp);
+                if (m_digests) m_contents.Record(target, m_written, digest, m_stamp);
             }
         }
         if (!Reply(keep ? kw::kFileEnd : kw::kFileError)) {

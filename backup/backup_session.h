@@ -101,6 +101,7 @@ class BackupSession {
     std::string m_failure;
     // The digest of the current file, fed as it goes to the disk, and what
     // the phone's folder holds by content.
+    bool m_digests = true;
     Sha256 m_hash;
     StoredContents m_contents;
     std::string m_stamp;  // this backup in the manifest

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
@@ -79,6 +80,12 @@ class StorageLayout final : public BackupFolderPreparer {
     // The folder of the phone connected at the latest preparation; empty before.
     std::filesystem::path PhoneFolder() const;
 
+    // Whether backups compute the digest of each file, keep the phone's
+    // manifest and store re-sent content once (on unless switched off, which
+    // only a benchmark does, to set the two side by side).
+    void SetFileDigests(bool on) { m_fileDigests = on; }
+    bool FileDigests() const { return m_fileDigests; }
+
     // The phone folder name for a phone name (as GetConnectedPhoneNameW gives
     // it): "Smartphone" when empty or when it could leave the backup folder.
     static std::string PhoneFolderName(std::string_view phoneName);
@@ -90,6 +97,7 @@ class StorageLayout final : public BackupFolderPreparer {
     mutable std::mutex m_mutex;
     std::array<std::filesystem::path, kCategories.size()> m_kept;
     std::filesystem::path m_phoneFolder;
+    std::atomic<bool> m_fileDigests = true;
 };
 
 // The start of the hidden temporary name of a file being received where the
