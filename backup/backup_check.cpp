@@ -14,33 +14,11 @@
 namespace harbrook {
 namespace {
 
-constexpr std::size_t kReadPiece = 1 << 20;
-
 struct Recorded {
     std::int64_t size = 0;
     Sha256Digest digest{};
     bool seen = false;
 };
-
-// The digest and size of a file as it is on the disk now; nothing when it
-// cannot be read to its end.
-std::optional<std::pair<Sha256Digest, std::int64_t>> Digest(
-    const std::filesystem::path& file, std::vector<char>& buffer,
-    const std::function<bool(std::int64_t)>& advanced) {
-    platform::File in = platform::File::OpenRead(file);
-    if (!in) return std::nullopt;
-    Sha256 hash;
-    std::int64_t size = 0;
-    for (;;) {
-        const auto n = in.Read(buffer);
-        if (!n) return std::nullopt;
-        if (*n == 0) break;
-        hash.Update(std::span<const char>(buffer.data(), *n));
-        size += static_cast<std::int64_t>(*n);
-        if (advanced && !advanced(static_cast<std::int64_t>(*n))) return std::nullopt;
-    }
-    return std::pair{hash.Finish(), size};
-}
 
 }  // namespace
 
@@ -63,7 +41,6 @@ CheckResult CheckPhoneFolder(const std::filesystem::path& phoneFolder, bool reco
     const std::string stamp = BackupStamp(std::chrono::duration_cast<std::chrono::seconds>(
                                               std::chrono::system_clock::now().time_since_epoch())
                                               .count());
-    std::vector<char> buffer(kReadPiece);
     const auto advanced = [&](std::int64_t bytes) {
         at.bytes += bytes;
         result.stopped = progress && !progress(at);
@@ -84,12 +61,12 @@ CheckResult CheckPhoneFolder(const std::filesystem::path& phoneFolder, bool reco
                 result.unrecorded.push_back(name);
                 continue;
             }
-            const auto now = Digest(path, buffer, {});
+            const auto now = DigestFile(path);
             if (!appender.IsOpen() && !appender.Open(manifest)) {
                 result.unrecorded.push_back(name);
                 continue;
             }
-            if (now && appender.Append({name, now->second, now->first, stamp}))
+            if (now && appender.Append({name, now->size, now->digest, stamp}))
                 ++result.recorded;
             else
                 result.unrecorded.push_back(name);
@@ -98,15 +75,15 @@ CheckResult CheckPhoneFolder(const std::filesystem::path& phoneFolder, bool reco
         Recorded& file = found->second;
         file.seen = true;
         const std::int64_t before = at.bytes;
-        const auto now = Digest(path, buffer, advanced);
+        const auto now = DigestFile(path, advanced);
         // What was not read of it still counts as done.
         at.bytes = before + file.size;
         ++at.files;
         ++result.files;
-        result.bytes += now ? now->second : 0;
+        result.bytes += now ? now->size : 0;
         if (result.stopped) break;
         if (progress && !progress(at)) result.stopped = true;
-        if (!now || now->second != file.size || now->first != file.digest)
+        if (!now || now->size != file.size || now->digest != file.digest)
             result.changed.push_back(name);
     }
     if (ec) result.readable = false;

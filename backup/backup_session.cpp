@@ -157,11 +157,12 @@ BackupSession::Pull BackupSession::PullFile(IncomingFile& file, std::int64_t ann
         // is in flight.
         requested = more && m_link.state.IsConnected();
         if (requested && !Reply(kw::kFetch)) return Failing("the phone could not be answered");
-        if (m_digests) m_hash.Update(data);
         if (!file.WriteAll(data)) {
             m_failure = "cannot write " + Shown(m_target) + ": " + platform::LastFileError();
             return Pull::WriteFailed;
         }
+        // Written from the message it came in; hashed from it beside the next one.
+        if (m_digests) m_hash.Add(std::move(m_frame), data.size());
         m_written = written;
         m_stored += static_cast<std::int64_t>(data.size());
         m_receivedInBackup += static_cast<std::int64_t>(data.size());

@@ -3,7 +3,9 @@
 #include <chrono>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
+#include "platform/file_io.h"
 #include "platform/utf8.h"
 
 namespace harbrook {
@@ -108,6 +110,26 @@ std::filesystem::path ManifestFile(const std::filesystem::path& phoneFolder,
         if (slash == std::string_view::npos) return file;
         start = slash + 1;
     }
+}
+
+std::optional<FileDigest> DigestFile(const std::filesystem::path& file,
+                                     const std::function<bool(std::int64_t)>& piece) {
+    constexpr std::size_t kPiece = 1 << 20;
+    platform::File in = platform::File::OpenRead(file);
+    if (!in) return std::nullopt;
+    std::vector<char> buffer(kPiece);
+    Sha256 hash;
+    FileDigest result;
+    for (;;) {
+        const auto n = in.Read(buffer);
+        if (!n) return std::nullopt;
+        if (*n == 0) break;
+        hash.Update(std::span<const char>(buffer.data(), *n));
+        result.size += static_cast<std::int64_t>(*n);
+        if (piece && !piece(static_cast<std::int64_t>(*n))) return std::nullopt;
+    }
+    result.digest = hash.Finish();
+    return result;
 }
 
 std::string BackupStamp(std::int64_t utcSeconds) {

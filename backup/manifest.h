@@ -39,6 +39,16 @@ std::string ManifestPath(const std::filesystem::path& phoneFolder,
 std::filesystem::path ManifestFile(const std::filesystem::path& phoneFolder,
                                    std::string_view manifestPath);
 
+// The digest and size of a file as it is on the disk now, read in pieces;
+// nothing when it cannot be read to its end. `piece`, when given, is called
+// with each piece's length and stops the reading when it answers false.
+struct FileDigest {
+    Sha256Digest digest{};
+    std::int64_t size = 0;
+};
+std::optional<FileDigest> DigestFile(const std::filesystem::path& file,
+                                     const std::function<bool(std::int64_t)>& piece = {});
+
 // A backup's name in the manifest: its start in UTC.
 std::string BackupStamp(std::int64_t utcSeconds);
 

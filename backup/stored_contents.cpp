@@ -1,6 +1,7 @@
 #include "backup/stored_contents.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
 
 #include "platform/file_io.h"
@@ -10,6 +11,12 @@ namespace {
 
 // Lines recorded in this backup are looked at one by one until this many.
 constexpr std::size_t kTailLength = 1024;
+
+std::uint32_t Tag(const Sha256Digest& digest) {
+    return static_cast<std::uint32_t>(digest[0]) << 24 |
+           static_cast<std::uint32_t>(digest[1]) << 16 |
+           static_cast<std::uint32_t>(digest[2]) << 8 | digest[3];
+}
 
 }  // namespace
 
@@ -21,12 +28,18 @@ bool StoredContents::Open(const std::filesystem::path& phoneFolder) {
     // Cut lines are the appender's to remove, before the offsets are read.
     if (!m_appender.Open(manifest)) return false;
     ReadManifest(manifest, [this](ManifestEntry&& entry, std::uint64_t offset) {
-        m_sorted.push_back({entry.size, offset});
+        Add(entry.size, entry.digest, offset);
     });
-    std::sort(m_sorted.begin(), m_sorted.end());
+    Merge();
     m_reader.close();
     m_reader.open(manifest, std::ios::binary);
     return true;
+}
+
+void StoredContents::Add(std::int64_t size, const Sha256Digest& digest, std::uint64_t offset) {
+    if (offset > std::numeric_limits<std::uint32_t>::max()) return;
+    m_tail.push_back({size, Tag(digest), static_cast<std::uint32_t>(offset)});
+    if (m_tail.size() >= kTailLength) Merge();
 }
 
 void StoredContents::Merge() {
@@ -40,44 +53,37 @@ std::optional<std::filesystem::path> StoredContents::Find(std::int64_t size,
                                                           const Sha256Digest& digest,
                                                           const std::filesystem::path& preferred) {
     if (!IsOpen()) return std::nullopt;
-    std::vector<std::uint64_t> offsets;
-    const auto range =
-        std::equal_range(m_sorted.begin(), m_sorted.end(), Slot{size, 0},
-                         [](const Slot& a, const Slot& b) { return a.size < b.size; });
+    // A line says what a file held once; only the file says what it holds
+    // now (another copy may have replaced it since, or it may have rotted).
+    const auto holds = [&](const std::filesystem::path& file) {
+        std::error_code ec;
+        if (platform::ProbePath(file) != platform::PathKind::File ||
+            std::filesystem::file_size(file, ec) != static_cast<std::uintmax_t>(size) || ec)
+            return false;
+        const auto now = DigestFile(file);
+        return now && now->size == size && now->digest == digest;
+    };
+    // The same name first: a file sent again most often is the one there.
+    if (!preferred.empty() && holds(preferred)) return preferred;
+    const Slot key{size, Tag(digest), 0};
+    std::vector<std::uint32_t> offsets;
+    const auto range = std::equal_range(m_sorted.begin(), m_sorted.end(), key);
     for (auto it = range.first; it != range.second; ++it) offsets.push_back(it->offset);
     for (const Slot& slot : m_tail)
-        if (slot.size == size) offsets.push_back(slot.offset);
-    if (offsets.empty()) return std::nullopt;
-    std::sort(offsets.begin(), offsets.end());
-    // The lines of this size, oldest first: a later line of the same path
-    // (same size, other content) overrules an earlier one.
-    std::vector<ManifestEntry> lines;
+        if (slot.size == size && slot.tag == key.tag) offsets.push_back(slot.offset);
+    // Newest first: the file most likely still as it was.
+    std::sort(offsets.rbegin(), offsets.rend());
     std::string text;
-    m_reader.clear();
-    for (const std::uint64_t offset : offsets) {
+    for (const std::uint32_t offset : offsets) {
+        m_reader.clear();
         m_reader.seekg(static_cast<std::streamoff>(offset));
         if (!std::getline(m_reader, text)) continue;
-        if (auto entry = ParseManifestLine(text)) lines.push_back(std::move(*entry));
-        m_reader.clear();
+        const auto entry = ParseManifestLine(text);
+        if (!entry || entry->digest != digest || entry->size != size) continue;
+        const auto file = ManifestFile(m_phoneFolder, entry->path);
+        if (file != preferred && holds(file)) return file;
     }
-    const std::string preferredPath =
-        preferred.empty() ? std::string() : ManifestPath(m_phoneFolder, preferred);
-    std::optional<std::filesystem::path> found;
-    for (std::size_t i = lines.size(); i-- > 0;) {
-        if (lines[i].digest != digest) continue;
-        const bool overruled =
-            std::any_of(lines.begin() + static_cast<std::ptrdiff_t>(i) + 1, lines.end(),
-                        [&](const ManifestEntry& e) { return e.path == lines[i].path; });
-        if (overruled) continue;
-        const std::filesystem::path file = ManifestFile(m_phoneFolder, lines[i].path);
-        std::error_code ec;
-        if (platform::ProbePath(file) == platform::PathKind::File &&
-            std::filesystem::file_size(file, ec) == static_cast<std::uintmax_t>(size) && !ec) {
-            if (lines[i].path == preferredPath) return preferred;
-            if (!found) found = file;
-        }
-    }
-    return found;
+    return std::nullopt;
 }
 
 bool StoredContents::Record(const std::filesystem::path& file, std::int64_t size,
@@ -87,8 +93,7 @@ bool StoredContents::Record(const std::filesystem::path& file, std::int64_t size
     if (entry.path.empty()) return false;
     const auto offset = m_appender.Append(entry);
     if (!offset) return false;
-    m_tail.push_back({size, *offset});
-    if (m_tail.size() >= kTailLength) Merge();
+    Add(size, digest, *offset);
     return true;
 }
 

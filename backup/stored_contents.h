@@ -1,7 +1,9 @@
 // What a phone's folder already holds, found by content: the phone's manifest
-// and, in memory, only the size of each recorded file and where its line is.
-// A file that arrives again is looked up by its size, then by the digests of
-// the few lines of that size, read from the manifest.
+// and, in memory, only the size of each recorded file, four bytes of its
+// digest and where its line is (16 bytes a file). A file that arrives again is
+// looked up under its own name first, then by its size and those bytes, its
+// line read from the manifest for the whole digest; the stored file is read
+// again to make sure it still holds that content.
 #pragma once
 
 #include <cstdint>
@@ -20,11 +22,9 @@ class StoredContents {
     // False when the manifest cannot be written; the backup goes on without.
     bool Open(const std::filesystem::path& phoneFolder);
     bool IsOpen() const { return m_appender.IsOpen(); }
-    const std::filesystem::path& PhoneFolder() const { return m_phoneFolder; }
 
-    // A stored file with this content, still there with its size: the
-    // latest line of its path says so. `preferred` when it is one of them.
-    // Nothing when there is none.
+    // A stored file with this content: `preferred` when it holds it, else
+    // one the manifest names. Nothing when there is none.
     std::optional<std::filesystem::path> Find(std::int64_t size, const Sha256Digest& digest,
                                               const std::filesystem::path& preferred = {});
 
@@ -35,18 +35,20 @@ class StoredContents {
   private:
     struct Slot {
         std::int64_t size;
-        std::uint64_t offset;
+        std::uint32_t tag;     // the digest's first four bytes
+        std::uint32_t offset;  // of its line; manifests past 4 GiB are not looked up further
         bool operator<(const Slot& other) const {
-            return size != other.size ? size < other.size : offset < other.offset;
+            return size != other.size ? size < other.size : tag < other.tag;
         }
     };
+    void Add(std::int64_t size, const Sha256Digest& digest, std::uint64_t offset);
     void Merge();
 
     std::filesystem::path m_phoneFolder;
     ManifestAppender m_appender;
     std::ifstream m_reader;
-    // Sorted by size, then offset; new lines wait in a short tail that is
-    // merged in now and then.
+    // Sorted by size and tag; new lines wait in a short tail that is merged
+    // in now and then.
     std::vector<Slot> m_sorted, m_tail;
 };
 
