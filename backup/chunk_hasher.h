@@ -34,7 +34,7 @@ class ChunkHasher {
   private:
     void Run();
 
-    static constexpr std::size_t kMaxWaiting = 4;
+    static constexpr std::size_t kMaxWaiting = 2;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::pair<zmq::message_t, std::size_t>> m_waiting;

@@ -114,7 +114,8 @@ std::filesystem::path ManifestFile(const std::filesystem::path& phoneFolder,
 
 std::optional<FileDigest> DigestFile(const std::filesystem::path& file,
                                      const std::function<bool(std::int64_t)>& piece) {
-    constexpr std::size_t kPiece = 1 << 20;
+    // Small enough to come from the heap that is there already.
+    constexpr std::size_t kPiece = 64 * 1024;
     platform::File in = platform::File::OpenRead(file);
     if (!in) return std::nullopt;
     std::vector<char> buffer(kPiece);

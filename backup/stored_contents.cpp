@@ -12,10 +12,13 @@ namespace {
 // Lines recorded in this backup are looked at one by one until this many.
 constexpr std::size_t kTailLength = 1024;
 
-std::uint32_t Tag(const Sha256Digest& digest) {
-    return static_cast<std::uint32_t>(digest[0]) << 24 |
-           static_cast<std::uint32_t>(digest[1]) << 16 |
-           static_cast<std::uint32_t>(digest[2]) << 8 | digest[3];
+// The digest's first four bytes mixed with the size.
+std::uint32_t Key(std::int64_t size, const Sha256Digest& digest) {
+    const std::uint32_t tag = static_cast<std::uint32_t>(digest[0]) << 24 |
+                              static_cast<std::uint32_t>(digest[1]) << 16 |
+                              static_cast<std::uint32_t>(digest[2]) << 8 | digest[3];
+    const auto mixed = static_cast<std::uint64_t>(size) * 0x9E3779B97F4A7C15ULL;
+    return tag ^ static_cast<std::uint32_t>(mixed >> 32);
 }
 
 }  // namespace
@@ -38,7 +41,7 @@ bool StoredContents::Open(const std::filesystem::path& phoneFolder) {
 
 void StoredContents::Add(std::int64_t size, const Sha256Digest& digest, std::uint64_t offset) {
     if (offset > std::numeric_limits<std::uint32_t>::max()) return;
-    m_tail.push_back({size, Tag(digest), static_cast<std::uint32_t>(offset)});
+    m_tail.push_back({Key(size, digest), static_cast<std::uint32_t>(offset)});
     if (m_tail.size() >= kTailLength) Merge();
 }
 
@@ -65,12 +68,12 @@ std::optional<std::filesystem::path> StoredContents::Find(std::int64_t size,
     };
     // The same name first: a file sent again most often is the one there.
     if (!preferred.empty() && holds(preferred)) return preferred;
-    const Slot key{size, Tag(digest), 0};
+    const Slot key{Key(size, digest), 0};
     std::vector<std::uint32_t> offsets;
     const auto range = std::equal_range(m_sorted.begin(), m_sorted.end(), key);
     for (auto it = range.first; it != range.second; ++it) offsets.push_back(it->offset);
     for (const Slot& slot : m_tail)
-        if (slot.size == size && slot.tag == key.tag) offsets.push_back(slot.offset);
+        if (slot.key == key.key) offsets.push_back(slot.offset);
     // Newest first: the file most likely still as it was.
     std::sort(offsets.rbegin(), offsets.rend());
     std::string text;

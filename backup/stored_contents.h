@@ -1,6 +1,7 @@
 // What a phone's folder already holds, found by content: the phone's manifest
-// and, in memory, only the size of each recorded file, four bytes of its
-// digest and where its line is (16 bytes a file). A file that arrives again is
+// and, in memory, for each recorded file only a 32-bit key made of its size
+// and four bytes of its digest, and where its line is (8 bytes a file, so
+// that 100000 files take less than a megabyte). A file that arrives again is
 // looked up under its own name first, then by its size and those bytes, its
 // line read from the manifest for the whole digest; the stored file is read
 // again to make sure it still holds that content.
@@ -34,12 +35,9 @@ class StoredContents {
 
   private:
     struct Slot {
-        std::int64_t size;
-        std::uint32_t tag;     // the digest's first four bytes
+        std::uint32_t key;     // of size and digest: equal keys are only candidates
         std::uint32_t offset;  // of its line; manifests past 4 GiB are not looked up further
-        bool operator<(const Slot& other) const {
-            return size != other.size ? size < other.size : tag < other.tag;
-        }
+        bool operator<(const Slot& other) const { return key < other.key; }
     };
     void Add(std::int64_t size, const Sha256Digest& digest, std::uint64_t offset);
     void Merge();
@@ -47,7 +45,7 @@ class StoredContents {
     std::filesystem::path m_phoneFolder;
     ManifestAppender m_appender;
     std::ifstream m_reader;
-    // Sorted by size and tag; new lines wait in a short tail that is merged
+    // Sorted by key; new lines wait in a short tail that is merged
     // in now and then.
     std::vector<Slot> m_sorted, m_tail;
 };
