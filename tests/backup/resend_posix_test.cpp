@@ -32,7 +32,7 @@ TEST(ResendTest, TheSameFilesAgainAddNothingAndOtherNamesAreLinks) {
     for (std::size_t i = 0; i < files.size(); ++i)
         files[i].size = 1000 + static_cast<std::int64_t>(i) * 37;
     ASSERT_TRUE(phone::RunPhoneBackup(h.PhoneOptions(), files).ended);
-    ASSERT_TRUE(h.WaitForBackupEnds(1));
+    ASSERT_TRUE(h.WaitForBackupEnds(1, std::chrono::seconds(60)));
     const auto camera = h.CategoryFolder(BackupCategory::Camera);
     const auto blocks = BlocksUnder(h.PhoneFolder());
     EXPECT_EQ(FilesUnder(h.PhoneFolder()).size(), 1000u);
@@ -40,7 +40,7 @@ TEST(ResendTest, TheSameFilesAgainAddNothingAndOtherNamesAreLinks) {
     const auto again = phone::RunPhoneBackup(h.PhoneOptions(), files);
     ASSERT_TRUE(again.ended) << again.problem;
     EXPECT_EQ(again.filesAccepted, 1000);
-    ASSERT_TRUE(h.WaitForBackupEnds(2));
+    ASSERT_TRUE(h.WaitForBackupEnds(2, std::chrono::seconds(60)));
     EXPECT_EQ(BlocksUnder(h.PhoneFolder()), blocks);
     EXPECT_EQ(FilesUnder(h.PhoneFolder()).size(), 1000u);  // no "(1)" name
     EXPECT_EQ(h.frontend.backupEnds().back().alreadyStored, 1000);
@@ -53,7 +53,7 @@ TEST(ResendTest, TheSameFilesAgainAddNothingAndOtherNamesAreLinks) {
     auto changed = files[7];
     changed.seed += 1;
     ASSERT_TRUE(phone::RunPhoneBackup(h.PhoneOptions(), {renamed, changed}).ended);
-    ASSERT_TRUE(h.WaitForBackupEnds(3));
+    ASSERT_TRUE(h.WaitForBackupEnds(3, std::chrono::seconds(60)));
     const auto original = Stat(camera / files[5].name);
     const auto link = Stat(camera / "renamed.jpg");
     EXPECT_EQ(link.st_ino, original.st_ino);
