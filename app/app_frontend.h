@@ -9,6 +9,8 @@
 
 namespace harbrook {
 
+struct VerifySummary;  // app/backup_verify.h
+
 class AppFrontend : public Frontend {
   public:
     // A later start of the program asked for the main window: the window
@@ -38,6 +40,10 @@ class AppFrontend : public Frontend {
 
     // A backup ended; the record is already in the history file.
     virtual void OnBackupRecorded(const BackupRecord& /*record*/) {}
+
+    // A check of the stored backups that the user started has ended; its
+    // records are already in the history file.
+    virtual void OnBackupsChecked(const VerifySummary& /*summary*/) {}
 
     // The user interface is going away: a question still waiting for its
     // answer, and any asked later, is answered with Cancel, and nothing is

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "app/backup_verify.h"
 #include "app/instance_request.h"
 #include "app/update_check.h"
 #include "backup/backup_receiver.h"
@@ -208,6 +209,28 @@ void Application::SendFromFileManager(std::vector<std::filesystem::path> files,
                   if (!m_link.stop.SleepFor(kLook)) break;
               }
               if (!m_link.stop.StopRequested()) SendFiles(std::move(files), report);
+              *ended = true;
+          }),
+          ended});
+}
+
+void Application::CheckBackups() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopped) return;
+    }
+    if (m_checking.test_and_set()) return m_ui.ShowMessage(LoadUiString(kStrCheckRunning, 300));
+    ReapEndedTasks();
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    Keep({std::jthread([this, ended] {
+              VerifyRequest request;
+              request.backupFolder = StoredBackupFolder();
+              // A quit ends the check at the next piece read.
+              const auto summary = VerifyBackups(
+                  request, m_settings.historyFile, m_link.clock,
+                  [this](const CheckProgress&) { return !m_link.stop.StopRequested(); });
+              if (!summary.stopped) m_ui.OnBackupsChecked(summary);
+              m_checking.clear();
               *ended = true;
           }),
           ended});

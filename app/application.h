@@ -82,6 +82,10 @@ class Application {
     // at once and tells the phone on a thread of its own.
     void Disconnect();
 
+    // "Check backups": reads the stored files again on a thread of its own
+    // and hands the summary to the front end. One check at a time.
+    void CheckBackups();
+
     LinkContext& Link() { return m_link; }
 
   private:
@@ -124,6 +128,7 @@ class Application {
     std::vector<Task> m_tasks;  // joined on stop, or by the next task once ended
     bool m_started = false;
     bool m_stopped = false;
+    std::atomic_flag m_checking;  // a check of the backups runs
 };
 
 }  // namespace harbrook

@@ -1,5 +1,7 @@
-// Fields are tab-separated (the ninth, why a backup failed, came later: lines
-// of eight are read too); inside a field a tab, a line break, ';' and '%'
+// Fields are tab-separated (the ninth, why a backup failed, and the tenth,
+// how many files were stored already, came later: shorter lines are read
+// too); a check of the stored files has "intact" or "differs" for its
+// outcome. Inside a field a tab, a line break, ';' and '%'
 // are written as %XX, and ';' separates the names of the incomplete files.
 #include "app/backup_history.h"
 
@@ -11,7 +13,9 @@
 namespace harbrook {
 namespace {
 
-constexpr std::size_t kFields = 9;
+constexpr std::size_t kFields = 10;
+constexpr const char* kIntact = "intact";
+constexpr const char* kDiffers = "differs";
 
 std::string Escape(std::string_view text) {
     std::string out;
@@ -142,7 +146,10 @@ std::string FormatBackupLine(const BackupRecord& r) {
     std::ostringstream line;
     line << FormatUtc(r.startSeconds) << '\t' << FormatUtc(r.endSeconds) << '\t' << Escape(r.phone)
          << '\t' << r.files << '\t' << r.bytes << '\t' << r.incomplete.size() << '\t' << names
-         << '\t' << OutcomeKeyword(r.outcome) << '\t' << Escape(r.reason) << '\n';
+         << '\t'
+         << (r.check ? (r.outcome == BackupOutcome::Completed ? kIntact : kDiffers)
+                     : OutcomeKeyword(r.outcome))
+         << '\t' << Escape(r.reason) << '\t' << r.alreadyStored << '\n';
     return line.str();
 }
 
@@ -151,7 +158,7 @@ std::optional<BackupRecord> ParseBackupLine(std::string_view line) {
     const auto f = Split(line, '\t');
     BackupRecord r;
     std::int64_t incompleteCount = 0;
-    if ((f.size() != kFields && f.size() != kFields - 1) || !ParseUtc(f[0], r.startSeconds) ||
+    if (f.size() < kFields - 2 || f.size() > kFields || !ParseUtc(f[0], r.startSeconds) ||
         !ParseUtc(f[1], r.endSeconds) || !ParseNumber(f[3], r.files) ||
         !ParseNumber(f[4], r.bytes) || !ParseNumber(f[5], incompleteCount) || r.files < 0 ||
         r.bytes < 0)
@@ -161,10 +168,15 @@ std::optional<BackupRecord> ParseBackupLine(std::string_view line) {
         for (const auto& name : Split(f[6], ';')) r.incomplete.push_back(Unescape(name));
     }
     if (static_cast<std::int64_t>(r.incomplete.size()) != incompleteCount) return std::nullopt;
-    const auto outcome = OutcomeFromKeyword(f[7]);
+    r.check = f[7] == kIntact || f[7] == kDiffers;
+    const auto outcome =
+        r.check ? std::optional(f[7] == kIntact ? BackupOutcome::Completed : BackupOutcome::Failed)
+                : OutcomeFromKeyword(f[7]);
     if (!outcome) return std::nullopt;
     r.outcome = *outcome;
-    if (f.size() == kFields) r.reason = Unescape(f[8]);
+    if (f.size() > 8) r.reason = Unescape(f[8]);
+    if (f.size() > 9 && (!ParseNumber(f[9], r.alreadyStored) || r.alreadyStored < 0))
+        return std::nullopt;
     return r;
 }
 

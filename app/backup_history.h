@@ -25,6 +25,12 @@ struct BackupRecord {
     // Disconnected also stands for a backup that a quit cut short.
     BackupOutcome outcome = BackupOutcome::Disconnected;
     std::string reason{};  // why a failed backup failed; empty otherwise
+    // Of `files`, those whose content the phone's folder held already.
+    std::int64_t alreadyStored = 0;
+    // A check of the stored files (--verify), not a backup: `files` and
+    // `bytes` were read again, Completed means all intact, Failed that some
+    // differ, and `reason` says how many.
+    bool check = false;
 };
 
 inline constexpr const char* kHistoryFileName = "backup_history.txt";

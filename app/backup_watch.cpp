@@ -107,6 +107,7 @@ void BackupWatch::OnBackupEnded(const BackupEnd& end) {
                                    ? BackupOutcome::Disconnected
                                    : end.outcome;
             m_record.reason = end.outcome == BackupOutcome::Failed ? end.reason : std::string();
+            m_record.alreadyStored = end.alreadyStored;
             record = m_record;
             last = m_meter.Read();
         }

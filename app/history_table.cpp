@@ -70,8 +70,11 @@ std::string Text(std::size_t id) {
 }
 
 // The outcome in the user's language.
-std::string OutcomeText(BackupOutcome outcome) {
-    switch (outcome) {
+std::string OutcomeText(const BackupRecord& record) {
+    if (record.check)
+        return Text(record.outcome == BackupOutcome::Completed ? kStrOutcomeIntact
+                                                               : kStrOutcomeDiffers);
+    switch (record.outcome) {
         case BackupOutcome::Completed:
             return Text(kStrOutcomeCompleted);
         case BackupOutcome::Failed:
@@ -92,8 +95,7 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
     for (const auto& r : records) {
         rows.push_back({FormatUtc(r.startSeconds), FormatDuration(r.endSeconds - r.startSeconds),
                         r.phone.empty() ? "-" : Printable(r.phone), std::to_string(r.files),
-                        FormatBytes(r.bytes), std::to_string(r.incomplete.size()),
-                        OutcomeText(r.outcome)});
+                        FormatBytes(r.bytes), std::to_string(r.incomplete.size()), OutcomeText(r)});
     }
     std::array<std::size_t, kColumns> widths{};
     for (const auto& row : rows) {
@@ -117,11 +119,20 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
         } else {
             for (const auto& name : records[i - 1].incomplete)
                 out += "    " + FormatUiText(Text(kStrIncompleteFile), {Printable(name)}) + '\n';
-            if (!records[i - 1].reason.empty())
+            const BackupRecord& record = records[i - 1];
+            if (record.alreadyStored > 0)
                 out += "    " +
-                       FormatUiText(LoadUiString(kStrHistoryWhy, 512),
-                                    {Printable(records[i - 1].reason)}) +
+                       FormatUiText(Text(kStrAlreadyStoredCount),
+                                    {std::to_string(record.alreadyStored)}) +
                        '\n';
+            if (!record.reason.empty()) {
+                // A check's reason is a line of its own; a backup's is said why.
+                const std::string reason = Printable(record.reason);
+                out += "    " +
+                       (record.check ? reason
+                                     : FormatUiText(LoadUiString(kStrHistoryWhy, 512), {reason})) +
+                       '\n';
+            }
         }
     }
     return out;

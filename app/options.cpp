@@ -53,6 +53,12 @@ ParsedOptions ParseOptions(int argc, const char* const* argv) {
             o.version = true;
         } else if (arg == "--history") {
             o.history = true;
+        } else if (arg == "--verify") {
+            o.verify = true;
+            if (i + 1 < argc && std::string_view(argv[i + 1]).substr(0, 2) != "--")
+                o.verifyPhone = std::string(argv[++i]);
+        } else if (arg == "--record") {
+            o.verify = o.record = true;
         } else if (arg == "--headless") {
             o.headless = true;
         } else if (arg == "--disconnect") {
@@ -263,7 +269,8 @@ std::string UsageText(std::size_t columns) {
           Line{"--pairing WHEN", kStrHelpPairing}, Line{"--send FILE...", kStrHelpSend},
           Line{"--no-wait", kStrHelpNoWait}, Line{"--notify", kStrHelpNotify},
           Line{"--disconnect", kStrHelpDisconnect}, Line{"--autostart on|off", kStrHelpAutostart},
-          Line{"--history", kStrHelpHistory}, Line{"--version", kStrHelpVersion},
+          Line{"--history", kStrHelpHistory}, Line{"--verify [PHONE]", kStrHelpVerify},
+          Line{"--record", kStrHelpRecord}, Line{"--version", kStrHelpVersion},
           Line{"--help", kStrHelpHelp}}) {
         describe(out, line);
     }

@@ -14,7 +14,12 @@ namespace harbrook {
 struct Options {
     bool help = false;
     bool version = false;
-    bool history = false;           // print the backup history and end
+    bool history = false;  // print the backup history and end
+    // --verify [PHONE]: check the stored files against the manifests and end;
+    // --record writes the lines of files that have none first.
+    bool verify = false;
+    bool record = false;
+    std::optional<std::string> verifyPhone;
     bool headless = false;          // the console front end even where a display exists
     std::optional<bool> autostart;  // --autostart on|off: switch start at login and end
     std::string address;            // overrides the local address lookup

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "app/backup_verify.h"
 #include "app/history_table.h"
 #include "app/instance_request.h"
+#include "backup/storage_layout.h"
 #include "core/app_folders.h"
 #include "core/settings_store.h"
 #include "link/endpoints.h"
@@ -20,6 +22,7 @@
 #include "platform/folders.h"
 #include "platform/net.h"
 #include "platform/single_instance.h"
+#include "platform/utf8.h"
 
 namespace harbrook {
 namespace {
@@ -30,6 +33,37 @@ constexpr std::size_t kCapacity = 512;
 
 std::string Text(unsigned id, const std::vector<std::string>& arguments = {}) {
     return FormatUiText(LoadUiString(id, kCapacity), arguments);
+}
+
+// --verify: the progress on the terminal (stderr, so that the list on
+// stdout can be kept), then what differs and a summary per phone.
+int RunVerify(const Options& options, const std::filesystem::path& historyFile) {
+    VerifyRequest request;
+    request.backupFolder =
+        options.backupRoot
+            ? *options.backupRoot / platform::PathFromUtf8(LoadUiString(kBackupFolderStringId, 100))
+            : StoredBackupFolder();
+    request.phone = options.verifyPhone;
+    request.record = options.record;
+    const bool terminal = platform::IsTerminal(stderr);
+    const auto start = std::chrono::steady_clock::now();
+    auto last = start - std::chrono::seconds(1);
+    bool shown = false;
+    const auto progress = [&](const CheckProgress& p) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!terminal || now - last < std::chrono::milliseconds(250)) return true;
+        last = now;
+        shown = true;
+        const double seconds = std::chrono::duration<double>(now - start).count();
+        std::fprintf(stderr, "\r\x1b[K%s", FormatCheckProgress(p, seconds).c_str());
+        std::fflush(stderr);
+        return true;
+    };
+    const VerifySummary summary = VerifyBackups(request, historyFile, SystemClock(), progress);
+    if (shown) std::fputs("\r\x1b[K", stderr);
+    for (const auto& line : summary.details) std::printf("%s\n", line.c_str());
+    for (const auto& line : summary.totals) std::printf("%s\n", line.c_str());
+    return summary.intact ? 0 : kExitFailure;
 }
 
 int Fail(int status, const std::string& message) {
@@ -255,6 +289,7 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         std::fputs((FormatHistoryTable(records) + SkippedLinesNote(skipped)).c_str(), stdout);
         return 0;
     }
+    if (options.verify) return RunVerify(options, historyFile);
     if (options.backupRoot && !CSettingsStore().WriteRootDirectory(*options.backupRoot, true)) {
         return Fail(kExitUsage, Text(kStrRootNotStored, {PathToUtf8(*options.backupRoot)}));
     }

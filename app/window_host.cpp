@@ -34,6 +34,10 @@ void ApplicationCommands::ConnectPanelShown(bool shown) {
     m_app.SetConnectPanelShown(shown);
 }
 
+void ApplicationCommands::CheckBackups() {
+    m_app.CheckBackups();
+}
+
 FolderAction ApplicationCommands::CategoryFolder(unsigned folderStringId) {
     ReceivedFilesSources sources;
     sources.phoneName = m_app.Link().state.GetConnectedPhoneNameW();

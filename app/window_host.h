@@ -35,6 +35,7 @@ class ApplicationCommands final : public WindowCommands {
     // For the connected phone (if any) under the stored backup root.
     FolderAction CategoryFolder(unsigned folderStringId) override;
     void ConnectPanelShown(bool shown) override;
+    void CheckBackups() override;
 
   private:
     Application& m_app;

@@ -93,7 +93,7 @@ std::string BannerProgressLine(const ProgressReading& reading) {
 
 BackupSummary SummariseBackup(BackupOutcome outcome, std::int64_t files, std::int64_t bytes,
                               std::int64_t seconds, std::int64_t incomplete,
-                              const std::string& reason) {
+                              const std::string& reason, std::int64_t alreadyStored) {
     BackupSummary summary;
     switch (outcome) {
         case BackupOutcome::Completed:
@@ -110,6 +110,9 @@ BackupSummary SummariseBackup(BackupOutcome outcome, std::int64_t files, std::in
                                     {{"files", std::to_string(files)},
                                      {"size", FormatBytes(bytes)},
                                      {"time", FormatDuration(seconds)}});
+    if (alreadyStored > 0)
+        summary.body +=
+            "\n" + FormatUiText(Text(kStrAlreadyStoredCount), {std::to_string(alreadyStored)});
     if (incomplete > 0)
         summary.body +=
             "\n" + FormatUiText(LoadPluralUiString(kStrIncompleteCount, incomplete, kLongText),

@@ -85,7 +85,7 @@ struct BackupSummary {
 };
 BackupSummary SummariseBackup(BackupOutcome outcome, std::int64_t files, std::int64_t bytes,
                               std::int64_t seconds, std::int64_t incomplete = 0,
-                              const std::string& reason = {});
+                              const std::string& reason = {}, std::int64_t alreadyStored = 0);
 
 // Replaces each "{name}" of the template by its value; other text stays.
 std::string FillPlaceholders(std::string text,

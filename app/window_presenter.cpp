@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/backup_verify.h"
 #include "app/window_texts.h"
 #include "core/peer_text.h"
 
@@ -227,7 +228,8 @@ void WindowPresenter::ShowBackupReminder() {
 void WindowPresenter::OnBackupRecorded(const BackupRecord& record) {
     const BackupSummary summary = SummariseBackup(
         record.outcome, record.files, record.bytes, record.endSeconds - record.startSeconds,
-        static_cast<std::int64_t>(record.incomplete.size()), EscapeControls(record.reason));
+        static_cast<std::int64_t>(record.incomplete.size()), EscapeControls(record.reason),
+        record.alreadyStored);
     const bool warning = record.outcome != BackupOutcome::Completed;
     Post([this, summary, warning] {
         m_banner.OnBackupEnded();
@@ -261,6 +263,23 @@ void WindowPresenter::AskToConnectPhone(const std::string& text) {
         Render();
         m_view.ShowMessage(text);
     });
+}
+
+void WindowPresenter::OnCheckBackupsClicked() {
+    if (m_commands) m_commands->CheckBackups();
+}
+
+void WindowPresenter::OnBackupsChecked(const VerifySummary& summary) {
+    // The notice says how each phone's folder stands; the files that differ
+    // are listed by --verify and counted in the history.
+    constexpr std::size_t kShownTotals = 4;
+    std::string body;
+    for (std::size_t i = 0; i < summary.totals.size() && i < kShownTotals; ++i)
+        body += (i ? "\n" : "") + summary.totals[i];
+    const std::string title =
+        Text(summary.intact ? kStrCheckTitleIntact : kStrCheckTitleDiffers, 300);
+    const bool warning = !summary.intact;
+    Post([this, title, body, warning] { m_view.Notify(title, body, warning); });
 }
 
 }  // namespace harbrook

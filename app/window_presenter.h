@@ -46,6 +46,8 @@ class WindowPresenter final : public AppFrontend {
     void OnFilesDropped(std::vector<std::filesystem::path> files);
     void OnDisconnectClicked();
     void OnCategoryClicked(unsigned folderStringId);
+    // The tray menu's "Check backups".
+    void OnCheckBackupsClicked();
     // The close box or Esc: the program goes on behind its icon.
     void OnCloseRequested();
     // The tray's click and menu, the reminder's button, a second start.
@@ -69,6 +71,7 @@ class WindowPresenter final : public AppFrontend {
     void OnSendEnded() override;
     void NotifySendOutcome(const std::string& text, bool failed) override;
     void AskToConnectPhone(const std::string& text) override;
+    void OnBackupsChecked(const VerifySummary& summary) override;
 
   private:
     // Runs the work on the UI thread, later and in order; dropped once closed.

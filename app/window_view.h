@@ -88,6 +88,9 @@ class WindowCommands {
     // The Connect Phone panel, with its code, came on show or went: phones
     // may pair while it shows and for a while after.
     virtual void ConnectPanelShown(bool shown) = 0;
+    // The tray menu's "Check backups": the stored files are read again in
+    // the background; the end comes back as OnBackupsChecked.
+    virtual void CheckBackups() = 0;
 
   protected:
     ~WindowCommands() = default;

@@ -133,7 +133,8 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, int& backOff) {
     busy.Release();
     const std::string reason =
         outcome == BackupSession::Outcome::Failed ? session.FailureReason() : std::string();
-    link.frontend.OnBackupEnded({outcome, reason, session.FilesStored(), session.BytesReceived()});
+    link.frontend.OnBackupEnded({outcome, reason, session.FilesStored(), session.BytesReceived(),
+                                 session.FilesAlreadyStored()});
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "backup/backup_session.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 #include <utility>
 
@@ -71,7 +72,10 @@ BackupSession::BackupSession(LinkContext& link, const StorageLayout& storage, zm
       m_identity(std::move(identity)),
       m_peer(std::move(peer)),
       m_total(total),
-      m_storeLimit(SaturatingAdd(total, kChunkData)) {}
+      m_storeLimit(SaturatingAdd(total, kChunkData)),
+      m_stamp(BackupStamp(std::chrono::duration_cast<std::chrono::seconds>(
+                              std::chrono::system_clock::now().time_since_epoch())
+                              .count())) {}
 
 bool BackupSession::Reply(std::string_view word) {
     return SendText(m_socket, m_identity, true) && SendText(m_socket, word);
@@ -169,6 +173,8 @@ BackupSession::Pull BackupSession::PullFile(IncomingFile& file, std::int64_t ann
             m_failure = FileFailure(kStrCannotWrite, m_target);
             return Pull::WriteFailed;
         }
+        // Written from the message it came in; hashed from it beside the next one.
+        if (m_digests) m_hash.Add(std::move(m_frame), data.size());
         m_written = written;
         m_stored += static_cast<std::int64_t>(data.size());
         m_receivedInBackup += static_cast<std::int64_t>(data.size());
@@ -205,6 +211,26 @@ void BackupSession::PrepareSpare(const std::filesystem::path& folder) {
     m_sparesWork = m_spare.IsOpen();
 }
 
+bool BackupSession::TakeStoredContent(std::filesystem::path& target, const Sha256Digest& digest) {
+    const auto stored = m_contents.Find(m_written, digest, target);
+    if (!stored) return false;
+    if (*stored != target) {
+        // Under its own free name, as the copy would have been named.
+        const auto choice = ChooseFreeName(target);
+        if (!choice || !choice->usable || choice->replaces ||
+            !platform::LinkFile(*stored, choice->path))
+            return false;  // no hard links here (FAT, exFAT): a copy, as ever
+        target = choice->path;
+        m_contents.Record(target, m_written, digest, m_stamp);
+        // A link of ours: a re-sent file may take its place.
+        m_previousPath = target;
+    } else {
+        target = *stored;  // never removed for a re-sent one: it is an earlier backup's
+    }
+    ++m_alreadyStored;
+    return true;
+}
+
 void BackupSession::DropRejected() {
     m_rejected.Close();
     m_stored -= std::exchange(m_rejectedBytes, 0);
@@ -212,6 +238,9 @@ void BackupSession::DropRejected() {
 
 BackupSession::Outcome BackupSession::Run() {
     RemoveLeftoverPartials(m_storage);
+    // Without a writable manifest the backup still goes on, as before.
+    m_digests = m_storage.FileDigests();
+    if (m_digests) m_contents.Open(m_storage.PhoneFolder());
     while (m_link.state.IsConnected()) {
         const auto offer = ReceiveOffer();
         if (!offer) {
@@ -250,6 +279,7 @@ BackupSession::Outcome BackupSession::Run() {
         m_previousPath.clear();
         m_previousStored = 0;
         m_written = 0;
+        m_hash.Reset();
 
         switch (PullFile(file, offer->size)) {
             case Pull::Done:
@@ -271,15 +301,21 @@ BackupSession::Outcome BackupSession::Run() {
         const bool keep = complete || m_allowance == 0;
         if (keep) {
             if (!complete) m_allowance = 2;
-            if (!file.Name(target)) {
-                m_failure = FileFailure(kStrCannotCreate, target);
-                return Outcome::Failed;
+            const Sha256Digest digest = m_digests ? m_hash.Finish() : Sha256Digest{};
+            if (m_digests && complete && TakeStoredContent(target, digest)) {
+                file.Close();  // its bytes go: the content is on the disk already
+            } else {
+                if (!file.Name(target)) {
+                    m_failure = FileFailure(kStrCannotCreate, target);
+                    return Outcome::Failed;
+                }
+                m_previousPath = target;
+                m_previousStored = m_written;
+                if (m_digests) m_contents.Record(target, m_written, digest, m_stamp);
             }
-            m_previousPath = target;
-            m_previousStored = m_written;
         }
         if (!Reply(keep ? kw::kFileEnd : kw::kFileError)) {
-            m_failure = "the phone could not be answered";
+            m_failure = LoadUiString(kStrPhoneNotAnswered, kReason);
             return Outcome::Failed;
         }
         if (keep) {

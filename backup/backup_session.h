@@ -10,8 +10,11 @@
 #include <string>
 #include <zmq.hpp>
 
+#include "backup/chunk_hasher.h"
 #include "backup/storage_layout.h"
+#include "backup/stored_contents.h"
 #include "backup/target_file.h"
+#include "core/sha256.h"
 #include "link/link_context.h"
 #include "platform/file_io.h"
 
@@ -35,6 +38,8 @@ class BackupSession {
 
     std::int64_t FilesStored() const { return m_filesStored; }  // complete ones
     std::int64_t BytesReceived() const { return m_receivedInBackup; }
+    // Complete files whose content the phone's folder held already.
+    std::int64_t FilesAlreadyStored() const { return m_alreadyStored; }
     // Why a Failed backup failed, for people: a full disk, a name that cannot
     // be stored, a phone that stopped answering. Empty otherwise.
     const std::string& FailureReason() const { return m_failure; }
@@ -57,6 +62,10 @@ class BackupSession {
     void ReportChunk();
     void PrepareSpare(const std::filesystem::path& folder);
     void DropRejected();
+    // A complete file whose content is stored already: no new copy, its name
+    // where it is, else a second link to the stored file. False when the file
+    // is to be named as it came.
+    bool TakeStoredContent(std::filesystem::path& target, const Sha256Digest& digest);
 
     LinkContext& m_link;
     const StorageLayout& m_storage;
@@ -91,6 +100,13 @@ class BackupSession {
     std::int64_t m_filesDone = 0;
     std::int64_t m_filesStored = 0;
     std::string m_failure;
+    // The digest of the current file, fed as it goes to the disk, and what
+    // the phone's folder holds by content.
+    bool m_digests = true;
+    ChunkHasher m_hash;
+    StoredContents m_contents;
+    std::string m_stamp;  // this backup in the manifest
+    std::int64_t m_alreadyStored = 0;
 };
 
 }  // namespace harbrook

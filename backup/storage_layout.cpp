@@ -200,12 +200,18 @@ bool StorageLayout::PrepareBackupFolders(std::int64_t neededBytes) {
         std::filesystem::create_directory(folder, ec);
         m_kept[i] = folder / "";
     }
+    m_phoneFolder = phoneFolder;
     return true;
 }
 
 std::filesystem::path StorageLayout::KeptPath(BackupCategory category) const {
     std::lock_guard lock(m_mutex);
     return m_kept[static_cast<std::size_t>(category)];
+}
+
+std::filesystem::path StorageLayout::PhoneFolder() const {
+    std::lock_guard lock(m_mutex);
+    return m_phoneFolder;
 }
 
 bool StorageLayout::ResolveTargetPath(std::string_view fileName, std::string_view categoryWord,

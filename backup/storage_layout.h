@@ -13,6 +13,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
@@ -97,6 +98,14 @@ class StorageLayout final : public BackupFolderPreparer {
                            std::filesystem::path& target) const;
 
     std::filesystem::path KeptPath(BackupCategory category) const;
+    // The folder of the phone connected at the latest preparation; empty before.
+    std::filesystem::path PhoneFolder() const;
+
+    // Whether backups compute the digest of each file, keep the phone's
+    // manifest and store re-sent content once (on unless switched off, which
+    // only a benchmark does, to set the two side by side).
+    void SetFileDigests(bool on) { m_fileDigests = on; }
+    bool FileDigests() const { return m_fileDigests; }
 
     // The phone folder name for a phone name (as GetConnectedPhoneNameW gives
     // it): "Smartphone" when empty or when it could leave the backup folder.
@@ -108,6 +117,8 @@ class StorageLayout final : public BackupFolderPreparer {
     // Three threads prepare; the receiver resolves. One preparation at a time.
     mutable std::mutex m_mutex;
     std::array<std::filesystem::path, kCategories.size()> m_kept;
+    std::filesystem::path m_phoneFolder;
+    std::atomic<bool> m_fileDigests = true;
 };
 
 // The start of the hidden temporary name of a file being received where the

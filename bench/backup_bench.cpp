@@ -9,7 +9,8 @@
 //          threads: what a receiver that overlaps receiving and writing
 //          perfectly, and pays nothing for handing bytes over, would reach
 //          while the phone shares the machine with it;
-//   PC     the real receiver thread.
+//   PC     the real receiver thread, with file checksums (the manifest and
+//          the look-up of stored content) and without them.
 // The limit is the slowest of wire, disk and both; the ratio is that limit's
 // time over the PC side's time.
 //   backup_bench [--scale F] [--dir FOLDER] [--repeat N] [--sets one-large,medium,small]
@@ -98,10 +99,12 @@ struct PcRun {
 };
 
 // The real receiver thread here, harbrook-phone backing generated files up.
-PcRun TimeHarbrook(const DataSet& set, const fs::path& root, const std::string& phoneTool) {
+PcRun TimeHarbrook(const DataSet& set, const fs::path& root, const std::string& phoneTool,
+                   bool digests) {
     PortPlan plan;
     plan.backup = {FreeLoopbackPort(), FreeLoopbackPort(), FreeLoopbackPort()};
     BenchCore core(plan, root);
+    core.storage.SetFileDigests(digests);
     LinkContext& link = core.link;
     CSettingsStore().WriteRootDirectory(root);
     link.state.SetConnectionState(true, "Bench", "b1", "127.0.0.1");
@@ -189,7 +192,7 @@ void Compare(const DataSet& set, const fs::path& work, const std::string& self,
                 static_cast<unsigned long long>(set.size), set.Bytes() / 1048576.0);
     const double mib = set.Bytes() / 1048576.0;
     long peak = 0;
-    std::vector<double> ratios, cpuRatios;
+    std::vector<double> ratios, offRatios, cpuRatios;
     // The legs of one run follow each other closely, so that a busy moment of
     // the machine falls on all of them alike; every run's ratio is printed.
     // Enough for the written pages of the largest leg and the messages in
@@ -207,15 +210,18 @@ void Compare(const DataSet& set, const fs::path& work, const std::string& self,
         // anyone else, left dirty in the page cache. They take turns at going
         // first.
         const fs::path folder = FolderOf(root);
-        PcRun ours;
+        PcRun ours, off;
         Leg disk;
         BothLegs both;
-        for (int leg = 0; leg < 3; ++leg) {
+        for (int leg = 0; leg < 4; ++leg) {
             ::sync();
             WarmFreeMemory(warm);
-            switch ((leg + run) % 3) {
+            switch ((leg + run) % 4) {
                 case 0:
-                    ours = TimeHarbrook(set, root, phoneTool);
+                    ours = TimeHarbrook(set, root, phoneTool, true);
+                    break;
+                case 3:
+                    off = TimeHarbrook(set, root, phoneTool, false);
                     break;
                 case 1:
                     disk = TimeDisk(set, folder);
@@ -233,24 +239,30 @@ void Compare(const DataSet& set, const fs::path& work, const std::string& self,
                             : limit == disk.seconds ? "disk"
                                                     : "both";
         ratios.push_back(limit / ours.leg.seconds);
+        offRatios.push_back(limit / off.leg.seconds);
         // What the PC side cannot avoid: the bare loop's work and the write
         // loop's, side by side.
         cpuRatios.push_back(both.both.cpu / ours.leg.cpu);
         peak = std::max(peak, ours.peakGrowthKiB);
         std::printf(
             "  run %d: wire %5.0f MiB/s (bare phone %5.0f)  disk %5.0f  both %5.0f  harbrook %5.0f"
-            " MiB/s %5.0f files/s  limit: %s  ratio %.2f\n"
+            " MiB/s %5.0f files/s  limit: %s  ratio %.2f (checksums off %.2f)\n"
             "         PC CPU s/GiB: wire %.2f  disk %.2f (beside the wire %.2f)  both %.2f  "
             "harbrook %.2f  both/harbrook %.2f\n",
             run + 1, mib / wire.seconds, mib / bare.seconds, mib / disk.seconds,
             mib / both.both.seconds, mib / ours.leg.seconds, set.count / ours.leg.seconds, bound,
-            ratios.back(), wire.cpu * 1024 / mib, disk.cpu * 1024 / mib, both.disk.cpu * 1024 / mib,
-            both.both.cpu * 1024 / mib, ours.leg.cpu * 1024 / mib, cpuRatios.back());
+            ratios.back(), offRatios.back(), wire.cpu * 1024 / mib, disk.cpu * 1024 / mib,
+            both.disk.cpu * 1024 / mib, both.both.cpu * 1024 / mib, ours.leg.cpu * 1024 / mib,
+            cpuRatios.back());
         std::fflush(stdout);
     }
     std::printf("  harbrook / limit: median %.2f, spread %.2f..%.2f over %d runs\n", Median(ratios),
                 *std::min_element(ratios.begin(), ratios.end()),
                 *std::max_element(ratios.begin(), ratios.end()), repeats);
+    std::printf(
+        "  checksums off: harbrook / limit: median %.2f, spread %.2f..%.2f; on / off %.2f\n",
+        Median(offRatios), *std::min_element(offRatios.begin(), offRatios.end()),
+        *std::max_element(offRatios.begin(), offRatios.end()), Median(ratios) / Median(offRatios));
     std::printf("  CPU both / harbrook: median %.2f, spread %.2f..%.2f\n", Median(cpuRatios),
                 *std::min_element(cpuRatios.begin(), cpuRatios.end()),
                 *std::max_element(cpuRatios.begin(), cpuRatios.end()));

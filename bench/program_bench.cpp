@@ -1,7 +1,7 @@
 // The headless program seen from outside: how soon after exec it accepts on
 // its pairing port, and how much memory it holds idle and through a backup
 // of one large file (and many small ones), read from /proc while it runs.
-//   bench_program [--starts N] [--size BYTES] [--dir FOLDER]
+//   bench_program [--starts N] [--size BYTES] [--many N] [--dir FOLDER]
 #include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -25,13 +25,15 @@ constexpr int kPortsInPlan = 13;  // the program's --ports-base plan
 constexpr int kBackupOffset = 6;  // its first backup port
 
 constexpr const char* kUsage =
-    "Usage: bench_program [--starts N] [--size BYTES] [--dir FOLDER]\n"
+    "Usage: bench_program [--starts N] [--size BYTES] [--many N] [--dir FOLDER]\n"
     "Starts the headless harbrook N times and prints how long each takes from exec to\n"
     "accepting on its pairing port; then pairs harbrook-phone with one instance, backs\n"
-    "up one generated file of BYTES and 5000 files of 20 KB, and prints the resident\n"
+    "up one generated file of BYTES, 5000 files of 20 KB, and N files of 1000 bytes\n"
+    "twice (the second time all of them are stored already), and prints the resident\n"
     "memory (VmRSS, VmHWM) and threads of the program from /proc.\n"
     "  --starts N      starts to time (20)\n"
     "  --size BYTES    the large file (1073741824)\n"
+    "  --many N        the many small files (100000)\n"
     "  --dir FOLDER    where the backup root goes (the temporary folder)\n";
 
 struct Program {
@@ -86,6 +88,7 @@ double Backup(const Program& p, long count, long long size) {
 int main(int argc, char** argv) {
     int starts = 20;
     long long size = 1LL << 30;
+    long many = 100000;
     fs::path dir = fs::temp_directory_path();
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -96,6 +99,7 @@ int main(int argc, char** argv) {
         const char* value = i + 1 < argc ? argv[++i] : nullptr;
         if (value && arg == "--starts" && (starts = std::atoi(value)) > 0) continue;
         if (value && arg == "--size" && (size = std::atoll(value)) > 0) continue;
+        if (value && arg == "--many" && (many = std::atol(value)) > 0) continue;
         if (value && arg == "--dir" && fs::is_directory(value)) {
             dir = value;
             continue;
@@ -150,6 +154,14 @@ int main(int argc, char** argv) {
     const double small = Backup(p, 5000, 20000);
     std::snprintf(label, sizeof label, "after 5000 x 20 KB (%.0f files/s):", 5000 / small);
     PrintMemory(label, p.pid);
+    // The phone's manifest and the look-up by size grow with the files kept.
+    RemoveTree(root / "Backup of Harbrook");
+    for (const char* time : {"", " again"}) {
+        const double seconds = Backup(p, many, 1000);
+        std::snprintf(label, sizeof label, "after %ld x 1000 B%s (%.0f files/s):", many, time,
+                      many / seconds);
+        PrintMemory(label, p.pid);
+    }
     Stop(p);
     RemoveTree(work);
     return 0;

@@ -35,6 +35,9 @@ struct BackupEnd {
     std::string reason{};    // why it failed, for people; empty otherwise
     std::int64_t files = 0;  // stored complete in this backup
     std::int64_t bytes = 0;  // received in this backup
+    // Of `files`, those whose content was stored already: kept under their
+    // name, or given the new name as a second link to the stored file.
+    std::int64_t alreadyStored = 0;
 };
 
 class Frontend {

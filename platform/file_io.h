@@ -87,6 +87,11 @@ bool LastErrorWasNameTaken();
 // Deletes a file (not a folder). False when nothing was deleted.
 bool RemoveFile(const std::filesystem::path& path);
 
+// A second name for an existing file (a hard link), only when nothing is at
+// `to` yet. False where the file system has no hard links (FAT, exFAT), or
+// the two are on different volumes.
+bool LinkFile(const std::filesystem::path& existing, const std::filesystem::path& to);
+
 // Gives a closed file made by CreateHidden its name in the same folder, shown
 // like any other file. Without `replace`, only when nothing at all is at the
 // new path (LastErrorWasNameTaken tells that case); with it, a file there is

@@ -138,6 +138,10 @@ bool RemoveFile(const std::filesystem::path& path) {
     return ProbePath(path) != PathKind::Directory && ::unlink(path.c_str()) == 0;
 }
 
+bool LinkFile(const std::filesystem::path& existing, const std::filesystem::path& to) {
+    return ::link(existing.c_str(), to.c_str()) == 0;
+}
+
 bool LastErrorWasNameTaken() {
     return errno == EEXIST;
 }

@@ -163,6 +163,10 @@ bool LastErrorWasNameTaken() {
     return code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
 }
 
+bool LinkFile(const std::filesystem::path& existing, const std::filesystem::path& to) {
+    return CreateHardLinkW(to.c_str(), existing.c_str(), nullptr) != 0;
+}
+
 bool RenameHidden(const std::filesystem::path& hidden, const std::filesystem::path& to,
                   bool replace) {
     // Shown before the move, so that the named file is never a hidden one;

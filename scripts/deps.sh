@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libzmq3-dev cppzmq-dev libqrencode-dev
-          libcurl4-openssl-dev libsodium-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
+          libcurl4-openssl-dev libsodium-dev libssl-dev qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev
           zbar-tools xvfb clang-format
           python3  # scripts/check-string-ids.py
           libfribidi-dev  # the test that right-to-left lines keep numbers and paths in order

@@ -67,12 +67,27 @@ TEST(BackupHistoryTest, RecordsAreAppendedAndReadBackExactly) {
     BackupRecord failed = Record(BackupOutcome::Failed);
     failed.incomplete = {"VID 1.mp4", "odd;name%.txt", "tab\there.jpg"};
     failed.reason = "cannot write a\tb;%.jpg: Disk full";
+    failed.alreadyStored = 2;
+    BackupRecord check = Record(BackupOutcome::Failed);
+    check.check = true;
     ASSERT_TRUE(AppendBackupRecord(file, good));
     ASSERT_TRUE(AppendBackupRecord(file, failed));
+    ASSERT_TRUE(AppendBackupRecord(file, check));
+    // A line of an older version, without the count of files stored already.
+    {
+        std::ofstream(file, std::ios::app)
+            << "2024-05-01 13:04:05Z\t2024-05-01 13:05:05Z\tx\t1\t1\t0\t\tcompleted\t\n";
+    }
     { std::ofstream(file, std::ios::app) << "a line from somewhere else\n"; }
 
     const auto records = ReadBackupHistory(file);
-    ASSERT_EQ(records.size(), 2u);
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[1].alreadyStored, 2);
+    EXPECT_FALSE(records[1].check);
+    EXPECT_TRUE(records[2].check);
+    EXPECT_EQ(records[2].outcome, BackupOutcome::Failed);
+    EXPECT_NE(FormatHistoryTable(records).find("differs"), std::string::npos);
+    EXPECT_EQ(records[3].alreadyStored, 0);
     EXPECT_EQ(records[0].phone, "Pixel\t7;%");
     EXPECT_EQ(records[0].startSeconds, good.startSeconds);
     EXPECT_EQ(records[0].endSeconds, good.endSeconds);

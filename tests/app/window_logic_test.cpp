@@ -10,6 +10,7 @@
 #include <optional>
 #include <thread>
 
+#include "app/backup_verify.h"
 #include "app/received_files.h"
 #include "app/window_model.h"
 #include "app/window_presenter.h"
@@ -72,6 +73,7 @@ class RecordingView final : public WindowView, public UiThread, public WindowCom
         return folderAction;
     }
     void ConnectPanelShown(bool shown) override { connectPanel.push_back(shown); }
+    void CheckBackups() override { Note("check backups"); }
 
     // Runs what is queued, in order, as the event loop would.
     void RunQueue() {
@@ -312,13 +314,34 @@ TEST_F(Presenter, BackupProgressEndsWithANoticeAndTheReminderShowsOnce) {
         presenter.SetBannerStatus("Backup completed");
         presenter.OnBackupRecorded(record);
         record.outcome = BackupOutcome::Failed;
+        record.alreadyStored = 10;
         presenter.OnBackupRecorded(record);
     });
     EXPECT_EQ(State().banner.text, "Backup completed");
     EXPECT_TRUE(State().banner.progressLine.empty());
     EXPECT_EQ(view.Calls(), (std::vector<std::string>{
                                 "reminder", "notify Backup completed / 12 files, 4.5 MB, in 0:42.",
-                                "notify Backup failed / 12 files, 4.5 MB, in 0:42. (warning)"}));
+                                "notify Backup failed / 12 files, 4.5 MB, in 0:42.\n10 already "
+                                "backed up (warning)"}));
+}
+
+TEST_F(Presenter, CheckBackupsRunsInTheApplicationAndEndsWithANotice) {
+    presenter.OnCheckBackupsClicked();
+    VerifySummary summary;
+    summary.found = true;
+    summary.totals = {"Pixel: all 3 files intact",
+                      "Tab: 2 files checked, 1 changed, 0 missing, "
+                      "0 unrecorded"};
+    FromWorker([&] { presenter.OnBackupsChecked(summary); });
+    summary.intact = true;
+    summary.totals.resize(1);
+    FromWorker([&] { presenter.OnBackupsChecked(summary); });
+    EXPECT_EQ(view.Calls(),
+              (std::vector<std::string>{
+                  "check backups",
+                  "notify Backups checked: some files differ / Pixel: all 3 files intact\nTab: 2 "
+                  "files checked, 1 changed, 0 missing, 0 unrecorded (warning)",
+                  "notify Backups checked: all intact / Pixel: all 3 files intact"}));
 }
 
 TEST_F(Presenter, WorkerCallsWaitForTheUiThreadAndKeepTheirOrder) {

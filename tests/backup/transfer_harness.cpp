@@ -8,6 +8,7 @@
 #include <set>
 
 #include "backup/backup_receiver.h"
+#include "backup/manifest.h"
 #include "core/settings_store.h"
 #include "link/link_threads.h"
 #include "locale/ui_strings.h"
@@ -106,7 +107,9 @@ std::vector<std::filesystem::path> FilesUnder(const std::filesystem::path& folde
     std::error_code ec;
     for (auto it = std::filesystem::recursive_directory_iterator(folder, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-        if (it->is_regular_file()) files.push_back(it->path());
+        // The manifest is the folder's own record, not a file that arrived.
+        if (it->is_regular_file() && it->path().filename() != kManifestFileName)
+            files.push_back(it->path());
     std::sort(files.begin(), files.end());
     return files;
 }

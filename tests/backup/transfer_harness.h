@@ -74,7 +74,7 @@ phone::BackupFile MakePhoneFile(const std::filesystem::path& path, std::uintmax_
 // A 64-bit FNV-1a digest of the file's bytes; 0 for a missing file.
 std::uint64_t HashFile(const std::filesystem::path& file);
 
-// Regular files under the folder, recursively.
+// Regular files under the folder, recursively, but for a phone's manifest.
 std::vector<std::filesystem::path> FilesUnder(const std::filesystem::path& folder);
 
 // A sandbox folder to make files in, for the tests of names and files.

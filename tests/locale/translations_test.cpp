@@ -31,6 +31,7 @@ std::vector<unsigned> TranslatedIds() {
                                       {270u, 270u},
                                       {240u, 255u},
                                       {400u, 425u},
+                                      {440u, 458u},
                                       {300u, 306u}}) {
         for (unsigned id = first; id <= last; ++id) ids.push_back(id);
     }

@@ -82,20 +82,24 @@ TEST_F(Widgets, TrayMenuOffersOpenAsDefaultStartAtLoginAndQuitLast) {
     QStringList texts;
     for (QAction* action : tray.Menu()->actions())
         if (!action->isSeparator()) texts << action->text();
-    EXPECT_EQ(texts, (QStringList{"Open main window", "Start at login", "Quit"}));
+    EXPECT_EQ(texts, (QStringList{"Open main window", "Check backups", "Start at login", "Quit"}));
     ASSERT_NE(tray.Menu()->defaultAction(), nullptr);
     EXPECT_EQ(tray.Menu()->defaultAction()->text(), "Open main window");
     EXPECT_EQ(tray.toolTip(), "Transfer your files between mobile and PC.");
 
-    int opened = 0, quit = 0;
+    int opened = 0, quit = 0, checks = 0;
     QObject::connect(&tray, &TrayIcon::openRequested, [&] { ++opened; });
+    QObject::connect(&tray, &TrayIcon::checkBackupsRequested, [&] { ++checks; });
     QObject::connect(&tray, &TrayIcon::quitRequested, [&] { ++quit; });
     tray.Menu()->actions().front()->trigger();
     emit tray.activated(QSystemTrayIcon::Trigger);  // a left click
     emit tray.activated(QSystemTrayIcon::Context);  // the menu, nothing else
     tray.Menu()->actions().back()->trigger();
+    for (QAction* action : tray.Menu()->actions())
+        if (action->text() == "Check backups") action->trigger();
     EXPECT_EQ(opened, 2);
     EXPECT_EQ(quit, 1);
+    EXPECT_EQ(checks, 1);
 }
 
 TEST_F(Widgets, TrayStartAtLoginSwitchesTheLoginEntryAndShowsWhatIs) {

@@ -236,6 +236,8 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
                        FormatUiText(LoadPluralUiString(kStrFileTotals, record.files, kTextCapacity),
                                     {std::to_string(record.files), FormatBytes(record.bytes),
                                      FormatDuration(record.endSeconds - record.startSeconds)});
+    if (record.alreadyStored > 0)
+        text += ", " + Text(kStrAlreadyStoredCount, {std::to_string(record.alreadyStored)});
     if (!record.incomplete.empty()) {
         const std::size_t incomplete = record.incomplete.size();
         text +=

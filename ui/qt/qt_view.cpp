@@ -52,6 +52,8 @@ void QtView::Connect(WindowPresenter& presenter) {
     QObject::connect(&m_window, &MainWindow::closeRequested, &m_window,
                      [p] { p->OnCloseRequested(); });
     QObject::connect(&m_tray, &TrayIcon::openRequested, &m_window, [p] { p->OpenMainWindow(); });
+    QObject::connect(&m_tray, &TrayIcon::checkBackupsRequested, &m_window,
+                     [p] { p->OnCheckBackupsClicked(); });
     // The start at login is the tray's own setting; only its failure is told.
     QObject::connect(&m_tray, &TrayIcon::startAtLoginFailed, &m_window, [this](const QString& why) {
         ShowMessage(window_text::Text(kStrStartAtLogin, window_text::kButtonText) + ": " +

@@ -14,6 +14,9 @@ TrayIcon::TrayIcon(QObject* parent) : QSystemTrayIcon(parent) {
     setToolTip(QString::fromStdString(Text(kStrTrayTip, kButtonText)));
     QAction* open = m_menu.addAction(QString::fromStdString(Text(kStrOpenMainWindow, kButtonText)));
     m_menu.addSeparator();
+    QAction* check =
+        m_menu.addAction(QString::fromStdString(Text(kStrMenuCheckBackups, kButtonText)));
+    m_menu.addSeparator();
     m_startAtLogin = m_menu.addAction(QString::fromStdString(Text(kStrStartAtLogin, kButtonText)));
     m_startAtLogin->setCheckable(true);
     m_startAtLogin->setChecked(platform::StartsAtLogin());
@@ -22,6 +25,7 @@ TrayIcon::TrayIcon(QObject* parent) : QSystemTrayIcon(parent) {
     m_menu.setDefaultAction(open);  // drawn bold
     connect(open, &QAction::triggered, this, &TrayIcon::openRequested);
     connect(quit, &QAction::triggered, this, &TrayIcon::quitRequested);
+    connect(check, &QAction::triggered, this, &TrayIcon::checkBackupsRequested);
     connect(m_startAtLogin, &QAction::triggered, this, &TrayIcon::SwitchStartAtLogin);
     // The entry may have been switched meanwhile (`harbrook --autostart`, by hand).
     connect(&m_menu, &QMenu::aboutToShow, this,

@@ -1,5 +1,5 @@
 // The notification-area icon: its tip, a left click to open the window, and
-// the menu "Open main window" (the default, bold), "Start at login" (checked
+// the menu "Open main window" (the default, bold), "Check backups", "Start at login" (checked
 // while the login entry exists) and "Quit". It signals what the user asks
 // for and the main window decides; only the start at login, a setting of its
 // own, it switches itself, the same way `harbrook --autostart` does. Where no
@@ -27,6 +27,7 @@ class TrayIcon final : public QSystemTrayIcon {
   signals:
     void openRequested();
     void quitRequested();
+    void checkBackupsRequested();
     // The start at login could not be switched; the text says why.
     void startAtLoginFailed(const QString& why);
 

@@ -275,6 +275,9 @@ INT_PTR CharbrookDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                 case ID_OPEN_MAIN_WINDOW:
                     Call(onOpen);
                     return TRUE;
+                case ID_CHECK_BACKUPS:
+                    Call(onCheckBackups);
+                    return TRUE;
                 case ID_QUIT:
                     Quit();
                     return TRUE;

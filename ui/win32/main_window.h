@@ -53,8 +53,9 @@ class CharbrookDlg final : public DialogWindow {
     std::function<void()> onSendFiles;
     std::function<void()> onDisconnect;
     std::function<void(unsigned folder)> onCategory;
-    std::function<void()> onClose;  // the close box or Esc
-    std::function<void()> onOpen;   // the tray's click or its menu's first item
+    std::function<void()> onClose;         // the close box or Esc
+    std::function<void()> onOpen;          // the tray's click or its menu's first item
+    std::function<void()> onCheckBackups;  // the tray menu's "Check backups"
 
   protected:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

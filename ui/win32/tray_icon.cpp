@@ -92,6 +92,8 @@ void TrayIcon::ShowMenu() {
     HMENU popup = GetSubMenu(menu, 0);
     ModifyMenuW(popup, ID_OPEN_MAIN_WINDOW, MF_BYCOMMAND | MF_STRING, ID_OPEN_MAIN_WINDOW,
                 LoadText(kStrOpenMainWindow, kButtonText).c_str());
+    ModifyMenuW(popup, ID_CHECK_BACKUPS, MF_BYCOMMAND | MF_STRING, ID_CHECK_BACKUPS,
+                LoadText(kStrMenuCheckBackups, kButtonText).c_str());
     ModifyMenuW(popup, ID_QUIT, MF_BYCOMMAND | MF_STRING, ID_QUIT,
                 LoadText(kStrQuit, kButtonText).c_str());
     SetMenuDefaultItem(popup, 0, TRUE);

@@ -27,6 +27,7 @@ void Win32View::Connect(WindowPresenter& presenter) {
     m_window.onCategory = [p](unsigned folder) { p->OnCategoryClicked(folder); };
     m_window.onClose = [p] { p->OnCloseRequested(); };
     m_window.onOpen = [p] { p->OpenMainWindow(); };
+    m_window.onCheckBackups = [p] { p->OnCheckBackupsClicked(); };
 }
 
 void Win32View::Render(const WindowViewState& state) {
