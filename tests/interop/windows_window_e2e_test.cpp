@@ -29,6 +29,7 @@ constexpr const char* kAlbumBlue = "#2F80ED";  // the My Album tile
 constexpr const char* kOtherOrange = "#F2994A";
 constexpr const char* kTitleGreen = "#0A644F";  // category titles, RGB(10, 100, 79)
 constexpr const char* kFaceBorder = "#C9E4DA";  // a category button's face
+constexpr const char* kInfoYellow = "#FFFFE1";  // wine's tooltips and balloons
 
 constexpr Region kBanner{0.0, 0.0, 1.0, 0.14};
 constexpr Region kBannerText{0.36, 0.0, 0.98, 0.14};  // right of the status picture
@@ -171,7 +172,22 @@ TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
         [&](const fs::path& shot) { return screen->Share(shot, kBannerText, kTickGreen) > 0.002; },
         9s))
         << "no progress bar on the banner";
+
+    // The window hidden, the backup's end is a balloon from the tray icon
+    // (a tooltip in the info colour near the tray): the outcome and why.
+    screen->Tool(XDOTOOL_EXE, {"key", "--window", Window().id, "Escape"});
+    ASSERT_TRUE(WaitFor([&] { return Window().id.empty(); }, 10s));
+    const fs::path balloon = shots / "4b-end-of-backup-balloon.png";
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            screen->Shot("root", balloon);
+            return screen->Share(balloon, {0, 0, 1, 1}, kInfoYellow) > 0.002;
+        },
+        30s))
+        << "no balloon at the backup's end (the screen: " << balloon << ")";
     backup->Wait(20s);
+    EXPECT_EQ(RunToEnd(kWine, again, logs, "third", 60s).status, 0);
+    ASSERT_TRUE(WaitFor([&] { return !Window().id.empty(); }, 20s));
 
     // Received Files: the category buttons with their pictures and titles.
     const XScreen::Window window = Window();
