@@ -11,14 +11,19 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <thread>
 
 #include "app/window_presenter.h"
 #include "app/window_texts.h"
+#include "locale/language_selector.h"
+#include "platform/language_library.h"
 #include "platform/profile.h"
+#include "tests/locale/built_libraries.h"
 #include "tests/support/sandbox.h"
+#include "ui/win32/graphics.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/picture_control.h"
 #include "ui/win32/reminder_popup.h"
@@ -228,6 +233,7 @@ struct AskedQuestion {
     std::optional<bool> answer;
     std::wstring text;
     bool okAndCancelOnly = false;
+    LONG_PTR boxExStyle = 0;
 };
 std::function<void()> g_onTimer;
 
@@ -249,6 +255,7 @@ AskedQuestion AskOnWorker(const std::function<void(HWND box, HWND mainWindow)>& 
             asked.text.resize(GetDlgItemTextW(box, 0xFFFF, asked.text.data(), 400));
             asked.okAndCancelOnly =
                 Shown(box, IDOK) && Shown(box, IDCANCEL) && !Shown(box, IDYES) && !Shown(box, IDNO);
+            asked.boxExStyle = GetWindowLongPtrW(box, GWL_EXSTYLE);
             act(box, window.Hwnd());
         };
         const UINT_PTR timer =
@@ -348,6 +355,85 @@ TEST_F(Win32Windows, SendFilesDialogStartsInDocumentsThenInTheLastFolder) {
     EXPECT_TRUE(std::filesystem::equivalent(shownIn[0], documents)) << shownIn[0].c_str();
     CoTaskMemFree(documents);
     EXPECT_TRUE(std::filesystem::equivalent(shownIn[1], folder));
+}
+
+bool LaidOutRightToLeft(HWND window) {
+    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+}
+
+// In Arabic the window, its panels, the reminder and the message boxes lie
+// right to left; pictures drawn on a mirrored surface keep their orientation.
+TEST_F(Win32Windows, ArabicLaysTheWindowsOutRightToLeft) {
+    const auto arabic = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
+                                                      CLanguageSelector::LibraryFile("arabic.dll"));
+    ASSERT_TRUE(arabic);
+    const LanguageModule* before = g_hLangModule;
+    g_hLangModule = arabic.get();
+    UseLanguageLayout();
+    {
+        CharbrookDlg window;
+        ASSERT_TRUE(window.Create());
+        EXPECT_TRUE(LaidOutRightToLeft(window.Hwnd()));
+        HWND qr = nullptr;
+        EnumChildWindows(
+            window.Hwnd(),
+            [](HWND w, LPARAM found) {
+                if (GetDlgCtrlID(w) == IDC_QR_PICTURE) *reinterpret_cast<HWND*>(found) = w;
+                return TRUE;
+            },
+            LPARAM(&qr));
+        ASSERT_NE(qr, nullptr);
+        EXPECT_TRUE(LaidOutRightToLeft(GetParent(qr))) << "the connect panel";
+        EXPECT_TRUE(LaidOutRightToLeft(qr)) << "its picture";
+        CNotifyBackup popup(sandbox.appData());
+        ASSERT_TRUE(popup.Create());
+        EXPECT_TRUE(LaidOutRightToLeft(popup.Hwnd())) << "the reminder";
+    }
+    const AskedQuestion asked =
+        AskOnWorker([](HWND box, HWND) { SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); });
+    EXPECT_TRUE(asked.boxExStyle & WS_EX_LAYOUTRTL) << "the message box";
+    // (wine leaves no trace of the reading order on the box; the flags it is given.)
+    EXPECT_EQ(MessageBoxDirection(), UINT(MB_RTLREADING | MB_RIGHT));
+    g_hLangModule = before;
+    UseLanguageLayout();
+    EXPECT_EQ(MessageBoxDirection(), 0u);
+
+    // A picture red on the left, blue on the right stays so on a mirrored
+    // memory image, scaled by whole pixels or smoothly. (An 8-by-8 BMP file
+    // of 24-bit pixels, blue-green-red.)
+    Bytes bmp(54 + 8 * 8 * 3, 0);
+    const auto put = [&](std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) bmp[at + i] = std::uint8_t(value >> (8 * i));
+    };
+    bmp[0] = 'B', bmp[1] = 'M';
+    put(2, std::uint32_t(bmp.size())), put(10, 54), put(14, 40), put(18, 8), put(22, 8);
+    put(26, 1 | 24 << 16);
+    for (std::size_t pixel = 0; pixel < 64; ++pixel)
+        bmp[54 + pixel * 3 + (pixel % 8 < 4 ? 2 : 0)] = 0xFF;
+    const Image picture = Image::FromBytes(bmp.data(), bmp.size());
+    ASSERT_FALSE(picture.Empty());
+    const auto red = [](std::uint32_t p) { return (p >> 16 & 0xFF) > 0xC0 && (p & 0xFF) < 0x40; };
+    const auto blue = [](std::uint32_t p) { return (p & 0xFF) > 0xC0 && (p >> 16 & 0xFF) < 0x40; };
+    for (bool whole : {true, false}) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        void* drawn = nullptr;
+        const BITMAPINFO target = TopDownBitmapInfo(16, 16);
+        HBITMAP surface = CreateDIBSection(dc, &target, DIB_RGB_COLORS, &drawn, nullptr, 0);
+        HGDIOBJ old = SelectObject(dc, surface);
+        SetLayout(dc, LAYOUT_RTL);
+        if (whole) {
+            picture.DrawWholePixels(dc, {0, 0, 16, 16});
+        } else {
+            picture.Draw(dc, {0, 0, 16, 16});
+        }
+        GdiFlush();
+        const auto* row = static_cast<const std::uint32_t*>(drawn) + 16 * 8;
+        EXPECT_TRUE(red(row[3])) << whole << " " << std::hex << row[3];
+        EXPECT_TRUE(blue(row[12])) << whole << " " << std::hex << row[12];
+        SelectObject(dc, old);
+        DeleteObject(surface);
+        DeleteDC(dc);
+    }
 }
 
 TEST_F(Win32Windows, WithoutANotificationAreaTheCloseBoxMinimises) {

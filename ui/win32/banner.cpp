@@ -89,12 +89,16 @@ INT_PTR CTopChildDlg::HandleMessage(UINT message, WPARAM, LPARAM lParam) {
 void CTopChildDlg::DrawStatus(const DRAWITEMSTRUCT& item) {
     // Draw into a memory image so that a repaint never flickers.
     const RECT& r = item.rcItem;
+    // Left to right even in a mirrored window: the status reads as one piece,
+    // and its background lines up with the banner's by screen position.
     HDC dc = CreateCompatibleDC(item.hDC);
-    HBITMAP bitmap = CreateCompatibleBitmap(item.hDC, r.right, r.bottom);
+    HBITMAP bitmap = MemoryImage(dc, r.right, r.bottom);
     HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    RECT inBanner = r;
-    MapWindowPoints(item.hwndItem, Hwnd(), reinterpret_cast<POINT*>(&inBanner), 2);
-    PaintBackground(dc, r, {inBanner.left, inBanner.top});
+    RECT control{}, banner{};
+    GetWindowRect(item.hwndItem, &control);
+    GetWindowRect(Hwnd(), &banner);
+    POINT inBanner{control.left - banner.left, control.top - banner.top};
+    PaintBackground(dc, r, inBanner);
 
     const Image& picture =
         m_view.picture == BannerPicture::Connected ? m_connected : m_notConnected;
@@ -136,7 +140,7 @@ void CTopChildDlg::DrawStatus(const DRAWITEMSTRUCT& item) {
         }
     }
     SelectObject(dc, oldFont);
-    BitBlt(item.hDC, 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+    CopyPixels(item.hDC, dc, r.right, r.bottom);
     SelectObject(dc, oldBitmap);
     DeleteObject(bitmap);
     DeleteDC(dc);

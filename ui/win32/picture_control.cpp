@@ -222,8 +222,10 @@ void CPictureEx::Invalidate() const {
 void CPictureEx::Paint(HDC dc, const RECT& area) const {
     if (m_pixels.empty()) return;
     const BITMAPINFO info = TopDownBitmapInfo(m_width, m_height);
-    SetDIBitsToDevice(dc, area.left, area.top, m_width, m_height, 0, 0, 0, m_height,
-                      m_pixels.data(), &info, DIB_RGB_COLORS);
+    RECT at{area.left, area.top, area.left + m_width, area.top + m_height};
+    const LeftToRight keep(dc, at);
+    SetDIBitsToDevice(dc, at.left, at.top, m_width, m_height, 0, 0, 0, m_height, m_pixels.data(),
+                      &info, DIB_RGB_COLORS);
 }
 
 }  // namespace harbrook::win32
