@@ -19,6 +19,8 @@
 #include "app/window_presenter.h"
 #include "app/window_texts.h"
 #include "locale/language_selector.h"
+#include "platform/autostart.h"
+#include "platform/folders.h"
 #include "platform/language_library.h"
 #include "platform/profile.h"
 #include "tests/locale/built_libraries.h"
@@ -355,6 +357,32 @@ TEST_F(Win32Windows, SendFilesDialogStartsInDocumentsThenInTheLastFolder) {
     EXPECT_TRUE(std::filesystem::equivalent(shownIn[0], documents)) << shownIn[0].c_str();
     CoTaskMemFree(documents);
     EXPECT_TRUE(std::filesystem::equivalent(shownIn[1], folder));
+}
+
+// "Start at login" in the tray's menu is ticked while the Run key holds the
+// program, and choosing it switches the key.
+TEST_F(Win32Windows, TrayMenuSwitchesStartAtLogin) {
+    ASSERT_TRUE(platform::SetStartAtLogin(false, platform::ProgramToStart(), nullptr));
+    CharbrookDlg window;
+    ASSERT_TRUE(window.Create());
+    const auto item = [&] {
+        HMENU menu = window.Tray().MakeMenu();
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, ID_START_AT_LOGIN, text, 64, MF_BYCOMMAND);
+        const bool ticked = GetMenuState(menu, ID_START_AT_LOGIN, MF_BYCOMMAND) & MF_CHECKED;
+        DestroyMenu(menu);
+        return std::pair(std::wstring(text), ticked);
+    };
+    EXPECT_EQ(item(), std::pair(std::wstring(L"Start at login"), false));
+    for (const bool on : {true, false}) {
+        SendMessageW(window.Hwnd(), WM_COMMAND, ID_START_AT_LOGIN, 0);
+        EXPECT_EQ(platform::StartsAtLogin(), on);
+        EXPECT_EQ(item().second, on);
+    }
+    window.Quit();
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
 }
 
 bool LaidOutRightToLeft(HWND window) {

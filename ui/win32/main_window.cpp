@@ -275,6 +275,12 @@ INT_PTR CharbrookDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                 case ID_OPEN_MAIN_WINDOW:
                     Call(onOpen);
                     return TRUE;
+                case ID_START_AT_LOGIN: {
+                    std::string why;
+                    if (!TrayIcon::SwitchStartAtLogin(&why))
+                        ShowMessage(Text(kStrStartAtLogin, kButtonText) + ": " + why);
+                    return TRUE;
+                }
                 case ID_QUIT:
                     Quit();
                     return TRUE;

@@ -29,6 +29,7 @@
 #define IDM_TRAY 142
 #define ID_OPEN_MAIN_WINDOW 32772
 #define ID_QUIT 32774
+#define ID_START_AT_LOGIN 32775
 
 // Main window: the navigation buttons.
 #define IDC_NAV_CONNECT 150
