@@ -63,8 +63,10 @@ INT_PTR CTopChildDlg::HandleMessage(UINT message, WPARAM, LPARAM lParam) {
             PaintBackground(dc, paint.Client(), {0, 0});
             const int middle = paint.Client().bottom / 2;
             const int left = paint.Client().bottom / 5;
-            m_logo.Draw(dc, {left, middle - kLogo / 2, left + kLogo, middle + kLogo / 2});
-            RECT product{left + kLogo + 8, 0, paint.Client().right, paint.Client().bottom};
+            const int logo = Scaled(Hwnd(), kLogo);
+            m_logo.Draw(dc, {left, middle - logo / 2, left + logo, middle + logo / 2});
+            RECT product{left + logo + Scaled(Hwnd(), 8), 0, paint.Client().right,
+                         paint.Client().bottom};
             HGDIOBJ old = SelectObject(dc, m_productFont);
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, kWhite);
@@ -102,11 +104,12 @@ void CTopChildDlg::DrawStatus(const DRAWITEMSTRUCT& item) {
 
     const Image& picture =
         m_view.picture == BannerPicture::Connected ? m_connected : m_notConnected;
-    const int pictureTop = (r.bottom - kStatusPicture.cy) / 2;
-    picture.Draw(dc, {0, pictureTop, kStatusPicture.cx, pictureTop + kStatusPicture.cy});
+    const SIZE size{Scaled(Hwnd(), kStatusPicture.cx), Scaled(Hwnd(), kStatusPicture.cy)};
+    const int pictureTop = (r.bottom - size.cy) / 2;
+    picture.Draw(dc, {0, pictureTop, size.cx, pictureTop + size.cy});
 
     SetBkMode(dc, TRANSPARENT);
-    const int left = kStatusPicture.cx + 12;
+    const int left = size.cx + Scaled(Hwnd(), 12);
     const bool progress = !m_view.progressLine.empty() || m_view.percent >= 0;
     HGDIOBJ oldFont = SelectObject(dc, m_textFont);
     RECT measure{0, 0, r.right - left, 1};

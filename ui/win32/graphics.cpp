@@ -110,6 +110,28 @@ void Image::Draw(HDC dc, const RECT& area) const {
                                               target.bottom - target.top));
 }
 
+Image Image::OnePixelPerBlock() const {
+    if (Empty()) return *this;
+    // A QR code without a quiet zone begins with a finder pattern seven
+    // modules wide: its dark run across the top row gives the module's side.
+    const auto dark = [&](int x) { return ((*m_pixels)[std::size_t(x)] & 0xFF) < 0x80; };
+    int run = 0;
+    while (run < m_width && dark(run)) ++run;
+    const int block = run / 7;
+    if (block <= 1 || run % 7 != 0 || m_width % block != 0 || m_height % block != 0) return *this;
+    Image reduced;
+    reduced.m_width = m_width / block;
+    reduced.m_height = m_height / block;
+    auto pixels = std::make_shared<std::vector<std::uint32_t>>();
+    pixels->reserve(std::size_t(reduced.m_width) * reduced.m_height);
+    for (int y = 0; y < reduced.m_height; ++y)
+        for (int x = 0; x < reduced.m_width; ++x)
+            pixels->push_back((*m_pixels)[std::size_t(y * block + block / 2) * m_width +
+                                          std::size_t(x * block + block / 2)]);
+    reduced.m_pixels = std::move(pixels);
+    return reduced;
+}
+
 BITMAPINFO TopDownBitmapInfo(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -142,6 +164,24 @@ void Image::DrawWholePixels(HDC dc, const RECT& area) const {
                   width, height, 0, 0, m_width, m_height, m_pixels->data(), &info, DIB_RGB_COLORS,
                   SRCCOPY);
     SetStretchBltMode(dc, oldMode);
+}
+
+int DpiOf(HWND window) {
+    // Per monitor from Windows 10 on; the system's DPI before.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto forWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (forWindow && window) {
+        if (const UINT dpi = forWindow(window)) return int(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+int Scaled(HWND window, int pixels) {
+    return MulDiv(pixels, DpiOf(window), 96);
 }
 
 std::wstring Wide(const std::string& utf8) {

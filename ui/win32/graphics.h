@@ -40,6 +40,11 @@ class Image {
     // Width × height pixels; null when empty.
     const std::uint32_t* Pixels() const { return m_pixels ? m_pixels->data() : nullptr; }
 
+    // A picture drawn as squares of `block` pixels (a QR code's modules)
+    // with one pixel a square: whole-pixel drawing then scales it by any
+    // whole factor. The picture itself when it is not made so.
+    Image OnePixelPerBlock() const;
+
     // Both draws keep the picture's orientation on a mirrored (right-to-left)
     // device context.
     // Scaled smoothly to the rectangle, blended over what is there.
@@ -85,6 +90,11 @@ BITMAPINFO TopDownBitmapInfo(int width, int height);
 
 // The largest whole scale at which a picture fits the space (at least 1).
 int WholePixelScale(int width, int height, int spaceWidth, int spaceHeight);
+
+// The window's dots per inch (96 at 100 %; per monitor where the system
+// says so), and a length of the 96-DPI design at that density.
+int DpiOf(HWND window);
+int Scaled(HWND window, int pixels);
 
 // The text of a string-table ID as UTF-16.
 std::wstring LoadText(unsigned id, std::size_t capacity);
