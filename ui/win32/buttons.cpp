@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace harbrook::win32 {
@@ -97,8 +98,21 @@ void NavigationButton::Draw(const DRAWITEMSTRUCT& item) {
     SetTextColor(dc, enabled ? kNavText : GetSysColor(COLOR_GRAYTEXT));
     RECT text{r.left + 2 * padding + icon, r.top, r.right - padding, r.bottom};
     const std::wstring caption = WindowText(Hwnd());
-    DrawTextW(dc, caption.c_str(), -1, &text,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    // On one line where it fits, else wrapped on two and centred as a block
+    // ("Connecter le téléphone" is wider than the button in bold).
+    RECT line{0, 0, 0, 0};
+    DrawTextW(dc, caption.c_str(), -1, &line, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+    if (line.right <= text.right - text.left) {
+        DrawTextW(dc, caption.c_str(), -1, &text,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    } else {
+        RECT block{0, 0, text.right - text.left, 0};
+        const int height =
+            DrawTextW(dc, caption.c_str(), -1, &block, DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX);
+        text.top += std::max(0, int(text.bottom - text.top - height) / 2);
+        DrawTextW(dc, caption.c_str(), -1, &text,
+                  DT_LEFT | DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
     SelectObject(dc, old);
     if (bold) DeleteObject(bold);
 }
