@@ -23,6 +23,8 @@
 #include "platform/folders.h"
 #include "platform/language_library.h"
 #include "platform/profile.h"
+#include "platform/utf8.h"
+#include "platform/win32_text.h"
 #include "tests/locale/built_libraries.h"
 #include "tests/support/sandbox.h"
 #include "ui/win32/graphics.h"
@@ -383,6 +385,96 @@ TEST_F(Win32Windows, TrayMenuSwitchesStartAtLogin) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
+}
+
+// The space a control's text needs in the control's font: wrapped to the
+// control's width where the control wraps.
+SIZE TextNeeds(HWND control, const std::wstring& text, int width, bool wraps) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, HFONT(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT r{0, 0, width, 0};
+    DrawTextW(dc, text.c_str(), -1, &r,
+              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return {r.right, r.bottom};
+}
+
+// In every language library each text of the window and the reminder fits
+// its control: static texts (wrapped as they wrap), check boxes and the
+// navigation buttons (wrapped beside their icon, as they are drawn).
+TEST_F(Win32Windows, EveryLanguageFitsItsControls) {
+    const LanguageModule* before = g_hLangModule;
+    std::wstring misfits;
+    for (const auto& name : test::LibraryNames()) {
+        const auto library = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
+                                                           CLanguageSelector::LibraryFile(name));
+        ASSERT_TRUE(library) << name;
+        g_hLangModule = library.get();
+        CharbrookDlg window;
+        ASSERT_TRUE(window.Create());
+        CNotifyBackup popup(sandbox.appData());
+        ASSERT_TRUE(popup.Create());
+        std::vector<HWND> controls;
+        for (HWND top : {window.Hwnd(), popup.Hwnd()}) {
+            EnumChildWindows(
+                top,
+                [](HWND w, LPARAM list) {
+                    reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+                    return TRUE;
+                },
+                LPARAM(&controls));
+        }
+        for (HWND control : controls) {
+            wchar_t kind[16] = {};
+            GetClassNameW(control, kind, 16);
+            const std::wstring text = TextOf(control);
+            const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+            RECT box{};
+            GetClientRect(control, &box);
+            SIZE needs{}, room{box.right, box.bottom};
+            if (text.empty()) continue;
+            if (_wcsicmp(kind, L"Static") == 0) {
+                const LONG_PTR type = style & SS_TYPEMASK;
+                if (type == SS_OWNERDRAW) continue;
+                needs = TextNeeds(control, text, room.cx,
+                                  type != SS_LEFTNOWORDWRAP && type != SS_SIMPLE);
+            } else if (_wcsicmp(kind, L"Button") == 0) {
+                const LONG_PTR type = style & BS_TYPEMASK;
+                if (type == BS_OWNERDRAW) {
+                    // Only the navigation buttons: an icon and paddings of
+                    // 8 + 32 + 8 + 8 pixels at 96 DPI beside the bold text.
+                    const int id = GetDlgCtrlID(control);
+                    if (id != IDC_NAV_CONNECT && id != IDC_NAV_RECEIVED && id != IDC_NAV_SEND)
+                        continue;
+                    HFONT bold = DeriveFont(control, true, 1.0);
+                    HFONT plain = HFONT(SendMessageW(control, WM_GETFONT, 0, 0));
+                    SendMessageW(control, WM_SETFONT, WPARAM(bold), FALSE);
+                    room.cx -= Scaled(control, 56);
+                    needs = TextNeeds(control, text, room.cx, true);
+                    SendMessageW(control, WM_SETFONT, WPARAM(plain), FALSE);
+                    DeleteObject(bold);
+                } else if (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX) {
+                    room.cx -= GetSystemMetrics(SM_CXMENUCHECK) + 4;
+                    needs = TextNeeds(control, text, room.cx, false);
+                } else {
+                    needs = TextNeeds(control, text, room.cx, false);
+                }
+            } else {
+                continue;
+            }
+            if (needs.cx > room.cx || needs.cy > room.cy) {
+                misfits += platform::win32::Widen(name) + L" " +
+                           std::to_wstring(GetDlgCtrlID(control)) + L" \"" + text + L"\": " +
+                           std::to_wstring(needs.cx) + L"x" + std::to_wstring(needs.cy) + L" in " +
+                           std::to_wstring(room.cx) + L"x" + std::to_wstring(room.cy) + L"\n";
+            }
+        }
+    }
+    g_hLangModule = before;
+    std::string report;
+    platform::Utf16ToUtf8(std::u16string(misfits.begin(), misfits.end()), report);
+    EXPECT_TRUE(misfits.empty()) << report;
 }
 
 bool LaidOutRightToLeft(HWND window) {
