@@ -17,7 +17,8 @@ std::optional<NavButton> WindowModel::CheckedButton() const {
 }
 
 std::string WindowModel::ConnectedHeadline() const {
-    return FormatWithText(Text(kStrConnectedTo), m_phoneName.empty() ? "smartphone" : m_phoneName);
+    return FormatWithText(Text(kStrConnectedTo),
+                          m_phoneName.empty() ? Text(kStrSmartphone) : m_phoneName);
 }
 
 void WindowModel::OnConnectPhone() {

@@ -26,7 +26,8 @@ class WindowModel {
     std::optional<PanelId> ShownPanel() const { return m_shown; }
     std::optional<NavButton> CheckedButton() const;
     bool IsConnected() const { return m_connected; }
-    // "Connected to %s" with the phone's name, "smartphone" when it has none.
+    // "Connected to %s" with the phone's name, "smartphone" (in the
+    // user's language) when it has none or none that converts.
     std::string ConnectedHeadline() const;
 
     // Makes the panel the one on show.

@@ -44,7 +44,8 @@ class Frontend {
   public:
     virtual ~Frontend() = default;
 
-    // The connection-state display hook: banner, panel swap, phone name.
+    // The connection-state display hook: banner, panel swap, phone name (as
+    // UTF-8 from the system code page, empty when it cannot be converted).
     // Called after the connection lock is released, one change at a time and
     // in the order of the changes, before the connected flag changes.
     virtual void OnConnectionStateChanged(bool connected, const std::string& phoneName) = 0;

@@ -29,7 +29,9 @@ void ConnectionState::SetConnectionState(bool connected, std::string_view name, 
         std::unique_lock lock(m_turnLock);
         m_turnDone.wait(lock, [&] { return m_turn == turn; });
     }
-    if (hook) hook->OnConnectionStateChanged(connected, keptName);
+    // The front ends name the phone as the folders do: converted from the
+    // system code page, empty when it cannot be.
+    if (hook) hook->OnConnectionStateChanged(connected, ShownName(keptName));
     if (connected) ++m_connections;
     m_connected.store(connected);
     {
@@ -75,7 +77,10 @@ std::string ConnectionState::LastPhoneAddress() const {
 }
 
 std::string ConnectionState::GetConnectedPhoneNameW() const {
-    const std::string name = PhoneName();
+    return ShownName(PhoneName());
+}
+
+std::string ConnectionState::ShownName(const std::string& name) {
     if (name.empty()) return {};
     auto converted = platform::AnsiToUtf8(name);
     if (!converted || platform::Utf16Units(*converted) > 199) return {};

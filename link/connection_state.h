@@ -28,6 +28,8 @@ class ConnectionState {
 
     // Texts of 100 bytes or more are cut to at most 99 at a character boundary.
     static std::string_view KeptText(std::string_view text);
+    // A kept name as GetConnectedPhoneNameW gives it.
+    static std::string ShownName(const std::string& name);
 
     // Texts are kept as KeptText makes them.
     void SetConnectionState(bool connected, std::string_view name, std::string_view id,

@@ -38,8 +38,9 @@ void ReportStartupFailure(const std::string& text, const std::string& linePrefix
     }
     std::u16string wide;
     if (!Utf8ToUtf16(text, wide)) wide = u"Harbrook";
+    const UINT direction = ReadsRightToLeft(text) ? MB_RTLREADING | MB_RIGHT : 0;
     MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(wide.c_str()), L"Harbrook",
-                MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND | direction);
 }
 
 void UseUtf8Console() {

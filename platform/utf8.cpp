@@ -65,6 +65,19 @@ std::size_t Utf16Units(std::string_view utf8) {
     return units;
 }
 
+bool ReadsRightToLeft(std::string_view utf8) {
+    std::u16string text;
+    if (!Utf8ToUtf16(utf8, text)) return false;
+    for (const char16_t c : text) {
+        if ((c >= 0x0590 && c <= 0x08FF) || (c >= 0xFB1D && c <= 0xFDFF) ||
+            (c >= 0xFE70 && c <= 0xFEFF))
+            return true;
+        // Any other letter reads from the left; digits, spaces and marks decide nothing.
+        if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c >= 0x00C0) return false;
+    }
+    return false;
+}
+
 std::string_view CutToBytes(std::string_view utf8, std::size_t maxBytes) {
     if (utf8.size() <= maxBytes) return utf8;
     std::size_t end = 0;

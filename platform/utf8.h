@@ -28,6 +28,11 @@ std::string_view CutToUtf16Units(std::string_view utf8, std::size_t maxUnits);
 bool Utf8ToUtf16(std::string_view utf8, std::u16string& out);
 bool Utf16ToUtf8(std::u16string_view utf16, std::string& out);
 
+// True when the text's first letter belongs to a right-to-left script
+// (Hebrew, Arabic and their neighbours): the text, and a window in its
+// language, read from the right.
+bool ReadsRightToLeft(std::string_view utf8);
+
 // Paths from and to UTF-8 text. A plain std::string given to a path is read
 // in the ANSI code page on Windows; these never are.
 std::filesystem::path PathFromUtf8(std::string_view utf8);

@@ -165,6 +165,67 @@ TEST_F(WindowsInteropTest, WindowsHarbrookWithTheLinuxPhone) {
     EXPECT_NE(record.find("Test Pixel"), std::string::npos) << record;
 }
 
+// The phone names itself in the PC's ANSI code page: the headline and the
+// backup folder show the name converted from it, under a Western (1252) and a
+// Japanese (932) system locale, and a name that does not convert is
+// "smartphone". (Wine takes the code page from the Unix locale, made here.)
+TEST_F(WindowsInteropTest, PhoneNameFromTheAnsiCodePage) {
+    struct Case {
+        const char* locale;
+        std::string sent, shown;
+    };
+    const Case cases[] = {{"de_DE",
+                           "Gr\xFC\xDF"
+                           "e Handy",
+                           "Gr\u00FC\u00DF"
+                           "e Handy"},
+                          {"ja_JP", "\x8C\x67\x91\xD1 Pixel", "\u643A\u5E2F Pixel"},
+                          {"ja_JP", "Pixel \x81\x20", ""}};
+    const fs::path locales = sandbox.root() / "locales";
+    fs::create_directories(locales);
+    ::setenv("LOCPATH", locales.c_str(), 1);
+    ::setenv("WINEDEBUG", "-all", 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.locale + (" " + c.shown));
+        const std::string locale = std::string(c.locale) + ".UTF-8";
+        if (!fs::exists(locales / locale)) {
+            const auto made = RunToEnd("/usr/bin/localedef",
+                                       {"-i", c.locale, "-f", "UTF-8", (locales / locale).string()},
+                                       logs, "localedef", 60s);
+            ASSERT_TRUE(fs::exists(locales / locale)) << made.out << made.err;
+        }
+        ::setenv("LC_ALL", locale.c_str(), 1);
+        // (English texts whatever the locale.)
+        auto pcArgs = PcArgs(WinPath(backupRoot));
+        pcArgs.insert(pcArgs.end(), {"--language", "english"});
+        ChildProcess pc("/usr/lib/wine/wine64", Wine(WIN_HARBROOK_EXE, pcArgs), logs,
+                        "pc-" + locale);
+        ASSERT_TRUE(pc.WaitForOutput("Pairing code: 127.0.0.1:" + std::to_string(base), 60s))
+            << pc.Out() << pc.Err();
+        auto args = PhoneRunArgs();
+        *(std::find(args.begin(), args.end(), "--name") + 1) = c.sent;
+        ChildProcess phone(HARBROOK_PHONE_EXE, args, logs, "phone");
+        const std::string shown = c.shown.empty() ? "smartphone" : c.shown;
+        EXPECT_TRUE(pc.WaitForOutput("] Connected: Connected to " + shown + ".", 30s)) << pc.Out();
+        if (!c.shown.empty()) {
+            const fs::path sample = sandbox.root() / "phone";
+            fs::create_directories(sample);
+            WritePatternFile(sample / "notes.pdf", 5000);
+            const auto backup = RunToEnd(
+                HARBROOK_PHONE_EXE,
+                {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6), sample.string()}, logs,
+                "backup", 120s);
+            EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
+            EXPECT_TRUE(pc.WaitForOutput("] Backup completed: 1 file", 30s)) << pc.Out();
+            EXPECT_TRUE(fs::is_directory(backupRoot / "Backup of Harbrook" / c.shown));
+        }
+        // Every wine process ends before the next locale's start.
+        RunToEnd("/usr/lib/wine/wineserver", {"-k"}, logs, "wineserver-k", 20s);
+        pc.Wait(20s);
+    }
+    for (const char* name : {"LOCPATH", "LC_ALL", "WINEDEBUG"}) ::unsetenv(name);
+}
+
 TEST_F(WindowsInteropTest, LinuxHarbrookWithTheWindowsPhone) {
     ChildProcess pc(HARBROOK_EXE, PcArgs(backupRoot.string()), logs, "pc");
     ASSERT_TRUE(pc.WaitForOutput("Pairing code: 127.0.0.1:" + std::to_string(base), 20s))

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -29,6 +30,7 @@ constexpr const char* kAlbumBlue = "#2F80ED";  // the My Album tile
 constexpr const char* kOtherOrange = "#F2994A";
 constexpr const char* kTitleGreen = "#0A644F";  // category titles, RGB(10, 100, 79)
 constexpr const char* kFaceBorder = "#C9E4DA";  // a category button's face
+constexpr const char* kInfoYellow = "#FFFFE1";  // wine's tooltips and balloons
 
 constexpr Region kBanner{0.0, 0.0, 1.0, 0.14};
 constexpr Region kBannerText{0.36, 0.0, 0.98, 0.14};  // right of the status picture
@@ -101,10 +103,14 @@ class WindowsWindowEndToEnd : public ::testing::Test {
         return WaitFor([&] { return !Window().id.empty() && check(Shot(name)); }, deadline);
     }
     // The tray icon's menu: a small window without a name that shows up
-    // after a right click.
-    XScreen::Window Menu() const {
-        for (const auto& w : screen->VisibleWindows("^$"))
-            if (w.width >= 60 && w.width < 600 && w.height >= 40 && w.height < 300) return w;
+    // after a right click (not one of `before`, such as a balloon).
+    XScreen::Window Menu(const std::vector<XScreen::Window>& before) const {
+        for (const auto& w : screen->VisibleWindows("^$")) {
+            const bool old = std::any_of(before.begin(), before.end(),
+                                         [&](const XScreen::Window& b) { return b.id == w.id; });
+            if (!old && w.width >= 60 && w.width < 600 && w.height >= 40 && w.height < 300)
+                return w;
+        }
         return {};
     }
 
@@ -171,7 +177,22 @@ TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
         [&](const fs::path& shot) { return screen->Share(shot, kBannerText, kTickGreen) > 0.002; },
         9s))
         << "no progress bar on the banner";
+
+    // The window hidden, the backup's end is a balloon from the tray icon
+    // (a tooltip in the info colour near the tray): the outcome and why.
+    screen->Tool(XDOTOOL_EXE, {"key", "--window", Window().id, "Escape"});
+    ASSERT_TRUE(WaitFor([&] { return Window().id.empty(); }, 10s));
+    const fs::path balloon = shots / "4b-end-of-backup-balloon.png";
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            screen->Shot("root", balloon);
+            return screen->Share(balloon, {0, 0, 1, 1}, kInfoYellow) > 0.002;
+        },
+        30s))
+        << "no balloon at the backup's end (the screen: " << balloon << ")";
     backup->Wait(20s);
+    EXPECT_EQ(RunToEnd(kWine, again, logs, "third", 60s).status, 0);
+    ASSERT_TRUE(WaitFor([&] { return !Window().id.empty(); }, 20s));
 
     // Received Files: the category buttons with their pictures and titles.
     const XScreen::Window window = Window();
@@ -204,12 +225,13 @@ TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
     // The pointer rests on the icon before the button goes down (a press that
     // came with the move was now and then lost), and a lost click is made again.
     XScreen::Window menu;
+    const auto unnamed = screen->VisibleWindows("^$");
     bool menuShown = false;
     for (int attempt = 0; attempt < 3 && !menuShown; ++attempt) {
         screen->Tool(XDOTOOL_EXE,
                      {"mousemove", std::to_string(trayX + trayWidth - 11),
                       std::to_string(trayY + trayHeight / 2), "sleep", "0.5", "click", "3"});
-        menuShown = WaitFor([&] { return !(menu = Menu()).id.empty(); }, 5s);
+        menuShown = WaitFor([&] { return !(menu = Menu(unnamed)).id.empty(); }, 5s);
     }
     if (!menuShown) screen->Shot("root", shots / "6-no-tray-menu.png");
     ASSERT_TRUE(menuShown) << "no tray menu (the screen: 6-no-tray-menu.png)";

@@ -20,6 +20,15 @@ TEST(Utf8, ValidityRejectsMalformedSequences) {
     EXPECT_FALSE(IsValidUtf8("\xFF"));
 }
 
+TEST(Utf8, TheFirstLetterSaysWhichWayATextReads) {
+    EXPECT_TRUE(ReadsRightToLeft("1. \u0627\u062A\u0635\u0644 Harbrook"));  // Arabic
+    EXPECT_TRUE(ReadsRightToLeft("\u05E9\u05DC\u05D5\u05DD"));              // Hebrew
+    EXPECT_FALSE(ReadsRightToLeft("1. Harbrook \u0627\u062A\u0635\u0644"));
+    EXPECT_FALSE(ReadsRightToLeft("\u041F\u043E\u0434\u043A\u043B\u044E\u0447\u0438\u0442\u044C"));
+    EXPECT_FALSE(ReadsRightToLeft("12 %"));
+    EXPECT_FALSE(ReadsRightToLeft("\xFF"));
+}
+
 TEST(Utf8, CutsNeverSplitACharacter) {
     const std::string s = "ab\xC3\xA9\xF0\x9F\x98\x80";  // a b é 😀 : 8 bytes, 5 UTF-16 units
     EXPECT_EQ(Utf16Units(s), 5u);

@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "qr/qr_bitmap.h"
 #include "tests/support/sandbox.h"
 #include "ui/win32/file_dialog.h"
 #include "ui/win32/graphics.h"
@@ -58,6 +59,24 @@ TEST_F(Pictures, DecodedAtTheirOwnSize) {
     const Image status = Image::FromFile(STATUS_PNG);
     EXPECT_EQ(status.Width(), 120);
     EXPECT_EQ(status.Height(), 55);
+}
+
+// The pairing code becomes one pixel a module, the same modules, so that
+// whole-pixel drawing can grow it with the DPI; a photo stays as it is.
+TEST_F(Pictures, QrCodeReducedToOnePixelAModule) {
+    const auto bytes = EncodeQrBitmap("127.0.0.1:40000");
+    const Image qr = Image::FromBytes(bytes.data(), bytes.size());
+    const Image reduced = qr.OnePixelPerBlock();
+    const int scale = qr.Width() / reduced.Width();
+    ASSERT_GT(scale, 1);
+    EXPECT_EQ(reduced.Width() * scale, qr.Width());
+    EXPECT_EQ(QrGeometryFor(reduced.Width()).scale, scale);
+    for (int y = 0; y < reduced.Height(); ++y)
+        for (int x = 0; x < reduced.Width(); ++x)
+            ASSERT_EQ(reduced.Pixels()[y * reduced.Width() + x],
+                      qr.Pixels()[(y * scale + scale - 1) * qr.Width() + x * scale])
+                << x << "," << y;
+    EXPECT_EQ(Image::FromFile(MOBILE_JPG).OnePixelPerBlock().Width(), 180);
 }
 
 TEST_F(Pictures, EmptyMissingOrNotAPictureGivesNothing) {

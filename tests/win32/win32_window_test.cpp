@@ -11,14 +11,23 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <thread>
 
 #include "app/window_presenter.h"
 #include "app/window_texts.h"
+#include "locale/language_selector.h"
+#include "platform/autostart.h"
+#include "platform/folders.h"
+#include "platform/language_library.h"
 #include "platform/profile.h"
+#include "platform/utf8.h"
+#include "platform/win32_text.h"
+#include "tests/locale/built_libraries.h"
 #include "tests/support/sandbox.h"
+#include "ui/win32/graphics.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/picture_control.h"
 #include "ui/win32/reminder_popup.h"
@@ -228,6 +237,7 @@ struct AskedQuestion {
     std::optional<bool> answer;
     std::wstring text;
     bool okAndCancelOnly = false;
+    LONG_PTR boxExStyle = 0;
 };
 std::function<void()> g_onTimer;
 
@@ -249,6 +259,7 @@ AskedQuestion AskOnWorker(const std::function<void(HWND box, HWND mainWindow)>& 
             asked.text.resize(GetDlgItemTextW(box, 0xFFFF, asked.text.data(), 400));
             asked.okAndCancelOnly =
                 Shown(box, IDOK) && Shown(box, IDCANCEL) && !Shown(box, IDYES) && !Shown(box, IDNO);
+            asked.boxExStyle = GetWindowLongPtrW(box, GWL_EXSTYLE);
             act(box, window.Hwnd());
         };
         const UINT_PTR timer =
@@ -348,6 +359,201 @@ TEST_F(Win32Windows, SendFilesDialogStartsInDocumentsThenInTheLastFolder) {
     EXPECT_TRUE(std::filesystem::equivalent(shownIn[0], documents)) << shownIn[0].c_str();
     CoTaskMemFree(documents);
     EXPECT_TRUE(std::filesystem::equivalent(shownIn[1], folder));
+}
+
+// "Start at login" in the tray's menu is ticked while the Run key holds the
+// program, and choosing it switches the key.
+TEST_F(Win32Windows, TrayMenuSwitchesStartAtLogin) {
+    ASSERT_TRUE(platform::SetStartAtLogin(false, platform::ProgramToStart(), nullptr));
+    CharbrookDlg window;
+    ASSERT_TRUE(window.Create());
+    const auto item = [&] {
+        HMENU menu = window.Tray().MakeMenu();
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, ID_START_AT_LOGIN, text, 64, MF_BYCOMMAND);
+        const bool ticked = GetMenuState(menu, ID_START_AT_LOGIN, MF_BYCOMMAND) & MF_CHECKED;
+        DestroyMenu(menu);
+        return std::pair(std::wstring(text), ticked);
+    };
+    EXPECT_EQ(item(), std::pair(std::wstring(L"Start at login"), false));
+    for (const bool on : {true, false}) {
+        SendMessageW(window.Hwnd(), WM_COMMAND, ID_START_AT_LOGIN, 0);
+        EXPECT_EQ(platform::StartsAtLogin(), on);
+        EXPECT_EQ(item().second, on);
+    }
+    window.Quit();
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+// The space a control's text needs in the control's font: wrapped to the
+// control's width where the control wraps.
+SIZE TextNeeds(HWND control, const std::wstring& text, int width, bool wraps) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, HFONT(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT r{0, 0, width, 0};
+    DrawTextW(dc, text.c_str(), -1, &r,
+              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return {r.right, r.bottom};
+}
+
+// In every language library each text of the window and the reminder fits
+// its control: static texts (wrapped as they wrap), check boxes and the
+// navigation buttons (wrapped beside their icon, as they are drawn).
+TEST_F(Win32Windows, EveryLanguageFitsItsControls) {
+    const LanguageModule* before = g_hLangModule;
+    std::wstring misfits;
+    for (const auto& name : test::LibraryNames()) {
+        const auto library = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
+                                                           CLanguageSelector::LibraryFile(name));
+        ASSERT_TRUE(library) << name;
+        g_hLangModule = library.get();
+        CharbrookDlg window;
+        ASSERT_TRUE(window.Create());
+        CNotifyBackup popup(sandbox.appData());
+        ASSERT_TRUE(popup.Create());
+        std::vector<HWND> controls;
+        for (HWND top : {window.Hwnd(), popup.Hwnd()}) {
+            EnumChildWindows(
+                top,
+                [](HWND w, LPARAM list) {
+                    reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+                    return TRUE;
+                },
+                LPARAM(&controls));
+        }
+        for (HWND control : controls) {
+            wchar_t kind[16] = {};
+            GetClassNameW(control, kind, 16);
+            const std::wstring text = TextOf(control);
+            const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+            RECT box{};
+            GetClientRect(control, &box);
+            SIZE needs{}, room{box.right, box.bottom};
+            if (text.empty()) continue;
+            if (_wcsicmp(kind, L"Static") == 0) {
+                const LONG_PTR type = style & SS_TYPEMASK;
+                if (type == SS_OWNERDRAW) continue;
+                needs = TextNeeds(control, text, room.cx,
+                                  type != SS_LEFTNOWORDWRAP && type != SS_SIMPLE);
+            } else if (_wcsicmp(kind, L"Button") == 0) {
+                const LONG_PTR type = style & BS_TYPEMASK;
+                if (type == BS_OWNERDRAW) {
+                    // Only the navigation buttons: an icon and paddings of
+                    // 8 + 32 + 8 + 8 pixels at 96 DPI beside the bold text.
+                    const int id = GetDlgCtrlID(control);
+                    if (id != IDC_NAV_CONNECT && id != IDC_NAV_RECEIVED && id != IDC_NAV_SEND)
+                        continue;
+                    HFONT bold = DeriveFont(control, true, 1.0);
+                    HFONT plain = HFONT(SendMessageW(control, WM_GETFONT, 0, 0));
+                    SendMessageW(control, WM_SETFONT, WPARAM(bold), FALSE);
+                    room.cx -= Scaled(control, 56);
+                    needs = TextNeeds(control, text, room.cx, true);
+                    SendMessageW(control, WM_SETFONT, WPARAM(plain), FALSE);
+                    DeleteObject(bold);
+                } else if (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX) {
+                    room.cx -= GetSystemMetrics(SM_CXMENUCHECK) + 4;
+                    needs = TextNeeds(control, text, room.cx, false);
+                } else {
+                    needs = TextNeeds(control, text, room.cx, false);
+                }
+            } else {
+                continue;
+            }
+            if (needs.cx > room.cx || needs.cy > room.cy) {
+                misfits += platform::win32::Widen(name) + L" " +
+                           std::to_wstring(GetDlgCtrlID(control)) + L" \"" + text + L"\": " +
+                           std::to_wstring(needs.cx) + L"x" + std::to_wstring(needs.cy) + L" in " +
+                           std::to_wstring(room.cx) + L"x" + std::to_wstring(room.cy) + L"\n";
+            }
+        }
+    }
+    g_hLangModule = before;
+    std::string report;
+    platform::Utf16ToUtf8(std::u16string(misfits.begin(), misfits.end()), report);
+    EXPECT_TRUE(misfits.empty()) << report;
+}
+
+bool LaidOutRightToLeft(HWND window) {
+    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
+}
+
+// In Arabic the window, its panels, the reminder and the message boxes lie
+// right to left; pictures drawn on a mirrored surface keep their orientation.
+TEST_F(Win32Windows, ArabicLaysTheWindowsOutRightToLeft) {
+    const auto arabic = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
+                                                      CLanguageSelector::LibraryFile("arabic.dll"));
+    ASSERT_TRUE(arabic);
+    const LanguageModule* before = g_hLangModule;
+    g_hLangModule = arabic.get();
+    UseLanguageLayout();
+    {
+        CharbrookDlg window;
+        ASSERT_TRUE(window.Create());
+        EXPECT_TRUE(LaidOutRightToLeft(window.Hwnd()));
+        HWND qr = nullptr;
+        EnumChildWindows(
+            window.Hwnd(),
+            [](HWND w, LPARAM found) {
+                if (GetDlgCtrlID(w) == IDC_QR_PICTURE) *reinterpret_cast<HWND*>(found) = w;
+                return TRUE;
+            },
+            LPARAM(&qr));
+        ASSERT_NE(qr, nullptr);
+        EXPECT_TRUE(LaidOutRightToLeft(GetParent(qr))) << "the connect panel";
+        EXPECT_TRUE(LaidOutRightToLeft(qr)) << "its picture";
+        CNotifyBackup popup(sandbox.appData());
+        ASSERT_TRUE(popup.Create());
+        EXPECT_TRUE(LaidOutRightToLeft(popup.Hwnd())) << "the reminder";
+    }
+    const AskedQuestion asked =
+        AskOnWorker([](HWND box, HWND) { SendMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); });
+    EXPECT_TRUE(asked.boxExStyle & WS_EX_LAYOUTRTL) << "the message box";
+    // (wine leaves no trace of the reading order on the box; the flags it is given.)
+    EXPECT_EQ(MessageBoxDirection(), UINT(MB_RTLREADING | MB_RIGHT));
+    g_hLangModule = before;
+    UseLanguageLayout();
+    EXPECT_EQ(MessageBoxDirection(), 0u);
+
+    // A picture red on the left, blue on the right stays so on a mirrored
+    // memory image, scaled by whole pixels or smoothly. (An 8-by-8 BMP file
+    // of 24-bit pixels, blue-green-red.)
+    Bytes bmp(54 + 8 * 8 * 3, 0);
+    const auto put = [&](std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) bmp[at + i] = std::uint8_t(value >> (8 * i));
+    };
+    bmp[0] = 'B', bmp[1] = 'M';
+    put(2, std::uint32_t(bmp.size())), put(10, 54), put(14, 40), put(18, 8), put(22, 8);
+    put(26, 1 | 24 << 16);
+    for (std::size_t pixel = 0; pixel < 64; ++pixel)
+        bmp[54 + pixel * 3 + (pixel % 8 < 4 ? 2 : 0)] = 0xFF;
+    const Image picture = Image::FromBytes(bmp.data(), bmp.size());
+    ASSERT_FALSE(picture.Empty());
+    const auto red = [](std::uint32_t p) { return (p >> 16 & 0xFF) > 0xC0 && (p & 0xFF) < 0x40; };
+    const auto blue = [](std::uint32_t p) { return (p & 0xFF) > 0xC0 && (p >> 16 & 0xFF) < 0x40; };
+    for (bool whole : {true, false}) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        void* drawn = nullptr;
+        const BITMAPINFO target = TopDownBitmapInfo(16, 16);
+        HBITMAP surface = CreateDIBSection(dc, &target, DIB_RGB_COLORS, &drawn, nullptr, 0);
+        HGDIOBJ old = SelectObject(dc, surface);
+        SetLayout(dc, LAYOUT_RTL);
+        if (whole) {
+            picture.DrawWholePixels(dc, {0, 0, 16, 16});
+        } else {
+            picture.Draw(dc, {0, 0, 16, 16});
+        }
+        GdiFlush();
+        const auto* row = static_cast<const std::uint32_t*>(drawn) + 16 * 8;
+        EXPECT_TRUE(red(row[3])) << whole << " " << std::hex << row[3];
+        EXPECT_TRUE(blue(row[12])) << whole << " " << std::hex << row[12];
+        SelectObject(dc, old);
+        DeleteObject(surface);
+        DeleteDC(dc);
+    }
 }
 
 TEST_F(Win32Windows, WithoutANotificationAreaTheCloseBoxMinimises) {

@@ -63,8 +63,10 @@ INT_PTR CTopChildDlg::HandleMessage(UINT message, WPARAM, LPARAM lParam) {
             PaintBackground(dc, paint.Client(), {0, 0});
             const int middle = paint.Client().bottom / 2;
             const int left = paint.Client().bottom / 5;
-            m_logo.Draw(dc, {left, middle - kLogo / 2, left + kLogo, middle + kLogo / 2});
-            RECT product{left + kLogo + 8, 0, paint.Client().right, paint.Client().bottom};
+            const int logo = Scaled(Hwnd(), kLogo);
+            m_logo.Draw(dc, {left, middle - logo / 2, left + logo, middle + logo / 2});
+            RECT product{left + logo + Scaled(Hwnd(), 8), 0, paint.Client().right,
+                         paint.Client().bottom};
             HGDIOBJ old = SelectObject(dc, m_productFont);
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, kWhite);
@@ -89,20 +91,25 @@ INT_PTR CTopChildDlg::HandleMessage(UINT message, WPARAM, LPARAM lParam) {
 void CTopChildDlg::DrawStatus(const DRAWITEMSTRUCT& item) {
     // Draw into a memory image so that a repaint never flickers.
     const RECT& r = item.rcItem;
+    // Left to right even in a mirrored window: the status reads as one piece,
+    // and its background lines up with the banner's by screen position.
     HDC dc = CreateCompatibleDC(item.hDC);
-    HBITMAP bitmap = CreateCompatibleBitmap(item.hDC, r.right, r.bottom);
+    HBITMAP bitmap = MemoryImage(dc, r.right, r.bottom);
     HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    RECT inBanner = r;
-    MapWindowPoints(item.hwndItem, Hwnd(), reinterpret_cast<POINT*>(&inBanner), 2);
-    PaintBackground(dc, r, {inBanner.left, inBanner.top});
+    RECT control{}, banner{};
+    GetWindowRect(item.hwndItem, &control);
+    GetWindowRect(Hwnd(), &banner);
+    POINT inBanner{control.left - banner.left, control.top - banner.top};
+    PaintBackground(dc, r, inBanner);
 
     const Image& picture =
         m_view.picture == BannerPicture::Connected ? m_connected : m_notConnected;
-    const int pictureTop = (r.bottom - kStatusPicture.cy) / 2;
-    picture.Draw(dc, {0, pictureTop, kStatusPicture.cx, pictureTop + kStatusPicture.cy});
+    const SIZE size{Scaled(Hwnd(), kStatusPicture.cx), Scaled(Hwnd(), kStatusPicture.cy)};
+    const int pictureTop = (r.bottom - size.cy) / 2;
+    picture.Draw(dc, {0, pictureTop, size.cx, pictureTop + size.cy});
 
     SetBkMode(dc, TRANSPARENT);
-    const int left = kStatusPicture.cx + 12;
+    const int left = size.cx + Scaled(Hwnd(), 12);
     const bool progress = !m_view.progressLine.empty() || m_view.percent >= 0;
     HGDIOBJ oldFont = SelectObject(dc, m_textFont);
     RECT measure{0, 0, r.right - left, 1};
@@ -136,7 +143,7 @@ void CTopChildDlg::DrawStatus(const DRAWITEMSTRUCT& item) {
         }
     }
     SelectObject(dc, oldFont);
-    BitBlt(item.hDC, 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+    CopyPixels(item.hDC, dc, r.right, r.bottom);
     SelectObject(dc, oldBitmap);
     DeleteObject(bitmap);
     DeleteDC(dc);

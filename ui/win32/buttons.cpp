@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace harbrook::win32 {
@@ -85,19 +86,33 @@ void NavigationButton::Draw(const DRAWITEMSTRUCT& item) {
         const RECT bar{r.left, r.top + 6, r.left + 4, r.bottom - 6};
         FillSolid(dc, bar, kAccent);
     }
-    const int iconTop = r.top + (r.bottom - r.top - kNavIcon) / 2;
-    m_image.Draw(dc,
-                 {r.left + kPadding, iconTop, r.left + kPadding + kNavIcon, iconTop + kNavIcon});
+    // The design's pixels at the window's DPI.
+    const int padding = Scaled(Hwnd(), kPadding), icon = Scaled(Hwnd(), kNavIcon);
+    const int iconTop = r.top + (r.bottom - r.top - icon) / 2;
+    m_image.Draw(dc, {r.left + padding, iconTop, r.left + padding + icon, iconTop + icon});
 
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(Hwnd(), WM_GETFONT, 0, 0));
     HFONT bold = m_checked ? DeriveFont(Hwnd(), true, 1.0) : nullptr;
     HGDIOBJ old = SelectObject(dc, bold ? bold : font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, enabled ? kNavText : GetSysColor(COLOR_GRAYTEXT));
-    RECT text{r.left + 2 * kPadding + kNavIcon, r.top, r.right - kPadding, r.bottom};
+    RECT text{r.left + 2 * padding + icon, r.top, r.right - padding, r.bottom};
     const std::wstring caption = WindowText(Hwnd());
-    DrawTextW(dc, caption.c_str(), -1, &text,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+    // On one line where it fits, else wrapped on two and centred as a block
+    // ("Connecter le téléphone" is wider than the button in bold).
+    RECT line{0, 0, 0, 0};
+    DrawTextW(dc, caption.c_str(), -1, &line, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+    if (line.right <= text.right - text.left) {
+        DrawTextW(dc, caption.c_str(), -1, &text,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    } else {
+        RECT block{0, 0, text.right - text.left, 0};
+        const int height =
+            DrawTextW(dc, caption.c_str(), -1, &block, DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX);
+        text.top += std::max(0, int(text.bottom - text.top - height) / 2);
+        DrawTextW(dc, caption.c_str(), -1, &text,
+                  DT_LEFT | DT_WORDBREAK | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
     SelectObject(dc, old);
     if (bold) DeleteObject(bold);
 }
@@ -116,14 +131,15 @@ void CMyButton::Draw(const DRAWITEMSTRUCT& item) {
         const bool pressed = item.itemState & ODS_SELECTED;
         FillRounded(dc, r, 12, pressed ? kCategoryBorder : kCategoryFace, kCategoryBorder);
     }
-    const int pictureTop = r.top + (r.bottom - r.top - kCategoryPicture) / 2;
-    m_image.Draw(dc, {r.left + kPadding, pictureTop, r.left + kPadding + kCategoryPicture,
-                      pictureTop + kCategoryPicture});
+    const int padding = Scaled(Hwnd(), kPadding), picture = Scaled(Hwnd(), kCategoryPicture);
+    const int pictureTop = r.top + (r.bottom - r.top - picture) / 2;
+    m_image.Draw(dc,
+                 {r.left + padding, pictureTop, r.left + padding + picture, pictureTop + picture});
 
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(Hwnd(), WM_GETFONT, 0, 0));
     if (!m_bold) m_bold = DeriveFont(Hwnd(), true, 1.0);
     SetBkMode(dc, TRANSPARENT);
-    RECT text{r.left + 3 * kPadding + kCategoryPicture, r.top, r.right - kPadding, r.bottom};
+    RECT text{r.left + 3 * padding + picture, r.top, r.right - padding, r.bottom};
     const std::wstring title = WindowText(Hwnd());
     UINT flags = DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX;
     HGDIOBJ old = SelectObject(dc, m_description.empty() ? font : m_bold);

@@ -165,13 +165,13 @@ HWND CharbrookDlg::MessageOwner() const {
 
 void CharbrookDlg::ShowMessage(const std::string& text) {
     MessageBoxW(MessageOwner(), Wide(text).c_str(), LoadText(kStrProductName, kNameText).c_str(),
-                MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+                MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND | MessageBoxDirection());
 }
 
 bool CharbrookDlg::AskOkCancel(const std::string& text) {
-    const int answer = MessageBoxW(MessageOwner(), Wide(text).c_str(),
-                                   LoadText(kStrProductName, kNameText).c_str(),
-                                   MB_OKCANCEL | MB_ICONQUESTION | MB_SETFOREGROUND);
+    const int answer = MessageBoxW(
+        MessageOwner(), Wide(text).c_str(), LoadText(kStrProductName, kNameText).c_str(),
+        MB_OKCANCEL | MB_ICONQUESTION | MB_SETFOREGROUND | MessageBoxDirection());
     // A quit while the box was open ends its loop as if OK had been
     // pressed (and leaves the quit for the program's loop): that is no
     // answer, and nothing is started for a program that is ending.
@@ -278,6 +278,12 @@ INT_PTR CharbrookDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
                 case ID_CHECK_BACKUPS:
                     Call(onCheckBackups);
                     return TRUE;
+                case ID_START_AT_LOGIN: {
+                    std::string why;
+                    if (!TrayIcon::SwitchStartAtLogin(&why))
+                        ShowMessage(Text(kStrStartAtLogin, kButtonText) + ": " + why);
+                    return TRUE;
+                }
                 case ID_QUIT:
                     Quit();
                     return TRUE;

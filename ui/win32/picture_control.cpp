@@ -93,8 +93,9 @@ bool CPictureEx::MakeMemoryImage(int width, int height) {
     m_height = height;
     m_pixels.assign(static_cast<std::size_t>(width) * height, m_background);
     if (m_control) {
-        // The control takes the picture's size where it stands.
-        SetWindowPos(m_control, nullptr, 0, 0, width, height,
+        // The control takes the picture's size where it stands, at the
+        // window's DPI.
+        SetWindowPos(m_control, nullptr, 0, 0, Scaled(m_control, width), Scaled(m_control, height),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         Invalidate();
     }
@@ -222,8 +223,15 @@ void CPictureEx::Invalidate() const {
 void CPictureEx::Paint(HDC dc, const RECT& area) const {
     if (m_pixels.empty()) return;
     const BITMAPINFO info = TopDownBitmapInfo(m_width, m_height);
-    SetDIBitsToDevice(dc, area.left, area.top, m_width, m_height, 0, 0, 0, m_height,
-                      m_pixels.data(), &info, DIB_RGB_COLORS);
+    RECT at{area.left, area.top, area.left + Scaled(m_control, m_width),
+            area.top + Scaled(m_control, m_height)};
+    const LeftToRight keep(dc, at);
+    // Smoothly where the DPI enlarges it.
+    const int oldMode = SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchDIBits(dc, at.left, at.top, at.right - at.left, at.bottom - at.top, 0, 0, m_width,
+                  m_height, m_pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    SetStretchBltMode(dc, oldMode);
 }
 
 }  // namespace harbrook::win32

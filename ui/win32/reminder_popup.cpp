@@ -40,7 +40,7 @@ bool CNotifyBackup::CalcPosition() {
 }
 
 void CNotifyBackup::ShowNow() {
-    ShowWindow(Hwnd(), SW_SHOW);
+    // Shown where it belongs at once: never for a moment where it was made.
     SetWindowPos(Hwnd(), HWND_TOP, m_x, m_y, m_width, m_height, SWP_SHOWWINDOW);
     UpdateWindow(Hwnd());
     SetForegroundWindow(Hwnd());

@@ -30,6 +30,7 @@
 #define ID_OPEN_MAIN_WINDOW 32772
 #define ID_QUIT 32774
 #define ID_CHECK_BACKUPS 32775
+#define ID_START_AT_LOGIN 32776
 
 // Main window: the navigation buttons.
 #define IDC_NAV_CONNECT 150

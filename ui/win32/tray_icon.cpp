@@ -6,6 +6,8 @@
 #include <cwchar>
 
 #include "app/window_texts.h"
+#include "platform/autostart.h"
+#include "platform/folders.h"
 #include "ui/win32/graphics.h"
 #include "ui/win32/resource_ids.h"
 
@@ -86,17 +88,32 @@ void TrayIcon::Remove() {
     m_shown = false;
 }
 
-void TrayIcon::ShowMenu() {
+HMENU TrayIcon::MakeMenu() const {
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_TRAY));
-    if (!menu) return;
+    if (!menu) return nullptr;
     HMENU popup = GetSubMenu(menu, 0);
     ModifyMenuW(popup, ID_OPEN_MAIN_WINDOW, MF_BYCOMMAND | MF_STRING, ID_OPEN_MAIN_WINDOW,
                 LoadText(kStrOpenMainWindow, kButtonText).c_str());
     ModifyMenuW(popup, ID_CHECK_BACKUPS, MF_BYCOMMAND | MF_STRING, ID_CHECK_BACKUPS,
                 LoadText(kStrMenuCheckBackups, kButtonText).c_str());
+    // The Run key may have been switched meanwhile (`harbrook --autostart`, by hand).
+    ModifyMenuW(popup, ID_START_AT_LOGIN,
+                MF_BYCOMMAND | MF_STRING | (platform::StartsAtLogin() ? MF_CHECKED : MF_UNCHECKED),
+                ID_START_AT_LOGIN, LoadText(kStrStartAtLogin, kButtonText).c_str());
     ModifyMenuW(popup, ID_QUIT, MF_BYCOMMAND | MF_STRING, ID_QUIT,
                 LoadText(kStrQuit, kButtonText).c_str());
     SetMenuDefaultItem(popup, 0, TRUE);
+    return menu;
+}
+
+bool TrayIcon::SwitchStartAtLogin(std::string* why) {
+    return platform::SetStartAtLogin(!platform::StartsAtLogin(), platform::ProgramToStart(), why);
+}
+
+void TrayIcon::ShowMenu() {
+    HMENU menu = MakeMenu();
+    if (!menu) return;
+    HMENU popup = GetSubMenu(menu, 0);
     // Foreground first, or the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(m_owner);
     POINT at{};

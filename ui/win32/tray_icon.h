@@ -27,6 +27,14 @@ class TrayIcon {
     // timer and "TaskbarCreated". True when it was one of them.
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The icon's menu with its texts, "Start at login" ticked while the
+    // program starts at login; the caller destroys it (its first submenu is
+    // the one shown).
+    HMENU MakeMenu() const;
+    // "Start at login" chosen: switches it; false, with the reason, when
+    // that cannot be done.
+    static bool SwitchStartAtLogin(std::string* why);
+
     std::function<void()> onOpen;  // a left click
 
   private:

@@ -41,6 +41,9 @@ class Win32Host final : public FrontEndHost {
         // black window beside it; from a command prompt it stays.
         DWORD processes[2];
         if (GetConsoleProcessList(processes, 2) == 1) FreeConsole();
+        // In a language read from the right every window of ours is laid out
+        // mirrored, the panels (child windows) following their parent.
+        win32::UseLanguageLayout();
         m_window.Create();
         m_view.Connect(m_presenter);
     }

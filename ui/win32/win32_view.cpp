@@ -55,7 +55,8 @@ void Win32View::Notify(const std::string& title, const std::string& body, bool w
 }
 
 void Win32View::ShowQrCode(const std::string& bitmapBytes, const std::string&) {
-    Image qr = Image::FromBytes(bitmapBytes.data(), bitmapBytes.size());
+    // One pixel a module: drawn by whole pixels, it grows with the DPI.
+    Image qr = Image::FromBytes(bitmapBytes.data(), bitmapBytes.size()).OnePixelPerBlock();
     if (!qr.Empty()) m_window.ShowQrCode(std::move(qr));
 }
 
