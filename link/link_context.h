@@ -32,8 +32,8 @@ class PairingCodeSink {
 };
 
 struct LinkContext {
-    LinkContext(Frontend& ui, BackupFolderPreparer& preparer, PortPlan plan = {},
-                Timing times = {}, const Clock& time = SystemClock())
+    LinkContext(Frontend& ui, BackupFolderPreparer& preparer, PortPlan plan = {}, Timing times = {},
+                const Clock& time = SystemClock())
         : frontend(ui),
           folders(preparer),
           ports(plan),
