@@ -183,8 +183,9 @@ BackupSession::Pull BackupSession::PullFile(IncomingFile& file, std::int64_t ann
     }
 }
 
-void BackupSession::Report(const std::string& name, std::int64_t size, bool complete) {
-    m_link.frontend.OnFileReceived(name, size, m_previousPath, complete);
+void BackupSession::Report(const std::string& name, std::int64_t size, bool complete,
+                           const std::filesystem::path& storedAs) {
+    m_link.frontend.OnFileReceived(name, size, storedAs, complete);
     BackupProgress progress;
     progress.totalBytes = m_total;
     progress.receivedBytes = m_receivedInBackup;
@@ -320,7 +321,7 @@ BackupSession::Outcome BackupSession::Run() {
         }
         if (keep) {
             file.Close();
-            Report(offer->name, offer->size, complete);
+            Report(offer->name, offer->size, complete, target);
         } else {
             m_rejected = std::move(file);
             m_rejectedBytes = m_written;

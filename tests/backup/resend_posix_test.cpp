@@ -45,6 +45,11 @@ TEST(ResendTest, TheSameFilesAgainAddNothingAndOtherNamesAreLinks) {
     EXPECT_EQ(FilesUnder(h.PhoneFolder()).size(), 1000u);  // no "(1)" name
     EXPECT_EQ(h.frontend.backupEnds().back().alreadyStored, 1000);
     EXPECT_EQ(h.frontend.backupEnds().back().files, 1000);
+    // Each is reported where it is stored.
+    const auto reported = h.frontend.receivedFiles();
+    ASSERT_EQ(reported.size(), 2000u);
+    EXPECT_EQ(reported[1000], reported[0]);
+    EXPECT_EQ(reported[1000], camera / files[0].name);
 
     // Same content, other name: a second link to the stored file. Changed
     // content under a stored name: numbered beside it, as ever.
