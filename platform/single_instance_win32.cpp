@@ -134,7 +134,7 @@ class PipeReply {
 
 // What the handler holds: letting it go without an answer answers with nothing.
 struct ReplyHandle final : SingleInstance::Reply::Channel {
-    explicit ReplyHandle(std::shared_ptr<PipeReply> reply) : reply(std::move(reply)) {}
+    explicit ReplyHandle(std::shared_ptr<PipeReply> pipe) : reply(std::move(pipe)) {}
     ~ReplyHandle() override { reply->Answer({}); }
     void Answer(std::string_view answer) override { reply->Answer(answer); }
     std::shared_ptr<PipeReply> reply;
