@@ -177,6 +177,7 @@ TEST_F(Widgets, DroppedFilesAreSentAndRefusedWhileASendRuns) {
         void Disconnect() override {}
         FolderAction CategoryFolder(unsigned) override { return {}; }
         void ConnectPanelShown(bool) override {}
+        void CheckBackups() override {}
         std::vector<std::vector<std::filesystem::path>> sent;
     } commands;
     QtWindow w;
