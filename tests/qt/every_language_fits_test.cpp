@@ -162,8 +162,8 @@ TEST_F(Widgets, EveryLanguageFitsItsWidgets) {
         QtWindow::Pump();
         CollectMisfits(&popup, prefix + "reminder", misfits);
         popup.close();
+        g_hLangModule = before;  // never left on a library about to be unloaded
     }
-    g_hLangModule = before;
     QApplication::setLayoutDirection(Qt::LeftToRight);
     EXPECT_TRUE(misfits.isEmpty()) << misfits.toStdString();
 }
