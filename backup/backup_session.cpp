@@ -245,7 +245,7 @@ BackupSession::Outcome BackupSession::Run() {
         const auto offer = ReceiveOffer();
         if (!offer) {
             if (LostPeer() == Outcome::Failed)
-                m_failure = "the phone sent no next file in time, or a broken offer";
+                m_failure = LoadUiString(kStrPhoneSentNoOffer, kReason);
             return LostPeer();
         }
         // Another phone is connected now: this one no longer speaks for it.
