@@ -183,8 +183,9 @@ BackupSession::Pull BackupSession::PullFile(IncomingFile& file, std::int64_t ann
     }
 }
 
-void BackupSession::Report(const std::string& name, std::int64_t size, bool complete) {
-    m_link.frontend.OnFileReceived(name, size, m_previousPath, complete);
+void BackupSession::Report(const std::string& name, std::int64_t size,
+                           const std::filesystem::path& storedAs, bool complete) {
+    m_link.frontend.OnFileReceived(name, size, storedAs, complete);
     BackupProgress progress;
     progress.totalBytes = m_total;
     progress.receivedBytes = m_receivedInBackup;
@@ -320,7 +321,8 @@ BackupSession::Outcome BackupSession::Run() {
         }
         if (keep) {
             file.Close();
-            Report(offer->name, offer->size, complete);
+            // Where it is now: a content already stored shows its earlier file.
+            Report(offer->name, offer->size, target, complete);
         } else {
             m_rejected = std::move(file);
             m_rejectedBytes = m_written;

@@ -57,7 +57,8 @@ class BackupSession {
     bool Reply(std::string_view word);
     Outcome LostPeer() const;
     Pull Failing(std::string why);
-    void Report(const std::string& name, std::int64_t size, bool complete);
+    void Report(const std::string& name, std::int64_t size, const std::filesystem::path& storedAs,
+                bool complete);
     // Bytes of the file being pulled, so that a large file shows progress too.
     void ReportChunk();
     void PrepareSpare(const std::filesystem::path& folder);

@@ -45,6 +45,8 @@ TEST(ResendTest, TheSameFilesAgainAddNothingAndOtherNamesAreLinks) {
     EXPECT_EQ(FilesUnder(h.PhoneFolder()).size(), 1000u);  // no "(1)" name
     EXPECT_EQ(h.frontend.backupEnds().back().alreadyStored, 1000);
     EXPECT_EQ(h.frontend.backupEnds().back().files, 1000);
+    EXPECT_EQ(h.frontend.receivedFiles().back(), camera / files.back().name)
+        << "a file stored already is shown where it is";
 
     // Same content, other name: a second link to the stored file. Changed
     // content under a stored name: numbered beside it, as ever.
