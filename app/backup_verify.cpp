@@ -78,7 +78,7 @@ VerifySummary VerifyBackups(const VerifyRequest& request, const std::filesystem:
                                                       std::to_string(result.changed.size()),
                                                       std::to_string(result.missing.size()),
                                                       std::to_string(result.unrecorded.size())});
-        summary.totals.push_back(EscapeControls(record.reason));
+        summary.totals.push_back(EscapeControlsKeepingIsolates(record.reason));
         summary.files += result.files;
         summary.differing += differing;
         summary.intact = summary.intact && result.Intact();

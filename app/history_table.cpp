@@ -127,7 +127,7 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
                        '\n';
             if (!record.reason.empty()) {
                 // A check's reason is a line of its own; a backup's is said why.
-                const std::string reason = Printable(record.reason);
+                const std::string reason = EscapeControlsKeepingIsolates(record.reason);
                 out += "    " +
                        (record.check ? reason
                                      : FormatUiText(LoadUiString(kStrHistoryWhy, 512), {reason})) +

@@ -16,6 +16,7 @@
 #include "link/endpoints.h"
 #include "locale/language_selector.h"
 #include "locale/string_ids.h"
+#include "locale/system_error.h"
 #include "locale/ui_strings.h"
 #include "platform/autostart.h"
 #include "platform/console.h"
@@ -116,12 +117,13 @@ int HandOver(const std::filesystem::path& dataFolder, const Options& options) {
     const InstanceRequest request = RequestOf(options);
     const bool wait = request.kind == InstanceRequest::Kind::Send &&
                       request.answer == InstanceRequest::Answer::Wait;
-    std::string why, answer;
+    platform::DeliveryFailure why;
+    std::string answer;
     const auto result = platform::DeliverToRunningInstance(dataFolder, EncodeRequest(request), &why,
                                                            wait ? &answer : nullptr);
     if (result == platform::DeliveryResult::Delivered) return wait ? PrintSendOutcome(answer) : 0;
     if (request.kind == InstanceRequest::Kind::Show) return 0;
-    return Fail(kExitFailure, Text(kStrCannotReachRunning, {why}));
+    return Fail(kExitFailure, Text(kStrCannotReachRunning, {DescribeDeliveryFailure(why)}));
 }
 
 }  // namespace
@@ -167,9 +169,10 @@ std::optional<int> RunCommandOnly(const Options& options) {
         return 0;
     }
     if (options.autostart) {
-        std::string why;
+        platform::StartAtLoginFailure why;
         if (!platform::SetStartAtLogin(*options.autostart, platform::ProgramToStart(), &why)) {
-            return Fail(kExitFailure, "--autostart: " + why);
+            return Fail(kExitFailure, "--autostart: " + DescribeStartAtLoginFailure(
+                                                            why, platform::StartAtLoginPlace()));
         }
         std::printf("%s\n", Text(*options.autostart ? kStrStartsAtLogin : kStrNoLongerStartsAtLogin,
                                  {platform::StartAtLoginPlace()})

@@ -228,8 +228,8 @@ void WindowPresenter::ShowBackupReminder() {
 void WindowPresenter::OnBackupRecorded(const BackupRecord& record) {
     const BackupSummary summary = SummariseBackup(
         record.outcome, record.files, record.bytes, record.endSeconds - record.startSeconds,
-        static_cast<std::int64_t>(record.incomplete.size()), EscapeControls(record.reason),
-        record.alreadyStored);
+        static_cast<std::int64_t>(record.incomplete.size()),
+        EscapeControlsKeepingIsolates(record.reason), record.alreadyStored);
     const bool warning = record.outcome != BackupOutcome::Completed;
     Post([this, summary, warning] {
         m_banner.OnBackupEnded();

@@ -24,14 +24,16 @@ std::uint32_t CodePoint(std::string_view seq) {
     return cp;
 }
 
-bool ActsOnTheTerminal(std::uint32_t cp) {
-    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || (cp >= 0x202A && cp <= 0x202E) ||
-           (cp >= 0x2066 && cp <= 0x2069);
+bool IsIsolate(std::uint32_t cp) {
+    return cp >= 0x2066 && cp <= 0x2069;
 }
 
-}  // namespace
+bool ActsOnTheTerminal(std::uint32_t cp) {
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || (cp >= 0x202A && cp <= 0x202E) ||
+           IsIsolate(cp);
+}
 
-std::string EscapeControls(std::string_view text) {
+std::string Escaped(std::string_view text, bool keepIsolates) {
     std::string out;
     out.reserve(text.size());
     char escape[12];
@@ -44,7 +46,7 @@ std::string EscapeControls(std::string_view text) {
             continue;
         }
         const std::uint32_t cp = CodePoint(text.substr(0, n));
-        if (ActsOnTheTerminal(cp)) {
+        if (ActsOnTheTerminal(cp) && !(keepIsolates && IsIsolate(cp))) {
             if (cp < 0x100)
                 std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned>(cp));
             else
@@ -56,6 +58,16 @@ std::string EscapeControls(std::string_view text) {
         text.remove_prefix(n);
     }
     return out;
+}
+
+}  // namespace
+
+std::string EscapeControls(std::string_view text) {
+    return Escaped(text, false);
+}
+
+std::string EscapeControlsKeepingIsolates(std::string_view text) {
+    return Escaped(text, true);
 }
 
 }  // namespace harbrook

@@ -14,4 +14,9 @@ namespace harbrook {
 // characters, of any script, stay as they are.
 std::string EscapeControls(std::string_view text);
 
+// The same for a text of ours that holds escaped peer texts already (a
+// backup's failure reason): the directional isolates our own formatting put
+// around its placeholders stay, so that an Arabic reason keeps its order.
+std::string EscapeControlsKeepingIsolates(std::string_view text);
+
 }  // namespace harbrook

@@ -1,5 +1,6 @@
 // The XDG autostart entry. Installing the package never writes one: only the
 // user's own `harbrook --autostart on` (or the tray menu) does.
+#include <cerrno>
 #include <cstdlib>
 #include <system_error>
 
@@ -57,22 +58,22 @@ std::string StartAtLoginPlace() {
     return EntryPath().string();
 }
 
-bool SetStartAtLogin(bool on, const std::filesystem::path& executable, std::string* why) {
-    const auto fail = [why](std::string reason) {
-        if (why) *why = std::move(reason);
+bool SetStartAtLogin(bool on, const std::filesystem::path& executable, StartAtLoginFailure* why) {
+    const auto fail = [why](StartAtLoginProblem problem, long code = 0) {
+        if (why) *why = {problem, code};
         return false;
     };
     const auto entry = EntryPath();
-    if (entry.empty()) return fail("neither XDG_CONFIG_HOME nor HOME is an absolute path");
+    if (entry.empty()) return fail(StartAtLoginProblem::NoPlace);
     std::error_code ec;
     if (!on) {
         std::filesystem::remove(entry, ec);
-        return ec ? fail(entry.string() + ": " + ec.message()) : true;
+        return ec ? fail(StartAtLoginProblem::CannotChange, ec.value()) : true;
     }
-    if (!executable.is_absolute()) return fail("the program's own path is unknown");
+    if (!executable.is_absolute()) return fail(StartAtLoginProblem::ProgramUnknown);
     std::string exec = "Exec=";
     if (!AppendExecArgument(exec, executable.string())) {
-        return fail("the program's path cannot stand in an autostart entry");
+        return fail(StartAtLoginProblem::ProgramUnusable);
     }
     const std::string text =
         "[Desktop Entry]\n"
@@ -85,7 +86,10 @@ bool SetStartAtLogin(bool on, const std::filesystem::path& executable, std::stri
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n";
     std::filesystem::create_directories(entry.parent_path(), ec);
-    if (!posix::ReplaceFileAtomically(entry, text)) return fail(entry.string() + ": cannot write");
+    errno = 0;
+    if (!posix::ReplaceFileAtomically(entry, text)) {
+        return fail(StartAtLoginProblem::CannotChange, errno);
+    }
     return true;
 }
 

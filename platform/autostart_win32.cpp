@@ -17,15 +17,16 @@ std::string StartAtLoginPlace() {
     return "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Harbrook";
 }
 
-bool SetStartAtLogin(bool on, const std::filesystem::path& executable, std::string* why) {
-    const auto fail = [why](const char* reason) {
-        if (why) *why = reason;
+bool SetStartAtLogin(bool on, const std::filesystem::path& executable, StartAtLoginFailure* why) {
+    const auto fail = [why](LSTATUS status) {
+        if (why) *why = {StartAtLoginProblem::CannotChange, static_cast<long>(status)};
         return false;
     };
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
-        return fail("the Run key cannot be opened");
+    if (const LSTATUS opened = RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0,
+                                               KEY_SET_VALUE, nullptr, &key, nullptr);
+        opened != ERROR_SUCCESS) {
+        return fail(opened);
     }
     LSTATUS status;
     if (on) {
@@ -38,7 +39,7 @@ bool SetStartAtLogin(bool on, const std::filesystem::path& executable, std::stri
         if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
     }
     RegCloseKey(key);
-    return status == ERROR_SUCCESS ? true : fail("the Run key cannot be changed");
+    return status == ERROR_SUCCESS ? true : fail(status);
 }
 
 }  // namespace harbrook::platform

@@ -80,9 +80,23 @@ enum class DeliveryResult {
     NoAnswer,    // something listens but did not confirm in time
 };
 
+// Why a delivery failed, with the system's code (errno or GetLastError; 0
+// when the system reported nothing). The words are the program's
+// (locale/system_error.h).
+enum class DeliveryProblem {
+    NoChannel,     // no local socket could be made
+    NotListening,  // nobody takes requests
+    NotWritten,    // the request could not be written
+    NotConfirmed,  // the running instance did not confirm it in time
+};
+struct DeliveryFailure {
+    DeliveryProblem problem = DeliveryProblem::NotListening;
+    long code = 0;
+};
+
 // A later start: hands the request to the running instance of `folder` and
-// waits (briefly) for it to confirm receipt. `why` receives a short reason
-// when the result is not Delivered. With `answer`, a delivered request then
+// waits (briefly) for it to confirm receipt. `why` receives the kind of
+// failure when the result is not Delivered. With `answer`, a delivered request then
 // waits, as long as it takes, for the running instance's answer (empty when
 // it gave none or went away meanwhile).
 //
@@ -92,7 +106,7 @@ enum class DeliveryResult {
 // that the window it shows comes to the front instead of flashing in the
 // taskbar.
 DeliveryResult DeliverToRunningInstance(const std::filesystem::path& folder,
-                                        std::string_view request, std::string* why = nullptr,
+                                        std::string_view request, DeliveryFailure* why = nullptr,
                                         std::string* answer = nullptr);
 
 // The process id the last delivery from this process allowed to take the

@@ -252,10 +252,10 @@ void SingleInstance::Impl::Serve(const RequestHandler& handler) {
 }
 
 DeliveryResult DeliverToRunningInstance(const std::filesystem::path& folder,
-                                        std::string_view request, std::string* why,
+                                        std::string_view request, DeliveryFailure* why,
                                         std::string* answer) {
-    const auto fail = [why](DeliveryResult result, const char* reason) {
-        if (why) *why = reason;
+    const auto fail = [why](DeliveryResult result, DeliveryProblem problem, long code) {
+        if (why) *why = {problem, code};
         return result;
     };
     const std::string path = SocketPath(folder);
@@ -266,19 +266,20 @@ DeliveryResult DeliverToRunningInstance(const std::filesystem::path& folder,
     int fd = -1;
     while (true) {
         fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) return fail(DeliveryResult::NoInstance, "no local socket available");
+        if (fd < 0) return fail(DeliveryResult::NoInstance, DeliveryProblem::NoChannel, errno);
         if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0) break;
         const int error = errno;
         ::close(fd);
         if ((error != ENOENT && error != ECONNREFUSED && error != EINTR) ||
             Clock::now() >= connectUntil) {
-            return fail(DeliveryResult::NoInstance, "it does not listen for requests");
+            return fail(DeliveryResult::NoInstance, DeliveryProblem::NotListening, error);
         }
         std::this_thread::sleep_for(milliseconds(50));
     }
     if (!SendAll(fd, request) || ::shutdown(fd, SHUT_WR) != 0) {
+        const int error = errno;
         ::close(fd);
-        return fail(DeliveryResult::NoAnswer, "the request could not be written");
+        return fail(DeliveryResult::NoAnswer, DeliveryProblem::NotWritten, error);
     }
     char ack = 0;
     const auto answerUntil = Clock::now() + kClientAnswerWait;
@@ -289,7 +290,7 @@ DeliveryResult DeliverToRunningInstance(const std::filesystem::path& folder,
     }
     if (n != 1 || ack != kAck) {
         ::close(fd);
-        return fail(DeliveryResult::NoAnswer, "it did not confirm the request in time");
+        return fail(DeliveryResult::NoAnswer, DeliveryProblem::NotConfirmed, 0);
     }
     if (answer) {
         // As long as the work takes; the connection ends with the instance.

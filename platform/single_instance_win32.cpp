@@ -387,9 +387,9 @@ void SingleInstance::Impl::Serve(const RequestHandler& handler) {
 }
 
 DeliveryResult DeliverToRunningInstance(const std::filesystem::path&, std::string_view request,
-                                        std::string* why, std::string* answer) {
-    const auto fail = [why](DeliveryResult result, const char* reason) {
-        if (why) *why = reason;
+                                        DeliveryFailure* why, std::string* answer) {
+    const auto fail = [why](DeliveryResult result, DeliveryProblem problem, DWORD code) {
+        if (why) *why = {problem, static_cast<long>(code)};
         return result;
     };
     // The running instance may be between its claim and its pipe, or serving
@@ -402,14 +402,14 @@ DeliveryResult DeliverToRunningInstance(const std::filesystem::path&, std::strin
         if (pipe) break;
         const DWORD err = GetLastError();
         if (Clock::now() >= connectUntil)
-            return fail(DeliveryResult::NoInstance, "it does not listen for requests");
+            return fail(DeliveryResult::NoInstance, DeliveryProblem::NotListening, err);
         if (err == ERROR_PIPE_BUSY) {
             WaitNamedPipeW(kPipeName,
                            std::max<DWORD>(1, std::min<DWORD>(Remaining(connectUntil), 200)));
             continue;
         }
         Handle running(OpenEventW(SYNCHRONIZE, FALSE, kShowEventName));
-        if (!running) return fail(DeliveryResult::NoInstance, "it does not listen for requests");
+        if (!running) return fail(DeliveryResult::NoInstance, DeliveryProblem::NotListening, err);
         std::this_thread::sleep_for(milliseconds(50));
     }
     // The server end of the pipe is the running instance: it may take the
@@ -430,10 +430,10 @@ DeliveryResult DeliverToRunningInstance(const std::filesystem::path&, std::strin
     std::string message(reinterpret_cast<const char*>(header), sizeof header);
     message.append(request);
     if (!Transfer(pipe.get(), true, message.data(), message.size(), answerUntil))
-        return fail(DeliveryResult::NoAnswer, "the request could not be written");
+        return fail(DeliveryResult::NoAnswer, DeliveryProblem::NotWritten, GetLastError());
     char ack = 0;
     if (!Transfer(pipe.get(), false, &ack, 1, answerUntil) || ack != kAck)
-        return fail(DeliveryResult::NoAnswer, "it did not confirm the request in time");
+        return fail(DeliveryResult::NoAnswer, DeliveryProblem::NotConfirmed, 0);
     if (answer) {
         // As long as the work takes (a week at most); the pipe breaks when
         // the running instance goes.

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <fstream>
+#include <set>
+#include <thread>
+
 #include "app/backup_history.h"
 #include "backup/manifest.h"
 #include "core/settings_store.h"
@@ -486,6 +490,135 @@ TEST_F(HarbrookProcessTest, SpeaksTheSystemsLanguageOrTheConfiguredOne) {
                   .out.find("\u0646\u0633\u062e \u0627\u062d\u062a\u064a\u0627\u0637\u064a"),
               std::string::npos)
         << "none: the system's Arabic";
+}
+
+// The words of a text that are ASCII letters alone, lower-cased: "file" in
+// "1 file", not the "kh" and "ng" of "không". Letters of other alphabets
+// (two-byte UTF-8, and Vietnamese's extended Latin) join a word; scripts
+// without spaces, marks and punctuation part words.
+std::set<std::string> AsciiWords(std::string_view text) {
+    std::set<std::string> words;
+    std::string word;
+    bool ascii = true;
+    const auto endWord = [&] {
+        if (ascii && word.size() >= 2) words.insert(word);
+        word.clear();
+        ascii = true;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (std::isalpha(c)) {
+            word += static_cast<char>(std::tolower(c));
+            ++i;
+        } else if ((c >= 0xc0 && c < 0xe0) || (c == 0xe1 && next >= 0xb8 && next <= 0xbb)) {
+            ascii = false;
+            word += '*';
+            i += c < 0xe0 ? 2 : 3;
+        } else {
+            endWord();
+            i += c < 0x80 ? 1 : c < 0xe0 ? 2 : c < 0xf0 ? 3 : 4;
+        }
+    }
+    endWord();
+    return words;
+}
+
+// The words of a library's texts, its placeholders ({files}) and escapes
+// (\r\n) left out.
+std::set<std::string> LibraryWords(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line, texts;
+    while (std::getline(in, line)) {
+        const auto open = line.find('"'), close = line.rfind('"');
+        if (line.starts_with('#') || open == std::string::npos || close <= open) continue;
+        std::string text = line.substr(open + 1, close - open - 1);
+        for (auto brace = text.find('{'); brace != std::string::npos; brace = text.find('{')) {
+            text.erase(brace, text.find('}', brace) - brace + 1);
+        }
+        for (auto slash = text.find('\\'); slash != std::string::npos;
+             slash = text.find('\\', slash))
+            text.replace(slash, 2, " ");
+        texts += text + '\n';
+    }
+    return AsciiWords(texts);
+}
+
+// Pairing, a backup, failed ones and --history in each language but English:
+// no English word that the language's own library does not use itself (as
+// German does "in", or Indonesian "file"), in any line the user sees.
+TEST_F(HarbrookProcessTest, EveryOtherLanguageRunsWithoutAnEnglishWord) {
+    const fs::path strings = HARBROOK_STRINGS_DIR;
+    const auto english = LibraryWords(strings / "english.txt");
+    ASSERT_GT(english.size(), 300u);
+    // What the test itself names: the phone, its files, a category.
+    const std::set<std::string> given{"harbrook", "test", "pixel", "jpg", "mp4", "bogus"};
+    const fs::path sample = sandbox.root() / "phone";
+    fs::create_directories(sample);
+    WritePatternFile(sample / "a.jpg", 1000, 1);
+    WritePatternFile(sample / "big.mp4", 3'000'000, 2);
+    const auto history = sandbox.appData() / kHistoryFileName;
+    const auto recorded = [&history](std::size_t count) {
+        for (const auto until = std::chrono::steady_clock::now() + 20s;
+             std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(50ms)) {
+            if (ReadBackupHistory(history).size() >= count) return true;
+        }
+        return false;
+    };
+    const std::pair<std::string, std::string> languages[] = {
+        {"de", "german"},      {"fr", "french"},     {"es", "spanish"},   {"it", "italy"},
+        {"pt-BR", "portuese"}, {"nl", "dutch"},      {"da", "denish"},    {"fi", "finnish"},
+        {"pl", "polish"},      {"ru", "russian"},    {"uk", "ukrainian"}, {"tr", "turkish"},
+        {"id", "indonesian"},  {"vi", "vietnam"},    {"th", "thai"},      {"ja", "japanese"},
+        {"zh-CN", "chinese"},  {"zh-TW", "chinetw"}, {"ar", "arabic"}};
+    for (const auto& [code, library] : languages) {
+        SCOPED_TRACE(code);
+        std::error_code ec;
+        fs::remove(history, ec);
+        ChildProcess pc(HARBROOK_EXE,
+                        PcArgs({"--language", code, "--backup-root", backupRoot.string()}), logs,
+                        "pc-" + code);
+        ASSERT_TRUE(pc.WaitForOutput("127.0.0.1:" + std::to_string(base), 10s)) << pc.Out();
+        {
+            auto phone = StartPhone();
+            ASSERT_TRUE(pc.WaitForOutput("Test Pixel", 10s)) << pc.Out();
+            EXPECT_EQ(PhoneBackup({sample.string()}, "good-" + code).status, 0);
+            ASSERT_TRUE(recorded(1)) << pc.Out();
+            // A category the PC does not know, a file one byte short, a
+            // phone that falls silent mid-file, and more than any disk has.
+            PhoneBackup({"--category", "bogus", "--timeout", "1000", sample.string()},
+                        "bogus-" + code);
+            ASSERT_TRUE(recorded(2)) << pc.Out();
+            PhoneBackup({"--short", "1", "--timeout", "3000", sample.string()}, "short-" + code);
+            ASSERT_TRUE(recorded(3)) << pc.Out();
+            ChildProcess drop(HARBROOK_PHONE_EXE,
+                              {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6),
+                               "--vanish-after", "2", sample.string()},
+                              logs, "drop-" + code);
+            ASSERT_TRUE(recorded(4)) << pc.Out();
+            PhoneBackup({"--total", "9223372036854775807", "--timeout", "1000", sample.string()},
+                        "full-" + code);
+        }
+        pc.Signal(SIGINT);
+        EXPECT_EQ(pc.Wait(10s), 0);
+        const auto table = Pc({"--history", "--language", code}, "history-" + code);
+        std::string seen = pc.Out() + pc.Err() + table.out + table.err;
+        const std::string root = sandbox.root().string();
+        for (auto at = seen.find(root); at != std::string::npos; at = seen.find(root, at))
+            seen.erase(at, root.size());
+        auto own = LibraryWords(strings / (library + ".txt"));
+        // The folders are named once, by the language of the first backup.
+        for (const auto& entry : fs::recursive_directory_iterator(backupRoot))
+            own.merge(AsciiWords(entry.path().filename().string()));
+        std::string found;
+        for (const auto& word : AsciiWords(seen)) {
+            if (english.contains(word) && !own.contains(word) && !given.contains(word))
+                found += " " + word;
+        }
+        EXPECT_EQ(found, "") << seen;
+        // Nor a mark of our own written out as an escape ("\u2068").
+        EXPECT_EQ(seen.find("\\u20"), std::string::npos) << seen;
+    }
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ TEST(StartAtLogin, OnWritesTheEntryAndOffRemovesIt) {
     EXPECT_FALSE(platform::StartsAtLogin());
     EXPECT_EQ(platform::StartAtLoginPlace(), entry.string());
 
-    std::string why;
-    ASSERT_TRUE(platform::SetStartAtLogin(true, "/usr/bin/harbrook", &why)) << why;
+    platform::StartAtLoginFailure why;
+    ASSERT_TRUE(platform::SetStartAtLogin(true, "/usr/bin/harbrook", &why));
     const std::string text = test::ReadFileBytes(entry);
     EXPECT_EQ(text.rfind("[Desktop Entry]\n", 0), 0u);
     EXPECT_NE(text.find("\nType=Application\n"), std::string::npos);
@@ -32,26 +32,28 @@ TEST(StartAtLogin, OnWritesTheEntryAndOffRemovesIt) {
     EXPECT_EQ(text.find("Hidden="), std::string::npos) << "Hidden=true would disable it";
 
     // A second "on" rewrites it; "off" removes it, also when it is gone.
-    ASSERT_TRUE(platform::SetStartAtLogin(true, "/opt/h/harbrook", &why)) << why;
+    ASSERT_TRUE(platform::SetStartAtLogin(true, "/opt/h/harbrook", &why));
     EXPECT_EQ(ExecLine(test::ReadFileBytes(entry)), "Exec=/opt/h/harbrook");
-    ASSERT_TRUE(platform::SetStartAtLogin(false, {}, &why)) << why;
+    ASSERT_TRUE(platform::SetStartAtLogin(false, {}, &why));
     EXPECT_FALSE(std::filesystem::exists(entry));
     EXPECT_FALSE(platform::StartsAtLogin());
-    EXPECT_TRUE(platform::SetStartAtLogin(false, {}, &why)) << why;
+    EXPECT_TRUE(platform::SetStartAtLogin(false, {}, &why));
 }
 
 // Exec quoting first, then the escaping of a desktop-entry string value.
 TEST(StartAtLogin, ReservedCharactersInThePathAreQuoted) {
     test::Sandbox sandbox;
     const auto entry = sandbox.configHome() / "autostart" / "harbrook.desktop";
-    std::string why;
-    ASSERT_TRUE(platform::SetStartAtLogin(true, "/opt/My Apps/$x\"q\\h 100%", &why)) << why;
+    platform::StartAtLoginFailure why;
+    ASSERT_TRUE(platform::SetStartAtLogin(true, "/opt/My Apps/$x\"q\\h 100%", &why));
     EXPECT_EQ(ExecLine(test::ReadFileBytes(entry)), R"(Exec="/opt/My Apps/\\$x\\"q\\\\h 100%%")");
 
     EXPECT_FALSE(platform::SetStartAtLogin(true, "/opt/two\nlines/harbrook", &why));
+    EXPECT_EQ(why.problem, platform::StartAtLoginProblem::ProgramUnusable);
     EXPECT_FALSE(platform::SetStartAtLogin(true, "/opt/\xff/harbrook", &why));
+    EXPECT_EQ(why.problem, platform::StartAtLoginProblem::ProgramUnusable);
     EXPECT_FALSE(platform::SetStartAtLogin(true, "relative/harbrook", &why));
-    EXPECT_FALSE(why.empty());
+    EXPECT_EQ(why.problem, platform::StartAtLoginProblem::ProgramUnknown);
     EXPECT_EQ(ExecLine(test::ReadFileBytes(entry)), R"(Exec="/opt/My Apps/\\$x\\"q\\\\h 100%%")")
         << "a refused path leaves the entry as it was";
 }
@@ -59,12 +61,13 @@ TEST(StartAtLogin, ReservedCharactersInThePathAreQuoted) {
 TEST(StartAtLogin, WithoutXdgConfigHomeTheEntryGoesUnderHome) {
     test::Sandbox sandbox;
     test::UnsetEnv("XDG_CONFIG_HOME");
-    std::string why;
-    ASSERT_TRUE(platform::SetStartAtLogin(true, "/usr/bin/harbrook", &why)) << why;
+    platform::StartAtLoginFailure why;
+    ASSERT_TRUE(platform::SetStartAtLogin(true, "/usr/bin/harbrook", &why));
     EXPECT_TRUE(
         std::filesystem::exists(sandbox.home() / ".config" / "autostart" / "harbrook.desktop"));
     test::SetEnv("HOME", "relative");
     EXPECT_FALSE(platform::SetStartAtLogin(true, "/usr/bin/harbrook", &why));
+    EXPECT_EQ(why.problem, platform::StartAtLoginProblem::NoPlace);
 }
 
 }  // namespace

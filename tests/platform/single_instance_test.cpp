@@ -87,16 +87,17 @@ TEST_F(SingleInstanceTest, AnAnswerComesBackWheneverItIsGiven) {
 }
 
 TEST_F(SingleInstanceTest, NobodyThereIsReported) {
-    std::string why;
+    DeliveryFailure why;
     EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "show", &why), DeliveryResult::NoInstance);
-    EXPECT_FALSE(why.empty());
+    EXPECT_EQ(why.problem, DeliveryProblem::NotListening);
 }
 
 TEST_F(SingleInstanceTest, StopListeningReturnsAndLaterRequestsGoUnanswered) {
     ClaimAndListen();
     first.StopListening();
-    std::string why;
+    DeliveryFailure why;
     EXPECT_EQ(DeliverToRunningInstance(sandbox.root(), "late", &why), DeliveryResult::NoAnswer);
+    EXPECT_EQ(why.problem, DeliveryProblem::NotConfirmed);
     EXPECT_TRUE(inbox.Get().empty());
 }
 

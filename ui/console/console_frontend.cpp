@@ -120,9 +120,10 @@ void ConsoleFrontend::OnConnectionStateChanged(bool connected, const std::string
 
 void ConsoleFrontend::OnPaired(const std::string& phoneName, const std::string& phoneId) {
     std::lock_guard lock(m_mutex);
-    Line(Text(kStrPairedWith,
-              {phoneName.empty() ? Text(kStrSmartphone) : EscapeControls(phoneName)}) +
-         " (" + EscapeControls(phoneId) + ")");
+    Line(Text(kStrWithIdentity,
+              {Text(kStrPairedWith,
+                    {phoneName.empty() ? Text(kStrSmartphone) : EscapeControls(phoneName)}),
+               EscapeControls(phoneId)}));
 }
 
 void ConsoleFrontend::SetBannerStatus(const std::string& text) {
@@ -232,20 +233,24 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
     const unsigned outcome = record.outcome == BackupOutcome::Completed ? kStrBackupCompleted
                              : record.outcome == BackupOutcome::Failed  ? kStrBackupFailed
                                                                         : kStrBackupInterrupted;
-    std::string text = Text(outcome) + ": " +
-                       FormatUiText(LoadPluralUiString(kStrFileTotals, record.files, kTextCapacity),
-                                    {std::to_string(record.files), FormatBytes(record.bytes),
-                                     FormatDuration(record.endSeconds - record.startSeconds)});
-    if (record.alreadyStored > 0)
-        text += ", " + Text(kStrAlreadyStoredCount, {std::to_string(record.alreadyStored)});
+    // The punctuation between the parts is the language's own too.
+    std::string details =
+        FormatUiText(LoadPluralUiString(kStrFileTotals, record.files, kTextCapacity),
+                     {std::to_string(record.files), FormatBytes(record.bytes),
+                      FormatDuration(record.endSeconds - record.startSeconds)});
+    if (record.alreadyStored > 0) {
+        details += Text(kStrDetailsSeparator) +
+                   Text(kStrAlreadyStoredCount, {std::to_string(record.alreadyStored)});
+    }
     if (!record.incomplete.empty()) {
         const std::size_t incomplete = record.incomplete.size();
-        text +=
-            ", " + FormatUiText(LoadPluralUiString(kStrIncompleteCount, incomplete, kTextCapacity),
+        details += Text(kStrDetailsSeparator) +
+                   FormatUiText(LoadPluralUiString(kStrIncompleteCount, incomplete, kTextCapacity),
                                 {std::to_string(incomplete)});
     }
-    if (!record.reason.empty()) text += "; " + EscapeControls(record.reason);
-    Line(text);
+    if (!record.reason.empty())
+        details += Text(kStrReasonSeparator) + EscapeControlsKeepingIsolates(record.reason);
+    Line(Text(kStrBackupRecordLine, {Text(outcome), details}));
 }
 
 }  // namespace harbrook

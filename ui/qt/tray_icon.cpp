@@ -1,6 +1,7 @@
 #include "ui/qt/tray_icon.h"
 
 #include "app/window_texts.h"
+#include "locale/system_error.h"
 #include "platform/autostart.h"
 #include "platform/folders.h"
 #include "ui/qt/art.h"
@@ -46,11 +47,14 @@ void TrayIcon::Start() {
 }
 
 void TrayIcon::SwitchStartAtLogin(bool on) {
-    std::string why;
+    platform::StartAtLoginFailure why;
     const bool switched = platform::SetStartAtLogin(on, platform::ProgramToStart(), &why);
     // The tick shows what is, not what was asked for.
     m_startAtLogin->setChecked(platform::StartsAtLogin());
-    if (!switched) emit startAtLoginFailed(QString::fromStdString(why));
+    if (!switched) {
+        emit startAtLoginFailed(QString::fromStdString(
+            DescribeStartAtLoginFailure(why, platform::StartAtLoginPlace())));
+    }
 }
 
 void TrayIcon::TryToShow() {

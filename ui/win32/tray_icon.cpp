@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "app/window_texts.h"
+#include "locale/system_error.h"
 #include "platform/autostart.h"
 #include "platform/folders.h"
 #include "ui/win32/graphics.h"
@@ -107,7 +108,11 @@ HMENU TrayIcon::MakeMenu() const {
 }
 
 bool TrayIcon::SwitchStartAtLogin(std::string* why) {
-    return platform::SetStartAtLogin(!platform::StartsAtLogin(), platform::ProgramToStart(), why);
+    platform::StartAtLoginFailure failure;
+    if (platform::SetStartAtLogin(!platform::StartsAtLogin(), platform::ProgramToStart(), &failure))
+        return true;
+    if (why) *why = DescribeStartAtLoginFailure(failure, platform::StartAtLoginPlace());
+    return false;
 }
 
 void TrayIcon::ShowMenu() {
