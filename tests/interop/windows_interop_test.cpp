@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "backup/manifest.h"
 #include "core/settings_store.h"
 #include "tests/app/child_process.h"
 #include "tests/interop/wine_support.h"
@@ -48,12 +49,17 @@ std::vector<fs::path> MakeSample(const fs::path& sample) {
     return made;
 }
 
-// Every backed-up file has a source of the same name and the same bytes.
+// Every backed-up file has a source of the same name and the same bytes, and
+// the phone's folder has its manifest.
 void ExpectSameFiles(const fs::path& stored, const std::vector<fs::path>& originals) {
-    std::size_t found = 0;
+    std::size_t found = 0, manifests = 0;
     std::error_code ec;
     for (const auto& entry : fs::recursive_directory_iterator(stored, ec)) {
         if (!entry.is_regular_file()) continue;
+        if (entry.path().filename() == kManifestFileName) {
+            ++manifests;
+            continue;
+        }
         const auto match = std::find_if(originals.begin(), originals.end(), [&](const fs::path& o) {
             return o.filename() == entry.path().filename();
         });
@@ -62,6 +68,7 @@ void ExpectSameFiles(const fs::path& stored, const std::vector<fs::path>& origin
         ++found;
     }
     EXPECT_EQ(found, originals.size()) << "in " << stored;
+    EXPECT_EQ(manifests, 1u) << "in " << stored;
 }
 
 class WindowsInteropTest : public ::testing::Test {
