@@ -66,17 +66,22 @@ void BackupWatch::OnBackupStarted(std::int64_t totalBytes) {
     m_ui.OnBackupStarted(totalBytes);
 }
 
+std::optional<ProgressReading> BackupWatch::Feed(ProgressMeter& meter,
+                                                 std::chrono::steady_clock::time_point& last,
+                                                 const BackupProgress& progress) {
+    const auto now = std::chrono::steady_clock::now();
+    meter.Update(progress.receivedBytes, progress.filesDone, progress.currentFile, now);
+    if (now - last < kReadingInterval) return std::nullopt;
+    last = now;
+    return meter.Read();
+}
+
 void BackupWatch::OnBackupProgress(const BackupProgress& progress) {
     std::optional<ProgressReading> reading;
     {
         std::lock_guard lock(m_mutex);
-        const auto now = std::chrono::steady_clock::now();
-        m_meter.Update(progress.receivedBytes, progress.filesDone, progress.currentFile, now);
         m_record.bytes = progress.receivedBytes;
-        if (now - m_lastReading >= kReadingInterval) {
-            m_lastReading = now;
-            reading = m_meter.Read();
-        }
+        reading = Feed(m_meter, m_lastReading, progress);
     }
     m_ui.OnBackupProgress(progress);
     if (reading) m_ui.OnProgressReading(*reading);
@@ -135,12 +140,7 @@ void BackupWatch::OnSendProgress(const BackupProgress& progress) {
     std::optional<ProgressReading> reading;
     {
         std::lock_guard lock(m_mutex);
-        const auto now = std::chrono::steady_clock::now();
-        m_sendMeter.Update(progress.receivedBytes, progress.filesDone, progress.currentFile, now);
-        if (now - m_lastSendReading >= kReadingInterval) {
-            m_lastSendReading = now;
-            reading = m_sendMeter.Read();
-        }
+        reading = Feed(m_sendMeter, m_lastSendReading, progress);
     }
     m_ui.OnSendProgress(progress);
     if (reading) m_ui.OnSendProgressReading(*reading);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 
 #include "app/app_frontend.h"
 #include "core/clock.h"
@@ -51,6 +52,12 @@ class BackupWatch final : public Frontend {
     void OnSendEnded() override;
 
   private:
+    // The meter takes the progress; a reading is due at most every
+    // kReadingInterval (the last one given at `last`).
+    static std::optional<ProgressReading> Feed(ProgressMeter& meter,
+                                               std::chrono::steady_clock::time_point& last,
+                                               const BackupProgress& progress);
+
     AppFrontend& m_ui;
     const std::filesystem::path m_historyFile;
     const Clock& m_clock;
