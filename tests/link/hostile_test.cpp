@@ -186,9 +186,13 @@ TEST_F(HostileTest, DisconnectListenerIgnoresBadNoticesAndTakesTheNextGoodOne) {
     link.state.SetConnectionState(true, "Phone", "id", "127.0.0.1");
     for (const Frames& frames : bad)
         if (frames.size() == 1) SendRaw(endpoint, zmq::socket_type::req, frames);
+    // A notice that reaches the socket a bad one is being taken from goes
+    // with it: the phone's notice is sent until it is heard.
     phone::PhoneProfile phone = MakePhone("notice");
-    ASSERT_TRUE(phone::SendDisconnectNotice(phone, "127.0.0.1"));
-    EXPECT_TRUE(WaitFor(gone));
+    EXPECT_TRUE(WaitFor([&] {
+        if (!gone()) phone::SendDisconnectNotice(phone, "127.0.0.1");
+        return gone();
+    }));
 }
 
 // A worker whose body throws anything (a file system error on a damaged
