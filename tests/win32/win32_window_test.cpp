@@ -309,14 +309,15 @@ TEST_F(Win32Windows, UpdateQuestionIsAnOkCancelBoxAndQuittingAnswersCancel) {
 }
 
 // "Send Files" opens in the user's Documents, then where files were last
-// chosen from (it opened in the program's working folder before).
+// chosen from (it opened in the program's working folder before); a choice
+// too long for the dialog's buffer is told, not taken for a cancel.
 TEST_F(Win32Windows, SendFilesDialogStartsInDocumentsThenInTheLastFolder) {
     const auto folder = sandbox.root() / "to send";
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "a.txt") << "a";
     CharbrookDlg window;
     ASSERT_TRUE(window.Create());
-    std::vector<std::wstring> shownIn;
+    std::vector<std::wstring> shownIn, told;
     std::wstring pick;  // typed into the dialog, or cancelled when empty
     g_onTimer = [&] {
         HWND dialog = nullptr;
@@ -333,7 +334,11 @@ TEST_F(Win32Windows, SendFilesDialogStartsInDocumentsThenInTheLastFolder) {
         if (!dialog || dialog == window.Hwnd()) return;
         std::wstring path(MAX_PATH, L'\0');
         const auto n = SendMessageW(dialog, CDM_GETFOLDERPATH, path.size(), LPARAM(path.data()));
-        if (n <= 0) return;
+        if (n <= 0) {  // not the file dialog: a message box, read and closed
+            told.push_back(TextOf(GetDlgItem(dialog, 0xFFFF)));
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            return;
+        }
         path.resize(static_cast<std::size_t>(n) - 1);
         shownIn.push_back(path);
         if (pick.empty()) {
@@ -349,16 +354,21 @@ TEST_F(Win32Windows, SendFilesDialogStartsInDocumentsThenInTheLastFolder) {
     const auto chosen = window.ChooseFilesToSend();
     pick.clear();
     EXPECT_TRUE(window.ChooseFilesToSend().empty());
+    EXPECT_TRUE(told.empty()) << "a cancel is not told";
+    pick = (folder / "a.txt").wstring();
+    EXPECT_TRUE(window.ChooseFilesToSend(8).empty());  // room for no path
     KillTimer(nullptr, timer);
     g_onTimer = nullptr;
     ASSERT_EQ(chosen.size(), 1u);
     EXPECT_TRUE(std::filesystem::equivalent(chosen.front(), folder / "a.txt"));
-    ASSERT_EQ(shownIn.size(), 2u);
+    ASSERT_EQ(shownIn.size(), 3u);
     PWSTR documents = nullptr;
     ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &documents)));
     EXPECT_TRUE(std::filesystem::equivalent(shownIn[0], documents)) << shownIn[0].c_str();
     CoTaskMemFree(documents);
     EXPECT_TRUE(std::filesystem::equivalent(shownIn[1], folder));
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], Wide(window_text::Text(kStrBadFiles)));
 }
 
 // "Start at login" in the tray's menu is ticked while the Run key holds the

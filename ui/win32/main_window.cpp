@@ -18,8 +18,6 @@ constexpr COLORREF kNavBackground = RGB(0xF4, 0xF7, 0xFB);
 constexpr int kNavIds[3] = {IDC_NAV_CONNECT, IDC_NAV_RECEIVED, IDC_NAV_SEND};
 constexpr int kNavPictures[3] = {IDP_NAV_CONNECT, IDP_NAV_RECEIVED, IDP_NAV_SEND};
 constexpr unsigned kNavTexts[3] = {kStrConnectPhone, kStrReceivedFiles, kStrSendFiles};
-// The name buffer of the file dialog, in UTF-16 characters.
-constexpr std::size_t kFileNameBuffer = 26000;
 
 }  // namespace
 
@@ -193,8 +191,8 @@ std::wstring DocumentsFolder() {
 
 }  // namespace
 
-std::vector<std::filesystem::path> CharbrookDlg::ChooseFilesToSend() {
-    std::wstring names(kFileNameBuffer, L'\0');
+std::vector<std::filesystem::path> CharbrookDlg::ChooseFilesToSend(std::size_t bufferChars) {
+    std::wstring names(bufferChars, L'\0');
     // "All Files (*.*)", then the pattern; the list ends with a second NUL.
     std::wstring filter = LoadText(kStrAllFilesFilter, kButtonText) + L" (*.*)";
     filter.push_back(L'\0');

@@ -41,8 +41,11 @@ class CharbrookDlg final : public DialogWindow {
     void ShowMessage(const std::string& text);
     bool AskOkCancel(const std::string& text);
     // The file-open dialog of "Send Files", in the folder files were last
-    // chosen from (the user's Documents the first time); empty when cancelled.
-    std::vector<std::filesystem::path> ChooseFilesToSend();
+    // chosen from (the user's Documents the first time); empty when cancelled,
+    // or when the choice does not fit `bufferChars` (which the user is told).
+    std::vector<std::filesystem::path> ChooseFilesToSend(std::size_t bufferChars = kFileNameBuffer);
+    // The dialog's name buffer, in UTF-16 characters: a few hundred names.
+    static constexpr std::size_t kFileNameBuffer = 26000;
     // Removes the tray icon and destroys the window; the message loop ends.
     void Quit();
     bool TrayShown() const { return m_tray.Shown(); }
