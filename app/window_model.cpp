@@ -82,6 +82,10 @@ std::string BannerProgressLine(const ProgressReading& reading) {
     std::string line = FillPlaceholders(
         Text(kStrBannerProgress),
         {{"percent", std::to_string(reading.percent)}, {"total", FormatBytes(reading.totalBytes)}});
+    if (reading.filesDone > 0) {
+        line += " " + FormatUiText(LoadPluralUiString(kStrFileCount, reading.filesDone, kLongText),
+                                   {std::to_string(reading.filesDone)});
+    }
     if (reading.bytesPerSecond > 0) {
         line += " \u00b7 " + FormatRate(reading.bytesPerSecond);
     }

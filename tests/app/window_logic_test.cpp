@@ -438,10 +438,16 @@ TEST(BannerModel, ConnectionTextsStatusAndProgress) {
     EXPECT_TRUE(banner.View().progressLine.empty());
 }
 
-TEST(BannerModel, ProgressLineLeavesOutWhatIsNotKnownYet) {
+TEST(BannerModel, ProgressLineCountsFilesAndLeavesOutWhatIsNotKnownYet) {
     ProgressReading reading;
     reading.totalBytes = 1000;
     EXPECT_EQ(BannerProgressLine(reading), "0% of 1.0 kB");
+    reading.filesDone = 1;
+    reading.percent = 50;
+    reading.bytesPerSecond = 100;
+    reading.secondsLeft = 5;
+    EXPECT_EQ(BannerProgressLine(reading),
+              "50% of 1.0 kB (1 file) \u00b7 100 B/s \u00b7 0:05 left");
 }
 
 TEST(WindowTexts, PlaceholdersAndBackupSummary) {

@@ -141,6 +141,7 @@ TEST_F(Widgets, EveryLanguageFitsItsWidgets) {
             ProgressReading reading;
             reading.totalBytes = 1'500'000'000;
             reading.percent = 45;
+            reading.filesDone = 12345;
             reading.bytesPerSecond = 12'300'000;
             reading.secondsLeft = 3725;
             w.presenter.OnProgressReading(reading);
