@@ -4,6 +4,7 @@
 #include "backup/storage_layout.h"
 #include "core/peer_text.h"
 #include "core/settings_store.h"
+#include "locale/plural.h"
 #include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 #include "platform/utf8.h"
@@ -15,6 +16,11 @@ constexpr std::size_t kCapacity = 512;
 
 std::string Text(unsigned id, const std::vector<std::string>& arguments = {}) {
     return FormatUiText(LoadUiString(id, kCapacity), arguments);
+}
+
+// A text that counts something, in the form its language gives that count.
+std::string Counted(unsigned id, std::uint64_t count, const std::vector<std::string>& arguments) {
+    return FormatUiText(LoadPluralUiString(id, count, kCapacity), arguments);
 }
 
 }  // namespace
@@ -54,12 +60,13 @@ VerifySummary VerifyBackups(const VerifyRequest& request, const std::filesystem:
             return summary;
         }
         if (result.recorded > 0)
-            summary.totals.push_back(
-                Text(kStrCheckRecorded, {shown, std::to_string(result.recorded)}));
+            summary.totals.push_back(Counted(kStrCheckRecorded,
+                                             static_cast<std::uint64_t>(result.recorded),
+                                             {shown, std::to_string(result.recorded)}));
         if (result.cutLast) summary.totals.push_back(Text(kStrCheckCutLine, {shown}));
         if (result.damagedLines > 0)
-            summary.totals.push_back(
-                Text(kStrCheckDamagedLines, {shown, std::to_string(result.damagedLines)}));
+            summary.totals.push_back(Counted(kStrCheckDamagedLines, result.damagedLines,
+                                             {shown, std::to_string(result.damagedLines)}));
         const auto list = [&](unsigned id, const std::vector<std::string>& paths) {
             for (const auto& path : paths)
                 summary.details.push_back(Text(id, {EscapeControls(phone + "/" + path)}));
@@ -73,11 +80,13 @@ VerifySummary VerifyBackups(const VerifyRequest& request, const std::filesystem:
         record.bytes = result.bytes;
         record.outcome = result.Intact() ? BackupOutcome::Completed : BackupOutcome::Failed;
         record.reason = result.Intact()
-                            ? Text(kStrCheckIntact, {phone, std::to_string(result.files)})
-                            : Text(kStrCheckDiffers, {phone, std::to_string(result.files),
-                                                      std::to_string(result.changed.size()),
-                                                      std::to_string(result.missing.size()),
-                                                      std::to_string(result.unrecorded.size())});
+                            ? Counted(kStrCheckIntact, static_cast<std::uint64_t>(result.files),
+                                      {phone, std::to_string(result.files)})
+                            : Counted(kStrCheckDiffers, static_cast<std::uint64_t>(result.files),
+                                      {phone, std::to_string(result.files),
+                                       std::to_string(result.changed.size()),
+                                       std::to_string(result.missing.size()),
+                                       std::to_string(result.unrecorded.size())});
         summary.totals.push_back(EscapeControlsKeepingIsolates(record.reason));
         summary.files += result.files;
         summary.differing += differing;
@@ -100,10 +109,10 @@ std::string FormatCheckProgress(const CheckProgress& p, double seconds) {
     const std::int64_t left =
         rate > 0 ? static_cast<std::int64_t>(static_cast<double>(p.bytesTotal - p.bytes) / rate)
                  : 0;
-    return Text(kStrCheckProgressLine,
-                {std::to_string(p.files), std::to_string(p.filesTotal), FormatBytes(p.bytes),
-                 FormatBytes(p.bytesTotal), FormatBytes(static_cast<std::int64_t>(rate)),
-                 FormatDuration(left)});
+    return Counted(kStrCheckProgressLine, static_cast<std::uint64_t>(p.filesTotal),
+                   {std::to_string(p.files), std::to_string(p.filesTotal), FormatBytes(p.bytes),
+                    FormatBytes(p.bytesTotal), FormatBytes(static_cast<std::int64_t>(rate)),
+                    FormatDuration(left)});
 }
 
 }  // namespace harbrook

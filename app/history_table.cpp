@@ -7,6 +7,7 @@
 
 #include "app/progress_meter.h"
 #include "core/peer_text.h"
+#include "locale/plural.h"
 #include "locale/string_ids.h"
 #include "locale/ui_strings.h"
 
@@ -121,10 +122,13 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
                 out += "    " + FormatUiText(Text(kStrIncompleteFile), {Printable(name)}) + '\n';
             const BackupRecord& record = records[i - 1];
             if (record.alreadyStored > 0)
-                out += "    " +
-                       FormatUiText(Text(kStrAlreadyStoredCount),
-                                    {std::to_string(record.alreadyStored)}) +
-                       '\n';
+                out +=
+                    "    " +
+                    FormatUiText(LoadPluralUiString(
+                                     kStrAlreadyStoredCount,
+                                     static_cast<std::uint64_t>(record.alreadyStored), kCapacity),
+                                 {std::to_string(record.alreadyStored)}) +
+                    '\n';
             if (!record.reason.empty()) {
                 // A check's reason is a line of its own; a backup's is said why.
                 const std::string reason = EscapeControlsKeepingIsolates(record.reason);

@@ -178,13 +178,31 @@ std::vector<std::pair<char32_t, std::string_view>> Characters(std::string_view t
     return out;
 }
 
-// The text's words (its line breaks read as blanks) in lines of at most
-// `width` columns, the first `firstUsed` columns of the first line already
-// taken, each further line after `indent` blanks. A break comes at a blank
-// or after a wide character (Chinese and Japanese have no blanks); a word
-// longer than a line is broken where it has to be.
-std::string Wrap(std::string_view text, std::size_t width, std::size_t indent,
-                 std::size_t firstUsed) {
+// Marks that close a phrase in Chinese and Japanese: no line starts with one
+// (basic kinsoku). Small kana and the long-vowel mark go with what is before.
+bool NoLineStart(char32_t c) {
+    static constexpr std::u32string_view kMarks =
+        U")]},.:;!?%\u3001\u3002\uff0c\uff0e\u30fb\uff1a\uff1b\uff1f\uff01\u30fc\u2025\u2026"
+        U"\uff09\u300d\u300f\u3011\u3015\u3009\u300b\u3019\u3017\u301f\u2019\u201d\uff5d\uff3d"
+        U"\u3005\u309d\u309e\u30fd\u30fe\u3041\u3043\u3045\u3047\u3049\u3063\u3083\u3085\u3087"
+        U"\u308e\u30a1\u30a3\u30a5\u30a7\u30a9\u30c3\u30e3\u30e5\u30e7\u30ee\u30f5\u30f6";
+    return kMarks.find(c) != std::u32string_view::npos;
+}
+
+// Marks that open a phrase: no line ends with one.
+bool NoLineEnd(char32_t c) {
+    static constexpr std::u32string_view kMarks =
+        U"([{\uff08\u300c\u300e\u3010\u3014\u3008\u300a\u3018\u3016\u301d\u2018\u201c\uff5b\uff3b";
+    return kMarks.find(c) != std::u32string_view::npos;
+}
+
+}  // namespace
+
+// A break comes at a blank, or after a wide character (Chinese and Japanese
+// have no blanks) unless what follows closes a phrase or the wide character
+// opens one; a word longer than a line is broken where it has to be.
+std::string WrapToWidth(std::string_view text, std::size_t width, std::size_t indent,
+                        std::size_t firstUsed) {
     const std::size_t room = width > indent + 10 ? width - indent : 10;
     std::string out;
     std::size_t used = firstUsed > indent ? firstUsed - indent : 0;
@@ -207,32 +225,31 @@ std::string Wrap(std::string_view text, std::size_t width, std::size_t indent,
         word.clear();
         wordColumns = 0;
     };
-    bool afterWide = false;
+    char32_t previous = U' ';
     for (const auto& [c, bytes] : Characters(text)) {
         // A line break after a wide character joined two pieces of a text
         // written without blanks: it goes without one.
-        if (c == '\n' && afterWide) continue;
+        if (c == '\n' && CharColumns(previous) == 2) continue;
         const char32_t ch = c == '\n' ? U' ' : c;
-        afterWide = CharColumns(ch) == 2;
+        const std::size_t columns = CharColumns(ch);
         if (ch == U' ') {
             flush();
             word = " ";
             wordColumns = 1;
-            continue;
+        } else {
+            const bool afterWide = CharColumns(previous) == 2;
+            if ((afterWide && !NoLineStart(ch) && !NoLineEnd(previous)) ||
+                (wordColumns + columns > room && !word.empty())) {  // or a word longer than a line
+                flush();
+            }
+            word += ch == c ? std::string(bytes) : std::string(" ");
+            wordColumns += columns;
         }
-        const std::size_t columns = CharColumns(ch);
-        if (wordColumns + columns > room && !word.empty()) {  // a word longer than a line
-            flush();
-        }
-        word += ch == c ? std::string(bytes) : std::string(" ");
-        wordColumns += columns;
-        if (columns == 2) flush();  // a break may follow a wide character
+        previous = ch;
     }
     flush();
     return out;
 }
-
-}  // namespace
 
 std::size_t DisplayColumns(std::string_view text) {
     std::size_t columns = 0;
@@ -252,15 +269,16 @@ std::string UsageText(std::size_t columns) {
         std::string head = std::string("  ") + line.option;
         head += std::string(head.size() < kColumn ? kColumn - head.size() : 1, ' ');
         // Each further line of the description starts under the first.
-        out +=
-            head + Wrap(LoadUiString(line.text, kCapacity), columns, kColumn, head.size()) + "\n";
+        out += head +
+               WrapToWidth(LoadUiString(line.text, kCapacity), columns, kColumn, head.size()) +
+               "\n";
     };
     // The usage line stands alone; what follows it is wrapped like the rest.
     const std::string usage = LoadUiString(kStrUsage, kCapacity);
     const std::size_t firstBreak = usage.find('\n');
-    std::string out = Wrap(usage.substr(0, firstBreak), columns, 0, 0);
+    std::string out = WrapToWidth(usage.substr(0, firstBreak), columns, 0, 0);
     if (firstBreak != std::string::npos) {
-        out += "\n" + Wrap(std::string_view(usage).substr(firstBreak + 1), columns, 0, 0);
+        out += "\n" + WrapToWidth(std::string_view(usage).substr(firstBreak + 1), columns, 0, 0);
     }
     out += "\n\n";
     for (const Line& line :
@@ -279,7 +297,8 @@ std::string UsageText(std::size_t columns) {
          {Line{"--ports-base N", kStrHelpPortsBase}, Line{"--quick-timing", kStrHelpQuickTiming}}) {
         describe(out, line);
     }
-    return out + "\n" + Wrap(LoadUiString(kStrHelpExitStatus, kCapacity), columns, 0, 0) + "\n";
+    return out + "\n" + WrapToWidth(LoadUiString(kStrHelpExitStatus, kCapacity), columns, 0, 0) +
+           "\n";
 }
 
 }  // namespace harbrook

@@ -71,6 +71,13 @@ inline constexpr std::chrono::milliseconds kQuickUpdateDelay{2000};
 inline constexpr std::size_t kHelpColumnsOffTerminal = 80;
 std::string UsageText(std::size_t columns = kHelpColumnsOffTerminal);
 
+// The text's words (its line breaks read as blanks) in lines of at most
+// `width` columns, the first `firstUsed` columns of the first line already
+// taken, each further line after `indent` blanks; Chinese and Japanese break
+// between characters, but never before a closing mark or after an opening one.
+std::string WrapToWidth(std::string_view text, std::size_t width, std::size_t indent = 0,
+                        std::size_t firstUsed = 0);
+
 // The columns a text takes in a terminal.
 std::size_t DisplayColumns(std::string_view text);
 

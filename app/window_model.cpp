@@ -116,8 +116,9 @@ BackupSummary SummariseBackup(BackupOutcome outcome, std::int64_t files, std::in
                                      {"size", FormatBytes(bytes)},
                                      {"time", FormatDuration(seconds)}});
     if (alreadyStored > 0)
-        summary.body +=
-            "\n" + FormatUiText(Text(kStrAlreadyStoredCount), {std::to_string(alreadyStored)});
+        summary.body += "\n" + FormatUiText(LoadPluralUiString(kStrAlreadyStoredCount,
+                                                               alreadyStored, kLongText),
+                                            {std::to_string(alreadyStored)});
     if (incomplete > 0)
         summary.body +=
             "\n" + FormatUiText(LoadPluralUiString(kStrIncompleteCount, incomplete, kLongText),

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -142,6 +143,33 @@ TEST(OptionsTest, HelpFitsTheWidthInEveryLanguage) {
     }
     EXPECT_EQ(DisplayColumns("ab\u00e9\u30d5\u0e01\u0e34"), 6u)
         << "a wide kana takes two, a Thai vowel mark none";
+}
+
+// Japanese breaks between any two characters, but no line starts with a
+// closing mark nor ends with an opening one, at whatever width.
+TEST(OptionsTest, JapaneseLinesNeitherStartWithACloseNorEndWithAnOpen) {
+    const std::string text =
+        "保存したファイルをもう一度読み、マニフェストと比べます（電話を指定しないときは、"
+        "すべての電話）。「変更」「欠落」があれば、終了状態は１です。";
+    for (std::size_t width = 12; width <= 40; ++width) {
+        const std::string wrapped = WrapToWidth(text, width);
+        std::string joined;
+        for (std::size_t at = 0, end; at <= wrapped.size(); at = end + 1) {
+            end = std::min(wrapped.find('\n', at), wrapped.size());
+            const std::string line = wrapped.substr(at, end - at);
+            joined += line;
+            ASSERT_FALSE(line.empty()) << width;
+            EXPECT_LE(DisplayColumns(line), width) << width << ": " << line;
+            for (const char* close : {"、", "。", "）", "」"})
+                EXPECT_NE(line.rfind(close, 0), 0u) << width << ": " << line;
+            for (const char* open : {"（", "「"}) {
+                const std::size_t n = std::strlen(open);
+                EXPECT_FALSE(line.size() >= n && line.compare(line.size() - n, n, open) == 0)
+                    << width << ": " << line;
+            }
+        }
+        EXPECT_EQ(joined, text) << width;  // nothing lost, no blank added
+    }
 }
 
 }  // namespace

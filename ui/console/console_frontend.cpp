@@ -240,7 +240,10 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
                       FormatDuration(record.endSeconds - record.startSeconds)});
     if (record.alreadyStored > 0) {
         details += Text(kStrDetailsSeparator) +
-                   Text(kStrAlreadyStoredCount, {std::to_string(record.alreadyStored)});
+                   FormatUiText(LoadPluralUiString(kStrAlreadyStoredCount,
+                                                   static_cast<std::uint64_t>(record.alreadyStored),
+                                                   kTextCapacity),
+                                {std::to_string(record.alreadyStored)});
     }
     if (!record.incomplete.empty()) {
         const std::size_t incomplete = record.incomplete.size();
