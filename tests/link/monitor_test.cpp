@@ -133,15 +133,15 @@ class MonitorCountTest : public MonitorTest {
 
 TEST_F(MonitorCountTest, ANewConnectionIsForgivenEverySilentWindowAgain) {
     const auto phone = ConnectPhone();
-    // Two and a half silent windows, then the connection ends another way
-    // (the phone's notice, the user's disconnect).
-    std::this_thread::sleep_for(5 * link.timing.monitorWindow / 2);
+    // It survives two and a half silent windows, then ends another way (the
+    // phone's notice, the user's disconnect).
+    const auto twoAndAHalf =
+        std::chrono::duration_cast<std::chrono::milliseconds>(5 * link.timing.monitorWindow / 2);
+    EXPECT_FALSE(WaitFor([&] { return !link.state.IsConnected(); }, twoAndAHalf));
     link.state.SetConnectionState(false, "", "", "");
     link.state.SetConnectionState(true, phone.name, phone.id, phone.address);
     // The new connection survives three silent windows, as the first would have.
-    EXPECT_FALSE(WaitFor(
-        [&] { return !link.state.IsConnected(); },
-        std::chrono::duration_cast<std::chrono::milliseconds>(5 * link.timing.monitorWindow / 2)));
+    EXPECT_FALSE(WaitFor([&] { return !link.state.IsConnected(); }, twoAndAHalf));
 }
 
 }  // namespace
