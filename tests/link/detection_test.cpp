@@ -13,11 +13,6 @@ using namespace std::chrono_literals;
 class DetectionTest : public LinkTest {
   protected:
     using LinkTest::LinkTest;
-    bool ConnectedAs(const std::string& id) const {
-        std::string connected;
-        link.state.GetConnectedPhoneId(connected);
-        return link.state.IsConnected() && connected == id;
-    }
     bool SawRequestWith(const phone::BeaconService& beacon, const std::string& status) const {
         for (const auto& r : beacon.Requests())
             if (r.status == status) return true;
