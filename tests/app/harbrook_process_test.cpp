@@ -12,6 +12,7 @@
 #include "platform/profile.h"
 #include "platform/single_instance.h"
 #include "tests/app/child_process.h"
+#include "tests/app/e2e_phone.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::test {
@@ -49,19 +50,11 @@ class HarbrookProcessTest : public ::testing::Test {
         return RunToEnd(HARBROOK_EXE, std::move(args), logs, tag, deadline);
     }
     std::unique_ptr<ChildProcess> StartPhone() {
-        return std::make_unique<ChildProcess>(
-            HARBROOK_PHONE_EXE,
-            std::vector<std::string>{"run", "127.0.0.1:" + std::to_string(base), "--address",
-                                     "127.0.0.1", "--name", "Test Pixel", "--id", "test-pixel-1",
-                                     "--interval", "300", "--beacon-port", std::to_string(base + 9),
-                                     "--detect-port", std::to_string(base + 13),
-                                     "--disconnect-port", std::to_string(base + 12)},
-            logs, "phone");
+        return std::make_unique<ChildProcess>(HARBROOK_PHONE_EXE, PhoneRunArgs(base), logs,
+                                              "phone");
     }
     Finished PhoneBackup(std::vector<std::string> more, const std::string& tag) const {
-        std::vector<std::string> args{"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6)};
-        args.insert(args.end(), more.begin(), more.end());
-        return RunToEnd(HARBROOK_PHONE_EXE, args, logs, tag, 60s);
+        return RunToEnd(HARBROOK_PHONE_EXE, PhoneBackupArgs(base, std::move(more)), logs, tag, 60s);
     }
     // The phone, once the PC says it is connected.
     std::unique_ptr<ChildProcess> ConnectPhone(ChildProcess& pc) {
@@ -70,16 +63,10 @@ class HarbrookProcessTest : public ::testing::Test {
             << pc.Out() << phone->Out() << phone->Err();
         return phone;
     }
-    // A folder of the phone's files, each of a size and a pattern of its own.
-    fs::path PhoneFiles(const std::vector<std::pair<std::string, std::uintmax_t>>& files,
+    fs::path PhoneFiles(const std::vector<std::pair<fs::path, std::uintmax_t>>& files,
                         const std::string& folder = "phone") const {
-        const fs::path root = sandbox.root() / folder;
-        unsigned seed = 0;
-        for (const auto& [name, size] : files) {
-            fs::create_directories((root / name).parent_path());
-            WritePatternFile(root / name, size, ++seed);
-        }
-        return root;
+        MakePhoneFolder(sandbox.root() / folder, files);
+        return sandbox.root() / folder;
     }
     fs::path PhoneFolder() const { return backupRoot / "Backup of Harbrook" / "Test Pixel"; }
 
@@ -224,10 +211,11 @@ TEST_F(HarbrookProcessTest, PairBackUpSendAndDisconnect) {
     auto phone = ConnectPhone(*pc);
     EXPECT_TRUE(pc->WaitForOutput("] Paired with Test Pixel (test-pixel-1)", 1s));
 
-    const fs::path sample = PhoneFiles({{"DCIM/IMG_0001.jpg", 700000},
-                                        {"clip.mp4", 1'200'000},
-                                        {"notes.pdf", 5000},
-                                        {"song.mp3", 299999}});
+    const fs::path sample = sandbox.root() / "phone";
+    const auto originals = MakePhoneFolder(sample, {{"DCIM/IMG_0001.jpg", 700000},
+                                                    {"clip.mp4", 1'200'000},
+                                                    {"notes.pdf", 5000},
+                                                    {"song.mp3", 299999}});
     const auto backup = PhoneBackup({sample.string()}, "backup");
     EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
     ASSERT_TRUE(pc->WaitForOutput("] Backup completed: 4 files, 2.2 MB", 10s)) << pc->Out();
@@ -237,16 +225,7 @@ TEST_F(HarbrookProcessTest, PairBackUpSendAndDisconnect) {
     EXPECT_NE(out.find("] Received IMG_0001.jpg (700.0 kB) into "), std::string::npos) << out;
     EXPECT_NE(out.find("] Progress: 100%  2.2 MB of 2.2 MB"), std::string::npos);
     EXPECT_NE(out.find("] Backup completed\n"), std::string::npos);
-    std::size_t stored = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(PhoneFolder())) {
-        if (!entry.is_regular_file() || entry.path().filename() == kManifestFileName) continue;
-        ++stored;
-        const auto original = sample / entry.path().filename();
-        const auto inDcim = sample / "DCIM" / entry.path().filename();
-        EXPECT_EQ(ReadFileBytes(entry.path()),
-                  ReadFileBytes(fs::exists(original) ? original : inDcim));
-    }
-    EXPECT_EQ(stored, 4u);
+    ExpectSameFiles(PhoneFolder(), originals);
 
     const fs::path inbox = sandbox.root() / "phone-inbox";
     fs::create_directories(inbox);
@@ -406,9 +385,8 @@ TEST_F(HarbrookProcessTest, QuittingDuringABackupLeavesNothingUnderTheFilesName)
     const fs::path sample = PhoneFiles({{"big.mp4", 3'000'000}});
     // The phone falls silent after two chunks; the PC waits for the third.
     ChildProcess backup(HARBROOK_PHONE_EXE,
-                        {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6),
-                         "--vanish-after", "2", sample.string()},
-                        logs, "backup");
+                        PhoneBackupArgs(base, {"--vanish-after", "2", sample.string()}), logs,
+                        "backup");
     ASSERT_TRUE(backup.WaitForOutput("vanishing in the middle of big.mp4", 10s)) << backup.Out();
     pc->Signal(SIGTERM);
     EXPECT_EQ(pc->Wait(2s), 0) << pc->Err();  // a quit keeps its deadline
@@ -586,9 +564,8 @@ TEST_F(HarbrookProcessTest, EveryOtherLanguageRunsWithoutAnEnglishWord) {
             PhoneBackup({"--short", "1", "--timeout", "3000", sample.string()}, "short-" + code);
             ASSERT_TRUE(recorded(3)) << pc.Out();
             ChildProcess drop(HARBROOK_PHONE_EXE,
-                              {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6),
-                               "--vanish-after", "2", sample.string()},
-                              logs, "drop-" + code);
+                              PhoneBackupArgs(base, {"--vanish-after", "2", sample.string()}), logs,
+                              "drop-" + code);
             ASSERT_TRUE(recorded(4)) << pc.Out();
             PhoneBackup({"--total", "9223372036854775807", "--timeout", "1000", sample.string()},
                         "full-" + code);
