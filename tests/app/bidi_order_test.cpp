@@ -58,13 +58,9 @@ Layout Lay(const std::string& utf8) {
 }
 
 TEST(BidiOrder, ArabicLinesKeepTheirValuesTogetherAndInOrder) {
-    const auto arabic = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
-                                                      CLanguageSelector::LibraryFile("arabic.dll"));
+    const auto arabic = test::LoadBuiltLibrary("arabic.dll");
     ASSERT_TRUE(arabic);
-    struct OwnTableAgain {
-        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
-    } ownTableAgain;
-    g_hLangModule = arabic.get();
+    const test::UsingLanguage language(arabic.get());
 
     ProgressReading r;
     r.percent = 42;

@@ -4,13 +4,13 @@
 #include <stdio.h>
 
 #include <fstream>
-#include <map>
 
 #include "app/backup_watch.h"
 #include "app/history_table.h"
 #include "core/peer_text.h"
 #include "locale/string_ids.h"
 #include "locale/ui_strings.h"
+#include "tests/locale/built_libraries.h"
 #include "tests/support/recorder_frontend.h"
 #include "tests/support/sandbox.h"
 #include "ui/console/console_frontend.h"
@@ -242,31 +242,21 @@ TEST(ConsoleFrontendTest, ATerminalKeepsTheProgressOnOneLineAndOpeningShowsTheSt
     EXPECT_FALSE(Has(opened, "Progress:"));  // the backup is over
 }
 
-// A language library made of a few texts.
-class Library final : public LanguageModule {
-  public:
-    std::map<unsigned, std::string> texts;
-    std::optional<std::string> Find(unsigned id) const override {
-        const auto it = texts.find(id);
-        return it == texts.end() ? std::nullopt : std::optional(it->second);
-    }
-};
-
 TEST(ConsoleOutput, LinesAreBuiltFromTheLanguagesOwnSentences) {
-    Library japanese;
-    japanese.texts = {{202, "%s \u3092\u5b9f\u884c\u4e2d\u3067\u3059\u3002"},
-                      {200, "\u672a\u63a5\u7d9a\u3067\u3059\u3002"},
-                      {108, "\u30b9\u30de\u30db\u3067 %s \u3092\u958b\u3044\u3066"},
-                      {116, "%s \u306b\u63a5\u7d9a\u3057\u307e\u3057\u305f"},
-                      {109, "\u63a5\u7d9a\u4e2d\u3002"},
-                      {234, "%s\u3002%s"},
-                      {233, "\u63a5\u7d9a\uff1a"}};
-    g_hLangModule = &japanese;
+    const test::TextLibrary japanese({{202, "%s \u3092\u5b9f\u884c\u4e2d\u3067\u3059\u3002"},
+                                      {200, "\u672a\u63a5\u7d9a\u3067\u3059\u3002"},
+                                      {108, "\u30b9\u30de\u30db\u3067 %s \u3092\u958b\u3044\u3066"},
+                                      {116, "%s \u306b\u63a5\u7d9a\u3057\u307e\u3057\u305f"},
+                                      {109, "\u63a5\u7d9a\u4e2d\u3002"},
+                                      {234, "%s\u3002%s"},
+                                      {233, "\u63a5\u7d9a\uff1a"}});
     Captured out;
-    ConsoleFrontend ui(out.file(), false);
-    ui.PrintWelcome();
-    ui.OnConnectionStateChanged(true, "Pixel");
-    g_hLangModule = &OwnStringTable();
+    {
+        const test::UsingLanguage language(&japanese);
+        ConsoleFrontend ui(out.file(), false);
+        ui.PrintWelcome();
+        ui.OnConnectionStateChanged(true, "Pixel");
+    }
     const std::string text = out.text();
     // No blank after an ideographic full stop or a full-width colon, and the
     // two sentences of the connected state joined the language's way.

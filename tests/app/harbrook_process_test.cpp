@@ -5,7 +5,6 @@
 
 #include <fstream>
 #include <set>
-#include <thread>
 
 #include "app/backup_history.h"
 #include "backup/manifest.h"
@@ -13,6 +12,7 @@
 #include "platform/profile.h"
 #include "platform/single_instance.h"
 #include "tests/app/child_process.h"
+#include "tests/app/e2e_phone.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::test {
@@ -50,19 +50,23 @@ class HarbrookProcessTest : public ::testing::Test {
         return RunToEnd(HARBROOK_EXE, std::move(args), logs, tag, deadline);
     }
     std::unique_ptr<ChildProcess> StartPhone() {
-        return std::make_unique<ChildProcess>(
-            HARBROOK_PHONE_EXE,
-            std::vector<std::string>{"run", "127.0.0.1:" + std::to_string(base), "--address",
-                                     "127.0.0.1", "--name", "Test Pixel", "--id", "test-pixel-1",
-                                     "--interval", "300", "--beacon-port", std::to_string(base + 9),
-                                     "--detect-port", std::to_string(base + 13),
-                                     "--disconnect-port", std::to_string(base + 12)},
-            logs, "phone");
+        return std::make_unique<ChildProcess>(HARBROOK_PHONE_EXE, PhoneRunArgs(base), logs,
+                                              "phone");
     }
     Finished PhoneBackup(std::vector<std::string> more, const std::string& tag) const {
-        std::vector<std::string> args{"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6)};
-        args.insert(args.end(), more.begin(), more.end());
-        return RunToEnd(HARBROOK_PHONE_EXE, args, logs, tag, 60s);
+        return RunToEnd(HARBROOK_PHONE_EXE, PhoneBackupArgs(base, std::move(more)), logs, tag, 60s);
+    }
+    // The phone, once the PC says it is connected.
+    std::unique_ptr<ChildProcess> ConnectPhone(ChildProcess& pc) {
+        auto phone = StartPhone();
+        EXPECT_TRUE(pc.WaitForOutput("] Connected: Connected to Test Pixel.", 10s))
+            << pc.Out() << phone->Out() << phone->Err();
+        return phone;
+    }
+    fs::path PhoneFiles(const std::vector<std::pair<fs::path, std::uintmax_t>>& files,
+                        const std::string& folder = "phone") const {
+        MakePhoneFolder(sandbox.root() / folder, files);
+        return sandbox.root() / folder;
     }
     fs::path PhoneFolder() const { return backupRoot / "Backup of Harbrook" / "Test Pixel"; }
 
@@ -204,17 +208,14 @@ TEST_F(HarbrookProcessTest, BadInputIsRefusedWithOneLineAndNothingChanges) {
 
 TEST_F(HarbrookProcessTest, PairBackUpSendAndDisconnect) {
     auto pc = StartPc();
-    auto phone = StartPhone();
-    ASSERT_TRUE(pc->WaitForOutput("] Connected: Connected to Test Pixel.", 10s))
-        << pc->Out() << phone->Out() << phone->Err();
+    auto phone = ConnectPhone(*pc);
     EXPECT_TRUE(pc->WaitForOutput("] Paired with Test Pixel (test-pixel-1)", 1s));
 
     const fs::path sample = sandbox.root() / "phone";
-    fs::create_directories(sample / "DCIM");
-    WritePatternFile(sample / "DCIM" / "IMG_0001.jpg", 700000, 1);
-    WritePatternFile(sample / "clip.mp4", 1'200'000, 2);
-    WritePatternFile(sample / "notes.pdf", 5000, 3);
-    WritePatternFile(sample / "song.mp3", 299999, 4);
+    const auto originals = MakePhoneFolder(sample, {{"DCIM/IMG_0001.jpg", 700000},
+                                                    {"clip.mp4", 1'200'000},
+                                                    {"notes.pdf", 5000},
+                                                    {"song.mp3", 299999}});
     const auto backup = PhoneBackup({sample.string()}, "backup");
     EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
     ASSERT_TRUE(pc->WaitForOutput("] Backup completed: 4 files, 2.2 MB", 10s)) << pc->Out();
@@ -224,16 +225,7 @@ TEST_F(HarbrookProcessTest, PairBackUpSendAndDisconnect) {
     EXPECT_NE(out.find("] Received IMG_0001.jpg (700.0 kB) into "), std::string::npos) << out;
     EXPECT_NE(out.find("] Progress: 100%  2.2 MB of 2.2 MB"), std::string::npos);
     EXPECT_NE(out.find("] Backup completed\n"), std::string::npos);
-    std::size_t stored = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(PhoneFolder())) {
-        if (!entry.is_regular_file() || entry.path().filename() == kManifestFileName) continue;
-        ++stored;
-        const auto original = sample / entry.path().filename();
-        const auto inDcim = sample / "DCIM" / entry.path().filename();
-        EXPECT_EQ(ReadFileBytes(entry.path()),
-                  ReadFileBytes(fs::exists(original) ? original : inDcim));
-    }
-    EXPECT_EQ(stored, 4u);
+    ExpectSameFiles(PhoneFolder(), originals);
 
     const fs::path inbox = sandbox.root() / "phone-inbox";
     fs::create_directories(inbox);
@@ -276,8 +268,7 @@ TEST_F(HarbrookProcessTest, PairBackUpSendAndDisconnect) {
 // the message in one line and status 1 unless every file went.
 TEST_F(HarbrookProcessTest, SendTellsTheSenderHowItEnded) {
     auto pc = StartPc();
-    auto phone = StartPhone();
-    ASSERT_TRUE(pc->WaitForOutput("] Connected: Connected to Test Pixel.", 10s)) << pc->Out();
+    auto phone = ConnectPhone(*pc);
     const fs::path inbox = sandbox.root() / "phone-inbox";
     const auto receiver = [&](std::vector<std::string> more, const std::string& tag) {
         std::vector<std::string> args{"receive", "--out", inbox.string(), "--port",
@@ -339,8 +330,7 @@ TEST_F(HarbrookProcessTest, SendToPhoneStartsHarbrookWhenItIsClosed) {
         << pc.Out() << pc.Err();
     EXPECT_NE(pc.Out().find("Pairing code: 127.0.0.1:" + std::to_string(base)), std::string::npos);
 
-    auto phone = StartPhone();
-    ASSERT_TRUE(pc.WaitForOutput("] Connected: Connected to Test Pixel.", 10s)) << pc.Out();
+    auto phone = ConnectPhone(pc);
     const fs::path inbox = sandbox.root() / "phone-inbox";
     ChildProcess receiver(HARBROOK_PHONE_EXE,
                           {"receive", "--out", inbox.string(), "--port", std::to_string(base + 11)},
@@ -356,12 +346,8 @@ TEST_F(HarbrookProcessTest, SendToPhoneStartsHarbrookWhenItIsClosed) {
 
 TEST_F(HarbrookProcessTest, TheHistoryKeepsAGoodAndAFailedBackup) {
     auto pc = StartPc();
-    auto phone = StartPhone();
-    ASSERT_TRUE(pc->WaitForOutput("] Connected: ", 10s)) << pc->Out();
-    const fs::path sample = sandbox.root() / "phone";
-    fs::create_directories(sample);
-    WritePatternFile(sample / "a.jpg", 1000, 1);
-    WritePatternFile(sample / "b.txt", 2000, 2);
+    auto phone = ConnectPhone(*pc);
+    const fs::path sample = PhoneFiles({{"a.jpg", 1000}, {"b.txt", 2000}});
 
     EXPECT_EQ(PhoneBackup({sample.string()}, "good").status, 0);
     ASSERT_TRUE(pc->WaitForOutput("] Backup completed: 2 files", 10s)) << pc->Out();
@@ -395,16 +381,12 @@ TEST_F(HarbrookProcessTest, TheHistoryKeepsAGoodAndAFailedBackup) {
 
 TEST_F(HarbrookProcessTest, QuittingDuringABackupLeavesNothingUnderTheFilesName) {
     auto pc = StartPc();
-    auto phone = StartPhone();
-    ASSERT_TRUE(pc->WaitForOutput("] Connected: ", 10s)) << pc->Out();
-    const fs::path sample = sandbox.root() / "phone";
-    fs::create_directories(sample);
-    WritePatternFile(sample / "big.mp4", 3'000'000, 5);
+    auto phone = ConnectPhone(*pc);
+    const fs::path sample = PhoneFiles({{"big.mp4", 3'000'000}});
     // The phone falls silent after two chunks; the PC waits for the third.
     ChildProcess backup(HARBROOK_PHONE_EXE,
-                        {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6),
-                         "--vanish-after", "2", sample.string()},
-                        logs, "backup");
+                        PhoneBackupArgs(base, {"--vanish-after", "2", sample.string()}), logs,
+                        "backup");
     ASSERT_TRUE(backup.WaitForOutput("vanishing in the middle of big.mp4", 10s)) << backup.Out();
     pc->Signal(SIGTERM);
     EXPECT_EQ(pc->Wait(2s), 0) << pc->Err();  // a quit keeps its deadline
@@ -422,11 +404,8 @@ TEST_F(HarbrookProcessTest, QuittingDuringABackupLeavesNothingUnderTheFilesName)
 // answered and lands nowhere.
 TEST_F(HarbrookProcessTest, AStrangersBackupIsNotAnswered) {
     auto pc = StartPc();
-    auto phone = StartPhone();
-    ASSERT_TRUE(pc->WaitForOutput("] Connected: ", 10s)) << pc->Out();
-    const fs::path sample = sandbox.root() / "stranger";
-    fs::create_directories(sample);
-    WritePatternFile(sample / "evil.jpg", 1000, 6);
+    auto phone = ConnectPhone(*pc);
+    const fs::path sample = PhoneFiles({{"evil.jpg", 1000}}, "stranger");
     const auto stranger =
         PhoneBackup({"--from", "127.0.0.2", "--timeout", "1500", sample.string()}, "stranger");
     EXPECT_NE(stranger.status, 0);
@@ -554,17 +533,10 @@ TEST_F(HarbrookProcessTest, EveryOtherLanguageRunsWithoutAnEnglishWord) {
     ASSERT_GT(english.size(), 300u);
     // What the test itself names: the phone, its files, a category.
     const std::set<std::string> given{"harbrook", "test", "pixel", "jpg", "mp4", "bogus"};
-    const fs::path sample = sandbox.root() / "phone";
-    fs::create_directories(sample);
-    WritePatternFile(sample / "a.jpg", 1000, 1);
-    WritePatternFile(sample / "big.mp4", 3'000'000, 2);
+    const fs::path sample = PhoneFiles({{"a.jpg", 1000}, {"big.mp4", 3'000'000}});
     const auto history = sandbox.appData() / kHistoryFileName;
     const auto recorded = [&history](std::size_t count) {
-        for (const auto until = std::chrono::steady_clock::now() + 20s;
-             std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(50ms)) {
-            if (ReadBackupHistory(history).size() >= count) return true;
-        }
-        return false;
+        return WaitFor([&] { return ReadBackupHistory(history).size() >= count; }, 20s);
     };
     const std::pair<std::string, std::string> languages[] = {
         {"de", "german"},      {"fr", "french"},     {"es", "spanish"},   {"it", "italy"},
@@ -593,9 +565,8 @@ TEST_F(HarbrookProcessTest, EveryOtherLanguageRunsWithoutAnEnglishWord) {
             PhoneBackup({"--short", "1", "--timeout", "3000", sample.string()}, "short-" + code);
             ASSERT_TRUE(recorded(3)) << pc.Out();
             ChildProcess drop(HARBROOK_PHONE_EXE,
-                              {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6),
-                               "--vanish-after", "2", sample.string()},
-                              logs, "drop-" + code);
+                              PhoneBackupArgs(base, {"--vanish-after", "2", sample.string()}), logs,
+                              "drop-" + code);
             ASSERT_TRUE(recorded(4)) << pc.Out();
             PhoneBackup({"--total", "9223372036854775807", "--timeout", "1000", sample.string()},
                         "full-" + code);

@@ -119,14 +119,10 @@ TEST(OptionsTest, HelpNamesEveryOption) {
 // In every language, at 80 columns (no terminal) and in a narrow terminal,
 // with every option still there.
 TEST(OptionsTest, HelpFitsTheWidthInEveryLanguage) {
-    struct OwnTableAgain {
-        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
-    } ownTableAgain;
     for (const auto& name : test::LibraryNames()) {
-        const auto library = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
-                                                           CLanguageSelector::LibraryFile(name));
+        const auto library = test::LoadBuiltLibrary(name);
         ASSERT_TRUE(library) << name;
-        g_hLangModule = library.get();
+        const test::UsingLanguage language(library.get());
         for (const std::size_t width : {kHelpColumnsOffTerminal, std::size_t{60}}) {
             const std::string usage = UsageText(width);
             std::size_t lines = 0;

@@ -86,9 +86,6 @@ TEST(ProgressMeterTest, Texts) {
 
 // Units, decimal separator and rate of the language, from the libraries the build made.
 TEST(ProgressMeterTest, SizesInTheLanguagesUnitsAndNumbers) {
-    struct OwnTableAgain {
-        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
-    } ownTableAgain;
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"french.dll", {"999 o", "12,0 Mo", "3,20 Go", "3,1 Mo/s"}},
         {"russian.dll", {"999 Б", "12,0 МБ", "3,20 ГБ", "3,1 МБ/с"}},
@@ -96,10 +93,9 @@ TEST(ProgressMeterTest, SizesInTheLanguagesUnitsAndNumbers) {
         {"japanese.dll", {"999 B", "12.0 MB", "3.20 GB", "3.1 MB/\u79d2"}},
     };
     for (const auto& [name, expected] : cases) {
-        const auto library = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
-                                                           CLanguageSelector::LibraryFile(name));
+        const auto library = test::LoadBuiltLibrary(name);
         ASSERT_TRUE(library) << name;
-        g_hLangModule = library.get();
+        const test::UsingLanguage language(library.get());
         EXPECT_EQ((std::vector{FormatBytes(999), FormatBytes(12'000'000),
                                FormatBytes(3'200'000'000), FormatRate(3'100'000)}),
                   expected)

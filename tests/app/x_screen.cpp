@@ -64,10 +64,18 @@ std::string XScreen::TrayWindow() const {
 
 bool XScreen::TrayHoldsAnIcon() const {
     const std::string tray = TrayWindow();
-    if (tray.empty()) return false;
-    const auto geometry = Tool(XDOTOOL_EXE, {"getwindowgeometry", tray}).out;
+    return !tray.empty() && Geometry(tray)[2] >= 16;
+}
+
+std::array<int, 4> XScreen::Geometry(const std::string& window) const {
+    const auto text = Tool(XDOTOOL_EXE, {"getwindowgeometry", window}).out;
+    std::array<int, 4> g{};
     std::smatch m;
-    return std::regex_search(geometry, m, std::regex("Geometry: (\\d+)x")) && std::stoi(m[1]) >= 16;
+    if (std::regex_search(text, m, std::regex("Position: (-?\\d+),(-?\\d+)")))
+        g[0] = std::stoi(m[1]), g[1] = std::stoi(m[2]);
+    if (std::regex_search(text, m, std::regex("Geometry: (\\d+)x(\\d+)")))
+        g[2] = std::stoi(m[1]), g[3] = std::stoi(m[2]);
+    return g;
 }
 
 std::vector<XScreen::Window> XScreen::VisibleWindows(const std::string& namePattern) const {
@@ -75,16 +83,34 @@ std::vector<XScreen::Window> XScreen::VisibleWindows(const std::string& namePatt
     std::istringstream ids(
         Tool(XDOTOOL_EXE, {"search", "--onlyvisible", "--name", namePattern}).out);
     for (std::string id; std::getline(ids, id);) {
-        const auto geometry = Tool(XDOTOOL_EXE, {"getwindowgeometry", id}).out;
-        std::smatch m;
-        if (std::regex_search(geometry, m, std::regex("Geometry: (\\d+)x(\\d+)")))
-            found.push_back({id, std::stoi(m[1]), std::stoi(m[2])});
+        const auto g = Geometry(id);
+        if (g[2] > 0) found.push_back({id, g[2], g[3]});
     }
     return found;
 }
 
+XScreen::Window XScreen::Harbrook(int minHeight, int maxHeight) const {
+    for (const auto& w : VisibleWindows("^Harbrook$"))
+        if (w.width > 200 && w.height > minHeight && w.height < maxHeight) return w;
+    return {};
+}
+
 void XScreen::Shot(const std::string& window, const std::filesystem::path& file) const {
     Tool(IMPORT_EXE, {"-window", window, file.string()});
+}
+
+bool XScreen::WaitForShot(const std::function<std::string()>& window,
+                          const std::filesystem::path& file,
+                          const std::function<bool(const std::filesystem::path&)>& check,
+                          std::chrono::milliseconds deadline) const {
+    return WaitFor(
+        [&] {
+            const std::string id = window();
+            if (id.empty()) return false;
+            Shot(id, file);
+            return check(file);
+        },
+        deadline);
 }
 
 double XScreen::Share(const std::filesystem::path& shot, Region r, const char* colour) const {

@@ -5,7 +5,10 @@
 // and ZBARIMG_EXE.
 #pragma once
 
+#include <array>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,9 +46,20 @@ class XScreen {
     };
     // Visible windows whose name matches the pattern (a regular expression).
     std::vector<Window> VisibleWindows(const std::string& namePattern) const;
+    // The program's visible window wider than 200 pixels and more than
+    // `minHeight` but less than `maxHeight` tall (none when not on show): the
+    // main window is 340 dialog units tall, the backup reminder 117.
+    Window Harbrook(int minHeight, int maxHeight) const;
+    // Where a window stands on the screen: x, y, width, height.
+    std::array<int, 4> Geometry(const std::string& window) const;
 
     // A screenshot of the window (or the whole screen for "root").
     void Shot(const std::string& window, const std::filesystem::path& file) const;
+    // Takes screenshots of the window `window()` names into the file, while
+    // it names one, until one satisfies the check.
+    bool WaitForShot(const std::function<std::string()>& window, const std::filesystem::path& file,
+                     const std::function<bool(const std::filesystem::path&)>& check,
+                     std::chrono::milliseconds deadline) const;
     // The share of a region's pixels that have the colour (within a few percent).
     double Share(const std::filesystem::path& shot, Region region, const char* colour) const;
     // The first barcode zbarimg reads in the picture, or empty.

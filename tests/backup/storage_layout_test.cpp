@@ -6,6 +6,7 @@
 
 #include "core/settings_store.h"
 #include "locale/ui_strings.h"
+#include "tests/locale/built_libraries.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook {
@@ -222,28 +223,16 @@ TEST_F(StorageLayoutTest, OverlongNamesFallBackToCategoryAndExtension) {
     EXPECT_FALSE(layout.ResolveTargetPath("x." + std::string(300 * 1024, 'e'), "audio", t));
 }
 
-// German as its library has it, for the folder names only.
-class German final : public LanguageModule {
-  public:
-    std::optional<std::string> Find(unsigned id) const override {
-        static const std::map<unsigned, std::string> texts = {
-            {kStrBackupFolder, "Harbrook-Sicherung"},
-            {kStrFolderCamera, "Mein Album"},
-            {kStrFolderDocuments, "Dokumente"}};
-        const auto it = texts.find(id);
-        return it == texts.end() ? std::nullopt : std::optional(it->second);
-    }
-};
-
 TEST_F(StorageLayoutTest, BackupsGoOnInTheFoldersOfTheLanguageThatMadeThem) {
-    const German german;
-    struct OwnTableAgain {
-        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
-    } ownTableAgain;
+    // German as its library has it, for the folder names only.
+    const test::TextLibrary german({{kStrBackupFolder, "Harbrook-Sicherung"},
+                                    {kStrFolderCamera, "Mein Album"},
+                                    {kStrFolderDocuments, "Dokumente"}});
+    test::UsingLanguage language;
     state.SetConnectionState(true, "Pixel", "id", "");
     ASSERT_TRUE(layout.PrepareBackupFolders(1));  // English: the first backup names them
 
-    g_hLangModule = &german;
+    language.Use(&german);
     ASSERT_TRUE(layout.PrepareBackupFolders(1));
     EXPECT_EQ(layout.KeptPath(BackupCategory::Camera),
               big / "Backup of Harbrook" / "Pixel" / "My Album" / "");
@@ -259,7 +248,7 @@ TEST_F(StorageLayoutTest, BackupsGoOnInTheFoldersOfTheLanguageThatMadeThem) {
               big / "Harbrook-Sicherung" / "Galaxy" / "Dokumente" / "");
 
     // Back in English, the German folders are found under their library's names.
-    g_hLangModule = &OwnStringTable();
+    language.Use(nullptr);
     std::filesystem::create_directories(big / "Backup of Harbrook" / "Other phone");
     ASSERT_TRUE(layout.PrepareBackupFolders(1));
     EXPECT_EQ(layout.KeptPath(BackupCategory::Document),

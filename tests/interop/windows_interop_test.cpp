@@ -7,9 +7,8 @@
 
 #include <algorithm>
 
-#include "backup/manifest.h"
 #include "core/settings_store.h"
-#include "tests/app/child_process.h"
+#include "tests/app/e2e_phone.h"
 #include "tests/interop/wine_support.h"
 #include "tests/support/sandbox.h"
 
@@ -29,46 +28,13 @@ std::string StripCr(std::string s) {
 
 // A mixed phone folder: categories by extension, a subfolder, an empty file,
 // a name with spaces and non-ASCII letters, sizes on and off the chunk size.
-// Gives the files a backup carries: the phone leaves the empty one out.
 std::vector<fs::path> MakeSample(const fs::path& sample) {
-    fs::create_directories(sample / "DCIM" / "Camera");
-    const std::vector<std::pair<fs::path, std::uintmax_t>> files{
-        {"DCIM/Camera/IMG_0001.jpg", 700000},
-        {"clip.mp4", 1'200'000},
-        {"notes.pdf", 5000},
-        {"song.mp3", 300000},
-        {"Grüße aus Köln.txt", 1234},
-        {"empty.doc", 0},
-    };
-    std::vector<fs::path> made;
-    unsigned seed = 1;
-    for (const auto& [name, size] : files) {
-        WritePatternFile(sample / name, size, seed++);
-        if (size > 0) made.push_back(sample / name);
-    }
-    return made;
-}
-
-// Every backed-up file has a source of the same name and the same bytes, and
-// the phone's folder has its manifest.
-void ExpectSameFiles(const fs::path& stored, const std::vector<fs::path>& originals) {
-    std::size_t found = 0, manifests = 0;
-    std::error_code ec;
-    for (const auto& entry : fs::recursive_directory_iterator(stored, ec)) {
-        if (!entry.is_regular_file()) continue;
-        if (entry.path().filename() == kManifestFileName) {
-            ++manifests;
-            continue;
-        }
-        const auto match = std::find_if(originals.begin(), originals.end(), [&](const fs::path& o) {
-            return o.filename() == entry.path().filename();
-        });
-        ASSERT_NE(match, originals.end()) << entry.path();
-        EXPECT_EQ(ReadFileBytes(entry.path()), ReadFileBytes(*match)) << entry.path();
-        ++found;
-    }
-    EXPECT_EQ(found, originals.size()) << "in " << stored;
-    EXPECT_EQ(manifests, 1u) << "in " << stored;
+    return MakePhoneFolder(sample, {{"DCIM/Camera/IMG_0001.jpg", 700000},
+                                    {"clip.mp4", 1'200'000},
+                                    {"notes.pdf", 5000},
+                                    {"song.mp3", 300000},
+                                    {"Grüße aus Köln.txt", 1234},
+                                    {"empty.doc", 0}});
 }
 
 class WindowsInteropTest : public ::testing::Test {
@@ -93,24 +59,6 @@ class WindowsInteropTest : public ::testing::Test {
         return {"--headless",         "--address",      "127.0.0.1",     "--ports-base",
                 std::to_string(base), "--quick-timing", "--backup-root", root};
     }
-    std::vector<std::string> PhoneRunArgs() const {
-        return {"run",
-                "127.0.0.1:" + std::to_string(base),
-                "--address",
-                "127.0.0.1",
-                "--name",
-                "Test Pixel",
-                "--id",
-                "test-pixel-1",
-                "--interval",
-                "300",
-                "--beacon-port",
-                std::to_string(base + 9),
-                "--detect-port",
-                std::to_string(base + 13),
-                "--disconnect-port",
-                std::to_string(base + 12)};
-    }
     std::vector<std::string> Wine(const char* exe, std::vector<std::string> args) const {
         args.insert(args.begin(), exe);
         return args;
@@ -128,16 +76,14 @@ TEST_F(WindowsInteropTest, WindowsHarbrookWithTheLinuxPhone) {
     ChildProcess pc(WINE_RUN, Wine(WIN_HARBROOK_EXE, PcArgs(WinPath(backupRoot))), logs, "pc");
     ASSERT_TRUE(pc.WaitForOutput("Pairing code: 127.0.0.1:" + std::to_string(base), 60s))
         << pc.Out() << pc.Err();
-    ChildProcess phone(HARBROOK_PHONE_EXE, PhoneRunArgs(), logs, "phone");
+    ChildProcess phone(HARBROOK_PHONE_EXE, PhoneRunArgs(base), logs, "phone");
     ASSERT_TRUE(pc.WaitForOutput("] Connected: Connected to Test Pixel.", 30s))
         << pc.Out() << phone.Out() << phone.Err();
 
     const fs::path sample = sandbox.root() / "phone";
     const auto originals = MakeSample(sample);
-    const auto backup =
-        RunToEnd(HARBROOK_PHONE_EXE,
-                 {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6), sample.string()}, logs,
-                 "backup", 120s);
+    const auto backup = RunToEnd(HARBROOK_PHONE_EXE, PhoneBackupArgs(base, {sample.string()}), logs,
+                                 "backup", 120s);
     EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
     ASSERT_TRUE(pc.WaitForOutput("] Backup completed: 5 files", 30s)) << pc.Out();
     ExpectSameFiles(PhoneFolder(), originals);
@@ -209,7 +155,7 @@ TEST_F(WindowsInteropTest, PhoneNameFromTheAnsiCodePage) {
                         "pc-" + locale);
         ASSERT_TRUE(pc.WaitForOutput("Pairing code: 127.0.0.1:" + std::to_string(base), 60s))
             << pc.Out() << pc.Err();
-        auto args = PhoneRunArgs();
+        auto args = PhoneRunArgs(base);
         *(std::find(args.begin(), args.end(), "--name") + 1) = c.sent;
         ChildProcess phone(HARBROOK_PHONE_EXE, args, logs, "phone");
         const std::string shown = c.shown.empty() ? "smartphone" : c.shown;
@@ -219,9 +165,7 @@ TEST_F(WindowsInteropTest, PhoneNameFromTheAnsiCodePage) {
             fs::create_directories(sample);
             WritePatternFile(sample / "notes.pdf", 5000);
             const auto backup = RunToEnd(
-                HARBROOK_PHONE_EXE,
-                {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6), sample.string()}, logs,
-                "backup", 120s);
+                HARBROOK_PHONE_EXE, PhoneBackupArgs(base, {sample.string()}), logs, "backup", 120s);
             EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
             EXPECT_TRUE(pc.WaitForOutput("] Backup completed: 1 file", 30s)) << pc.Out();
             EXPECT_TRUE(fs::is_directory(backupRoot / "Backup of Harbrook" / c.shown));
@@ -237,7 +181,7 @@ TEST_F(WindowsInteropTest, LinuxHarbrookWithTheWindowsPhone) {
     ChildProcess pc(HARBROOK_EXE, PcArgs(backupRoot.string()), logs, "pc");
     ASSERT_TRUE(pc.WaitForOutput("Pairing code: 127.0.0.1:" + std::to_string(base), 20s))
         << pc.Out() << pc.Err();
-    ChildProcess phone(WINE_RUN, Wine(WIN_HARBROOK_PHONE_EXE, PhoneRunArgs()), logs, "phone");
+    ChildProcess phone(WINE_RUN, Wine(WIN_HARBROOK_PHONE_EXE, PhoneRunArgs(base)), logs, "phone");
     ASSERT_TRUE(pc.WaitForOutput("] Connected: Connected to Test Pixel.", 60s))
         << pc.Out() << phone.Out() << phone.Err();
 
@@ -246,9 +190,7 @@ TEST_F(WindowsInteropTest, LinuxHarbrookWithTheWindowsPhone) {
     const fs::path sample = sandbox.root() / "phone \u5199\u771F";
     const auto originals = MakeSample(sample);
     const auto backup =
-        RunToEnd(WINE_RUN,
-                 Wine(WIN_HARBROOK_PHONE_EXE,
-                      {"backup", "--pc", "127.0.0.1:" + std::to_string(base + 6), WinPath(sample)}),
+        RunToEnd(WINE_RUN, Wine(WIN_HARBROOK_PHONE_EXE, PhoneBackupArgs(base, {WinPath(sample)})),
                  logs, "backup", 120s);
     EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
     ASSERT_TRUE(pc.WaitForOutput("] Backup completed: 5 files", 30s)) << pc.Out();
@@ -315,7 +257,7 @@ TEST_F(WindowsInteropTest, SilentInstallThenTheInstalledProgramPairs) {
                         logs, "installed");
         ASSERT_TRUE(pc.WaitForOutput("Pairing code: 127.0.0.1:" + std::to_string(base), 60s))
             << pc.Out() << pc.Err();
-        ChildProcess phone(HARBROOK_PHONE_EXE, PhoneRunArgs(), logs, "phone");
+        ChildProcess phone(HARBROOK_PHONE_EXE, PhoneRunArgs(base), logs, "phone");
         EXPECT_TRUE(pc.WaitForOutput("] Connected: Connected to Test Pixel.", 30s))
             << pc.Out() << phone.Out() << phone.Err();
         RunToEnd("/usr/lib/wine/wineserver", {"-k"}, logs, "wineserver-k", 20s);

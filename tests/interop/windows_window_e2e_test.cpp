@@ -5,8 +5,6 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 
 #include "tests/app/child_process.h"
 #include "tests/app/e2e_phone.h"
@@ -73,34 +71,12 @@ class WindowsWindowEndToEnd : public ::testing::Test {
         return {WIN_HARBROOK_EXE,     "--address",     "127.0.0.1",        "--ports-base",
                 std::to_string(base), "--backup-root", WinPath(backupRoot)};
     }
-    // The main window (340 dialog units tall) and the backup reminder (117),
-    // when on show.
-    XScreen::Window Window() const { return Named(400, 2000); }
-    XScreen::Window Reminder() const { return Named(100, 400); }
-    XScreen::Window Named(int minHeight, int maxHeight) const {
-        for (const auto& w : screen->VisibleWindows("^Harbrook$"))
-            if (w.width > 200 && w.height > minHeight && w.height < maxHeight) return w;
-        return {};
-    }
-    // Where a window stands on the screen: x, y, width, height.
-    std::array<int, 4> Geometry(const std::string& window) const {
-        const auto text = screen->Tool(XDOTOOL_EXE, {"getwindowgeometry", window}).out;
-        std::array<int, 4> g{};
-        const auto at = [&](const char* key) { return text.c_str() + text.find(key); };
-        std::sscanf(at("Position:"), "Position: %d,%d", &g[0], &g[1]);
-        std::sscanf(at("Geometry:"), "Geometry: %dx%d", &g[2], &g[3]);
-        return g;
-    }
-    fs::path Shot(const std::string& name) const {
-        const fs::path file = shots / (name + ".png");
-        const std::string window = Window().id;
-        screen->Shot(window.empty() ? "root" : window, file);
-        return file;
-    }
-    // Takes screenshots until one satisfies the check.
+    XScreen::Window Window() const { return screen->Harbrook(400, 2000); }
+    XScreen::Window Reminder() const { return screen->Harbrook(100, 400); }
     bool WaitForShot(const std::string& name, const std::function<bool(const fs::path&)>& check,
                      std::chrono::milliseconds deadline = 20s) const {
-        return WaitFor([&] { return !Window().id.empty() && check(Shot(name)); }, deadline);
+        return screen->WaitForShot([&] { return Window().id; }, shots / (name + ".png"), check,
+                                   deadline);
     }
     // The tray icon's menu: a small window without a name that shows up
     // after a right click (not one of `before`, such as a balloon).
@@ -135,7 +111,7 @@ TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
     XScreen::Window reminder;
     ASSERT_TRUE(WaitFor([&] { return !(reminder = Reminder()).id.empty(); }, 20s));
     screen->Shot("root", shots / "0-reminder.png");
-    const auto [x, y, w, h] = Geometry(reminder.id);
+    const auto [x, y, w, h] = screen->Geometry(reminder.id);
     // (Without a window manager the X window is the client area: the
     // border lies outside it.)
     EXPECT_NEAR(x + w, 1280, 5);
@@ -220,7 +196,7 @@ TEST_F(WindowsWindowEndToEnd, TrayStartPairingBackupReceivedFilesAndQuit) {
     EXPECT_TRUE(screen->TrayHoldsAnIcon());
 
     // "Quit" in the icon's menu removes the icon and ends the program.
-    const auto [trayX, trayY, trayWidth, trayHeight] = Geometry(screen->TrayWindow());
+    const auto [trayX, trayY, trayWidth, trayHeight] = screen->Geometry(screen->TrayWindow());
     ASSERT_GT(trayWidth, 0);
     // The pointer rests on the icon before the button goes down (a press that
     // came with the move was now and then lost), and a lost click is made again.

@@ -13,11 +13,6 @@ using namespace std::chrono_literals;
 class DetectionTest : public LinkTest {
   protected:
     using LinkTest::LinkTest;
-    bool ConnectedAs(const std::string& id) const {
-        std::string connected;
-        link.state.GetConnectedPhoneId(connected);
-        return link.state.IsConnected() && connected == id;
-    }
     bool SawRequestWith(const phone::BeaconService& beacon, const std::string& status) const {
         for (const auto& r : beacon.Requests())
             if (r.status == status) return true;
@@ -81,8 +76,11 @@ TEST_F(DetectionTest, APhoneThatStartsItsBeaconLaterIsStillFound) {
     Start(PhoneDetectionThread);
     const auto phone = MakePhone("late", "127.0.0.201");
     RecordPaired(phone);
-    // The phone comes up after the scan's connects have backed off to their longest.
-    std::this_thread::sleep_for(3 * link.timing.scanReconnectMax);
+    // The phone comes up after the scan's connects have backed off to their
+    // longest; nothing connects meanwhile.
+    EXPECT_FALSE(WaitFor(
+        [&] { return link.state.IsConnected(); },
+        std::chrono::duration_cast<std::chrono::milliseconds>(3 * link.timing.scanReconnectMax)));
     phone::BeaconService beacon(phone, 100ms);
     ASSERT_TRUE(beacon.Start());
     const auto started = std::chrono::steady_clock::now();
@@ -118,7 +116,7 @@ TEST_F(ReturningPhoneTest, ThePhoneConnectedLastIsFoundSoonAfterItComesBack) {
     // The phone goes away. While nothing answers, every other host's retries
     // back off to seconds (the next one more than 1.8 s away by now).
     link.state.SetConnectionState(false, "", "", "");
-    std::this_thread::sleep_for(5200ms);
+    EXPECT_FALSE(WaitFor([&] { return link.state.IsConnected(); }, 5200ms));
     phone::BeaconService beacon(phone, 100ms);
     ASSERT_TRUE(beacon.Start());
     const auto started = std::chrono::steady_clock::now();

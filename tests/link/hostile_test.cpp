@@ -72,11 +72,6 @@ std::vector<std::pair<std::string, Frames>> BadMessages(const Frames& good) {
 
 class HostileTest : public LinkTest {
   protected:
-    bool ConnectedAs(const std::string& id) const {
-        std::string connected;
-        link.state.GetConnectedPhoneId(connected);
-        return link.state.IsConnected() && connected == id;
-    }
     std::string Tcp(int port) const { return "tcp://127.0.0.1:" + std::to_string(port); }
 };
 
@@ -105,10 +100,9 @@ TEST_F(HostileTest, PairingServerServesTheNextPhone) {
 }
 
 TEST_F(HostileTest, MonitorDropsMalformedHeartbeatsAndAnswersTheNextOne) {
-    Start(ConnectionMonitorThread);
-    ASSERT_TRUE(WaitFor([&] { return link.monitorPort.load() != 0; }));
+    ASSERT_TRUE(StartMonitor());
     const auto phone = MakePhone("steady");
-    const std::string monitor = "127.0.0.1:" + std::to_string(link.monitorPort.load());
+    const std::string monitor = Monitor();
     const Frames good{phone.name, phone.id, phone.address, "Connected"};
     for (const auto& [what, frames] : BadMessages(good)) {
         SCOPED_TRACE(what);

@@ -97,4 +97,16 @@ std::string LinkTest::PcId() const {
     return id;
 }
 
+bool LinkTest::ConnectedAs(const std::string& id, const std::string& address) const {
+    std::string connected;
+    link.state.GetConnectedPhoneId(connected);
+    return link.state.IsConnected() && connected == id &&
+           (address.empty() || link.state.PhoneAddress() == address);
+}
+
+bool LinkTest::StartMonitor() {
+    Start(ConnectionMonitorThread);
+    return WaitFor([&] { return link.monitorPort.load() != 0; });
+}
+
 }  // namespace harbrook::test

@@ -60,6 +60,12 @@ class LinkTest : public ::testing::Test {
     // Pairs the phone, waiting until it is marked connected.
     void PairPhone(const phone::PhoneProfile& phone);
     std::string PcId() const;
+    // True while the phone with that id (from that address, when given) is connected.
+    bool ConnectedAs(const std::string& id, const std::string& address = {}) const;
+    // The connection monitor's endpoint ("127.0.0.1:<port>"), once bound.
+    std::string Monitor() const { return "127.0.0.1:" + std::to_string(link.monitorPort.load()); }
+    // Starts the connection monitor and waits until it has bound; false when it does not.
+    bool StartMonitor();
 
     Sandbox sandbox;
     RecorderFrontend frontend;

@@ -18,12 +18,10 @@ class MonitorTest : public LinkTest {
     // A phone marked connected as a pairing would leave it, with the monitor up.
     phone::PhoneProfile ConnectPhone(const std::string& id = "phone-A") {
         auto phone = MakePhone(id);
-        Start(ConnectionMonitorThread);
-        EXPECT_TRUE(WaitFor([&] { return link.monitorPort.load() != 0; }));
+        EXPECT_TRUE(StartMonitor());
         link.state.SetConnectionState(true, phone.name, phone.id, phone.address);
         return phone;
     }
-    std::string Monitor() const { return "127.0.0.1:" + std::to_string(link.monitorPort.load()); }
 };
 
 TEST_F(MonitorTest, ProbesTheFirstFreeMonitorPort) {
@@ -109,8 +107,9 @@ TEST_F(MonitorTest, APhoneWithAnIdentityOfAHundredBytesOrMoreStaysConnected) {
         SCOPED_TRACE(length);
         auto phone = MakePhone(std::string(length, 'i'));
         phone.routingId = "long";  // a routing identity must fit its 20 bytes
-        if (link.monitorPort.load() == 0) Start(ConnectionMonitorThread);
-        ASSERT_TRUE(WaitFor([&] { return link.monitorPort.load() != 0; }));
+        if (link.monitorPort.load() == 0) {
+            ASSERT_TRUE(StartMonitor());
+        }
         link.state.SetConnectionState(true, phone.name, phone.id, phone.address);
         const auto answer = SendHeartbeat(phone, Monitor());
         ASSERT_TRUE(answer);
@@ -133,15 +132,15 @@ class MonitorCountTest : public MonitorTest {
 
 TEST_F(MonitorCountTest, ANewConnectionIsForgivenEverySilentWindowAgain) {
     const auto phone = ConnectPhone();
-    // Two and a half silent windows, then the connection ends another way
-    // (the phone's notice, the user's disconnect).
-    std::this_thread::sleep_for(5 * link.timing.monitorWindow / 2);
+    // It survives two and a half silent windows, then ends another way (the
+    // phone's notice, the user's disconnect).
+    const auto twoAndAHalf =
+        std::chrono::duration_cast<std::chrono::milliseconds>(5 * link.timing.monitorWindow / 2);
+    EXPECT_FALSE(WaitFor([&] { return !link.state.IsConnected(); }, twoAndAHalf));
     link.state.SetConnectionState(false, "", "", "");
     link.state.SetConnectionState(true, phone.name, phone.id, phone.address);
     // The new connection survives three silent windows, as the first would have.
-    EXPECT_FALSE(WaitFor(
-        [&] { return !link.state.IsConnected(); },
-        std::chrono::duration_cast<std::chrono::milliseconds>(5 * link.timing.monitorWindow / 2)));
+    EXPECT_FALSE(WaitFor([&] { return !link.state.IsConnected(); }, twoAndAHalf));
 }
 
 }  // namespace

@@ -26,11 +26,6 @@ class StrangerTest : private ClockFirst, public LinkTest {
     }
     const FixedClock& clock() const { return ClockFirst::clock; }
 
-    bool ConnectedAs(const std::string& id, const std::string& address) const {
-        std::string connected;
-        link.state.GetConnectedPhoneId(connected);
-        return link.state.IsConnected() && connected == id && link.state.PhoneAddress() == address;
-    }
     std::string RecordedAddress(const std::string& id) const {
         for (const PhoneRecord& record : CSettingsStore().ReadPhoneRecords())
             if (record.id == id) return record.address;
@@ -42,7 +37,6 @@ class StrangerTest : private ClockFirst, public LinkTest {
         stranger.name = phone.name;
         return stranger;
     }
-    std::string Monitor() const { return "127.0.0.1:" + std::to_string(link.monitorPort.load()); }
 };
 
 TEST_F(StrangerTest, APairingKeepsTheAddressItCameFromAndTheUsersDisconnectGoesThere) {
@@ -86,8 +80,7 @@ TEST_F(StrangerTest, OnlyThePhoneItselfMayGiveNoticeOfItsDisconnect) {
 }
 
 TEST_F(StrangerTest, HeartbeatsFromStrangersAreDroppedUnanswered) {
-    Start(ConnectionMonitorThread);
-    ASSERT_TRUE(WaitFor([&] { return link.monitorPort.load() != 0; }));
+    ASSERT_TRUE(StartMonitor());
     const auto phone = MakePhone("phone-A");
     RecordPaired(phone);
     link.state.SetConnectionState(true, phone.name, phone.id, phone.address);

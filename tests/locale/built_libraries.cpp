@@ -22,10 +22,14 @@ const std::vector<std::string>& LibraryNames() {
     return names;
 }
 
+std::unique_ptr<platform::LanguageLibrary> LoadBuiltLibrary(std::string_view name) {
+    return platform::LoadLanguageLibrary(BuiltLocalesFolder() /
+                                         CLanguageSelector::LibraryFile(name));
+}
+
 std::string LibraryWithText(unsigned id, std::string_view text) {
     for (const auto& name : LibraryNames()) {
-        const auto library = platform::LoadLanguageLibrary(BuiltLocalesFolder() /
-                                                           CLanguageSelector::LibraryFile(name));
+        const auto library = LoadBuiltLibrary(name);
         if (library && library->Find(id) == text) return name;
     }
     return {};

@@ -16,40 +16,17 @@
 namespace harbrook {
 namespace {
 
-// The ids every library translates. Texts added to the own table later show
-// in English until their translations come.
+// The ids every library translates: the own table's, without the plural
+// forms (a language has only the forms its rule reaches).
 std::vector<unsigned> TranslatedIds() {
-    std::vector<unsigned> ids;
-    for (const auto& [first, last] : {std::pair{103u, 119u},
-                                      {121u, 129u},
-                                      {133u, 150u},
-                                      {152u, 157u},
-                                      {200u, 213u},
-                                      {215u, 216u},
-                                      {218u, 236u},
-                                      {470u, 495u},
-                                      {270u, 270u},
-                                      {240u, 255u},
-                                      {400u, 425u},
-                                      {440u, 458u},
-                                      {300u, 306u}}) {
-        for (unsigned id = first; id <= last; ++id) ids.push_back(id);
-    }
+    std::vector<unsigned> ids = OwnStringIds();
+    std::erase_if(ids, [](unsigned id) { return id >= kPluralFormOffset; });
     return ids;
 }
 
-// The buffer (terminator included) each text is loaded into where it is shown.
-std::size_t Capacity(unsigned id) {
-    static const std::map<unsigned, std::size_t> capacities = {
-        {104, 50},  {105, 150}, {106, 150}, {107, 50},  {108, 200}, {109, 200},
-        {110, 128}, {111, 150}, {112, 150}, {121, 100}, {122, 100}, {123, 100},
-        {124, 100}, {125, 100}, {126, 100}, {127, 300}, {128, 300}, {129, 300},
-        {133, 200}, {134, 300}, {135, 200}, {136, 300}, {137, 200}, {138, 300},
-        {139, 200}, {140, 300}, {141, 200}, {142, 200}, {143, 50},  {154, 200}};
-    const auto it = capacities.find(id);
-    if (it != capacities.end()) return it->second;
-    return id >= 240 && id < 260 ? 1024 : 512;
-}
+// The longest text any buffer takes (terminator included); the window tests
+// check that each language's texts fit where they are shown.
+constexpr std::size_t kLongestText = 1024;
 
 // The printf directives of a text, in order ("%%" included), then its
 // named {placeholders} in any order (a translation may need another one).
@@ -68,10 +45,6 @@ std::string Directives(std::string_view text) {
     }
     for (const auto name : named) out += name;
     return out;
-}
-
-std::filesystem::path LocalesFolder() {
-    return test::BuiltLocalesFolder();
 }
 
 struct SourceText {
@@ -93,8 +66,7 @@ class Translations : public ::testing::TestWithParam<std::string> {};
 // text is its source's, character for character: nothing the resource
 // compiler or the catalogue did changed one.
 TEST_P(Translations, EveryTextReadsBackAsItsSource) {
-    const auto library =
-        platform::LoadLanguageLibrary(LocalesFolder() / CLanguageSelector::LibraryFile(GetParam()));
+    const auto library = test::LoadBuiltLibrary(GetParam());
     ASSERT_TRUE(library);
     const auto source = SourceTexts().find(GetParam());
     ASSERT_NE(source, SourceTexts().end()) << GetParam() << " has no source";
@@ -110,9 +82,8 @@ TEST_P(Translations, EveryTextReadsBackAsItsSource) {
 }
 
 TEST_P(Translations, CompleteWithTheEnglishPlaceholdersAndWithinCapacity) {
-    const auto file = LocalesFolder() / CLanguageSelector::LibraryFile(GetParam());
-    const auto library = platform::LoadLanguageLibrary(file);
-    ASSERT_TRUE(library) << file;
+    const auto library = test::LoadBuiltLibrary(GetParam());
+    ASSERT_TRUE(library) << GetParam();
     std::size_t sameAsEnglish = 0;
     for (unsigned id : TranslatedIds()) {
         const auto english = OwnStringTable().Find(id);
@@ -120,7 +91,7 @@ TEST_P(Translations, CompleteWithTheEnglishPlaceholdersAndWithinCapacity) {
         const auto text = library->Find(id);
         ASSERT_TRUE(text) << GetParam() << " lacks " << id;
         EXPECT_EQ(Directives(*text), Directives(*english)) << GetParam() << ' ' << id;
-        EXPECT_LT(platform::Utf16Units(*text), Capacity(id)) << GetParam() << ' ' << id;
+        EXPECT_LT(platform::Utf16Units(*text), kLongestText) << GetParam() << ' ' << id;
         EXPECT_TRUE(platform::IsValidUtf8(*text));
         if (*text == *english && id < 470) ++sameAsEnglish;  // units and signs may be the same
     }
@@ -139,7 +110,7 @@ TEST_P(Translations, CompleteWithTheEnglishPlaceholdersAndWithinCapacity) {
                 << GetParam() << " (" << code << ") " << id << " has form " << form;
             EXPECT_EQ(Directives(*text), Directives(OwnStringTable().Find(id).value_or("")))
                 << GetParam() << ' ' << id << " form " << form;
-            EXPECT_LT(platform::Utf16Units(*text), Capacity(id)) << GetParam() << ' ' << id;
+            EXPECT_LT(platform::Utf16Units(*text), kLongestText) << GetParam() << ' ' << id;
         }
         // A text that counts (English has its "one") has every form the
         // language's rule reaches, so that no count falls back to "other"
@@ -170,8 +141,7 @@ TEST_P(Translations, CompleteWithTheEnglishPlaceholdersAndWithinCapacity) {
 }
 
 TEST_P(Translations, CategoryFolderNamesAreDistinctValidNames) {
-    const auto library =
-        platform::LoadLanguageLibrary(LocalesFolder() / CLanguageSelector::LibraryFile(GetParam()));
+    const auto library = test::LoadBuiltLibrary(GetParam());
     ASSERT_TRUE(library);
     std::set<std::string> names;
     for (unsigned id = 121; id <= 126; ++id) {
@@ -188,8 +158,7 @@ TEST_P(Translations, CategoryFolderNamesAreDistinctValidNames) {
 }
 
 TEST(TranslationsEnglish, TheEnglishLibraryIsTheOwnTable) {
-    const auto library = platform::LoadLanguageLibrary(
-        LocalesFolder() / CLanguageSelector::LibraryFile("english.dll"));
+    const auto library = test::LoadBuiltLibrary("english.dll");
     ASSERT_TRUE(library);
     for (unsigned id : OwnStringIds())
         EXPECT_EQ(library->Find(id), OwnStringTable().Find(id)) << id;
@@ -227,14 +196,11 @@ TEST(PluralForms, CountsTakeTheirLanguagesForm) {
           {21, "(21 ملفًا)"},
           {100, "(100 ملف)"}}},
     };
-    struct OwnTableAgain {
-        ~OwnTableAgain() { g_hLangModule = &OwnStringTable(); }
-    } ownTableAgain;
+    test::UsingLanguage language;
     for (const auto& c : cases) {
-        const auto library = platform::LoadLanguageLibrary(
-            LocalesFolder() / CLanguageSelector::LibraryFile(c.library));
+        const auto library = test::LoadBuiltLibrary(c.library);
         ASSERT_TRUE(library) << c.library;
-        g_hLangModule = library.get();
+        language.Use(library.get());
         for (const auto& [n, expected] : c.counts) {
             // (Arabic isolates the number: the forms are what is checked here.)
             std::string text = FormatUiText(LoadPluralUiString(215, n, 512), {std::to_string(n)});
@@ -245,16 +211,11 @@ TEST(PluralForms, CountsTakeTheirLanguagesForm) {
             EXPECT_EQ(text, expected) << c.library << ' ' << n;
         }
     }
-    g_hLangModule = &OwnStringTable();
+    language.Use(nullptr);
     EXPECT_EQ(LoadPluralUiString(300, 1, 512), "{files} file, {size}, in {time}.");
     // A Russian library without the text: English, by the English rule.
-    class Empty final : public LanguageModule {
-        std::optional<std::string> Find(unsigned id) const override {
-            if (id == 470) return "ru";
-            return std::nullopt;
-        }
-    } russianWithoutTexts;
-    g_hLangModule = &russianWithoutTexts;
+    const test::TextLibrary russianWithoutTexts({{470, "ru"}});
+    language.Use(&russianWithoutTexts);
     EXPECT_EQ(LoadPluralUiString(300, 21, 512), "{files} files, {size}, in {time}.");
 }
 

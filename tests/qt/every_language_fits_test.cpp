@@ -117,13 +117,11 @@ TEST_F(Widgets, EveryLanguageFitsItsWidgets) {
         ASSERT_FALSE(QFontDatabase::families(script).isEmpty())
             << "no font for " << QFontDatabase::writingSystemName(script).toStdString();
     }
-    const LanguageModule* before = g_hLangModule;
     QString misfits;
     for (const auto& name : test::LibraryNames()) {
-        const auto library = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
-                                                           CLanguageSelector::LibraryFile(name));
+        const auto library = test::LoadBuiltLibrary(name);
         ASSERT_TRUE(library) << name;
-        g_hLangModule = library.get();
+        const test::UsingLanguage language(library.get());  // gone before the library
         const bool rtl =
             QString::fromStdString(LoadUiString(kStrConnectPhone, 100)).isRightToLeft();
         QApplication::setLayoutDirection(rtl ? Qt::RightToLeft : Qt::LeftToRight);
@@ -163,7 +161,6 @@ TEST_F(Widgets, EveryLanguageFitsItsWidgets) {
         QtWindow::Pump();
         CollectMisfits(&popup, prefix + "reminder", misfits);
         popup.close();
-        g_hLangModule = before;  // never left on a library about to be unloaded
     }
     QApplication::setLayoutDirection(Qt::LeftToRight);
     EXPECT_TRUE(misfits.isEmpty()) << misfits.toStdString();

@@ -50,25 +50,12 @@ class WindowEndToEnd : public ::testing::Test {
         ASSERT_TRUE(WaitFor([&] { return fs::exists(sandbox.appData() / "qrcode.bmp"); }, 15s))
             << pc->Err();
     }
-    // The program's visible windows: the main window (340 dialog units
-    // tall) and the backup reminder (117), when on show.
-    XScreen::Window Find(bool mainWindow) const {
-        for (const auto& w : screen.VisibleWindows("^Harbrook$"))
-            if (w.width > 200 && (w.height >= 400) == mainWindow) return w;
-        return {};
-    }
-    std::string Window() const { return Find(true).id; }
-    std::string Reminder() const { return Find(false).id; }
-    fs::path Shot(const std::string& name) const {
-        const fs::path file = shots / (name + ".png");
-        const std::string window = Window();
-        screen.Shot(window.empty() ? "root" : window, file);
-        return file;
-    }
-    // Takes screenshots until one satisfies the check.
+    std::string Window() const { return screen.Harbrook(399, 2000).id; }
+    std::string Reminder() const { return screen.Harbrook(0, 400).id; }
     bool WaitForShot(const std::string& name, const std::function<bool(const fs::path&)>& check,
                      std::chrono::milliseconds deadline = 15s) const {
-        return WaitFor([&] { return !Window().empty() && check(Shot(name)); }, deadline);
+        return screen.WaitForShot([&] { return Window(); }, shots / (name + ".png"), check,
+                                  deadline);
     }
     void StopPc() {
         pc->Signal(SIGTERM);
@@ -124,7 +111,7 @@ TEST_F(WindowEndToEnd, TrayStartPairingBackupAndAWindowWithoutTray) {
 
     // Received Files: the category buttons (the navigation button's middle,
     // 121 of the window's 340 dialog units from the top).
-    const XScreen::Window window = Find(true);
+    const XScreen::Window window = screen.Harbrook(399, 2000);
     ASSERT_FALSE(window.id.empty());
     screen.Click(window.id, 70, int(121.0 / 340 * window.height));
     EXPECT_TRUE(WaitForShot("5-received-files", [&](const fs::path& shot) {
@@ -139,7 +126,7 @@ TEST_F(WindowEndToEnd, TrayStartPairingBackupAndAWindowWithoutTray) {
     StartPc();
     EXPECT_TRUE(WaitFor([&] { return !Window().empty(); }, 10s));
     EXPECT_TRUE(Reminder().empty()) << "the reminder came again the same day";
-    Shot("6-without-tray");
+    screen.Shot(Window(), shots / "6-without-tray.png");
     StopPc();
 }
 

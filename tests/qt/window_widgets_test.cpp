@@ -21,31 +21,46 @@
 namespace harbrook::qt {
 namespace {
 
-TEST_F(Widgets, NavigationButtonsSwitchPanelsAndCheckThemselves) {
+// The rules are the presenter's (tested without a display); here the
+// widgets show what it decides: panel, checked button, banner, send button.
+TEST_F(Widgets, NavigationBannerAndSendButtonShowThePresentersState) {
     QtWindow w;
     MainWindow& window = w.window;
     w.presenter.OpenMainWindow();
     EXPECT_EQ(window.PanelOnShow(), window.Connect());
     EXPECT_TRUE(window.NavConnect()->isChecked());
-
     window.NavReceived()->click();
     EXPECT_EQ(window.PanelOnShow(), window.Received());
     EXPECT_TRUE(window.NavReceived()->isChecked());
     EXPECT_FALSE(window.NavConnect()->isChecked());
 
-    // A phone connects meanwhile: Received Files stays, the name is kept.
+    // A phone connects and backs up while a send runs.
     w.presenter.OnConnectionStateChanged(true, "Pixel");
+    w.presenter.SetBannerStatus("Backing up files");
+    ProgressReading reading;
+    reading.totalBytes = 2'000'000;
+    reading.doneBytes = 500'000;
+    reading.percent = 25;
+    w.presenter.OnProgressReading(reading);
+    w.presenter.SetSendButton("Sending", false);
     QtWindow::Pump();
-    EXPECT_EQ(window.PanelOnShow(), window.Received());
+    EXPECT_EQ(window.BannerWidget()->Picture(), BannerPicture::Connected);
+    EXPECT_EQ(window.BannerWidget()->Text(), "Backing up files");
+    EXPECT_EQ(window.BannerWidget()->ProgressLine(), "25% of 2.0 MB");
+    EXPECT_EQ(window.NavSend()->text(), "Sending");
+    EXPECT_FALSE(window.NavSend()->isEnabled());
     window.NavConnect()->click();
     EXPECT_EQ(window.PanelOnShow(), window.Connected());
     EXPECT_EQ(window.Connected()->Headline(), "Connected to Pixel");
-    EXPECT_EQ(window.BannerWidget()->Picture(), BannerPicture::Connected);
 
+    w.presenter.OnBackupRecorded({});
+    w.presenter.SetSendButton("Send Files", true);
     w.presenter.OnConnectionStateChanged(false, "");
     QtWindow::Pump();
     EXPECT_EQ(window.PanelOnShow(), window.Connect());
     EXPECT_EQ(window.BannerWidget()->Text(), "Open Harbrook on your mobile to connect PC.");
+    EXPECT_TRUE(window.BannerWidget()->ProgressLine().isEmpty());
+    EXPECT_TRUE(window.NavSend()->isEnabled());
 }
 
 TEST_F(Widgets, StartsHiddenAndCloseOrEscapeHideAgainOrMinimiseWithoutATray) {
@@ -136,34 +151,6 @@ TEST_F(Widgets, TrayStartAtLoginSwitchesTheLoginEntryAndShowsWhatIs) {
     EXPECT_FALSE(item->isChecked());
     ASSERT_EQ(failures.size(), 1);
     EXPECT_FALSE(failures.front().isEmpty());
-}
-
-TEST_F(Widgets, BannerShowsProgressWhileABackupRunsAndSendButtonFollows) {
-    QtWindow w;
-    MainWindow& window = w.window;
-    w.presenter.OnConnectionStateChanged(true, "Pixel");
-    w.presenter.SetBannerStatus("Backing up files");
-    ProgressReading reading;
-    reading.totalBytes = 2'000'000;
-    reading.doneBytes = 500'000;
-    reading.percent = 25;
-    w.presenter.OnProgressReading(reading);
-    QtWindow::Pump();
-    EXPECT_EQ(window.BannerWidget()->Text(), "Backing up files");
-    EXPECT_EQ(window.BannerWidget()->ProgressLine(), "25% of 2.0 MB");
-    w.presenter.SetBannerStatus("Backup completed");
-    w.presenter.OnBackupRecorded({});
-    QtWindow::Pump();
-    EXPECT_EQ(window.BannerWidget()->Text(), "Backup completed");
-    EXPECT_TRUE(window.BannerWidget()->ProgressLine().isEmpty());
-
-    w.presenter.SetSendButton("Sending", false);
-    QtWindow::Pump();
-    EXPECT_EQ(window.NavSend()->text(), "Sending");
-    EXPECT_FALSE(window.NavSend()->isEnabled());
-    w.presenter.SetSendButton("Send Files", true);
-    QtWindow::Pump();
-    EXPECT_TRUE(window.NavSend()->isEnabled());
 }
 
 // Files dropped on the window become one send; while a send runs a drop is

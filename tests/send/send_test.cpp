@@ -361,8 +361,9 @@ class SendLingerTest : public SendTest {
 TEST_F(SendLingerTest, AStopWhileTheSendWaitsForAnAbsentPhoneEndsAtOnce) {
     const auto file = MakeFile("a.bin", 1000);
     std::jthread worker = OnSendFiles(h.link, {file});
-    // Nobody listens: the total waits, unsent, for a phone that never comes.
-    std::this_thread::sleep_for(milliseconds(300));
+    // Nobody listens: once the send holds the link, its total waits, unsent,
+    // for a phone that never comes.
+    ASSERT_TRUE(WaitFor([&] { return h.link.transferBusy.test(); }));
     auto stopped = std::async(std::launch::async, [&] {
         h.link.stop.RequestStop();
         worker.join();

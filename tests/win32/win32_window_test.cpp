@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -18,10 +19,8 @@
 
 #include "app/window_presenter.h"
 #include "app/window_texts.h"
-#include "locale/language_selector.h"
 #include "platform/autostart.h"
 #include "platform/folders.h"
-#include "platform/language_library.h"
 #include "platform/profile.h"
 #include "platform/utf8.h"
 #include "platform/win32_text.h"
@@ -83,6 +82,26 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds dead
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
     return true;
+}
+
+// Drops what a window left behind (its end posts a quit): not the next test's.
+void DropMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+// The window's controls, its children's children too.
+std::vector<HWND> Controls(HWND window) {
+    std::vector<HWND> controls;
+    EnumChildWindows(
+        window,
+        [](HWND w, LPARAM list) {
+            reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+            return TRUE;
+        },
+        LPARAM(&controls));
+    return controls;
 }
 
 class Win32Windows : public ::testing::Test {
@@ -283,10 +302,7 @@ AskedQuestion AskOnWorker(const std::function<void(HWND box, HWND mainWindow)>& 
         ui.Close();  // as the program does once its loop has ended
         worker.join();
     }
-    // What the window left behind (its end posts a quit) is not the next test's.
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    DropMessages();
     return asked;
 }
 
@@ -392,9 +408,7 @@ TEST_F(Win32Windows, TrayMenuSwitchesStartAtLogin) {
         EXPECT_EQ(item().second, on);
     }
     window.Quit();
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    DropMessages();
 }
 
 // The space a control's text needs in the control's font: wrapped to the
@@ -414,27 +428,17 @@ SIZE TextNeeds(HWND control, const std::wstring& text, int width, bool wraps) {
 // its control: static texts (wrapped as they wrap), check boxes and the
 // navigation buttons (wrapped beside their icon, as they are drawn).
 TEST_F(Win32Windows, EveryLanguageFitsItsControls) {
-    const LanguageModule* before = g_hLangModule;
     std::wstring misfits;
     for (const auto& name : test::LibraryNames()) {
-        const auto library = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
-                                                           CLanguageSelector::LibraryFile(name));
+        const auto library = test::LoadBuiltLibrary(name);
         ASSERT_TRUE(library) << name;
-        g_hLangModule = library.get();
+        const test::UsingLanguage language(library.get());
         CharbrookDlg window;
         ASSERT_TRUE(window.Create());
         CNotifyBackup popup(sandbox.appData());
         ASSERT_TRUE(popup.Create());
-        std::vector<HWND> controls;
-        for (HWND top : {window.Hwnd(), popup.Hwnd()}) {
-            EnumChildWindows(
-                top,
-                [](HWND w, LPARAM list) {
-                    reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
-                    return TRUE;
-                },
-                LPARAM(&controls));
-        }
+        std::vector<HWND> controls = Controls(window.Hwnd());
+        for (HWND control : Controls(popup.Hwnd())) controls.push_back(control);
         for (HWND control : controls) {
             wchar_t kind[16] = {};
             GetClassNameW(control, kind, 16);
@@ -481,7 +485,6 @@ TEST_F(Win32Windows, EveryLanguageFitsItsControls) {
             }
         }
     }
-    g_hLangModule = before;
     std::string report;
     platform::Utf16ToUtf8(std::u16string(misfits.begin(), misfits.end()), report);
     EXPECT_TRUE(misfits.empty()) << report;
@@ -494,25 +497,19 @@ bool LaidOutRightToLeft(HWND window) {
 // In Arabic the window, its panels, the reminder and the message boxes lie
 // right to left; pictures drawn on a mirrored surface keep their orientation.
 TEST_F(Win32Windows, ArabicLaysTheWindowsOutRightToLeft) {
-    const auto arabic = platform::LoadLanguageLibrary(test::BuiltLocalesFolder() /
-                                                      CLanguageSelector::LibraryFile("arabic.dll"));
+    const auto arabic = test::LoadBuiltLibrary("arabic.dll");
     ASSERT_TRUE(arabic);
-    const LanguageModule* before = g_hLangModule;
-    g_hLangModule = arabic.get();
+    std::optional<test::UsingLanguage> language(arabic.get());
     UseLanguageLayout();
     {
         CharbrookDlg window;
         ASSERT_TRUE(window.Create());
         EXPECT_TRUE(LaidOutRightToLeft(window.Hwnd()));
-        HWND qr = nullptr;
-        EnumChildWindows(
-            window.Hwnd(),
-            [](HWND w, LPARAM found) {
-                if (GetDlgCtrlID(w) == IDC_QR_PICTURE) *reinterpret_cast<HWND*>(found) = w;
-                return TRUE;
-            },
-            LPARAM(&qr));
-        ASSERT_NE(qr, nullptr);
+        const auto controls = Controls(window.Hwnd());
+        const auto qrAt = std::find_if(controls.begin(), controls.end(),
+                                       [](HWND w) { return GetDlgCtrlID(w) == IDC_QR_PICTURE; });
+        ASSERT_NE(qrAt, controls.end());
+        const HWND qr = *qrAt;
         EXPECT_TRUE(LaidOutRightToLeft(GetParent(qr))) << "the connect panel";
         EXPECT_TRUE(LaidOutRightToLeft(qr)) << "its picture";
         CNotifyBackup popup(sandbox.appData());
@@ -524,7 +521,7 @@ TEST_F(Win32Windows, ArabicLaysTheWindowsOutRightToLeft) {
     EXPECT_TRUE(asked.boxExStyle & WS_EX_LAYOUTRTL) << "the message box";
     // (wine leaves no trace of the reading order on the box; the flags it is given.)
     EXPECT_EQ(MessageBoxDirection(), UINT(MB_RTLREADING | MB_RIGHT));
-    g_hLangModule = before;
+    language.reset();
     UseLanguageLayout();
     EXPECT_EQ(MessageBoxDirection(), 0u);
 
@@ -586,9 +583,7 @@ TEST_F(Win32Windows, WithoutANotificationAreaTheCloseBoxMinimises) {
     EXPECT_FALSE(IsWindowVisible(window.Hwnd()));
     presenter.Close();
     window.Quit();
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    DropMessages();
 }
 
 }  // namespace
