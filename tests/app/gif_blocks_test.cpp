@@ -1,11 +1,9 @@
 // The GIF block walk of the picture control: frames, delays and disposal
-// found in hand-made files, and any damage to a file met without reading
-// past its end.
+// found in hand-made files, and damaged ones refused (tests/fuzz's
+// gif_blocks target walks random damage).
 #include "app/gif_blocks.h"
 
 #include <gtest/gtest.h>
-
-#include <random>
 
 namespace harbrook {
 namespace {
@@ -71,6 +69,9 @@ TEST(GifBlocks, ThreeImagesWithTheirDelaysAndDisposal) {
         EXPECT_EQ(GifFrameWaitMs(frame.delay), waits[i]);
         EXPECT_EQ(gif[frame.begin], 0x21) << "the frame starts at its control extension";
         EXPECT_EQ(gif[frame.end - 1], 0) << "and ends with the image's terminator";
+        const auto single = WalkGif(SingleImageGif(gif, *layout, frame));
+        ASSERT_TRUE(single);
+        EXPECT_EQ(single->frames.at(0).delay, delays[i]) << "cut out with its own control";
     }
 }
 
@@ -128,39 +129,6 @@ TEST(GifBlocks, ABrokenBlockEndsTheWalkWithTheImagesBeforeIt) {
     Bytes table = GifMaker().Image(0).Trailer().bytes;
     table[10] = 0x87;
     EXPECT_FALSE(WalkGif(table));
-}
-
-// Damaged copies of a good file, many of them: the walk never reads past the
-// end and every frame it reports lies inside the data and cuts out cleanly.
-TEST(GifBlocks, DamagedFilesAreWalkedSafely) {
-    const Bytes good = GifMaker()
-                           .Control(10, 2)
-                           .Image(0)
-                           .Comment("x")
-                           .Control(20, 3)
-                           .Image(1, true)
-                           .Image(2)
-                           .Trailer()
-                           .bytes;
-    std::mt19937 random(12345);
-    for (int round = 0; round < 20000; ++round) {
-        Bytes gif = good;
-        const int changes = 1 + int(random() % 4);
-        for (int c = 0; c < changes; ++c) gif[random() % gif.size()] = std::uint8_t(random());
-        if (random() % 3 == 0) gif.resize(random() % (gif.size() + 1));
-        const auto layout = WalkGif(gif);
-        if (!layout) continue;
-        ASSERT_LE(layout->headerSize, gif.size());
-        for (const GifFrame& frame : layout->frames) {
-            ASSERT_GE(frame.begin, layout->headerSize);
-            ASSERT_LT(frame.begin, frame.end);
-            ASSERT_LE(frame.end, gif.size());
-            const auto single = WalkGif(SingleImageGif(gif, *layout, frame));
-            ASSERT_TRUE(single);
-            ASSERT_EQ(single->frames.size(), 1u);
-            EXPECT_EQ(single->frames[0].delay, frame.delay);
-        }
-    }
 }
 
 }  // namespace
