@@ -169,9 +169,7 @@ TEST_F(HarbrookProcessTest, ALockThatCannotBeTakenRefusesToStart) {
 
 TEST_F(HarbrookProcessTest, BadInputIsRefusedWithOneLineAndNothingChanges) {
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"--frobnicate"},
-             {"--address", "10.0.0.256"},
-             {"--ports-base", "12"},
+             {"--frobnicate"},  // one parse error: options_test has every reason
              {"--backup-root", (sandbox.root() / "missing").string()},
              {"--backup-root", HARBROOK_EXE},
              {"--backup-root", "/proc"},
@@ -219,12 +217,8 @@ TEST_F(HarbrookProcessTest, PairBackUpSendAndDisconnect) {
     const auto backup = PhoneBackup({sample.string()}, "backup");
     EXPECT_EQ(backup.status, 0) << backup.out << backup.err;
     ASSERT_TRUE(pc->WaitForOutput("] Backup completed: 4 files, 2.2 MB", 10s)) << pc->Out();
-    const std::string out = pc->Out();
-    EXPECT_NE(out.find("] Backup started: 2.2 MB announced"), std::string::npos);
-    EXPECT_NE(out.find("] Backing up files\n"), std::string::npos);
-    EXPECT_NE(out.find("] Received IMG_0001.jpg (700.0 kB) into "), std::string::npos) << out;
-    EXPECT_NE(out.find("] Progress: 100%  2.2 MB of 2.2 MB"), std::string::npos);
-    EXPECT_NE(out.find("] Backup completed\n"), std::string::npos);
+    // (The console's lines for each event are console_output_test's.)
+    EXPECT_NE(pc->Out().find("] Received IMG_0001.jpg (700.0 kB) into "), std::string::npos);
     ExpectSameFiles(PhoneFolder(), originals);
 
     const fs::path inbox = sandbox.root() / "phone-inbox";
@@ -434,9 +428,6 @@ TEST_F(HarbrookProcessTest, SpeaksTheSystemsLanguageOrTheConfiguredOne) {
                        "Handy, um es mit dem PC zu verbinden.\n"),
               std::string::npos)
         << out;
-    EXPECT_NE(
-        out.find("2. \u00d6ffnen Sie Harbrook auf dem Smartphone und scannen Sie den QR-Code"),
-        std::string::npos);
     EXPECT_NE(out.find("Wird beendet (SIGINT)."), std::string::npos);
     // A refused command line too, though the options are read before the
     // language is chosen.
@@ -462,14 +453,6 @@ TEST_F(HarbrookProcessTest, SpeaksTheSystemsLanguageOrTheConfiguredOne) {
               "harbrook: --send \u306b\u306f\u5c11\u306a\u304f\u3068\u3082 1 "
               "\u3064\u306e\u30d5\u30a1\u30a4\u30eb\u3092\u6307\u5b9a\u3057\u3066"
               "\u304f\u3060\u3055\u3044\n");
-    ASSERT_TRUE(platform::WriteProfileString(ini, "harbrook", "language", "klingon"));
-    SetEnv("LANG", "ar_EG.UTF-8");
-    EXPECT_EQ(Pc({"--help"}, "unknown").out.rfind("Usage: harbrook [options]", 0), 0u);
-    ASSERT_TRUE(platform::WriteProfileString(ini, "harbrook", "language", "none"));
-    EXPECT_NE(Pc({"--history"}, "ar")
-                  .out.find("\u0646\u0633\u062e \u0627\u062d\u062a\u064a\u0627\u0637\u064a"),
-              std::string::npos)
-        << "none: the system's Arabic";
 }
 
 // The words of a text that are ASCII letters alone, lower-cased: "file" in
