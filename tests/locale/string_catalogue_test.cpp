@@ -55,25 +55,11 @@ TEST(StringCatalogue, RefusesEveryMalformedField) {
     for (const auto& [why, bytes] : bad) EXPECT_FALSE(StringCatalogue::Parse(bytes)) << why;
 }
 
-TEST(StringCatalogue, NoCutOrChangedByteReadsOutOfBounds) {
+// (Changed bytes, read without going out of bounds, are the fuzz target's.)
+TEST(StringCatalogue, EveryCutFileIsRefused) {
     const std::string good = BuildStringCatalogue(kTexts);
     for (std::size_t size = 0; size < good.size(); ++size) {
         EXPECT_FALSE(StringCatalogue::Parse(good.substr(0, size))) << "cut to " << size;
-    }
-    // Every byte changed to a few values: what still parses only ever hands
-    // out texts inside the file (the sanitizer builds watch the reads).
-    for (std::size_t at = 0; at < good.size(); ++at) {
-        for (const char c : {'0', '9', ' ', '\n', '\xFF'}) {
-            std::string changed = good;
-            changed[at] = c;
-            const auto catalogue = StringCatalogue::Parse(changed);
-            if (!catalogue) continue;
-            std::size_t total = 0;
-            for (unsigned id : {104u, 107u, 148u, 65535u}) {
-                if (const auto text = catalogue->Find(id)) total += text->size();
-            }
-            EXPECT_LE(total, good.size());
-        }
     }
 }
 

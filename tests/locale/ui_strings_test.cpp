@@ -7,12 +7,10 @@
 namespace harbrook {
 namespace {
 
+// Every text equal to its source is translations_test's; here that an
+// escaped line break in the source is a line break in the table.
 TEST(UiStrings, OwnTableHoldsTheProgramsTexts) {
-    EXPECT_EQ(LoadUiString(104, 50), "Harbrook");
-    EXPECT_EQ(LoadUiString(113, 512), "Automatically backup your mobile data to PC. ");
-    EXPECT_EQ(LoadUiString(129, 300), "Backup failed");
-    const std::string s148 = LoadUiString(148, 1000);
-    EXPECT_NE(s148.find("videos.\r\nYou can also"), std::string::npos);
+    EXPECT_NE(LoadUiString(148, 1000).find("videos.\r\nYou can also"), std::string::npos);
 }
 
 TEST(UiStrings, CapacityCountsTheTerminator) {

@@ -51,11 +51,7 @@ TEST_F(Widgets, ReminderTextsCheckBoxButtonAndKeys) {
 
     popup.ShowNow();
     EXPECT_TRUE(popup.isVisible());
-    // Nothing is cut: every text gets the height it needs at its width.
-    for (QWidget* part : std::initializer_list<QWidget*>{popup.Headline(), popup.Detail()}) {
-        EXPECT_GE(part->height(), part->heightForWidth(part->width()));
-    }
-    EXPECT_GE(popup.NoShowBox()->width(), popup.NoShowBox()->sizeHint().width());
+    // (That its texts fit is every_language_fits_test's, in each language.)
 
     popup.BackupButton()->click();
     EXPECT_EQ(opened, 1);
