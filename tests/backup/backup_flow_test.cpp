@@ -7,6 +7,7 @@
 #include <set>
 #include <zmq.hpp>
 
+#include "backup/manifest.h"
 #include "link/keywords.h"
 #include "platform/utf8.h"
 #include "tests/backup/transfer_harness.h"
@@ -349,6 +350,8 @@ TEST_F(BackupTimeoutTest, PhoneThatVanishesMidFileLeavesNothingUnderItsNameAndNo
     ASSERT_TRUE(h.WaitForBackupEnds(1));
     EXPECT_EQ(h.frontend.banners(), std::vector<std::string>{kBackingUp});
     EXPECT_TRUE(FilesUnder(h.PhoneFolder()).empty()) << "no part that looks whole";
+    EXPECT_FALSE(std::filesystem::exists(h.PhoneFolder() / kManifestFileName))
+        << "nor an empty one";
     EXPECT_FALSE(h.link.transferBusy.test());
 
     // The phone comes back and backs up again: the file takes its own name.
