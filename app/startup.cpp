@@ -292,7 +292,17 @@ int RunHarbrook(int argc, const char* const* argv, const HostFactory& makeHost) 
         std::fputs((FormatHistoryTable(records) + SkippedLinesNote(skipped)).c_str(), stdout);
         return 0;
     }
-    if (options.verify) return RunVerify(options, historyFile);
+    if (options.verify) {
+        // Lines are added only while no Harbrook runs: a backup appends to the
+        // same manifests and keeps where their lines start. The claim of the
+        // running instance, held while recording, keeps one from starting
+        // meanwhile.
+        platform::SingleInstance instance;
+        if (options.record && !dataFolder.empty() &&
+            instance.TryClaim(dataFolder) == platform::SingleInstance::Claim::AlreadyRunning)
+            return Fail(kExitFailure, Text(kStrRecordWhileRunning));
+        return RunVerify(options, historyFile);
+    }
     if (options.backupRoot && !CSettingsStore().WriteRootDirectory(*options.backupRoot, true)) {
         return Fail(kExitUsage, Text(kStrRootNotStored, {PathToUtf8(*options.backupRoot)}));
     }

@@ -11,6 +11,7 @@
 #include "link/worker_support.h"
 #include "locale/string_ids.h"
 #include "locale/ui_strings.h"
+#include "platform/memory.h"
 
 namespace harbrook {
 namespace {
@@ -138,6 +139,15 @@ bool ServeOneBackup(LinkContext& link, StorageLayout& storage, int& backOff) {
     return true;
 }
 
+// One backup, and back to the memory of an idle program: the look-up of
+// stored content and the chunks in flight are free now, but the allocator
+// would keep their pages.
+bool ServeAndReturnMemory(LinkContext& link, StorageLayout& storage, int& backOff) {
+    const bool more = ServeOneBackup(link, storage, backOff);
+    platform::ReturnFreeMemory();
+    return more;
+}
+
 }  // namespace
 
 void BackupReceiverThread(LinkContext& link, StorageLayout& storage) {
@@ -147,7 +157,7 @@ void BackupReceiverThread(LinkContext& link, StorageLayout& storage) {
     int backOff = 0;
     while (!link.stop.StopRequested()) {
         try {
-            if (!ServeOneBackup(link, storage, backOff)) return;
+            if (!ServeAndReturnMemory(link, storage, backOff)) return;
         } catch (const zmq::error_t& e) {
             if (IsTerminated(e)) return;
             // Anything else (out of sockets, say) is the system's trouble, not

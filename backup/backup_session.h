@@ -10,7 +10,6 @@
 #include <string>
 #include <zmq.hpp>
 
-#include "backup/chunk_hasher.h"
 #include "backup/storage_layout.h"
 #include "backup/stored_contents.h"
 #include "backup/target_file.h"
@@ -105,7 +104,7 @@ class BackupSession {
     // The digest of the current file, fed as it goes to the disk, and what
     // the phone's folder holds by content.
     bool m_digests = true;
-    ChunkHasher m_hash;
+    Sha256 m_hash;
     StoredContents m_contents;
     std::string m_stamp;  // this backup in the manifest
     std::int64_t m_alreadyStored = 0;

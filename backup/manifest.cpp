@@ -174,6 +174,7 @@ ManifestReading ReadManifest(
 
 bool ManifestAppender::Open(const std::filesystem::path& manifest) {
     m_out.close();
+    m_path.clear();
     std::error_code ec;
     std::uint64_t size =
         std::filesystem::exists(manifest, ec) ? std::filesystem::file_size(manifest, ec) : 0;
@@ -194,12 +195,17 @@ bool ManifestAppender::Open(const std::filesystem::path& manifest) {
             size = keep;
         }
     }
-    m_out.open(manifest, std::ios::binary | std::ios::app);
+    m_path = manifest;
     m_end = size;
-    return m_out.is_open();
+    return true;
 }
 
 std::optional<std::uint64_t> ManifestAppender::Append(const ManifestEntry& entry) {
+    if (m_path.empty()) return std::nullopt;
+    if (!m_out.is_open()) {
+        m_out.open(m_path, std::ios::binary | std::ios::app);
+        if (!m_out) return std::nullopt;
+    }
     const std::string line = FormatManifestLine(entry);
     m_out.write(line.data(), static_cast<std::streamsize>(line.size()));
     m_out.flush();

@@ -66,15 +66,17 @@ ManifestReading ReadManifest(
 
 // Appends lines to a manifest, one whole line per write. A line that an
 // earlier append left cut short is removed first, so that it cannot run into
-// the next one.
+// the next one. A manifest that does not exist yet is made by the first
+// append: a backup that stores nothing leaves no empty one behind.
 class ManifestAppender {
   public:
     bool Open(const std::filesystem::path& manifest);
-    bool IsOpen() const { return m_out.is_open(); }
+    bool IsOpen() const { return !m_path.empty(); }
     // The offset at which the line starts; nothing when it could not be written.
     std::optional<std::uint64_t> Append(const ManifestEntry& entry);
 
   private:
+    std::filesystem::path m_path;
     std::ofstream m_out;
     std::uint64_t m_end = 0;
 };

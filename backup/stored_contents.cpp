@@ -30,12 +30,15 @@ bool StoredContents::Open(const std::filesystem::path& phoneFolder) {
     const std::filesystem::path manifest = phoneFolder / kManifestFileName;
     // Cut lines are the appender's to remove, before the offsets are read.
     if (!m_appender.Open(manifest)) return false;
+    // Read straight into the sorted part, sorted once at the end.
     ReadManifest(manifest, [this](ManifestEntry&& entry, std::uint64_t offset) {
-        Add(entry.size, entry.digest, offset);
+        if (offset <= std::numeric_limits<std::uint32_t>::max())
+            m_sorted.push_back({Key(entry.size, entry.digest), static_cast<std::uint32_t>(offset)});
     });
-    Merge();
+    std::sort(m_sorted.begin(), m_sorted.end());
+    // Opened for reading at the first look-up: a manifest that is not there
+    // yet is made by the first line recorded.
     m_reader.close();
-    m_reader.open(manifest, std::ios::binary);
     return true;
 }
 
@@ -45,10 +48,19 @@ void StoredContents::Add(std::int64_t size, const Sha256Digest& digest, std::uin
     if (m_tail.size() >= kTailLength) Merge();
 }
 
+// From the back, in place: no buffer the size of the whole (which
+// std::inplace_merge would take).
 void StoredContents::Merge() {
     std::sort(m_tail.begin(), m_tail.end());
-    const auto middle = m_sorted.insert(m_sorted.end(), m_tail.begin(), m_tail.end());
-    std::inplace_merge(m_sorted.begin(), middle, m_sorted.end());
+    std::size_t old = m_sorted.size();
+    std::size_t added = m_tail.size();
+    m_sorted.resize(old + added);
+    for (std::size_t to = old + added; added > 0;) {
+        if (old > 0 && m_tail[added - 1] < m_sorted[old - 1])
+            m_sorted[--to] = m_sorted[--old];
+        else
+            m_sorted[--to] = m_tail[--added];
+    }
     m_tail.clear();
 }
 
@@ -76,6 +88,8 @@ std::optional<std::filesystem::path> StoredContents::Find(std::int64_t size,
         if (slot.key == key.key) offsets.push_back(slot.offset);
     // Newest first: the file most likely still as it was.
     std::sort(offsets.rbegin(), offsets.rend());
+    if (!offsets.empty() && !m_reader.is_open())
+        m_reader.open(m_phoneFolder / kManifestFileName, std::ios::binary);
     std::string text;
     for (const std::uint32_t offset : offsets) {
         m_reader.clear();

@@ -143,12 +143,13 @@ fs::path FolderOf(const fs::path& root) {
 Leg TimeDisk(const DataSet& set, const fs::path& folder) {
     fs::create_directories(folder);
     const auto files = phone::GenerateBackupFiles(set.count, static_cast<std::int64_t>(set.size));
+    std::vector<char> scratch;
     const auto start = std::chrono::steady_clock::now();
     const double cpu = ThreadCpuSeconds();
     for (const auto& file : files) {
         platform::File out = platform::File::CreateNew(folder / file.name);
         for (std::int64_t done = 0; done < file.size;) {
-            const auto chunk = phone::GeneratedChunk(file, done);
+            const auto chunk = phone::GeneratedChunk(file, done, scratch);
             out.WriteAll(chunk);
             done += static_cast<std::int64_t>(chunk.size());
         }

@@ -21,8 +21,9 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kPortsInPlan = 13;  // the program's --ports-base plan
-constexpr int kBackupOffset = 6;  // its first backup port
+constexpr int kPortsInPlan = 13;   // the program's --ports-base plan
+constexpr int kMonitorOffset = 3;  // its first connection monitor port
+constexpr int kBackupOffset = 6;   // its first backup port
 
 constexpr const char* kUsage =
     "Usage: bench_program [--starts N] [--size BYTES] [--many N] [--dir FOLDER]\n"
@@ -143,6 +144,11 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::seconds(1));
     PrintMemory("idle, no phone:", p.pid);
     RunProgram({HARBROOK_PHONE_TOOL, "pair", "127.0.0.1:" + std::to_string(p.base)});
+    // The phone's heartbeat, as the app keeps it up: without it the program
+    // takes the phone for gone after its monitor window, in the middle of the
+    // many small files.
+    const int heartbeat = SpawnProgram(
+        {HARBROOK_PHONE_TOOL, "heartbeat", "127.0.0.1:" + std::to_string(p.base + kMonitorOffset)});
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     PrintMemory("paired:", p.pid);
     const double large = Backup(p, 1, size);
@@ -161,6 +167,10 @@ int main(int argc, char** argv) {
         std::snprintf(label, sizeof label, "after %ld x 1000 B%s (%.0f files/s):", many, time,
                       many / seconds);
         PrintMemory(label, p.pid);
+    }
+    if (heartbeat > 0) {
+        ::kill(heartbeat, SIGTERM);
+        WaitProgram(heartbeat);
     }
     Stop(p);
     RemoveTree(work);

@@ -130,6 +130,28 @@ TEST_F(HarbrookProcessTest, ASecondStartThatCannotReachTheFirstEndsSilentlyAndAt
     }
 }
 
+// A running Harbrook may back up into the same manifest at any moment:
+// --record adds nothing while one runs, and keeps one from starting while it
+// records.
+TEST_F(HarbrookProcessTest, RecordingWaitsForNoHarbrookToRun) {
+    fs::create_directories(PhoneFolder() / "Camera");
+    WritePatternFile(PhoneFolder() / "Camera" / "old.jpg", 1000);
+    const std::vector<std::string> record{"--verify", "--record", "--backup-root",
+                                          backupRoot.string()};
+    {
+        fs::create_directories(sandbox.appData());
+        platform::SingleInstance running;
+        ASSERT_EQ(running.TryClaim(sandbox.appData()), platform::SingleInstance::Claim::First);
+        const auto refused = Pc(record, "refused");
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.err.find("Quit Harbrook"), std::string::npos) << refused.err;
+        EXPECT_FALSE(fs::exists(PhoneFolder() / kManifestFileName));
+    }
+    const auto recorded = Pc(record, "recorded");
+    EXPECT_EQ(recorded.status, 0) << recorded.err;
+    EXPECT_TRUE(fs::exists(PhoneFolder() / kManifestFileName));
+}
+
 TEST_F(HarbrookProcessTest, WithoutADataFolderItRunsAndSaysSoOnce) {
     const fs::path blocked = sandbox.root() / "a-file-not-a-folder";
     WritePatternFile(blocked, 1);

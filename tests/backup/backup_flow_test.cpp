@@ -4,8 +4,10 @@
 
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <zmq.hpp>
 
+#include "backup/manifest.h"
 #include "link/keywords.h"
 #include "platform/utf8.h"
 #include "tests/backup/transfer_harness.h"
@@ -111,6 +113,16 @@ TEST_F(BackupFlowTest, ChunkBoundariesTakeTheRightNumberOfFetches) {
 TEST_F(BackupFlowTest, GeneratedFilesArriveAsTheyWereMade) {
     // The benchmarks' phone: content made in memory, chunked like a file.
     const auto files = phone::GenerateBackupFiles(3, 600'001);
+    const auto made = [](const phone::BackupFile& file) {
+        std::vector<char> scratch;
+        std::string bytes;
+        for (std::int64_t at = 0; at < file.size;) {
+            const auto chunk = phone::GeneratedChunk(file, at, scratch);
+            bytes.append(chunk.data(), chunk.size());
+            at += static_cast<std::int64_t>(chunk.size());
+        }
+        return bytes;
+    };
     const auto report = RunPhoneBackup(h.PhoneOptions(), files);
     EXPECT_TRUE(report.ended) << report.problem;
     EXPECT_EQ(report.chunksSent, 9);
@@ -118,17 +130,14 @@ TEST_F(BackupFlowTest, GeneratedFilesArriveAsTheyWereMade) {
     for (const auto& file : files) {
         std::ifstream in(h.CategoryFolder(BackupCategory::Camera) / file.name, std::ios::binary);
         const std::string stored((std::istreambuf_iterator<char>(in)), {});
-        std::string made;
-        for (std::int64_t at = 0; at < file.size;) {
-            const auto chunk = phone::GeneratedChunk(file, at);
-            made.append(chunk.data(), chunk.size());
-            at += static_cast<std::int64_t>(chunk.size());
-        }
-        EXPECT_EQ(made.size(), 600'001u);
-        EXPECT_TRUE(stored == made) << file.name;
+        EXPECT_EQ(made(file).size(), 600'001u);
+        EXPECT_TRUE(stored == made(file)) << file.name;
     }
-    // Every file a little different.
-    EXPECT_NE(phone::GeneratedChunk(files[0], 0)[0], phone::GeneratedChunk(files[1], 0)[0]);
+    // No two files alike, however many: the PC would find the content stored.
+    const auto many = phone::GenerateBackupFiles(1000, 20);
+    std::set<std::string> contents;
+    for (const auto& file : many) contents.insert(made(file));
+    EXPECT_EQ(contents.size(), many.size());
 }
 
 TEST_F(BackupFlowTest, APhoneThatBacksUpTheMomentItIsPairedIsServed) {
@@ -341,6 +350,8 @@ TEST_F(BackupTimeoutTest, PhoneThatVanishesMidFileLeavesNothingUnderItsNameAndNo
     ASSERT_TRUE(h.WaitForBackupEnds(1));
     EXPECT_EQ(h.frontend.banners(), std::vector<std::string>{kBackingUp});
     EXPECT_TRUE(FilesUnder(h.PhoneFolder()).empty()) << "no part that looks whole";
+    EXPECT_FALSE(std::filesystem::exists(h.PhoneFolder() / kManifestFileName))
+        << "nor an empty one";
     EXPECT_FALSE(h.link.transferBusy.test());
 
     // The phone comes back and backs up again: the file takes its own name.

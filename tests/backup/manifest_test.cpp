@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "backup/backup_check.h"
+#include "backup/stored_contents.h"
 #include "tests/support/sandbox.h"
 
 namespace harbrook::test {
@@ -95,6 +96,31 @@ TEST_F(ManifestTest, CheckNamesChangedMissingAndUnrecordedFiles) {
     EXPECT_EQ(result.changed, std::vector<std::string>{"Camera/f1.jpg"});
     EXPECT_EQ(result.missing, std::vector<std::string>{"Documents/deep/d.pdf"});
     EXPECT_EQ(result.unrecorded, std::vector<std::string>{"Audio/new.mp3"});
+}
+
+// Past the short tail of recent lines, which is merged into the sorted part
+// now and then, and read back from the manifest: every file is found by its
+// content, among others of the same size.
+TEST_F(ManifestTest, StoredContentsFindsEveryRecordedFile) {
+    fs::create_directories(Phone() / "Camera");
+    std::vector<std::pair<fs::path, FileDigest>> files;
+    StoredContents contents;
+    ASSERT_TRUE(contents.Open(Phone()));
+    for (int i = 0; i < 2500; ++i) {
+        const fs::path file = Phone() / "Camera" / ("f" + std::to_string(i) + ".jpg");
+        WritePatternFile(file, 100 + i % 3, static_cast<unsigned>(i));
+        files.emplace_back(file, *DigestFile(file));
+        ASSERT_TRUE(contents.Record(file, files.back().second.size, files.back().second.digest,
+                                    "20240501T130405Z"));
+    }
+    StoredContents reopened;
+    ASSERT_TRUE(reopened.Open(Phone()));
+    for (StoredContents* lookup : {&contents, &reopened})
+        for (const auto& [file, digest] : files)
+            ASSERT_EQ(lookup->Find(digest.size, digest.digest), file);
+    Sha256Digest other = files[0].second.digest;
+    other[31] ^= 1;
+    EXPECT_FALSE(contents.Find(files[0].second.size, other));
 }
 
 }  // namespace

@@ -105,11 +105,17 @@ std::vector<BackupFile> GenerateBackupFiles(int count, std::int64_t size,
     return files;
 }
 
-std::span<const char> GeneratedChunk(const BackupFile& file, std::int64_t offset) {
+std::span<const char> GeneratedChunk(const BackupFile& file, std::int64_t offset,
+                                     std::vector<char>& scratch) {
     const std::int64_t left = std::max<std::int64_t>(0, file.size - offset);
     const auto n = static_cast<std::size_t>(
         std::min<std::int64_t>(static_cast<std::int64_t>(kPhoneChunkSize), left));
-    return {Pattern().data() + file.seed % 256, n};
+    const std::span<const char> shared(Pattern().data() + file.seed % 256, n);
+    if (offset != 0) return shared;
+    scratch.assign(shared.begin(), shared.end());
+    for (std::size_t i = 0; i < 4 && i < n; ++i)
+        scratch[i] = static_cast<char>(file.seed >> (8 * i));
+    return scratch;
 }
 
 bool IsLoopbackEndpoint(std::string_view addressAndPort) {
@@ -224,7 +230,7 @@ class Deliverer {
                 std::min<std::int64_t>(static_cast<std::int64_t>(m_buffer.size()), toSend - sent));
             std::span<const char> chunk;
             if (generated) {
-                chunk = GeneratedChunk(file, sent).first(want);
+                chunk = GeneratedChunk(file, sent, m_firstChunk).first(want);
             } else {
                 const auto got = source.Read(std::span<char>(m_buffer.data(), want));
                 if (!got) return Fail("cannot read " + platform::PathToUtf8(file.source));
@@ -254,6 +260,7 @@ class Deliverer {
     std::ostream* m_log;
     int m_shortLeft;
     std::vector<char> m_buffer;
+    std::vector<char> m_firstChunk;  // of a generated file
 };
 
 }  // namespace

@@ -44,9 +44,13 @@ std::vector<BackupFile> CollectBackupFiles(const std::vector<std::filesystem::pa
 std::vector<BackupFile> GenerateBackupFiles(int count, std::int64_t size,
                                             const std::filesystem::path& folder = "DCIM/Camera");
 
-// The bytes of a generated file from `offset` on (at most kPhoneChunkSize),
-// without copying: they point into one pattern shared by all files.
-std::span<const char> GeneratedChunk(const BackupFile& file, std::int64_t offset);
+// The bytes of a generated file from `offset` on (at most kPhoneChunkSize).
+// They point into one pattern shared by all files, without copying, except
+// in a file's first chunk: that one is copied into `scratch` with the file's
+// number in its first four bytes, so that no two generated files hold the
+// same content (a PC that finds stored content again must not find it here).
+std::span<const char> GeneratedChunk(const BackupFile& file, std::int64_t offset,
+                                     std::vector<char>& scratch);
 
 // True for an address-and-port text on 127.0.0.0/8: the stand-in talks to
 // this machine only.
