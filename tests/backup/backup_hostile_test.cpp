@@ -88,14 +88,13 @@ TEST_F(BackupHostileTest, NamesThatReachForOtherFoldersStayInTheCategoryFolder) 
         bool stored;  // false: the backup fails on this offer
     };
     const std::vector<Case> cases{
+        // (storage_layout_test has every way a name reaches out; these few
+        // show the receiver storing or refusing what the layout made of it.)
         {"..", false},
-        {".", false},
         {"...", false},
         {"../x.jpg", true},
-        {"../../../../../../tmp/x.jpg", true},
         {"/etc/x.jpg", true},
         {"a\\..\\b.jpg", true},
-        {"c:\\Windows\\x.jpg", true},
         // Control characters stay in the name; Windows refuses to create
         // such a file, so there the backup fails on this offer.
         {std::string("ctl\x01\x1f\n\t.jpg"), !kWindows},
