@@ -249,19 +249,15 @@ TEST_F(InstallerDownload, OnlyAnInstallerSignedWithTheKeyIsGood) {
     server.Serve("/stranger/setup.exe", body);
     server.Serve("/stranger/setup.exe.minisig", SignatureOf(body, &strangerKeys));
     // Another file of the same size under a true signature of the real one.
+    // (Every other way a signature fails is minisign_test's: anything but
+    // Valid refuses the copy alike.)
     server.Serve("/tampered/setup.exe", evil);
     server.Serve("/tampered/setup.exe.minisig", SignatureOf(body));
-    // The true signature with its trusted comment changed.
-    std::string comment = SignatureOf(body);
-    comment.replace(comment.find("timestamp:0"), 11, "timestamp:9");
-    server.Serve("/comment/setup.exe", body);
-    server.Serve("/comment/setup.exe.minisig", comment);
 
     EXPECT_EQ(Fetch({"2.0", {server.Url("/signed/setup.exe")}, size}, TestKey()),
               InstallerOutcome::Good);
     EXPECT_TRUE(std::filesystem::exists(data / "setup.exe.minisig"));
-    for (const char* path : {"/unsigned/setup.exe", "/stranger/setup.exe", "/tampered/setup.exe",
-                             "/comment/setup.exe"}) {
+    for (const char* path : {"/unsigned/setup.exe", "/stranger/setup.exe", "/tampered/setup.exe"}) {
         EXPECT_EQ(Fetch({"2.0", {server.Url(path)}, size}, TestKey()), InstallerOutcome::Unsigned)
             << path;
         EXPECT_TRUE(installer.empty());
