@@ -281,20 +281,6 @@ TEST_F(BackupFlowTest, SameNameAndSizeInARowReplacesTheFileBefore) {
     EXPECT_EQ(HashFile(other / "x(1).jpg"), HashFile(fourth.source));
 }
 
-TEST_F(BackupFlowTest, TheTwoHundredthCopyOverwritesTheLastNumberedName) {
-    ASSERT_TRUE(h.storage.PrepareBackupFolders(1024));
-    const auto camera = h.CategoryFolder(BackupCategory::Camera);
-    WritePatternFile(camera / "x.jpg", 10, 1000);
-    for (int n = 1; n <= 199; ++n)
-        WritePatternFile(camera / ("x(" + std::to_string(n) + ").jpg"), 10, 1000 + n);
-    const auto incoming = MakePhoneFile(PhoneDir() / "x.jpg", 777, "camera", 7);
-    EXPECT_TRUE(RunPhoneBackup(h.PhoneOptions(), {incoming}).ended);
-    ASSERT_TRUE(h.WaitForBackupEnds(1));
-    EXPECT_EQ(HashFile(camera / "x(199).jpg"), HashFile(incoming.source));
-    EXPECT_EQ(FilesUnder(camera).size(), 200u);
-    EXPECT_EQ(std::filesystem::file_size(camera / "x(198).jpg"), 10u);
-}
-
 TEST_F(BackupFlowTest, InsufficientRoomAndBadTotalsGetTheirAnswers) {
     auto options = h.PhoneOptions();
     options.replyTimeout = milliseconds(1000);

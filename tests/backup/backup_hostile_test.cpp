@@ -88,14 +88,13 @@ TEST_F(BackupHostileTest, NamesThatReachForOtherFoldersStayInTheCategoryFolder) 
         bool stored;  // false: the backup fails on this offer
     };
     const std::vector<Case> cases{
+        // (storage_layout_test has every way a name reaches out; these few
+        // show the receiver storing or refusing what the layout made of it.)
         {"..", false},
-        {".", false},
         {"...", false},
         {"../x.jpg", true},
-        {"../../../../../../tmp/x.jpg", true},
         {"/etc/x.jpg", true},
         {"a\\..\\b.jpg", true},
-        {"c:\\Windows\\x.jpg", true},
         // Control characters stay in the name; Windows refuses to create
         // such a file, so there the backup fails on this offer.
         {std::string("ctl\x01\x1f\n\t.jpg"), !kWindows},
@@ -166,11 +165,7 @@ TEST_F(BackupHostileTest, AbsurdSizesCostOnlyWhatActuallyArrives) {
     ASSERT_EQ(Heard(*link), "fetch");
     link->SendChunk(std::string_view("0123456789"));
     EXPECT_EQ(Heard(*link), "fileError");
-    // A size beyond 64 bits reads as the largest number: still positive.
-    link->SendOffer("huger.mp4", "99999999999999999999999", "camera", "file");
-    ASSERT_EQ(Heard(*link), "fetch");
-    link->SendChunk(std::string_view("abc"));
-    EXPECT_EQ(Heard(*link), "fileError");
+    // (A size beyond 64 bits reads as the largest number: DecimalTextTest.)
     End(*link);
     ASSERT_TRUE(h.WaitForBackupEnds(1));
     EXPECT_TRUE(h.frontend.LastBackupCompleted());

@@ -91,9 +91,7 @@ TEST_F(HostileTest, PairingServerServesTheNextPhone) {
         }
         auto phone = MakePhone("good-" + std::to_string(++round));
         const auto reply = phone::Pair(phone, AwaitPairingText());
-        ASSERT_TRUE(reply);
-        EXPECT_EQ(reply->frames.size(), 4u);
-        EXPECT_EQ(reply->pcId, PcId());
+        ASSERT_TRUE(reply);  // (what it says is pairing_test's)
         ASSERT_TRUE(WaitFor([&] { return ConnectedAs(phone.id); }));
         EXPECT_EQ(link.state.PhoneAddress(), "127.0.0.1");
     }

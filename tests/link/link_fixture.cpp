@@ -84,11 +84,7 @@ std::string LinkTest::AwaitPairingText() {
 void LinkTest::PairPhone(const phone::PhoneProfile& phone) {
     const auto reply = phone::Pair(phone, AwaitPairingText());
     ASSERT_TRUE(reply.has_value()) << "no pairing reply";
-    ASSERT_TRUE(WaitFor([&] {
-        std::string id;
-        link.state.GetConnectedPhoneId(id);
-        return link.state.IsConnected() && id == phone.id;
-    }));
+    ASSERT_TRUE(WaitFor([&] { return ConnectedAs(phone.id); }));
 }
 
 std::string LinkTest::PcId() const {

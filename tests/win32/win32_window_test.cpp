@@ -112,7 +112,7 @@ class Win32Windows : public ::testing::Test {
 };
 
 TEST_F(Win32Windows, GifImagesLieOnTheMemoryImageWithTheirDisposal) {
-    // Delays 0 and 3 stay 100 ms, 50 stays 500 ms; the second image puts
+    // (The waits the delays give are gif_blocks_test's.) The second image puts
     // back what was under it, the last clears its own pixel.
     const Bytes gif =
         PixelGif().Frame(0, 1, 0, 1).Frame(0, 2, 3, 3).Frame(1, 3, 50, 1).Frame(2, 1, 5, 2).Done();
@@ -121,8 +121,6 @@ TEST_F(Win32Windows, GifImagesLieOnTheMemoryImageWithTheirDisposal) {
     EXPECT_EQ(picture.Width(), 3);
     EXPECT_EQ(picture.Height(), 1);
     ASSERT_EQ(picture.FrameCount(), 4u);
-    const std::uint32_t waits[] = {100, 100, 500, 50};
-    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(picture.FrameWaitMs(i), waits[i]) << i;
 
     const auto row = [&] {
         return std::vector<std::uint32_t>{picture.PixelAt(0, 0), picture.PixelAt(1, 0),
