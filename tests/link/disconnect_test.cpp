@@ -12,17 +12,28 @@ using namespace std::chrono_literals;
 
 class DisconnectTest : public LinkTest {};
 
-TEST_F(DisconnectTest, TheUsersDisconnectReachesThePhone) {
+// A monitor window long enough to be still open when the disconnect comes.
+class UserDisconnectTest : public LinkTest {
+  protected:
+    UserDisconnectTest()
+        : LinkTest([] {
+              Timing timing = FastTiming();
+              timing.monitorWindow = 10s;
+              return timing;
+          }()) {}
+};
+
+TEST_F(UserDisconnectTest, TheUsersDisconnectReachesThePhone) {
     Start(PairingServerThread);
     Start(ConnectionMonitorThread);
     const auto phone = MakePhone("user", "127.0.0.23");
     phone::DisconnectListener listener(phone);
     ASSERT_TRUE(listener.Start());
     PairPhone(phone);
-    // The phone's heartbeat runs on through the disconnect.
     phone::HeartbeatService heartbeat(phone, link.BuildMonitorEndpoint(), 50ms);
     heartbeat.Start();
     ASSERT_TRUE(WaitFor([&] { return heartbeat.LastStatus() == "Connected"; }));
+    heartbeat.Stop();  // from here on every heartbeat is sent after the disconnect
 
     DisconnectThread(link);
     EXPECT_FALSE(link.state.IsConnected());
@@ -30,9 +41,12 @@ TEST_F(DisconnectTest, TheUsersDisconnectReachesThePhone) {
     EXPECT_EQ(link.state.PhoneAddress(), "");
     EXPECT_EQ(listener.Received(), std::vector<std::string>{"Disconnected"});
     EXPECT_FALSE(frontend.stateChanges().back().connected);
-    // The heartbeat that meets the monitor's last window is told
-    // "Disconnected", and it connects nothing again.
-    EXPECT_TRUE(WaitFor([&] { return heartbeat.LastStatus() == "Disconnected"; }));
+    // The heartbeat that meets the window still open is told "Disconnected";
+    // then the monitor stops listening, and the phone connects nothing again.
+    const auto last = phone::SendHeartbeat(phone, Monitor(), "Connected", 5s);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->status, "Disconnected");
+    EXPECT_FALSE(phone::SendHeartbeat(phone, Monitor(), "Connected", 1s));
     EXPECT_FALSE(link.state.IsConnected());
 }
 
