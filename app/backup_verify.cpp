@@ -18,11 +18,6 @@ std::string Text(unsigned id, const std::vector<std::string>& arguments = {}) {
     return FormatUiText(LoadUiString(id, kCapacity), arguments);
 }
 
-// A text that counts something, in the form its language gives that count.
-std::string Counted(unsigned id, std::uint64_t count, const std::vector<std::string>& arguments) {
-    return FormatUiText(LoadPluralUiString(id, count, kCapacity), arguments);
-}
-
 }  // namespace
 
 std::filesystem::path StoredBackupFolder() {
@@ -60,13 +55,14 @@ VerifySummary VerifyBackups(const VerifyRequest& request, const std::filesystem:
             return summary;
         }
         if (result.recorded > 0)
-            summary.totals.push_back(Counted(kStrCheckRecorded,
-                                             static_cast<std::uint64_t>(result.recorded),
-                                             {shown, std::to_string(result.recorded)}));
+            summary.totals.push_back(
+                FormatCountedUiText(kStrCheckRecorded, static_cast<std::uint64_t>(result.recorded),
+                                    kCapacity, {shown, std::to_string(result.recorded)}));
         if (result.cutLast) summary.totals.push_back(Text(kStrCheckCutLine, {shown}));
         if (result.damagedLines > 0)
-            summary.totals.push_back(Counted(kStrCheckDamagedLines, result.damagedLines,
-                                             {shown, std::to_string(result.damagedLines)}));
+            summary.totals.push_back(
+                FormatCountedUiText(kStrCheckDamagedLines, result.damagedLines, kCapacity,
+                                    {shown, std::to_string(result.damagedLines)}));
         const auto list = [&](unsigned id, const std::vector<std::string>& paths) {
             for (const auto& path : paths)
                 summary.details.push_back(Text(id, {EscapeControls(phone + "/" + path)}));
@@ -79,14 +75,15 @@ VerifySummary VerifyBackups(const VerifyRequest& request, const std::filesystem:
         record.files = result.files;
         record.bytes = result.bytes;
         record.outcome = result.Intact() ? BackupOutcome::Completed : BackupOutcome::Failed;
-        record.reason = result.Intact()
-                            ? Counted(kStrCheckIntact, static_cast<std::uint64_t>(result.files),
-                                      {phone, std::to_string(result.files)})
-                            : Counted(kStrCheckDiffers, static_cast<std::uint64_t>(result.files),
-                                      {phone, std::to_string(result.files),
-                                       std::to_string(result.changed.size()),
-                                       std::to_string(result.missing.size()),
-                                       std::to_string(result.unrecorded.size())});
+        record.reason =
+            result.Intact()
+                ? FormatCountedUiText(kStrCheckIntact, static_cast<std::uint64_t>(result.files),
+                                      kCapacity, {phone, std::to_string(result.files)})
+                : FormatCountedUiText(
+                      kStrCheckDiffers, static_cast<std::uint64_t>(result.files), kCapacity,
+                      {phone, std::to_string(result.files), std::to_string(result.changed.size()),
+                       std::to_string(result.missing.size()),
+                       std::to_string(result.unrecorded.size())});
         summary.totals.push_back(EscapeControlsKeepingIsolates(record.reason));
         summary.files += result.files;
         summary.differing += differing;
@@ -109,10 +106,11 @@ std::string FormatCheckProgress(const CheckProgress& p, double seconds) {
     const std::int64_t left =
         rate > 0 ? static_cast<std::int64_t>(static_cast<double>(p.bytesTotal - p.bytes) / rate)
                  : 0;
-    return Counted(kStrCheckProgressLine, static_cast<std::uint64_t>(p.filesTotal),
-                   {std::to_string(p.files), std::to_string(p.filesTotal), FormatBytes(p.bytes),
-                    FormatBytes(p.bytesTotal), FormatBytes(static_cast<std::int64_t>(rate)),
-                    FormatDuration(left)});
+    return FormatCountedUiText(
+        kStrCheckProgressLine, static_cast<std::uint64_t>(p.filesTotal), kCapacity,
+        {std::to_string(p.files), std::to_string(p.filesTotal), FormatBytes(p.bytes),
+         FormatBytes(p.bytesTotal), FormatBytes(static_cast<std::int64_t>(rate)),
+         FormatDuration(left)});
 }
 
 }  // namespace harbrook

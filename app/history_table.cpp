@@ -122,13 +122,11 @@ std::string FormatHistoryTable(const std::vector<BackupRecord>& records) {
                 out += "    " + FormatUiText(Text(kStrIncompleteFile), {Printable(name)}) + '\n';
             const BackupRecord& record = records[i - 1];
             if (record.alreadyStored > 0)
-                out +=
-                    "    " +
-                    FormatUiText(LoadPluralUiString(
-                                     kStrAlreadyStoredCount,
-                                     static_cast<std::uint64_t>(record.alreadyStored), kCapacity),
-                                 {std::to_string(record.alreadyStored)}) +
-                    '\n';
+                out += "    " +
+                       FormatCountedUiText(kStrAlreadyStoredCount,
+                                           static_cast<std::uint64_t>(record.alreadyStored),
+                                           kCapacity) +
+                       '\n';
             if (!record.reason.empty()) {
                 // A check's reason is a line of its own; a backup's is said why.
                 const std::string reason = EscapeControlsKeepingIsolates(record.reason);

@@ -102,8 +102,7 @@ std::string FormatProgress(const ProgressReading& r) {
         line += "  " + FormatUiText(LoadUiString(kStrTimeLeft, kCapacity),
                                     {FormatDuration(*r.secondsLeft)});
     }
-    line += "  " + FormatUiText(LoadPluralUiString(kStrFileCount, r.filesDone, kCapacity),
-                                {std::to_string(r.filesDone)});
+    line += "  " + FormatCountedUiText(kStrFileCount, r.filesDone, kCapacity);
     return line;
 }
 

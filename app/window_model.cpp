@@ -83,8 +83,7 @@ std::string BannerProgressLine(const ProgressReading& reading) {
         Text(kStrBannerProgress),
         {{"percent", std::to_string(reading.percent)}, {"total", FormatBytes(reading.totalBytes)}});
     if (reading.filesDone > 0) {
-        line += " " + FormatUiText(LoadPluralUiString(kStrFileCount, reading.filesDone, kLongText),
-                                   {std::to_string(reading.filesDone)});
+        line += " " + FormatCountedUiText(kStrFileCount, reading.filesDone, kLongText);
     }
     if (reading.bytesPerSecond > 0) {
         line += " \u00b7 " + FormatRate(reading.bytesPerSecond);
@@ -116,13 +115,13 @@ BackupSummary SummariseBackup(BackupOutcome outcome, std::int64_t files, std::in
                                      {"size", FormatBytes(bytes)},
                                      {"time", FormatDuration(seconds)}});
     if (alreadyStored > 0)
-        summary.body += "\n" + FormatUiText(LoadPluralUiString(kStrAlreadyStoredCount,
-                                                               alreadyStored, kLongText),
-                                            {std::to_string(alreadyStored)});
+        summary.body +=
+            "\n" + FormatCountedUiText(kStrAlreadyStoredCount,
+                                       static_cast<std::uint64_t>(alreadyStored), kLongText);
     if (incomplete > 0)
         summary.body +=
-            "\n" + FormatUiText(LoadPluralUiString(kStrIncompleteCount, incomplete, kLongText),
-                                {std::to_string(incomplete)});
+            "\n" + FormatCountedUiText(kStrIncompleteCount, static_cast<std::uint64_t>(incomplete),
+                                       kLongText);
     if (!reason.empty()) summary.body += "\n" + reason;
     return summary;
 }

@@ -81,4 +81,10 @@ std::string LoadPluralUiString(unsigned id, std::uint64_t count, std::size_t cap
     return std::string(platform::CutToUtf16Units(text ? *text : *other, capacity - 1));
 }
 
+std::string FormatCountedUiText(unsigned id, std::uint64_t count, std::size_t capacity,
+                                std::vector<std::string> arguments) {
+    if (arguments.empty()) arguments.push_back(std::to_string(count));
+    return FormatUiText(LoadPluralUiString(id, count, capacity), arguments);
+}
+
 }  // namespace harbrook

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace harbrook {
 
@@ -30,5 +31,10 @@ std::string CurrentLanguageCode();
 // rule; its "other" form where it has no text for the form. Cut as
 // LoadUiString cuts.
 std::string LoadPluralUiString(unsigned id, std::uint64_t count, std::size_t capacity);
+
+// That text filled in as FormatUiText fills it; without arguments the count
+// is its one argument ("%s files" -> "3 files").
+std::string FormatCountedUiText(unsigned id, std::uint64_t count, std::size_t capacity,
+                                std::vector<std::string> arguments = {});
 
 }  // namespace harbrook

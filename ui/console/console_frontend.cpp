@@ -235,21 +235,19 @@ void ConsoleFrontend::OnBackupRecorded(const BackupRecord& record) {
                                                                         : kStrBackupInterrupted;
     // The punctuation between the parts is the language's own too.
     std::string details =
-        FormatUiText(LoadPluralUiString(kStrFileTotals, record.files, kTextCapacity),
-                     {std::to_string(record.files), FormatBytes(record.bytes),
-                      FormatDuration(record.endSeconds - record.startSeconds)});
+        FormatCountedUiText(kStrFileTotals, record.files, kTextCapacity,
+                            {std::to_string(record.files), FormatBytes(record.bytes),
+                             FormatDuration(record.endSeconds - record.startSeconds)});
     if (record.alreadyStored > 0) {
-        details += Text(kStrDetailsSeparator) +
-                   FormatUiText(LoadPluralUiString(kStrAlreadyStoredCount,
-                                                   static_cast<std::uint64_t>(record.alreadyStored),
-                                                   kTextCapacity),
-                                {std::to_string(record.alreadyStored)});
+        details +=
+            Text(kStrDetailsSeparator) +
+            FormatCountedUiText(kStrAlreadyStoredCount,
+                                static_cast<std::uint64_t>(record.alreadyStored), kTextCapacity);
     }
     if (!record.incomplete.empty()) {
         const std::size_t incomplete = record.incomplete.size();
         details += Text(kStrDetailsSeparator) +
-                   FormatUiText(LoadPluralUiString(kStrIncompleteCount, incomplete, kTextCapacity),
-                                {std::to_string(incomplete)});
+                   FormatCountedUiText(kStrIncompleteCount, incomplete, kTextCapacity);
     }
     if (!record.reason.empty())
         details += Text(kStrReasonSeparator) + EscapeControlsKeepingIsolates(record.reason);
