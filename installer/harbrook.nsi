@@ -31,6 +31,9 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
+; The user's language, where it is one of Harbrook's; English otherwise.
+!include "${__FILEDIR__}/languages.nsh"
+
 Section "Harbrook" SecProgram
   SectionIn RO
   SetOutPath "$INSTDIR"
@@ -44,9 +47,13 @@ Section "Harbrook" SecProgram
 
   CreateDirectory "$SMPROGRAMS\Harbrook"
   CreateShortcut "$SMPROGRAMS\Harbrook\Harbrook.lnk" "$INSTDIR\harbrook.exe"
-  CreateShortcut "$SMPROGRAMS\Harbrook\Uninstall Harbrook.lnk" "$INSTDIR\uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\Harbrook\$(UninstallLink).lnk" "$INSTDIR\uninstall.exe"
   ; Explorer's "Send to" menu: the chosen files follow the arguments.
-  CreateShortcut "$SENDTO\Phone (Harbrook).lnk" "$INSTDIR\harbrook.exe" "--notify --send"
+  CreateShortcut "$SENDTO\$(SendToLink).lnk" "$INSTDIR\harbrook.exe" "--notify --send"
+  ; Named in the language of the install: the uninstaller, whatever language
+  ; it runs in, removes them by these paths.
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "SendToLink" "$SENDTO\$(SendToLink).lnk"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallLink" "$SMPROGRAMS\Harbrook\$(UninstallLink).lnk"
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -59,14 +66,21 @@ Section "Harbrook" SecProgram
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-Section /o "Start Harbrook when I sign in" SecLogin
+Section /o "$(SignInSection)" SecLogin
   WriteRegStr HKCU "${RUN_KEY}" "Harbrook" '"$INSTDIR\harbrook.exe"'
 SectionEnd
 
 Section "Uninstall"
   DeleteRegValue HKCU "${RUN_KEY}" "Harbrook"
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "SendToLink"
+  StrCmp $0 "" +2
+    Delete "$0"
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "UninstallLink"
+  StrCmp $0 "" +2
+    Delete "$0"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   Delete "$SMPROGRAMS\Harbrook\Harbrook.lnk"
+  ; The English names of an install that kept no record of its own.
   Delete "$SMPROGRAMS\Harbrook\Uninstall Harbrook.lnk"
   Delete "$SENDTO\Phone (Harbrook).lnk"
   RMDir "$SMPROGRAMS\Harbrook"

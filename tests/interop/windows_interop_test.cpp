@@ -52,7 +52,25 @@ class WindowsInteropTest : public ::testing::Test {
     }
     void TearDown() override {
         RunToEnd("/usr/lib/wine/wineserver", {"-k"}, logs, "wineserver-k", 20s);
-        ::unsetenv("WINEPREFIX");
+        for (const char* name : {"WINEPREFIX", "LOCPATH", "LC_ALL"}) ::unsetenv(name);
+    }
+
+    // Wine takes the user's language and code page from the Unix locale
+    // ("de_DE"), made here in UTF-8 for what runs next; its server, which
+    // keeps the language it started with, starts again.
+    void UseLocale(const std::string& name) {
+        RunToEnd("/usr/lib/wine/wineserver", {"-k"}, logs, "wineserver-k", 20s);
+        const fs::path locales = sandbox.root() / "locales";
+        const std::string locale = name + ".UTF-8";
+        fs::create_directories(locales);
+        if (!fs::exists(locales / locale)) {
+            const auto made = RunToEnd("/usr/bin/localedef",
+                                       {"-i", name, "-f", "UTF-8", (locales / locale).string()},
+                                       logs, "localedef", 60s);
+            ASSERT_TRUE(fs::exists(locales / locale)) << made.out << made.err;
+        }
+        ::setenv("LOCPATH", locales.c_str(), 1);
+        ::setenv("LC_ALL", locale.c_str(), 1);
     }
 
     std::vector<std::string> PcArgs(const std::string& root) const {
@@ -134,20 +152,11 @@ TEST_F(WindowsInteropTest, PhoneNameFromTheAnsiCodePage) {
                            "e Handy"},
                           {"ja_JP", "\x8C\x67\x91\xD1 Pixel", "\u643A\u5E2F Pixel"},
                           {"ja_JP", "Pixel \x81\x20", ""}};
-    const fs::path locales = sandbox.root() / "locales";
-    fs::create_directories(locales);
-    ::setenv("LOCPATH", locales.c_str(), 1);
     ::setenv("WINEDEBUG", "-all", 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.locale + (" " + c.shown));
+        ASSERT_NO_FATAL_FAILURE(UseLocale(c.locale));
         const std::string locale = std::string(c.locale) + ".UTF-8";
-        if (!fs::exists(locales / locale)) {
-            const auto made = RunToEnd("/usr/bin/localedef",
-                                       {"-i", c.locale, "-f", "UTF-8", (locales / locale).string()},
-                                       logs, "localedef", 60s);
-            ASSERT_TRUE(fs::exists(locales / locale)) << made.out << made.err;
-        }
-        ::setenv("LC_ALL", locale.c_str(), 1);
         // (English texts whatever the locale.)
         auto pcArgs = PcArgs(WinPath(backupRoot));
         pcArgs.insert(pcArgs.end(), {"--language", "english"});
@@ -174,7 +183,7 @@ TEST_F(WindowsInteropTest, PhoneNameFromTheAnsiCodePage) {
         RunToEnd("/usr/lib/wine/wineserver", {"-k"}, logs, "wineserver-k", 20s);
         pc.Wait(20s);
     }
-    for (const char* name : {"LOCPATH", "LC_ALL", "WINEDEBUG"}) ::unsetenv(name);
+    ::unsetenv("WINEDEBUG");
 }
 
 TEST_F(WindowsInteropTest, LinuxHarbrookWithTheWindowsPhone) {
@@ -221,12 +230,18 @@ TEST_F(WindowsInteropTest, LinuxHarbrookWithTheWindowsPhone) {
 }
 
 #ifdef WIN_HARBROOK_SETUP
-// The installer, silent, into this test's own prefix: the program, its
-// picture, the Start-menu entry and the uninstall record land per user, the
-// installed program pairs, and the uninstaller takes it all away again.
+// The installer, silent, into this test's own prefix on a German system: the
+// program, its picture, the Start-menu entry and the uninstall record land per
+// user, and the shortcuts the user sees are named in German. The installed
+// program pairs, and the uninstaller, in English, takes it all away again.
 TEST_F(WindowsInteropTest, SilentInstallThenTheInstalledProgramPairs) {
-    const auto install = RunToEnd(WINE_RUN, {WIN_HARBROOK_SETUP, "/S"}, logs, "setup", 120s);
+    ASSERT_NO_FATAL_FAILURE(UseLocale("de_DE"));
+    // (Not through WINE_RUN, which runs everything in C.UTF-8.)
+    const auto install =
+        RunToEnd("/usr/lib/wine/wine64", {WIN_HARBROOK_SETUP, "/S"}, logs, "setup", 120s);
     ASSERT_EQ(install.status, 0) << install.out << install.err;
+    RunToEnd("/usr/lib/wine/wineserver", {"-k"}, logs, "wineserver-k", 20s);
+    for (const char* name : {"LOCPATH", "LC_ALL"}) ::unsetenv(name);
     fs::path folder;
     for (const auto& user : fs::directory_iterator(wineprefix / "drive_c" / "users")) {
         const fs::path candidate = user.path() / "AppData" / "Local" / "Programs" / "Harbrook";
@@ -235,9 +250,13 @@ TEST_F(WindowsInteropTest, SilentInstallThenTheInstalledProgramPairs) {
     ASSERT_FALSE(folder.empty()) << "harbrook.exe is not under the user's programs";
     EXPECT_TRUE(fs::exists(folder / "mobile.jpg"));
     EXPECT_TRUE(fs::exists(folder / "uninstall.exe"));
-    EXPECT_TRUE(fs::exists(folder.parent_path().parent_path().parent_path() / "Roaming" /
-                           "Microsoft" / "Windows" / "Start Menu" / "Programs" / "Harbrook" /
-                           "Harbrook.lnk"));
+    const fs::path roaming =
+        folder.parent_path().parent_path().parent_path() / "Roaming" / "Microsoft" / "Windows";
+    const fs::path links[] = {
+        roaming / "Start Menu" / "Programs" / "Harbrook" / "Harbrook.lnk",
+        roaming / "Start Menu" / "Programs" / "Harbrook" / "Harbrook deinstallieren.lnk",
+        roaming / "SendTo" / "Handy (Harbrook).lnk"};
+    for (const fs::path& link : links) EXPECT_TRUE(fs::exists(link)) << link;
     const auto record = RunToEnd(
         WINE_RUN,
         {"reg", "query", "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Harbrook"},
@@ -270,6 +289,7 @@ TEST_F(WindowsInteropTest, SilentInstallThenTheInstalledProgramPairs) {
     EXPECT_EQ(uninstall.status, 0) << uninstall.out << uninstall.err;
     EXPECT_FALSE(fs::exists(folder / "harbrook.exe"));
     EXPECT_FALSE(fs::exists(folder / "mobile.jpg"));
+    for (const fs::path& link : links) EXPECT_FALSE(fs::exists(link)) << link;
 }
 #endif
 
