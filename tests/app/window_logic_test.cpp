@@ -531,16 +531,8 @@ TEST_F(ReceivedFiles, TheStoredRootKeepsItsBackupsAfterThePhoneHasGone) {
     const auto e = Volume("e");
     std::filesystem::create_directories(Backup(e) / "Old phone");
     action = OpenCategoryFolder(Sources({}, chosen), kStrFolderCamera);
-    EXPECT_EQ(action.open, (std::vector{Backup(chosen), Backup(e)}));
-}
-
-TEST_F(ReceivedFiles, BackupFoldersOnTwoVolumesOpenBoth) {
-    const auto d = Volume("d"), e = Volume("e");
-    std::filesystem::create_directories(Backup(d) / "X");
-    std::filesystem::create_directories(Backup(e));
-    const auto action = OpenCategoryFolder(Sources(), kStrFolderDocuments);
     EXPECT_FALSE(action.message);
-    EXPECT_EQ(action.open, (std::vector{Backup(d), Backup(e)}));
+    EXPECT_EQ(action.open, (std::vector{Backup(chosen), Backup(e)}));
 }
 
 // Backups made in German open from an English run, with or without the phone.

@@ -18,13 +18,6 @@ namespace {
 
 using TargetFileTest = FolderTest;
 
-TEST_F(TargetFileTest, FreeNameIsUsedAsItIs) {
-    const auto choice = ChooseFreeName(Dir() / "IMG_1.jpg");
-    ASSERT_TRUE(choice);
-    EXPECT_EQ(choice->path, Dir() / "IMG_1.jpg");
-    EXPECT_FALSE(choice->replaces);
-}
-
 TEST_F(TargetFileTest, TakenNamesAreNumberedBeforeTheLastDot) {
     Touch("IMG_1.tar.gz");
     Touch("IMG_1.tar(1).gz");

@@ -48,11 +48,5 @@ TEST_F(ProfileTest, AFolderInTheFilesPlaceReadsAsDefaultAndIsSetAsideOnWrite) {
     EXPECT_EQ(ReadProfileString(ini, "harbrook", "date", "none", 100), "1.2");
 }
 
-TEST_F(ProfileTest, AUtf8FileIsReadAsUtf8) {
-    Write("[s]\nu=\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x\n");
-    EXPECT_EQ(ReadProfileString(ini, "s", "u", "none", 4), "\xC3\xA9\xC3\xA9");
-    EXPECT_EQ(ReadProfileString(ini, "s", "u", "none", 100), "\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80x");
-}
-
 }  // namespace
 }  // namespace harbrook::platform
